@@ -238,6 +238,10 @@ class Store {
   // symbols, unique ids and names, lengths); the reason on failure.
   static bool Normalise(Model& model, std::string* reason);
 
+  // A one-line reason for the last failed Load, Save or Regenerate (file and
+  // problem), for the control commands to print. Empty after a success.
+  const std::string& last_error() const { return last_error_; }
+
  private:
   Model* FindMut(int mdl);
   Feature* FeatureMut(Model& m, int id);
@@ -247,15 +251,14 @@ class Store {
   const std::optional<RelationSet>* RelsetOf(const Item& owner) const;
   std::optional<RelationSet>* RelsetOfMut(const Item& owner);
   int FindByName(const std::string& name, int type) const;
-  ProError LoadRecursive(const std::string& file, std::vector<std::string> search_dirs,
-                         std::vector<Model>* pending, int depth);
+  ProError LoadRecursive(const std::string& file, std::vector<Model>* pending, int depth);
   bool UsedByOthers(int mdl, const std::vector<int>& erased) const;
-  void MarkDrivenDims(Model& m) const;
 
   StoreOptions options_;
   std::map<int, Model> models_;
   std::vector<int> order_;  // handles in load order
   int next_handle_ = 1;
+  std::string last_error_;
 };
 
 }  // namespace sim
