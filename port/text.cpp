@@ -1,0 +1,119 @@
+#include "port/text.h"
+
+namespace port {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool IsScalar(char32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); }
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (!IsScalar(c)) c = kReplacement;
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+}  // namespace
+
+std::string WideToUtf8(std::wstring_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (wchar_t w : text) AppendUtf8(out, static_cast<char32_t>(w));
+  return out;
+}
+
+std::wstring Utf8ToWide(std::string_view text) {
+  std::wstring out;
+  out.reserve(text.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char b = p[i];
+    int extra;
+    char32_t c;
+    char32_t min;
+    if (b < 0x80) {
+      out += static_cast<wchar_t>(b);
+      ++i;
+      continue;
+    } else if ((b & 0xE0) == 0xC0) {
+      extra = 1, c = b & 0x1F, min = 0x80;
+    } else if ((b & 0xF0) == 0xE0) {
+      extra = 2, c = b & 0x0F, min = 0x800;
+    } else if ((b & 0xF8) == 0xF0) {
+      extra = 3, c = b & 0x07, min = 0x10000;
+    } else {
+      out += static_cast<wchar_t>(kReplacement);
+      ++i;
+      continue;
+    }
+    std::size_t j = i + 1;
+    bool ok = true;
+    for (int k = 0; k < extra; ++k, ++j) {
+      if (j >= n || (p[j] & 0xC0) != 0x80) {
+        ok = false;
+        break;
+      }
+      c = (c << 6) | (p[j] & 0x3F);
+    }
+    // A broken sequence is replaced as a whole up to the first byte that does not
+    // belong to it, which is then read afresh.
+    if (!ok || c < min || !IsScalar(c)) c = kReplacement;
+    out += static_cast<wchar_t>(c);
+    i = j;
+  }
+  return out;
+}
+
+std::u16string WideToUtf16(std::wstring_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (wchar_t w : text) {
+    char32_t c = static_cast<char32_t>(w);
+    if (!IsScalar(c)) c = kReplacement;
+    if (c < 0x10000) {
+      out += static_cast<char16_t>(c);
+    } else {
+      c -= 0x10000;
+      out += static_cast<char16_t>(0xD800 | (c >> 10));
+      out += static_cast<char16_t>(0xDC00 | (c & 0x3FF));
+    }
+  }
+  return out;
+}
+
+std::wstring Utf16ToWide(std::u16string_view text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t u = text[i];
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      const char32_t c = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
+                         (static_cast<char32_t>(text[i + 1]) - 0xDC00);
+      out += static_cast<wchar_t>(c);
+      ++i;
+    } else if (u >= 0xD800 && u <= 0xDFFF) {
+      out += static_cast<wchar_t>(kReplacement);
+    } else {
+      out += static_cast<wchar_t>(u);
+    }
+  }
+  return out;
+}
+
+}  // namespace port

@@ -1,0 +1,155 @@
+#include "port/shell.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <set>
+#include <sstream>
+
+#include "port/files.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+// When the test binary is started by ShellOpen as the child, it reports its
+// working directory and open descriptors into the FIFO named by this variable,
+// then exits before any test runs.
+constexpr char kReportVar[] = "TAV_SHELL_TEST_REPORT";
+
+struct ChildReport {
+  ChildReport() {
+    const char* fifo = std::getenv(kReportVar);
+    if (!fifo) return;
+    std::string text = port::GetCurrentDirectory() + "\n";
+    const std::string fd_dir = "/proc/self/fd";
+    const int dir_fd = ::open(fd_dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int out = ::open(fifo, O_WRONLY | O_CLOEXEC);
+    for (int fd = 0; fd < 1024; ++fd) {
+      if (fd == dir_fd || fd == out) continue;
+      if (::fcntl(fd, F_GETFD) != -1) text += std::to_string(fd) + " ";
+    }
+    text += "\nEND\n";
+    if (out >= 0) (void)!::write(out, text.data(), text.size());
+    std::_Exit(0);
+  }
+} g_child_report;
+
+std::string SelfPath() {
+  char buffer[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  return n > 0 ? std::string(buffer, n) : std::string();
+}
+
+class ShellOpenTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fifo_ = dir_.file("report.fifo");
+    ASSERT_EQ(::mkfifo(fifo_.c_str(), 0600), 0);
+    // Non-blocking open so the test does not wait for a writer here.
+    reader_ = ::open(fifo_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader_, 0);
+    work_ = dir_.file("work dir");
+    ASSERT_TRUE(port::CreateDirectory(work_));
+    cwd_before_ = port::GetCurrentDirectory();
+  }
+  void TearDown() override {
+    if (reader_ >= 0) ::close(reader_);
+    EXPECT_EQ(port::GetCurrentDirectory(), cwd_before_);
+  }
+
+  // Everything the child wrote, up to its END line; empty if none came in time.
+  std::string ReadReport() {
+    std::string text;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (text.find("END\n") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline) {
+      pollfd p{reader_, POLLIN, 0};
+      if (::poll(&p, 1, 100) <= 0) continue;
+      char buffer[4096];
+      const ssize_t n = ::read(reader_, buffer, sizeof buffer);
+      if (n > 0) text.append(buffer, n);
+      if (n == 0) {
+        // No writer (yet, or any more): wait for one without spinning.
+        pollfd again{reader_, POLLIN, 0};
+        ::poll(&again, 1, 50);
+      }
+    }
+    return text;
+  }
+
+  tavtest::TempDir dir_;
+  std::string fifo_;
+  std::string work_;
+  std::string cwd_before_;
+  int reader_ = -1;
+};
+
+TEST_F(ShellOpenTest, ScriptRunsInGivenDirectory) {
+  const std::string script = dir_.file("start proe.sh");
+  tavtest::WriteFile(script, "#!/bin/sh\n{ pwd -P; echo \"$1\"; echo END; } > \"$2\"\n");
+  ASSERT_EQ(::chmod(script.c_str(), 0755), 0);
+  const long pid =
+      port::ShellOpen(std::wstring(script.begin(), script.end()),
+                      L"\"two words\" \"" + std::wstring(fifo_.begin(), fifo_.end()) + L"\"",
+                      std::wstring(work_.begin(), work_.end()));
+  ASSERT_GT(pid, 32);
+  char real[4096];
+  ASSERT_NE(::realpath(work_.c_str(), real), nullptr);
+  EXPECT_EQ(ReadReport(), std::string(real) + "\ntwo words\nEND\n");
+}
+
+TEST_F(ShellOpenTest, ChildInheritsNoDescriptorOfOurs) {
+  // Descriptors opened without close-on-exec, as careless host code would.
+  const int leaked_file = ::open(fifo_.c_str(), O_RDONLY | O_NONBLOCK);
+  int leaked_pipe[2];
+  ASSERT_EQ(::pipe(leaked_pipe), 0);
+  tavtest::ScopedEnv report(kReportVar, fifo_.c_str());
+  const long pid = port::ShellOpen(SelfPath(), "", work_);
+  ::close(leaked_file);
+  ::close(leaked_pipe[0]);
+  ::close(leaked_pipe[1]);
+  ASSERT_GT(pid, 32);
+  const std::string text = ReadReport();
+  std::istringstream lines(text);
+  std::string cwd, fds;
+  std::getline(lines, cwd);
+  std::getline(lines, fds);
+  char real[4096];
+  ASSERT_NE(::realpath(work_.c_str(), real), nullptr);
+  EXPECT_EQ(cwd, real);
+  EXPECT_EQ(fds, "0 1 2 ");
+}
+
+TEST_F(ShellOpenTest, MissingFileIsFileNotFound) {
+  EXPECT_EQ(port::ShellOpen(dir_.file("no such program"), "", work_), port::kShellFileNotFound);
+  EXPECT_EQ(port::ShellOpen("tav-no-such-program-on-path"), port::kShellFileNotFound);
+  EXPECT_EQ(port::ShellOpen(""), port::kShellFileNotFound);
+}
+
+TEST_F(ShellOpenTest, DirectoryHasNoProgramToOpenIt) {
+  EXPECT_EQ(port::ShellOpen(work_, "", work_), port::kShellNoAssociation);
+}
+
+TEST_F(ShellOpenTest, NonExecutableFileIsAccessDenied) {
+  const std::string data = dir_.file("bracket.prt.1");
+  tavtest::WriteFile(data, "model data\n");
+  EXPECT_EQ(port::ShellOpen(data, "", work_), port::kShellAccessDenied);
+}
+
+TEST_F(ShellOpenTest, ExecutableInNoKnownFormatHasNoProgramToOpenIt) {
+  const std::string junk = dir_.file("junk.bin");
+  tavtest::WriteFile(junk, std::string("\x01\x02\x03\x04garbage", 11));
+  ASSERT_EQ(::chmod(junk.c_str(), 0755), 0);
+  EXPECT_EQ(port::ShellOpen(junk, "", work_), port::kShellNoAssociation);
+}
+
+TEST_F(ShellOpenTest, MissingWorkingDirectoryIsPathNotFound) {
+  EXPECT_EQ(port::ShellOpen("/bin/true", "", dir_.file("gone")), port::kShellPathNotFound);
+}
+
+}  // namespace
