@@ -1,0 +1,19 @@
+#pragma once
+// The connector's shared steps, also used by the command object: the termination
+// callback, the application handle text, and the wait for the session's window.
+#include <ProToolkit.h>
+#include <ProConst.h>
+
+#include <string>
+
+// The toolkit's termination callback: the session has ended (the user closed it or
+// it died). Ends the connection without a disconnect request and resets the menus.
+ProError ProeTermAction(ProeTerminationStatus status);
+
+// "%d %d" of the process handle's two words.
+void GetHandleOfCaxApp(std::wstring& handle);
+
+// Asks for the current window up to `tries` times, pausing one second after each
+// answer that is neither success nor a broken connection, and activates the window
+// when one was found.
+void ProWindowCurrentActivateWaiting(int tries);

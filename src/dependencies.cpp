@@ -1,0 +1,100 @@
+#include <ProArray.h>
+#include <ProMdl.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <vector>
+
+#include "dependencies.h"
+#include "model_operation.h"
+#include "res_string.h"
+#include "tavproe2/ProeAsynCommand.h"
+
+namespace {
+
+struct TypeCode {
+  const wchar_t* text;
+  int code;
+};
+
+const TypeCode kModelTypes[] = {{L"sec", 11}, {L"prt", 2},  {L"asm", 1},   {L"drw", 4},
+                                {L"mfg", 37}, {L"lay", 19}, {L"frm", 33},  {L"rep", 105},
+                                {L"mrk", 116}, {L"dgm", 121}};
+
+// Frees a toolkit array when it goes out of scope, also when an exception ends
+// the walk.
+class ProArrayOwner {
+ public:
+  ProArrayOwner() = default;
+  ~ProArrayOwner() { Free(); }
+  ProArrayOwner(const ProArrayOwner&) = delete;
+  ProArrayOwner& operator=(const ProArrayOwner&) = delete;
+  ProModel** address() { return &models_; }
+  ProModel* get() const { return models_; }
+  void Free() {
+    if (models_) ProArrayFree(reinterpret_cast<ProArray*>(&models_));
+    models_ = nullptr;
+  }
+
+ private:
+  ProModel* models_ = nullptr;
+};
+
+}  // namespace
+
+int ModelTypeFromExtension(const std::wstring& type_text) {
+  for (const TypeCode& entry : kModelTypes) {
+    if (wcscasecmp(type_text.c_str(), entry.text) == 0) return entry.code;
+  }
+  return -2;
+}
+
+void AppendUnique(const std::wstring& item, std::wstring& list, const std::wstring& separator,
+                  bool allow_duplicates) {
+  if (item.empty()) return;
+  if (list.empty()) {
+    list = item;
+    return;
+  }
+  if (!allow_duplicates &&
+      (separator + list + separator).find(separator + item + separator) != std::wstring::npos)
+    return;
+  list += separator + item;
+}
+
+namespace TAVCAX {
+namespace TAVPROE2 {
+
+int ProeAsynCommand::GetDependencies(std::wstring& dependencies) {
+  TAV_MODEL_OPERATION({
+    dependencies.clear();
+    ProMdl current = nullptr;
+    if (ProMdlCurrentGet(&current) != PRO_TK_NO_ERROR || !current) {
+      SetStatus(-1, LoadResString(5211));
+    } else {
+      std::vector<ProMdl> work = {current};
+      for (std::size_t next = 0; next < work.size(); ++next) {
+        ProArrayOwner array;
+        int count = 0;
+        if (ProMdlDependenciesList(work[next], array.address(), &count) != PRO_TK_NO_ERROR)
+          continue;
+        for (int i = 0; i < count; ++i) {
+          const ProModel& element = array.get()[i];
+          ProMdl model = nullptr;
+          int code = ModelTypeFromExtension(element.type);
+          if (ProMdlInit(const_cast<wchar_t*>(element.name), static_cast<ProMdlType>(code),
+                         &model) != PRO_TK_NO_ERROR)
+            continue;
+          if (std::find(work.begin(), work.end(), model) != work.end()) continue;
+          work.push_back(model);
+          AppendUnique(MdlFullName(model), dependencies, L"|", false);
+        }
+      }
+      result = 0;
+    }
+  });
+  return result;
+}
+
+}  // namespace TAVPROE2
+}  // namespace TAVCAX

@@ -1,0 +1,150 @@
+#include "tavproe2/ProeAsynCommand.h"
+
+#include <ProCore.h>
+#include <ProMdl.h>
+#include <ProWindows.h>
+
+#include "guarded_frame.h"
+#include "model_operation.h"
+#include "port/lock.h"
+#include "proe_connect.h"
+#include "proe_menu_manager.h"
+#include "res_string.h"
+#include "seh_translator.h"
+#include "string_util.h"
+#include "tav_proecore.h"
+
+namespace TAVCAX {
+namespace TAVPROE2 {
+namespace {
+
+constexpr int kOpenWindowTries = 6;
+
+void Show(const std::wstring& text) { ProeCore::Instance()->ShowMessage(text); }
+
+ProMdl CurrentModel() {
+  ProMdl model = nullptr;
+  if (ProMdlCurrentGet(&model) != PRO_TK_NO_ERROR) return nullptr;
+  return model;
+}
+
+// Operations that later work fills in keep their slots and say so plainly.
+int NotAvailable(int& code, std::wstring& message, const wchar_t* operation) {
+  code = -1;
+  message = std::wstring(operation) + L" is not available in this version of the module.";
+  return -1;
+}
+
+}  // namespace
+
+ProeAsynCommand::ProeAsynCommand() : m_nStatus(0) {}
+ProeAsynCommand::ProeAsynCommand(const ProeAsynCommand& other)
+    : IProeAsynCommand(other), m_nStatus(other.m_nStatus), m_strStatus(other.m_strStatus) {}
+ProeAsynCommand& ProeAsynCommand::operator=(const ProeAsynCommand& other) {
+  m_nStatus = other.m_nStatus;
+  m_strStatus = other.m_strStatus;
+  return *this;
+}
+ProeAsynCommand::~ProeAsynCommand() { Release(); }
+
+void ProeAsynCommand::SetStatus(int code, const std::wstring& message) {
+  m_nStatus = code;
+  m_strStatus = message;
+}
+
+int ProeAsynCommand::OpenFile(const wchar_t* filePath) {
+  const std::wstring path = filePath ? filePath : L"";
+  TAV_MODEL_OPERATION({
+    Show(FormatString(L"prepare open file %ls.", path.c_str()));
+    // A path that does not fit the toolkit's buffer is refused, never cut: a cut
+    // path could name another file.
+    ProPath buffer = {};
+    ProMdl model = nullptr;
+    bool loaded = path.size() < PRO_PATH_SIZE;
+    if (loaded) {
+      path.copy(buffer, path.size());
+      loaded = ProMdlLoad(buffer, PRO_MDL_UNUSED, PRO_B_FALSE, &model) == PRO_TK_NO_ERROR;
+    }
+    if (!loaded || ProMdlDisplay(model) != PRO_TK_NO_ERROR) {
+      SetStatus(-1, LoadResString(5210));
+    } else {
+      ProMdlLoad(buffer, PRO_MDL_UNUSED, PRO_B_FALSE, &model);
+      int window = -1;
+      ProMdlWindowGet(model, &window);
+      if (window != -1) {
+        ProWindowCurrentSet(window);
+        ProWindowActivate(window);
+      }
+      Show(FormatString(L"opened file %ls.", path.c_str()));
+      result = 0;
+    }
+  });
+  ProWindowCurrentActivateWaiting(kOpenWindowTries);
+  return result;
+}
+
+int ProeAsynCommand::CloseFile(const wchar_t* fileName) {
+  const std::wstring name = fileName ? fileName : L"";
+  TAV_MODEL_OPERATION({
+    Show(L"prepare close file.");
+    ProMdl model = CurrentModel();
+    std::wstring full_name = MdlFullName(model);
+    Show(FormatString(L"prepare close file %ls.", name.c_str()));
+    if (!model) {
+      SetStatus(-1, LoadResString(5211));
+    } else if (ProMdlEraseAll(model) != PRO_TK_NO_ERROR) {
+      SetStatus(-1, LoadResString(5212));
+    } else {
+      Show(FormatString(L"closed file %ls.", full_name.c_str()));
+      result = 0;
+    }
+  });
+  return result;
+}
+
+int ProeAsynCommand::SaveFile(std::wstring& savedPath) {
+  TAV_MODEL_OPERATION({
+    Show(L"prepare save file.");
+    savedPath.clear();
+    ProMdl model = CurrentModel();
+    if (!model) {
+      SetStatus(-1, LoadResString(5211));
+    } else if (ProMdlSave(model) != PRO_TK_NO_ERROR) {
+      SetStatus(-1, LoadResString(5213));
+    } else {
+      savedPath = MdlFullName(model);
+      Show(FormatString(L"saved file %ls.", savedPath.c_str()));
+      result = 0;
+    }
+  });
+  return result;
+}
+
+void ProeAsynCommand::GetCurrentMdlFullName(std::wstring& fullName) {
+  ProMdl model = CurrentModel();
+  if (model) fullName = MdlFullName(model);
+}
+
+bool ProeAsynCommand::ConnIsValid() { return ProEngineerStatusGet() == PRO_TK_NO_ERROR; }
+
+void ProeAsynCommand::Disconnect() {
+  ProeCore::Instance()->ShowMessage(L"disconnect.");
+  ProeMenuManager::Instance()->RestoreDefaultCommand();
+  ProeCore::Instance()->Disconnect(false);
+  ProeMenuManager::Instance()->Reset();
+}
+
+void ProeAsynCommand::Release() { static_cast<IProeAsynCommand*>(this)->Disconnect(); }
+
+int ProeAsynCommand::CreateMenu(const wchar_t*) {
+  return NotAvailable(m_nStatus, m_strStatus, L"CreateMenu");
+}
+int ProeAsynCommand::RefreshTable(const wchar_t*, const wchar_t*) {
+  return NotAvailable(m_nStatus, m_strStatus, L"RefreshTable");
+}
+int ProeAsynCommand::UpdateTable(const wchar_t*, const wchar_t*) {
+  return NotAvailable(m_nStatus, m_strStatus, L"UpdateTable");
+}
+
+}  // namespace TAVPROE2
+}  // namespace TAVCAX

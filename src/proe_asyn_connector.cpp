@@ -1,0 +1,167 @@
+#include "tavproe2/ProeAsynConnector.h"
+
+#include <ProCore.h>
+#include <ProWindows.h>
+
+#include "guarded_frame.h"
+#include "log.h"
+#include "port/clock.h"
+#include "port/shell.h"
+#include "proe_connect.h"
+#include "proe_menu_manager.h"
+#include "res_string.h"
+#include "seh_translator.h"
+#include "string_util.h"
+#include "system_util.h"
+#include "tav_proecore.h"
+
+namespace TAVCAX {
+namespace TAVPROE2 {
+namespace {
+
+constexpr int kConnectTimeoutSeconds = 40;
+constexpr int kConnectDeadlineSeconds = 40;
+constexpr unsigned kPauseAfterStartMs = 3000;
+constexpr int kLoadWindowTries = 20;
+
+ProError Connect(const std::string& display, const std::string& text_dir,
+                 ProProcessHandle* handle) {
+  ProBoolean random_choice = PRO_B_FALSE;
+  std::string user, connection_id;
+  return ProEngineerConnect(const_cast<char*>(display.c_str()), user.data(),
+                            connection_id.data(), const_cast<char*>(text_dir.c_str()),
+                            PRO_B_TRUE, kConnectTimeoutSeconds, &random_choice, handle);
+}
+
+// Message 5200 with the code, and 5201 appended for the missing communication program.
+std::wstring ConnectErrorText(int status) {
+  std::wstring text =
+      FormatString(LoadResFormat(5200).c_str(), status);
+  if (status == PRO_TK_CANT_MODIFY) text += LoadResString(5201);
+  return text;
+}
+
+}  // namespace
+
+ProeAsynConnector::ProeAsynConnector() : m_nStatus(0) {}
+ProeAsynConnector::ProeAsynConnector(const ProeAsynConnector& other)
+    : IProeAsynConnector(other), m_nStatus(other.m_nStatus), m_strStatus(other.m_strStatus) {}
+ProeAsynConnector& ProeAsynConnector::operator=(const ProeAsynConnector& other) {
+  m_nStatus = other.m_nStatus;
+  m_strStatus = other.m_strStatus;
+  return *this;
+}
+ProeAsynConnector::~ProeAsynConnector() = default;
+
+void ProeAsynConnector::SetStatus(int code, const std::wstring& message) {
+  m_nStatus = code;
+  m_strStatus = message;
+}
+
+int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_t* display,
+                                       IDispatch* hostDispatch, std::wstring& handle,
+                                       void*& /*reserved*/) {
+  int result = -1;
+  TAV_GUARDED_FRAME(m_nStatus, m_strStatus, {
+    const std::int64_t t0 = port::NowSeconds();
+    SetStatus(0, L"");
+    InstallSehTranslator();
+
+    ProeCore* core = ProeCore::Instance();
+    core->Disconnect(false);
+    ProeMenuManager::Instance()->Reset();
+
+    std::string display_text, text_dir;
+    WideToMultiByte(display ? display : L"", display_text, 0);
+    WideToMultiByte(TempPath(), text_dir, 0);
+
+    ProProcessHandle process = {0, 0};
+    int status = Connect(display_text, text_dir, &process);
+    if (status == PRO_TK_NOT_EXIST || status == PRO_TK_E_NOT_FOUND) {
+      WriteLog(L"proe not exists.");
+      WriteLog(FormatString(L"StartProe \"%ls\"", startCommand ? startCommand : L""));
+      if (StartProe(startCommand) != 0) return;
+      WriteLog(FormatString(L"after start proe, nStatus = %d", 0));
+      port::Sleep(kPauseAfterStartMs);
+      for (;;) {
+        status = Connect(display_text, text_dir, &process);
+        const std::int64_t t = port::NowSeconds();
+        if (status == PRO_TK_NO_ERROR) break;
+        if (t - t0 >= kConnectDeadlineSeconds) break;
+        WriteLog(FormatString(L"connectting to proe. nStatus=%d", status));
+      }
+    } else {
+      WriteLog(FormatString(L"proe exists. nStatus=%d", status));
+    }
+    if (status != PRO_TK_NO_ERROR) {
+      SetStatus(status, ConnectErrorText(status));
+      return;
+    }
+
+    core->SetProcessHandle(process);
+    WriteLog(L"connect ok.");
+    ProTermFuncSet(&ProeTermAction);
+    WriteLog(L"after ProTermFuncSet.");
+    ProWindowCurrentActivateWaiting(kLoadWindowTries);
+    WriteLog(L"after ProWindowCurrentActivateWaiting.");
+
+    core->ShowMessage(L"connected.");
+    core->StartListenThread();
+    WriteLog(L"after StartListenThread.");
+
+    GetHandleOfCaxApp(handle);
+    WriteLog(FormatString(L"after GetHandleOfCaxApp, handle=%ls, handle.size=%d",
+                          handle.c_str(), static_cast<int>(handle.size())));
+    core->AttachHost(hostDispatch);
+    core->SetHandleText(handle);
+    ProeMenuManager::AttachHost(hostDispatch);
+    ProeMenuManager::SetHandleText(handle);
+    result = 0;
+  });
+  return result;
+}
+
+int ProeAsynConnector::StartProe(const wchar_t* startCommand) {
+  WriteLog(L"ProeAsynConnector::StartProe in");
+  if (!startCommand) {
+    SetStatus(-1, LoadResString(5203));
+    return -1;
+  }
+  // The session starts in the temporary directory, where the module writes the
+  // message files it reads; the host's own current directory is never changed.
+  long started = port::ShellOpen(std::wstring(startCommand), std::wstring(), TempPath());
+  int result = 0;
+  if (started <= 32) {
+    SetStatus(-1, FormatString(LoadResFormat(5202).c_str(),
+                               startCommand));
+    result = -1;
+  }
+  WriteLog(FormatString(L"hProIns=%d", static_cast<int>(started)));
+  return result;
+}
+
+}  // namespace TAVPROE2
+}  // namespace TAVCAX
+
+ProError ProeTermAction(ProeTerminationStatus status) {
+  WriteLog(FormatString(L"ProeTermAction in, status=%d", static_cast<int>(status)));
+  ProeCore::Instance()->Disconnect(true);
+  ProeMenuManager::Instance()->Reset();
+  return PRO_TK_NO_ERROR;
+}
+
+void GetHandleOfCaxApp(std::wstring& handle) {
+  ProProcessHandle process = ProeCore::Instance()->ProcessHandle();
+  handle = FormatString(L"%d %d", process.array_index, process.auth_key);
+}
+
+void ProWindowCurrentActivateWaiting(int tries) {
+  int window = 0;
+  int status = -1;
+  for (int i = 0; i < tries; ++i) {
+    if (status == PRO_TK_NO_ERROR || status == PRO_TK_COMM_ERROR) break;
+    status = ProWindowCurrentGet(&window);
+    if (status != PRO_TK_NO_ERROR && status != PRO_TK_COMM_ERROR) port::Sleep(1000);
+  }
+  if (status == PRO_TK_NO_ERROR) ProWindowActivate(window);
+}

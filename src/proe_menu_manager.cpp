@@ -1,0 +1,93 @@
+#include "proe_menu_manager.h"
+
+#include <ProMdl.h>
+#include <ProWindows.h>
+
+#include "log.h"
+#include "port/files.h"
+#include "string_util.h"
+#include "system_util.h"
+
+namespace {
+
+std::mutex host_mutex;
+ITavCaxEvents* menu_host = nullptr;  // guarded by host_mutex
+std::wstring menu_handle_text;       // guarded by host_mutex
+
+uiCmdAccessState RemoveDefaultCommand(uiCmdAccessMode) { return ACCESS_REMOVE; }
+
+}  // namespace
+
+ProeMenuManager* ProeMenuManager::Instance() {
+  static ProeMenuManager* instance = new ProeMenuManager();
+  return instance;
+}
+
+void ProeMenuManager::AttachHost(IDispatch* host) {
+  if (!host) return;
+  void* events = nullptr;
+  if (FAILED(host->QueryInterface(IID_ITavCaxEvents, &events))) events = nullptr;
+  std::lock_guard<std::mutex> hold(host_mutex);
+  if (menu_host) menu_host->Release();
+  menu_host = static_cast<ITavCaxEvents*>(events);
+}
+
+ITavCaxEvents* ProeMenuManager::AcquireHost() {
+  std::lock_guard<std::mutex> hold(host_mutex);
+  if (menu_host) menu_host->AddRef();
+  return menu_host;
+}
+
+std::wstring ProeMenuManager::HandleText() {
+  std::lock_guard<std::mutex> hold(host_mutex);
+  return menu_handle_text;
+}
+
+void ProeMenuManager::SetHandleText(const std::wstring& text) {
+  std::lock_guard<std::mutex> hold(host_mutex);
+  menu_handle_text = text;
+}
+
+void ProeMenuManager::Reset() {
+  {
+    std::lock_guard<std::mutex> hold(host_mutex);
+    menu_handle_text.clear();
+    if (menu_host) menu_host->Release();
+    menu_host = nullptr;
+  }
+  created_ = false;
+  for (const std::wstring& name : label_files_) {
+    std::wstring path = TempPath() + name;
+    port::DeleteFile(path);
+    WriteLog(path);
+  }
+}
+
+void ProeMenuManager::HideDefaultCommand() {
+  if (ProCmdCmdIdFind(const_cast<char*>("TVProAction1"), &default_command_id_) !=
+      PRO_TK_NO_ERROR)
+    default_command_id_ = nullptr;
+  if (default_command_id_)
+    ProCmdAccessFuncAdd(default_command_id_, &RemoveDefaultCommand, &access_id_);
+  RefreshWindow();
+}
+
+void ProeMenuManager::RestoreDefaultCommand() {
+  if (access_id_) {
+    ProCmdAccessFuncRemove(default_command_id_, access_id_);
+    access_id_ = nullptr;
+  }
+  RefreshWindow();
+}
+
+void ProeMenuManager::RefreshWindow() {
+  int window = 0;
+  if (ProWindowCurrentGet(&window) != PRO_TK_NO_ERROR) return;
+  ProMdl model = nullptr;
+  if (ProWindowMdlGet(window, &model) != PRO_TK_NO_ERROR) model = nullptr;
+  if (!model) {
+    ProMdlDisplay(nullptr);
+    ProWindowCurrentClose();
+  }
+  ProWindowActivate(window);
+}

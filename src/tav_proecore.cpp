@@ -1,0 +1,265 @@
+#include "tav_proecore.h"
+
+#include <ProMdl.h>
+#include <ProMessage.h>
+#include <ProNotify.h>
+#include <ProUtil.h>
+
+#include <fstream>
+#include <locale>
+
+#include "com_owners.h"
+#include "guarded_frame.h"
+#include "log.h"
+#include "port/clock.h"
+#include "port/files.h"
+#include "port/thread.h"
+#include "seh_translator.h"
+#include "string_util.h"
+#include "system_util.h"
+
+namespace {
+
+const char kMessageFileName[] = "morvel_msg_ugmessage.txt";
+
+// Files on disk carry the model name in lower case; a name may hold non-ASCII
+// letters, so lower-case with a Unicode-aware facet when the system has one.
+std::wstring ToLowerFileCase(const std::wstring& text) {
+  static const std::locale utf8 = [] {
+    try {
+      return std::locale("C.UTF-8");
+    } catch (const std::exception&) {
+      return std::locale::classic();
+    }
+  }();
+  const auto& ctype = std::use_facet<std::ctype<wchar_t>>(utf8);
+  std::wstring out = text;
+  ctype.tolower(out.data(), out.data() + out.size());
+  return out;
+}
+
+// Notification callbacks have per-type signatures but register as the generic
+// ProFunction; the toolkit calls each with its own type's arguments.
+template <typename F>
+ProFunction AsProFunction(F* callback) {
+  return reinterpret_cast<ProFunction>(reinterpret_cast<void (*)()>(callback));
+}
+
+ProError OnNotify53(ProMdlType, int, wchar_t*) {
+  ITavCaxEvents* events = ProeCore::Instance()->AcquireHostEvents();
+  if (!events) return PRO_TK_NO_ERROR;
+  ComReleaser release(events);
+  BstrOwner handle(ProeCore::Instance()->HandleText());
+  HRESULT hr = events->OnNewModel(handle.get());
+  if (FAILED(hr)) throw _com_error(hr, IID_ITavCaxEvents);
+  return PRO_TK_NO_ERROR;
+}
+
+ProError OnNotify18(ProModel*) {
+  ITavCaxEvents* events = ProeCore::Instance()->AcquireHostEvents();
+  if (!events) return PRO_TK_NO_ERROR;
+  ComReleaser release(events);
+  ProMdl model = nullptr;
+  if (ProMdlCurrentGet(&model) != PRO_TK_NO_ERROR) model = nullptr;
+  std::wstring name = MdlFullName(model);
+  if (name.empty()) return PRO_TK_NO_ERROR;
+  BstrOwner handle(ProeCore::Instance()->HandleText());
+  BstrOwner full_name(name);
+  HRESULT hr = events->OnModelOpened(handle.get(), full_name.get());
+  if (FAILED(hr)) throw _com_error(hr, IID_ITavCaxEvents);
+  return PRO_TK_NO_ERROR;
+}
+
+}  // namespace
+
+ProeCore* ProeCore::Instance() {
+  // Created on the host's thread before any other module thread exists; never deleted.
+  static ProeCore* instance = new ProeCore();
+  return instance;
+}
+
+ProeCore::ProeCore() {
+  ProStringToWstring(message_file_, const_cast<char*>(kMessageFileName));
+  char key[PRO_LINE_SIZE] = {};
+  WriteMessageFile(L"TAV: %0w", key);
+}
+
+bool ProeCore::IsConnected() const {
+  return process_handle_.load() != 0 || connection_word_.load() != 0;
+}
+
+ProProcessHandle ProeCore::ProcessHandle() const {
+  ProProcessHandle handle;
+  handle.array_index = process_handle_.load();
+  handle.auth_key = connection_word_.load();
+  return handle;
+}
+
+void ProeCore::SetProcessHandle(const ProProcessHandle& handle) {
+  process_handle_.store(handle.array_index);
+  connection_word_.store(handle.auth_key);
+}
+
+std::wstring ProeCore::HandleText() const {
+  std::lock_guard<std::mutex> hold(leaf_);
+  return handle_text_;
+}
+
+void ProeCore::SetHandleText(const std::wstring& text) {
+  std::lock_guard<std::mutex> hold(leaf_);
+  handle_text_ = text;
+}
+
+ITavCaxEvents* ProeCore::AcquireHostEvents() {
+  std::lock_guard<std::mutex> hold(leaf_);
+  if (host_events_) host_events_->AddRef();
+  return host_events_;
+}
+
+void ProeCore::ShowMessage(const std::wstring& text) {
+  ProMessageClear();
+  ProMessageDisplay(message_file_, "UserMsg_1", text.c_str());
+}
+
+void ProeCore::WriteMessageFile(const std::wstring& text, char* key_out) {
+  ++message_file_counter_;
+  std::wstring key = L"%CIUserMsg_" + IntToWString(message_file_counter_);
+  std::wstring bare = key.substr(3);
+  ProWstringToString(key_out, const_cast<wchar_t*>(bare.c_str()));
+
+  std::wstring file_name;
+  MultiByteToWide(kMessageFileName, file_name, 0);
+  std::string path;
+  WideToMultiByte(TempPath() + file_name, path, 0);
+  // The session reads message files with CR LF line ends.
+  std::string entry;
+  for (const std::wstring& line : {key, text, std::wstring(L"#"), std::wstring(L"#")}) {
+    std::string narrow;
+    WideToMultiByte(line, narrow, 65001);
+    entry += narrow + "\r\n";
+  }
+  std::ios::openmode mode = std::ios::out | std::ios::binary;
+  mode |= message_file_counter_ == 1 ? std::ios::trunc : std::ios::app;
+  std::ofstream out(path, mode);
+  if (out) out << entry;  // a file that cannot be written is not reported
+}
+
+void ProeCore::Reset() {
+  process_handle_.store(0);
+  connection_word_.store(0);
+  SetHandleText(L"");
+}
+
+void ProeCore::StartListenThread() {
+  if (m_nListen.load() >= 1) return;
+  int listen = port::AtomicIncrement(m_nListen);
+  WriteLog(FormatString(L"m_nListen=%d", listen));
+  int generation = ++listen_generation_;
+  ++listen_threads_running_;
+  bool started = port::StartDetachedThread([this, generation] { ListenLoop(generation); });
+  if (started) {
+    WriteLog(L"after create thread.");
+  } else {
+    --listen_threads_running_;
+    WriteLog(L"create thread errlr.");
+    m_nListen.store(0);
+  }
+}
+
+void ProeCore::ListenLoop(int generation) {
+  port::Sleep(30);
+  for (;;) {
+    port::Sleep(30);
+    if (m_nListen.load() <= 0 || listen_generation_.load() != generation) break;
+    port::Guard hold(lock_);
+    ProEventProcess();
+  }
+  WriteLog(L"get stop thread message");
+  WriteLog(L"listen thread stoped");
+  std::lock_guard<std::mutex> hold(leaf_);
+  --listen_threads_running_;
+  listen_exited_.notify_all();
+}
+
+bool ProeCore::TEST_WaitListenThreads(int count, int timeout_ms) {
+  std::unique_lock<std::mutex> hold(leaf_);
+  return listen_exited_.wait_for(hold, std::chrono::milliseconds(timeout_ms),
+                                 [&] { return listen_threads_running_.load() == count; });
+}
+
+void ProeCore::Disconnect(bool proe_gone) {
+  TAV_GUARDED_FRAME(m_nStatus, m_strStatus, {
+    InstallSehTranslator();
+    if (!IsConnected()) return;
+    m_nListen.store(0);
+    WriteLog(L"stoped listen thread, [ProeMenuManager::Disconnect()]");
+    if (!proe_gone) {
+      ProProcessHandle handle = ProcessHandle();
+      ProEngineerDisconnect(&handle, 5);
+    }
+    WriteLog(L"after ProEngineerDisconnect, [ProeMenuManager::Disconnect()]");
+    Reset();
+    WriteLog(L"after init, [ProeMenuManager::Disconnect()]");
+    port::Sleep(60);
+  });
+}
+
+void ProeCore::AttachHost(IDispatch* host) {
+  bool held;
+  {
+    std::lock_guard<std::mutex> hold(leaf_);
+    if (host) {
+      if (host_events_) host_events_->Release();
+      host_events_ = nullptr;
+      void* events = nullptr;
+      if (SUCCEEDED(host->QueryInterface(IID_ITavCaxEvents, &events)))
+        host_events_ = static_cast<ITavCaxEvents*>(events);
+    }
+    held = host_events_ != nullptr;
+  }
+  if (held) {
+    ProNotificationSet(PRO_FILE_OPEN_OK, AsProFunction(&OnNotify53));
+    ProNotificationSet(PRO_MDL_RETRIEVE_POST, AsProFunction(&OnNotify18));
+  }
+}
+
+std::wstring MdlFullName(ProMdl model) {
+  ProMdldata data;
+  if (!model || ProMdlDataGet(model, &data) != PRO_TK_NO_ERROR) return L"";
+  std::wstring device(data.device);
+  std::wstring base = device.empty() ? L"" : device + L":";
+  base += std::wstring(data.path) + ToLowerFileCase(data.name) + L"." +
+          ToLowerFileCase(data.type);
+  std::wstring versioned = base + L"." + IntToWString(data.version);
+  if (data.version == 1 && !port::FileExists(versioned)) return base;
+  return versioned;
+}
+
+void NotifyMenuPick(IDispatch* events, const std::wstring& handle_text,
+                    const std::wstring& model_name, const std::wstring& menu_xml) {
+  port::CriticalSection& lock = ProeCore::Instance()->Lock();
+  lock.Leave();
+  struct Reenter {
+    port::CriticalSection& lock;
+    ~Reenter() { lock.Enter(); }
+  } reenter{lock};
+
+  InstallSehTranslator();
+  events->AddRef();
+  ComReleaser release(events);
+
+  VariantArray<3> args;
+  args.SetBstr(0, menu_xml);
+  args.SetBstr(1, model_name);
+  args.SetBstr(2, handle_text);
+
+  wchar_t name[] = L"FireClickMenu";
+  wchar_t* names[] = {name};
+  DISPID dispid = 0;
+  if (FAILED(events->GetIDsOfNames(IID_NULL, names, 1, 1024, &dispid))) return;
+  DISPPARAMS params = {args.data(), nullptr, 3, 0};
+  VARIANT result;
+  VariantInit(&result);
+  events->Invoke(dispid, IID_NULL, 1024, DISPATCH_METHOD, &params, &result, nullptr, nullptr);
+  VariantClear(&result);
+}
