@@ -327,7 +327,8 @@ ProError Store::Load(const std::string& path, int type, int* mdl, bool explicit_
     return PRO_TK_E_NOT_FOUND;
   }
   std::vector<Model> pending;
-  const ProError err = LoadRecursive(file, &pending, 0);
+  std::vector<ModelRef> chain;
+  const ProError err = LoadRecursive(file, &pending, &chain, 0);
   if (err != PRO_TK_NO_ERROR) return err;
   // Everything read: only now does the session change.
   pending.front().explicit_load = explicit_load;
@@ -343,7 +344,8 @@ ProError Store::Load(const std::string& path, int type, int* mdl, bool explicit_
   return PRO_TK_NO_ERROR;
 }
 
-ProError Store::LoadRecursive(const std::string& file, std::vector<Model>* pending, int depth) {
+ProError Store::LoadRecursive(const std::string& file, std::vector<Model>* pending,
+                              std::vector<ModelRef>* chain, int depth) {
   if (depth > kMaxLoadDepth) {
     last_error_ = file + ": assembly structure too deep (does it contain itself?)";
     return PRO_TK_INVALID_FILE;
@@ -362,8 +364,13 @@ ProError Store::LoadRecursive(const std::string& file, std::vector<Model>* pendi
   m.modified = false;
   const std::vector<ModelRef> deps = DirectDeps(m);
   const std::string own_dir = m.dir;
+  chain->push_back(ModelRef{m.name, m.type});
   pending->push_back(std::move(m));
   for (const ModelRef& r : deps) {
+    if (std::find(chain->begin(), chain->end(), r) != chain->end()) {
+      last_error_ = file + ": uses " + ModelFileName(r.name, r.type, 0) + ", which contains it";
+      return PRO_TK_INVALID_FILE;
+    }
     if (FindByName(r.name, r.type)) continue;
     bool have = false;
     for (const Model& p : *pending) have = have || (p.name == r.name && p.type == r.type);
@@ -379,9 +386,10 @@ ProError Store::LoadRecursive(const std::string& file, std::vector<Model>* pendi
       last_error_ = file + ": uses " + ModelFileName(r.name, r.type, 0) + ", which is not found";
       return PRO_TK_E_NOT_FOUND;
     }
-    err = LoadRecursive(found, pending, depth + 1);
+    err = LoadRecursive(found, pending, chain, depth + 1);
     if (err != PRO_TK_NO_ERROR) return err;
   }
+  chain->pop_back();
   return PRO_TK_NO_ERROR;
 }
 

@@ -251,7 +251,8 @@ class Store {
   const std::optional<RelationSet>* RelsetOf(const Item& owner) const;
   std::optional<RelationSet>* RelsetOfMut(const Item& owner);
   int FindByName(const std::string& name, int type) const;
-  ProError LoadRecursive(const std::string& file, std::vector<Model>* pending, int depth);
+  ProError LoadRecursive(const std::string& file, std::vector<Model>* pending,
+                         std::vector<ModelRef>* chain, int depth);
   bool UsedByOthers(int mdl, const std::vector<int>& erased) const;
 
   StoreOptions options_;

@@ -1,0 +1,328 @@
+// Model files on disk: naming, versions, the search path, saving, malformed
+// files, and the synthetic generator's output.
+#include "sim/model_file.h"
+
+#include <ProObjects.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "sim/generate.h"
+#include "sim/store.h"
+#include "tests/support/temp_dir.h"
+
+namespace sim {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Sample(const std::string& file) {
+  return tavtest::ReadFile(std::string(TAV_SOURCE_DIR) + "/samples/models/" + file);
+}
+
+class ModelFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { store_.SetWorkingDir(dir_.path()); }
+
+  void Put(const std::string& dir, const std::string& file, const std::string& text) {
+    fs::create_directories(dir);
+    tavtest::WriteFile(DirWithSlash(dir) + file, text);
+  }
+  void PutSample(const std::string& dir, const std::string& file) { Put(dir, file, Sample(file)); }
+
+  // A part whose REVISION parameter tells which file it came from.
+  std::string PartText(const std::string& name, const std::string& revision) {
+    return "{\"format\": \"tavproe-model\", \"name\": \"" + name +
+           "\", \"type\": \"PRT\", \"parameters\": [{\"name\": \"REVISION\", \"value\": \"" +
+           revision + "\"}]}";
+  }
+  std::string Revision(int mdl) {
+    ParamRef p;
+    ParamValue v;
+    Item owner;
+    EXPECT_EQ(store_.ModelToItem(mdl, &owner), PRO_TK_NO_ERROR);
+    EXPECT_EQ(store_.ParamInit(owner, "REVISION", &p), PRO_TK_NO_ERROR);
+    EXPECT_EQ(store_.ParamValueGet(p, &v), PRO_TK_NO_ERROR);
+    return v.s;
+  }
+
+  tavtest::TempDir dir_;
+  Store store_;
+};
+
+TEST_F(ModelFileTest, SplitsPathsIntoDirectoryNameTypeAndVersion) {
+  ModelPath p;
+  ASSERT_TRUE(SplitModelPath("/m/bracket.prt.12", &p));
+  EXPECT_EQ(p.dir, "/m/");
+  EXPECT_EQ(p.name, "bracket");
+  EXPECT_EQ(p.type, PRO_MDL_PART);
+  EXPECT_EQ(p.version, 12);
+  ASSERT_TRUE(SplitModelPath("PLATE.ASM", &p));
+  EXPECT_EQ(p.dir, "");
+  EXPECT_EQ(p.type, PRO_MDL_ASSEMBLY);
+  EXPECT_EQ(p.version, 0);
+  ASSERT_TRUE(SplitModelPath("träger", &p));
+  EXPECT_EQ(p.type, -1);
+  for (const char* bad : {"", "/m/", "a.xyz", "a.prt.x", "a.prt.0", "a.prt.1.2", ".prt"})
+    EXPECT_FALSE(SplitModelPath(bad, &p)) << bad;
+  EXPECT_EQ(ModelFileName("TRÄGER", PRO_MDL_PART, 3), "träger.prt.3");
+  EXPECT_EQ(ModelFileName("PLATE", PRO_MDL_DRAWING, 0), "plate.drw");
+}
+
+TEST_F(ModelFileTest, LoadsTheHighestVersionUnlessOneIsNamed) {
+  Put(dir_.path(), "gear.prt.1", PartText("GEAR", "A"));
+  Put(dir_.path(), "gear.prt.3", PartText("GEAR", "C"));
+  Put(dir_.path(), "gear.prt.2", PartText("GEAR", "B"));
+  int h = 0;
+  ASSERT_EQ(store_.Load("gear", PRO_MDL_PART, &h), PRO_TK_NO_ERROR);
+  EXPECT_EQ(Revision(h), "C");
+  EXPECT_EQ(store_.Find(h)->version, 3);
+  ASSERT_EQ(store_.Erase(h), PRO_TK_NO_ERROR);
+  ASSERT_EQ(store_.Load(dir_.path() + "gear.prt.2", PRO_MDL_UNUSED, &h), PRO_TK_NO_ERROR);
+  EXPECT_EQ(Revision(h), "B");
+  ASSERT_EQ(store_.Erase(h), PRO_TK_NO_ERROR);
+  EXPECT_EQ(store_.Load("gear.prt.4", PRO_MDL_UNUSED, &h), PRO_TK_E_NOT_FOUND);
+}
+
+TEST_F(ModelFileTest, SaveWritesTheNextVersionAndNeverOverwrites) {
+  Put(dir_.path(), "gear.prt.1", PartText("GEAR", "A"));
+  const std::string v1 = tavtest::ReadFile(dir_.file("gear.prt.1"));
+  int h = 0;
+  ASSERT_EQ(store_.Load("gear.prt", PRO_MDL_UNUSED, &h), PRO_TK_NO_ERROR);
+  ParamRef p;
+  Item owner;
+  ASSERT_EQ(store_.ModelToItem(h, &owner), PRO_TK_NO_ERROR);
+  ASSERT_EQ(store_.ParamInit(owner, "REVISION", &p), PRO_TK_NO_ERROR);
+  ASSERT_EQ(store_.ParamValueSet(p, ParamValue::String("B")), PRO_TK_NO_ERROR);
+  EXPECT_TRUE(store_.Find(h)->modified);
+  int version = 0;
+  ASSERT_EQ(store_.Save(h, &version), PRO_TK_NO_ERROR);
+  EXPECT_EQ(version, 2);
+  EXPECT_FALSE(store_.Find(h)->modified);
+  EXPECT_EQ(tavtest::ReadFile(dir_.file("gear.prt.1")), v1);
+  // Someone else wrote version 5 meanwhile: ours goes above it.
+  Put(dir_.path(), "gear.prt.5", PartText("GEAR", "X"));
+  const std::string v5 = tavtest::ReadFile(dir_.file("gear.prt.5"));
+  ASSERT_EQ(store_.Save(h, &version), PRO_TK_NO_ERROR);
+  EXPECT_EQ(version, 6);
+  EXPECT_EQ(tavtest::ReadFile(dir_.file("gear.prt.5")), v5);
+  ModelData d;
+  ASSERT_EQ(store_.DataGet(h, &d), PRO_TK_NO_ERROR);
+  EXPECT_EQ(d.version, 6);
+  // What was saved loads back in a fresh session.
+  Store other;
+  other.SetWorkingDir(dir_.path());
+  int h2 = 0;
+  ASSERT_EQ(other.Load("gear.prt.2", PRO_MDL_UNUSED, &h2), PRO_TK_NO_ERROR);
+  EXPECT_TRUE(*other.Find(h2) == *store_.Find(h));
+}
+
+TEST_F(ModelFileTest, SavingANewModelWritesVersionOneInTheWorkingDirectory) {
+  int h = 0;
+  ASSERT_EQ(store_.Create("neu", PRO_MDL_ASSEMBLY, &h), PRO_TK_NO_ERROR);
+  ModelData d;
+  ASSERT_EQ(store_.DataGet(h, &d), PRO_TK_NO_ERROR);
+  EXPECT_EQ(d.version, 0);
+  EXPECT_EQ(d.path, dir_.path());
+  int v = 0;
+  ASSERT_EQ(store_.Save(h, &v), PRO_TK_NO_ERROR);
+  EXPECT_EQ(v, 1);
+  EXPECT_TRUE(fs::exists(dir_.file("neu.asm.1")));
+}
+
+TEST_F(ModelFileTest, SaveFailsCleanlyWhenTheDirectoryIsGone) {
+  const std::string sub = dir_.path() + "gone/";
+  Put(sub, "gear.prt.1", PartText("GEAR", "A"));
+  int h = 0;
+  ASSERT_EQ(store_.Load(sub + "gear.prt", PRO_MDL_UNUSED, &h), PRO_TK_NO_ERROR);
+  fs::remove_all(sub);
+  EXPECT_EQ(store_.Save(h), PRO_TK_CANT_WRITE);
+  EXPECT_EQ(store_.Find(h)->version, 1);
+  EXPECT_FALSE(store_.last_error().empty());
+}
+
+TEST_F(ModelFileTest, EverySampleSurvivesASaveAndReload) {
+  for (const auto& e : fs::directory_iterator(std::string(TAV_SOURCE_DIR) + "/samples/models"))
+    fs::copy_file(e.path(), dir_.path() + e.path().filename().string());
+  int drw = 0;
+  ASSERT_EQ(store_.Load("plate.drw", PRO_MDL_UNUSED, &drw), PRO_TK_NO_ERROR) << store_.last_error();
+  ASSERT_EQ(store_.AllModels().size(), 7u);
+  for (int h : store_.AllModels()) ASSERT_EQ(store_.Save(h), PRO_TK_NO_ERROR);
+  Store other;
+  other.SetWorkingDir(dir_.path());
+  int drw2 = 0;
+  ASSERT_EQ(other.Load("plate.drw", PRO_MDL_UNUSED, &drw2), PRO_TK_NO_ERROR) << other.last_error();
+  for (int h : store_.AllModels()) {
+    const Model& m = *store_.Find(h);
+    int h2 = 0;
+    ASSERT_EQ(other.Init(m.name, m.type, &h2), PRO_TK_NO_ERROR) << m.name;
+    EXPECT_EQ(other.Find(h2)->version, 2) << m.name;
+    EXPECT_TRUE(*other.Find(h2) == m) << m.name;
+  }
+}
+
+TEST_F(ModelFileTest, ComponentsAreFoundBesideTheAssemblyFirstThenAlongTheSearchPath) {
+  const std::string asm_dir = dir_.path() + "asm/";
+  const std::string lib = dir_.path() + "lib/";
+  PutSample(asm_dir, "fastener.asm.1");
+  Put(asm_dir, "bolt.prt.1", PartText("BOLT", "beside the assembly"));
+  Put(dir_.path(), "bolt.prt.7", PartText("BOLT", "working directory"));
+  PutSample(lib, "washer.prt.1");
+  PutSample(lib, "träger.prt.1");
+  int h = 0;
+  EXPECT_EQ(store_.Load(asm_dir + "fastener.asm", PRO_MDL_UNUSED, &h), PRO_TK_E_NOT_FOUND);
+  EXPECT_TRUE(store_.AllModels().empty());
+  store_.SetSearchPath({"lib"});  // relative to the working directory
+  ASSERT_EQ(store_.Load(asm_dir + "fastener.asm", PRO_MDL_UNUSED, &h), PRO_TK_NO_ERROR)
+      << store_.last_error();
+  int bolt = 0, washer = 0;
+  ASSERT_EQ(store_.Init("BOLT", PRO_MDL_PART, &bolt), PRO_TK_NO_ERROR);
+  EXPECT_EQ(Revision(bolt), "beside the assembly");
+  ASSERT_EQ(store_.Init("WASHER", PRO_MDL_PART, &washer), PRO_TK_NO_ERROR);
+  EXPECT_EQ(store_.Find(washer)->dir, lib);
+}
+
+TEST_F(ModelFileTest, ABareNameIsLookedForInTheWorkingDirectoryThenTheSearchPath) {
+  PutSample(dir_.path() + "a/", "washer.prt.1");
+  Put(dir_.path() + "b/", "washer.prt.9", PartText("WASHER", "later dir"));
+  store_.SetSearchPath({dir_.path() + "a", dir_.path() + "b"});
+  int h = 0;
+  ASSERT_EQ(store_.Load("washer", PRO_MDL_PART, &h), PRO_TK_NO_ERROR);
+  EXPECT_EQ(store_.Find(h)->dir, dir_.path() + "a/");
+  EXPECT_EQ(store_.Find(h)->version, 1);
+}
+
+TEST_F(ModelFileTest, MalformedFilesGiveInvalidFileAndLoadNothing) {
+  const char* const bad[] = {
+      "",
+      "not json at all",
+      "[1, 2, 3]",
+      "{\"name\": \"GEAR\", \"type\": \"PRT\"}",  // no format marker
+      "{\"format\": \"tavproe-model\", \"format_version\": 9}",
+      "{\"format\": \"tavproe-model\", \"name\": \"OTHER\"}",
+      "{\"format\": \"tavproe-model\", \"type\": \"ASM\"}",
+      "{\"format\": \"tavproe-model\", \"features\": {}}",
+      "{\"format\": \"tavproe-model\", \"features\": [{\"id\": \"one\"}]}",
+      "{\"format\": \"tavproe-model\", \"features\": [{\"id\": 1}, {\"id\": 1}]}",
+      "{\"format\": \"tavproe-model\", \"features\": [{\"id\": 1, \"type\": 1000}]}",
+      "{\"format\": \"tavproe-model\", \"features\": [{\"id\": 1, \"status\": \"sleeping\"}]}",
+      "{\"format\": \"tavproe-model\", \"features\": [{\"id\": 1, \"name\": \"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456\"}]}",
+      "{\"format\": \"tavproe-model\", \"features\": [{\"id\": 1, \"dimensions\": [{\"symbol\": \"d0\"}, {\"symbol\": \"D0\"}]}]}",
+      "{\"format\": \"tavproe-model\", \"features\": [{\"id\": 1, \"shown_dimensions\": [4]}]}",
+      "{\"format\": \"tavproe-model\", \"relations\": [\"d0 = (\"]}",
+      "{\"format\": \"tavproe-model\", \"parameters\": [{\"name\": \"A\", \"type\": \"integer\", \"value\": 1.5}]}",
+      "{\"format\": \"tavproe-model\", \"parameters\": [{\"name\": \"A\", \"value\": 1}, {\"name\": \"a\", \"value\": 2}]}",
+      "{\"format\": \"tavproe-model\", \"parameters\": [{\"name\": \"A\"}]}",
+      "{\"format\": \"tavproe-model\", \"solids\": [{\"name\": \"X\", \"type\": \"PRT\"}]}",
+  };
+  int n = 0;
+  for (const char* text : bad) {
+    const std::string file = "bad" + std::to_string(++n) + ".prt.1";
+    Put(dir_.path(), file, text);
+    int h = 0;
+    EXPECT_EQ(store_.Load(file, PRO_MDL_UNUSED, &h), PRO_TK_INVALID_FILE) << text;
+    EXPECT_FALSE(store_.last_error().empty()) << text;
+  }
+  EXPECT_TRUE(store_.AllModels().empty());
+}
+
+TEST_F(ModelFileTest, AMalformedComponentFailsTheWholeAssembly) {
+  PutSample(dir_.path(), "fastener.asm.1");
+  PutSample(dir_.path(), "bolt.prt.1");
+  PutSample(dir_.path(), "träger.prt.1");
+  Put(dir_.path(), "washer.prt.1", "{\"format\": \"tavproe-model\", \"features\": 3}");
+  int h = 0;
+  EXPECT_EQ(store_.Load("fastener.asm", PRO_MDL_UNUSED, &h), PRO_TK_INVALID_FILE);
+  EXPECT_NE(store_.last_error().find("washer.prt.1"), std::string::npos) << store_.last_error();
+  EXPECT_TRUE(store_.AllModels().empty());
+}
+
+TEST_F(ModelFileTest, ADirectoryInPlaceOfAFileCannotBeOpened) {
+  fs::create_directories(dir_.path() + "gear.prt.1");
+  Model m;
+  EXPECT_EQ(ReadModelFile(dir_.path() + "gear.prt.1", &m), PRO_TK_CANT_OPEN);
+}
+
+TEST_F(ModelFileTest, AnAssemblyThatContainsItselfIsRefused) {
+  Put(dir_.path(), "loop.asm.1",
+      "{\"format\": \"tavproe-model\", \"features\": [{\"id\": 1, \"type\": 1000, "
+      "\"component\": {\"name\": \"LOOP2\", \"type\": \"ASM\"}}]}");
+  Put(dir_.path(), "loop2.asm.1",
+      "{\"format\": \"tavproe-model\", \"features\": [{\"id\": 1, \"type\": 1000, "
+      "\"component\": {\"name\": \"LOOP\", \"type\": \"ASM\"}}]}");
+  int h = 0;
+  EXPECT_EQ(store_.Load("loop.asm", PRO_MDL_UNUSED, &h), PRO_TK_INVALID_FILE);
+  EXPECT_NE(store_.last_error().find("contains it"), std::string::npos) << store_.last_error();
+  EXPECT_TRUE(store_.AllModels().empty());
+}
+
+TEST_F(ModelFileTest, HandWrittenFilesMayLeaveOutIdsAndSymbols) {
+  Put(dir_.path(), "block.prt.1",
+      "{\"format\": \"tavproe-model\", \"features\": ["
+      "{\"type\": 917, \"dimensions\": [{\"value\": 10}, {\"value\": 20}]},"
+      "{\"type\": 911, \"dimensions\": [{\"value\": 5, \"type\": \"diameter\"}], \"shown_dimensions\": [0]}]}");
+  int h = 0;
+  ASSERT_EQ(store_.Load("block.prt", PRO_MDL_UNUSED, &h), PRO_TK_NO_ERROR) << store_.last_error();
+  const Model& m = *store_.Find(h);
+  ASSERT_EQ(m.features.size(), 2u);
+  EXPECT_EQ(m.features[0].id, 1);
+  EXPECT_EQ(m.features[1].id, 2);
+  EXPECT_EQ(m.features[0].type_name, "PROTRUSION");
+  EXPECT_EQ(m.features[1].dims, (std::vector<int>{2, 0}));
+  EXPECT_EQ(m.dimensions[2].symbol, "d2");
+  EXPECT_EQ(m.dimensions[2].dim_type, 4);
+}
+
+TEST_F(ModelFileTest, TextRoundTripKeepsEverything) {
+  Model m;
+  m.name = "BRACKET";
+  m.type = PRO_MDL_PART;
+  std::string error;
+  ASSERT_TRUE(ModelFromText(Sample("bracket.prt.1"), &m, &error)) << error;
+  Model again;
+  ASSERT_TRUE(ModelFromText(ModelToText(m), &again, &error)) << error;
+  EXPECT_TRUE(again == m);
+  EXPECT_NE(ModelToText(m).find("LOCH_Ø8"), std::string::npos);  // UTF-8, not escaped
+}
+
+// ---- The generator ---------------------------------------------------------------------
+
+TEST_F(ModelFileTest, GeneratedPartsLoadAndRegenerate) {
+  PartSpec spec;
+  spec.features = 40;
+  spec.dims_per_feature = 4;
+  spec.params = 25;
+  spec.relation_lines = 100;  // more than half the dimensions: the rest assign parameters
+  std::string error;
+  const std::string file = GeneratePart(dir_.path(), "big", spec, &error);
+  ASSERT_EQ(file, dir_.file("big.prt.1")) << error;
+  int h = 0;
+  ASSERT_EQ(store_.Load("big.prt", PRO_MDL_UNUSED, &h), PRO_TK_NO_ERROR) << store_.last_error();
+  const Model& m = *store_.Find(h);
+  EXPECT_EQ(m.features.size(), 40u);
+  EXPECT_EQ(m.dimensions.size(), 160u);
+  EXPECT_EQ(m.params.size(), 25u);
+  EXPECT_EQ(m.relations->size(), 101u);
+  ASSERT_EQ(store_.Regenerate(h, 0, &error), PRO_TK_NO_ERROR) << error;
+  EXPECT_EQ(GeneratePart(dir_.path(), "big", spec, &error), dir_.file("big.prt.2"));
+}
+
+TEST_F(ModelFileTest, GeneratedAssemblyTreesHaveBreadthToTheDepthParts) {
+  PartSpec spec;
+  spec.features = 3;
+  std::string error;
+  const std::vector<std::string> files = GenerateAssembly(dir_.path(), "tree", 3, 3, spec, &error);
+  ASSERT_EQ(files.size(), 1u + 3u + 9u + 27u) << error;
+  EXPECT_EQ(files.front(), dir_.file("tree.asm.1"));
+  int h = 0;
+  ASSERT_EQ(store_.Load("tree.asm", PRO_MDL_UNUSED, &h), PRO_TK_NO_ERROR) << store_.last_error();
+  EXPECT_EQ(store_.AllModels().size(), 40u);
+  std::vector<int> parts;
+  ASSERT_EQ(store_.SessionModels(PRO_MDL_PART, &parts), PRO_TK_NO_ERROR);
+  EXPECT_EQ(parts.size(), 27u);
+  EXPECT_EQ(store_.Regenerate(h, 0, &error), PRO_TK_NO_ERROR) << error;
+  EXPECT_TRUE(GenerateAssembly(dir_.path(), "x", 0, 2, spec, &error).empty());
+}
+
+}  // namespace
+}  // namespace sim
