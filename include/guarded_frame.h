@@ -1,0 +1,64 @@
+#pragma once
+// The guarded frame of every exported operation: runs the body and turns any
+// failure that escapes it into the status record, in one place.
+//
+//  - TAVBASE::TX_Exception: catch file and line are recorded; status (-1,
+//    "() error: " + DescribeError).
+//  - any std::exception: wrapped into a TX_Exception with what() as message, then
+//    reported the same way.
+//  - anything else (database errors, _com_error, ...): status (-1,
+//    "Unexpected error.\n"), without the "() error: " prefix.
+//
+// The catch site (source file and line) is the frame's call site:
+//
+//   TAV_GUARDED_FRAME(m_nStatus, m_strStatus, {
+//     InstallSehTranslator();
+//     ... work ...
+//   });
+//
+// On success the status record is left untouched.
+#include <exception>
+#include <string>
+#include <utility>
+
+#include "status_record.h"
+#include "tx_exception.h"
+
+struct CatchSite {
+  const char* file;
+  int line;
+};
+#define TAV_CATCH_SITE (::CatchSite{__FILE__, __LINE__})
+
+// The conversions of the three catch clauses, for code that must catch itself.
+void ReportCaught(TAVBASE::TX_Exception& error, CatchSite site, int& code,
+                  std::wstring& message);
+void ReportCaught(const std::exception& error, CatchSite site, int& code, std::wstring& message);
+void ReportUnexpected(CatchSite site, int& code, std::wstring& message);
+
+// Runs `body`; returns true when it ended normally, false when a failure was
+// turned into (code, message).
+template <typename Body>
+bool RunGuarded(int& code, std::wstring& message, CatchSite site, Body&& body) {
+  try {
+    std::forward<Body>(body)();
+    return true;
+  } catch (TAVBASE::TX_Exception& error) {
+    ReportCaught(error, site, code, message);
+  } catch (std::exception& error) {
+    ReportCaught(error, site, code, message);
+  } catch (...) {
+    ReportUnexpected(site, code, message);
+  }
+  return false;
+}
+
+template <typename Body>
+bool RunGuarded(StatusRecord& status, CatchSite site, Body&& body) {
+  return RunGuarded(status.m_nStatus, status.m_strStatus, site, std::forward<Body>(body));
+}
+
+// The body is a braced block; it may contain commas. Evaluates to the bool of
+// RunGuarded.
+#define TAV_GUARDED_FRAME(code, message, ...) \
+  ::RunGuarded((code), (message), TAV_CATCH_SITE, [&]() __VA_ARGS__)

@@ -1,0 +1,59 @@
+#include "string_util.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cwchar>
+#include <stdexcept>
+#include <vector>
+
+#include "port/text.h"
+
+std::wstring FormatString(const wchar_t* format, ...) {
+  constexpr std::size_t kBuffer = 1024;
+  wchar_t buffer[kBuffer];
+  va_list args;
+  va_start(args, format);
+  errno = 0;
+  const int n = std::vswprintf(buffer, kBuffer, format, args);
+  const int error = errno;
+  va_end(args);
+  if (n >= 0) return std::wstring(buffer, static_cast<std::size_t>(n));
+  // vswprintf reports "does not fit" by -1 alone, bad formats and texts by errno.
+  if (error == EILSEQ || error == EINVAL) throw std::invalid_argument("FormatString: bad format");
+  throw std::length_error("string too long");
+}
+
+std::wstring IntToWString(int value) { return std::to_wstring(value); }
+
+std::wstring LongToWString(long value) { return std::to_wstring(value); }
+
+std::wstring FormatDouble(double value) {
+  char buffer[256];
+  const int n = std::snprintf(buffer, sizeof buffer, "%.10f", value);
+  if (n >= 0 && static_cast<std::size_t>(n) < sizeof buffer) return port::Utf8ToWide(buffer);
+  // Values above about 1e245 do not fit; give their whole text rather than lose it.
+  std::vector<char> large(static_cast<std::size_t>(n > 0 ? n : 0) + 1);
+  std::snprintf(large.data(), large.size(), "%.10f", value);
+  return port::Utf8ToWide(large.data());
+}
+
+void WideToMultiByte(const std::wstring& text, std::string& out, unsigned /*code_page*/) {
+  out = port::WideToUtf8(text);
+}
+
+void MultiByteToWide(const std::string& text, std::wstring& out, unsigned /*code_page*/) {
+  out = port::Utf8ToWide(text);
+}
+
+std::string WideToMultiByte(const std::wstring& text, unsigned code_page) {
+  std::string out;
+  WideToMultiByte(text, out, code_page);
+  return out;
+}
+
+std::wstring MultiByteToWide(const std::string& text, unsigned code_page) {
+  std::wstring out;
+  MultiByteToWide(text, out, code_page);
+  return out;
+}
