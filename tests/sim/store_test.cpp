@@ -10,6 +10,8 @@
 
 #include <cmath>
 #include <filesystem>
+#include <map>
+#include <random>
 
 #include "sim/model_file.h"
 #include "tests/support/temp_dir.h"
@@ -535,6 +537,60 @@ TEST_F(StoreTest, AdoptRefusesAModelThatBreaksTheRules) {
   m.features[0].dims.clear();
   ASSERT_EQ(store_.Adopt(m, &h), PRO_TK_NO_ERROR);
   EXPECT_EQ(store_.Adopt(m, &h), PRO_TK_E_FOUND);
+}
+
+// Random parameter edits applied to the store and to a plain map side by side;
+// the first step where they disagree is reported.
+TEST_F(StoreTest, RandomParameterEditsMatchAPlainReferenceModel) {
+  const int b = Load("washer.prt");
+  const Item owner = ModelItem(b);
+  std::map<std::string, ParamValue> expected;
+  for (const Parameter& p : store_.Find(b)->params) expected[p.name] = p.value;
+  const char* const names[] = {"A", "b", "MASSE", "masse", "DESCRIPTION", "Größe", "SIZE"};
+  std::mt19937 rng(20240611);
+  for (int step = 0; step < 3000; ++step) {
+    const std::string name = names[rng() % 7];
+    const std::string key = ToUpper(name);
+    ParamValue v;
+    switch (rng() % 3) {
+      case 0: v = ParamValue::Double(static_cast<int>(rng() % 1000) / 8.0); break;
+      case 1: v = ParamValue::Integer(static_cast<int>(rng() % 100) - 50); break;
+      default: v = ParamValue::String("s" + std::to_string(rng() % 10)); break;
+    }
+    const bool exists = expected.count(key) > 0;
+    ParamRef ref{owner, name};
+    ProError got = PRO_TK_NO_ERROR, want = PRO_TK_NO_ERROR;
+    switch (rng() % 4) {
+      case 0:
+        got = store_.ParamCreate(owner, name, v, nullptr);
+        want = exists ? PRO_TK_E_FOUND : PRO_TK_NO_ERROR;
+        if (!exists) expected[key] = v;
+        break;
+      case 1:
+        got = store_.ParamDelete(ref);
+        want = exists ? PRO_TK_NO_ERROR : PRO_TK_GENERAL_ERROR;
+        expected.erase(key);
+        break;
+      case 2:
+        got = store_.ParamValueSet(ref, v);
+        want = !exists ? PRO_TK_GENERAL_ERROR
+                       : (expected[key].type == v.type ? PRO_TK_NO_ERROR : PRO_TK_BAD_INPUTS);
+        if (want == PRO_TK_NO_ERROR) expected[key] = v;
+        break;
+      default: {
+        ParamValue out;
+        got = store_.ParamValueGet(ref, &out);
+        want = exists ? PRO_TK_NO_ERROR : PRO_TK_GENERAL_ERROR;
+        if (exists) {
+          ASSERT_EQ(out, expected[key]) << "step " << step << " " << name;
+        }
+      }
+    }
+    ASSERT_EQ(got, want) << "step " << step << " " << name;
+    std::vector<std::string> list;
+    ASSERT_EQ(store_.ParamList(owner, &list), PRO_TK_NO_ERROR);
+    ASSERT_EQ(list.size(), expected.size()) << "step " << step;
+  }
 }
 
 }  // namespace
