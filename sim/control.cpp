@@ -1,0 +1,266 @@
+#include "sim/control.h"
+
+#include <ProToolkitErrors.h>
+#include <ProUICmd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <tuple>
+
+#include "protocol/message.h"
+#include "protocol/values.h"
+#include "sim/model_file.h"
+
+namespace sim {
+namespace {
+
+constexpr int kNotifyRetrievePost = 18;  // PRO_MDL_RETRIEVE_POST
+constexpr int kNotifyFileOpenOk = 53;    // PRO_FILE_OPEN_OK
+
+ControlResult Fail(int code, const std::string& why) {
+  ControlResult r;
+  r.code = code;
+  r.text = why + "\n";
+  return r;
+}
+
+ControlResult Ok(const std::string& text) {
+  ControlResult r;
+  r.text = text;
+  return r;
+}
+
+bool ParseInt(const std::string& s, long long* out) {
+  if (s.empty()) return false;
+  char* end = nullptr;
+  long long v = std::strtoll(s.c_str(), &end, 10);
+  if (*end != '\0') return false;
+  *out = v;
+  return true;
+}
+
+std::string ModelLabel(const Model& m) { return m.name + "." + ModelTypeText(m.type); }
+
+std::string StateName(const Session& s, const MenuNode& button) {
+  const Command* cmd = s.FindCommand(button.command);
+  if (!cmd) return "none";
+  if (!cmd->alive) return "dead";
+  switch (cmd->State()) {
+    case ACCESS_REMOVE: return "removed";
+    case ACCESS_INVISIBLE: return "invisible";
+    case ACCESS_UNAVAILABLE: return "unavailable";
+    case ACCESS_DISALLOW: return "disallowed";
+    default: return "available";
+  }
+}
+
+void PrintMenu(const Session& s, const std::vector<MenuNode>& nodes, int depth,
+               std::ostringstream& out) {
+  for (const MenuNode& n : nodes) {
+    out << std::string(depth * 2, ' ');
+    if (n.kind == MenuNode::kMenu) {
+      out << "menu \"" << n.label << "\" name=" << n.name << " shown\n";
+      PrintMenu(s, n.children, depth + 1, out);
+    } else {
+      out << "button \"" << n.label << "\" name=" << n.name << " command=" << n.command << ' '
+          << (s.ButtonShown(n) ? "shown" : "hidden") << ' ' << StateName(s, n) << '\n';
+    }
+  }
+}
+
+ControlResult Status(Store& store, Session& session) {
+  std::ostringstream out;
+  out << "display " << (session.options().display.empty() ? "default" : session.options().display)
+      << '\n';
+  out << "pid " << ::getpid() << '\n';
+  out << "working-dir " << store.options().working_dir << '\n';
+  out << "clients " << session.clients().size() << '\n';
+  out << "models " << store.AllModels().size() << '\n';
+  out << "windows " << session.windows().size() << '\n';
+  out << "windows-ready " << (session.WindowsReady() ? "yes" : "no") << '\n';
+  int current = session.CurrentModel();
+  const Model* m = store.Find(current);
+  out << "current-model " << (m ? ModelLabel(*m) : std::string("none")) << '\n';
+  out << "messages " << session.messages().size() << '\n';
+  return Ok(out.str());
+}
+
+ControlResult Open(Store& store, Session& session, const std::string& file) {
+  int mdl = 0;
+  int rc = store.Load(file, -1, &mdl, true);
+  if (rc != PRO_TK_NO_ERROR) return Fail(rc, "cannot open " + file + " (error " + std::to_string(rc) + ")");
+  int window = session.Display(mdl);
+  const Model* m = store.Find(mdl);
+  std::string path;
+  store.FullFileName(mdl, &path);
+  ControlResult r = Ok("opened " + ModelLabel(*m) + " window " + std::to_string(window) + " " +
+                       path + "\n");
+  std::vector<protocol::Model> arg{protocol::Model{m->name, ModelTypeText(m->type)}};
+  for (ClientId id : session.ClientsNotifiedOf(kNotifyRetrievePost))
+    r.events.push_back(Event{id, protocol::PackEvent("notify", kNotifyRetrievePost, arg)});
+  return r;
+}
+
+ControlResult New(Store& store, Session& session, const std::string& name,
+                  const std::string& type_text) {
+  int type = ModelTypeFromText(type_text);
+  if (type < 0) return Fail(PRO_TK_BAD_INPUTS, "unknown model type " + type_text);
+  // The dialog confirms before the model exists; clients hear of it first.
+  std::vector<Event> events;
+  auto arg = std::make_tuple(type, DefaultModelSubtype(type), ToUpper(name));
+  for (ClientId id : session.ClientsNotifiedOf(kNotifyFileOpenOk))
+    events.push_back(Event{id, protocol::PackEvent("notify", kNotifyFileOpenOk, arg)});
+  int mdl = 0;
+  int rc = store.Create(name, type, &mdl);
+  if (rc != PRO_TK_NO_ERROR) {
+    ControlResult r = Fail(rc, "cannot create " + name + "." + ModelTypeText(type) + " (error " +
+                                   std::to_string(rc) + ")");
+    r.events = std::move(events);
+    return r;
+  }
+  int window = session.Display(mdl);
+  const Model* m = store.Find(mdl);
+  ControlResult r = Ok("created " + ModelLabel(*m) + " window " + std::to_string(window) + "\n");
+  r.events = std::move(events);
+  return r;
+}
+
+ControlResult Pick(Session& session, const std::string& label) {
+  const MenuNode* button = session.FindShownButton(label);
+  if (!button) return Fail(PRO_TK_E_NOT_FOUND, "no shown button labelled \"" + label + "\"");
+  const Command* cmd = session.FindCommand(button->command);
+  if (!cmd || !cmd->alive)
+    return Fail(PRO_TK_BAD_CONTEXT, "button \"" + label + "\" has no command any more");
+  if (cmd->State() != ACCESS_AVAILABLE)
+    return Fail(PRO_TK_BAD_CONTEXT, "button \"" + label + "\" is " + StateName(session, *button));
+  if (cmd->owner == 0) {
+    session.AddMessage(cmd->name);
+    return Ok("picked \"" + label + "\" command " + std::to_string(cmd->id) + " builtin\n");
+  }
+  ControlResult r = Ok("picked \"" + label + "\" command " + std::to_string(cmd->id) + " client " +
+                       std::to_string(cmd->owner) + "\n");
+  r.events.push_back(Event{cmd->owner, protocol::PackEvent("command", cmd->id)});
+  return r;
+}
+
+ControlResult Windows(Store& store, Session& session) {
+  std::ostringstream out;
+  for (const Window& w : session.windows()) {
+    const Model* m = store.Find(w.mdl);
+    out << "window " << w.id << ' ' << (m ? ModelLabel(*m) : std::string("empty"));
+    if (w.id == session.current_window()) out << " current";
+    if (w.id == session.active_window()) out << " active";
+    out << '\n';
+  }
+  return Ok(out.str());
+}
+
+ControlResult Models(Store& store) {
+  std::ostringstream out;
+  for (int mdl : store.AllModels()) {
+    const Model* m = store.Find(mdl);
+    std::string path;
+    store.FullFileName(mdl, &path);
+    out << mdl << ' ' << ModelLabel(*m) << ' ' << path << '\n';
+  }
+  return Ok(out.str());
+}
+
+ControlResult Dump(Store& store, const std::string& what) {
+  std::size_t dot = what.rfind('.');
+  int type = dot == std::string::npos ? -1 : ModelTypeFromText(what.substr(dot + 1));
+  if (type < 0) return Fail(PRO_TK_BAD_INPUTS, "give the model as NAME.TYPE, e.g. bracket.prt");
+  int mdl = 0;
+  if (store.Init(what.substr(0, dot), type, &mdl) != PRO_TK_NO_ERROR)
+    return Fail(PRO_TK_E_NOT_FOUND, "no model " + what + " in memory");
+  std::string text = ModelToText(*store.Find(mdl));
+  if (text.empty() || text.back() != '\n') text += '\n';
+  return Ok(text);
+}
+
+ControlResult SetFault(Session& session, const std::vector<std::string>& args) {
+  if (args.size() < 3 || args.size() > 4)
+    return Fail(PRO_TK_BAD_INPUTS, "usage: fault FUNCTION CODE [COUNT] | fault FUNCTION crash");
+  Fault f;
+  const std::string key = FaultKey(args[1]);
+  if (args[2] == "crash") {
+    if (args.size() != 3) return Fail(PRO_TK_BAD_INPUTS, "usage: fault FUNCTION crash");
+    f.crash = true;
+    f.count = 1;
+    session.SetFault(key, f);
+    return Ok("fault " + key + " crash\n");
+  }
+  long long code = 0, count = 1;
+  if (!ParseInt(args[2], &code) || code < -99 || code > 0)
+    return Fail(PRO_TK_BAD_INPUTS, "CODE must be a ProError value (0 to -99): " + args[2]);
+  if (args.size() == 4 && (!ParseInt(args[3], &count) || count < 0 || count > 1000000))
+    return Fail(PRO_TK_BAD_INPUTS, "COUNT must be a number of calls: " + args[3]);
+  f.code = static_cast<int>(code);
+  f.count = static_cast<int>(count);
+  session.SetFault(key, f);
+  return Ok("fault " + key + " " + std::to_string(code) + " count " + std::to_string(count) + "\n");
+}
+
+ControlResult SetDelay(Session& session, const std::vector<std::string>& args) {
+  long long ms = 0;
+  if (args.size() != 3 || !ParseInt(args[2], &ms) || ms < 0 || ms > 3600000)
+    return Fail(PRO_TK_BAD_INPUTS, "usage: delay FUNCTION MS (0 removes the delay)");
+  const std::string key = FaultKey(args[1]);
+  session.SetDelay(key, static_cast<int>(ms));
+  return Ok("delay " + key + " " + std::to_string(ms) + "\n");
+}
+
+bool Arity(const std::vector<std::string>& args, std::size_t n) { return args.size() == n; }
+
+}  // namespace
+
+std::string ControlUsage() {
+  return "usage: proe_sim ctl [--display D] ACTION [ARGS]\n"
+         "actions:\n"
+         "  status                     the session's state\n"
+         "  open FILE                  File > Open: load, display, make current\n"
+         "  new NAME TYPE              File > New (TYPE prt, asm or drw)\n"
+         "  pick LABEL                 pick the shown menu button labelled LABEL\n"
+         "  exit                       end the session\n"
+         "  messages                   the message area, oldest line first\n"
+         "  menubar                    the menu bar tree\n"
+         "  windows                    the windows\n"
+         "  models                     the models in memory with their files\n"
+         "  dump NAME.TYPE             a model in file format\n"
+         "  fault FUNCTION CODE [COUNT]  the next COUNT calls of FUNCTION fail with CODE\n"
+         "  fault FUNCTION crash       the next call of FUNCTION crashes its caller\n"
+         "  delay FUNCTION MS          every call of FUNCTION waits MS first (0 ends it)\n";
+}
+
+ControlResult RunControl(Store& store, Session& session, const std::vector<std::string>& args) {
+  if (args.empty()) return Fail(PRO_TK_BAD_INPUTS, "no action given");
+  const std::string& a = args[0];
+  if (a == "status" && Arity(args, 1)) return Status(store, session);
+  if (a == "open" && Arity(args, 2)) return Open(store, session, args[1]);
+  if (a == "new" && Arity(args, 3)) return New(store, session, args[1], args[2]);
+  if (a == "pick" && Arity(args, 2)) return Pick(session, args[1]);
+  if (a == "exit" && Arity(args, 1)) {
+    ControlResult r = Ok("exiting\n");
+    r.exit = true;
+    return r;
+  }
+  if (a == "messages" && Arity(args, 1)) {
+    std::string text;
+    for (const std::string& line : session.messages()) text += line + "\n";
+    return Ok(text);
+  }
+  if (a == "menubar" && Arity(args, 1)) {
+    std::ostringstream out;
+    PrintMenu(session, session.menubar(), 0, out);
+    return Ok(out.str());
+  }
+  if (a == "windows" && Arity(args, 1)) return Windows(store, session);
+  if (a == "models" && Arity(args, 1)) return Models(store);
+  if (a == "dump" && Arity(args, 2)) return Dump(store, args[1]);
+  if (a == "fault") return SetFault(session, args);
+  if (a == "delay") return SetDelay(session, args);
+  return Fail(PRO_TK_BAD_INPUTS, "unknown action or wrong arguments: " + a + "\n" + ControlUsage());
+}
+
+}  // namespace sim

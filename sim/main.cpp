@@ -1,0 +1,208 @@
+// proe_sim: the simulated CAD session (serve), its control client (ctl) and the
+// synthetic model writer (gen). See docs/simulator.md.
+#include <pthread.h>
+#include <time.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "protocol/frame.h"
+#include "protocol/message.h"
+#include "sim/control.h"
+#include "sim/server.h"
+
+#if __has_include("sim/generate.h")
+#include "sim/generate.h"
+#define TAV_HAVE_GENERATE 1
+#endif
+
+namespace {
+
+const char kServeUsage[] =
+    "usage: proe_sim [--display D] [--search-path DIR]... [--text-dir DIR]\n"
+    "                [--working-dir DIR] [--startup-delay MS] [--window-delay MS]\n"
+    "                [--load FILE]...\n"
+    "       proe_sim ctl [--display D] ACTION [ARGS]   (proe_sim ctl --help)\n"
+    "       proe_sim gen ...\n";
+
+bool ParseMs(const char* text, int* out) {
+  char* end = nullptr;
+  long v = std::strtol(text, &end, 10);
+  if (!*text || *end || v < 0 || v > 3600000) return false;
+  *out = static_cast<int>(v);
+  return true;
+}
+
+int Serve(int argc, char** argv) {
+  sim::SessionOptions options;
+  int startup_delay = 0;
+  std::vector<std::string> loads;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    bool has_value = i + 1 < argc;
+    if (a == "--help" || a == "-h") {
+      std::cout << kServeUsage;
+      return 0;
+    } else if (a == "--display" && has_value) {
+      options.display = argv[++i];
+    } else if (a == "--search-path" && has_value) {
+      options.search_path.push_back(argv[++i]);
+    } else if (a == "--text-dir" && has_value) {
+      options.text_dir = argv[++i];
+    } else if (a == "--working-dir" && has_value) {
+      options.working_dir = argv[++i];
+    } else if (a == "--startup-delay" && has_value) {
+      if (!ParseMs(argv[++i], &startup_delay)) {
+        std::cerr << "proe_sim: bad --startup-delay\n";
+        return 2;
+      }
+    } else if (a == "--window-delay" && has_value) {
+      if (!ParseMs(argv[++i], &options.window_delay_ms)) {
+        std::cerr << "proe_sim: bad --window-delay\n";
+        return 2;
+      }
+    } else if (a == "--load" && has_value) {
+      loads.push_back(argv[++i]);
+    } else {
+      std::cerr << "proe_sim: unknown option " << a << "\n" << kServeUsage;
+      return 2;
+    }
+  }
+
+  // Signals are taken by one thread with sigwait; every other thread blocks them.
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGHUP);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  ::signal(SIGPIPE, SIG_IGN);
+
+  // A session that is still starting is not reachable yet.
+  if (startup_delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(startup_delay));
+  // The window delay counts from when the session becomes reachable.
+  sim::Server server(options);
+  for (const std::string& file : loads) {
+    sim::ControlResult r = server.Control({"open", file});
+    if (r.code != 0) {
+      std::cerr << "proe_sim: " << r.text;
+      return 1;
+    }
+  }
+  std::string error;
+  if (!server.Listen(&error)) {
+    std::cerr << "proe_sim: " << error << "\n";
+    return 1;
+  }
+  std::cout << "proe_sim listening " << server.socket_path() << std::endl;
+
+  // Ends on SIGTERM/SIGINT/SIGHUP, or when a client asks (ctl exit, ProEngineerEnd).
+  for (;;) {
+    timespec tick{0, 100 * 1000 * 1000};
+    if (sigtimedwait(&signals, nullptr, &tick) > 0 || server.exit_requested()) break;
+  }
+  server.Shutdown();
+  return 0;
+}
+
+int Ctl(int argc, char** argv) {
+  std::string display;
+  std::vector<std::string> args;
+  int i = 2;
+  for (; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--display" && i + 1 < argc) {
+      display = argv[++i];
+    } else if (a == "--help" || a == "-h") {
+      std::cout << sim::ControlUsage();
+      return 0;
+    } else {
+      break;
+    }
+  }
+  for (; i < argc; ++i) args.push_back(argv[i]);
+  if (args.empty()) {
+    std::cerr << sim::ControlUsage();
+    return 2;
+  }
+  // A relative path with a directory means the caller's directory, not the session's.
+  if (args[0] == "open" && args.size() == 2 && !args[1].empty() && args[1][0] != '/' &&
+      args[1].find('/') != std::string::npos) {
+    char cwd[4096];
+    if (::getcwd(cwd, sizeof cwd)) args[1] = std::string(cwd) + "/" + args[1];
+  }
+  ::signal(SIGPIPE, SIG_IGN);
+  std::string path = sim::SocketPathFor(display);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  if (path.size() >= sizeof addr.sun_path) {
+    std::cerr << "proe_sim ctl: socket path too long: " << path << "\n";
+    return 3;
+  }
+  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    std::cerr << "proe_sim ctl: no session runs on display "
+              << (display.empty() ? "default" : display) << " (" << path << ")\n";
+    if (fd >= 0) ::close(fd);
+    return 3;
+  }
+  std::string reply_payload;
+  msgpack::sbuffer request;
+  msgpack::packer<msgpack::sbuffer> pk(request);
+  pk.pack_array(4);
+  pk.pack(0);
+  pk.pack(1);
+  pk.pack(std::string("ctl"));
+  pk.pack(args);  // the action and its arguments are the request's args
+  bool ok = protocol::WriteFrame(fd, request.data(), request.size()) &&
+            protocol::ReadFrame(fd, &reply_payload) == protocol::FrameStatus::kOk;
+  ::close(fd);
+  protocol::Message reply;
+  std::string why;
+  if (!ok || !protocol::Decode(reply_payload, &reply, &why) ||
+      reply.kind != protocol::Kind::kReply) {
+    std::cerr << "proe_sim ctl: the session did not answer\n";
+    return 3;
+  }
+  std::string text;
+  try {
+    text = protocol::Arg<std::string>(reply.body, 0);
+  } catch (const std::exception&) {
+  }
+  if (reply.code != 0) {
+    std::cerr << "proe_sim ctl: " << text;
+    return 1;
+  }
+  std::cout << text << std::flush;
+  return 0;
+}
+
+int Gen(int argc, char** argv) {
+#ifdef TAV_HAVE_GENERATE
+  return sim::GenerateMain(argc - 1, argv + 1);
+#else
+  (void)argc;
+  (void)argv;
+  std::cerr << "proe_sim gen: not available in this build\n";
+  return 2;
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "ctl") == 0) return Ctl(argc, argv);
+  if (argc > 1 && std::strcmp(argv[1], "gen") == 0) return Gen(argc, argv);
+  return Serve(argc, argv);
+}

@@ -1,0 +1,82 @@
+#pragma once
+// Message files as the session reads them for ProMessageDisplay, ProMessageToBuffer
+// and menu labels: four-line entries (key, format, translation, reserved), keys
+// optionally prefixed by a %C class code (%CP %CI %CW %CE %CC) that lookups ignore,
+// UTF-8 text with or without a byte-order mark, CR LF or LF line ends.
+//
+// Formats use 0-based argument positions: %0w (wide text), %0s (narrow text), %0d
+// (integer), %0f (double), with an optional field in parentheses: %1(5.3)f. The text
+// before "|||" is what is shown (the rest is a keyboard-read default).
+//
+// Everything here is plain data and pure functions; any thread may call them.
+// Codes returned are ProError values.
+#include <map>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+constexpr int kMessageLineMax = 80;  // PRO_LINE_SIZE - 1
+
+struct MessageEntry {
+  char klass = 0;      // 'P', 'I', 'W', 'E', 'C', or 0 without a class prefix
+  std::string format;  // line 2, without its line end
+};
+
+class MessageFile {
+ public:
+  // Never fails: lines that do not make an entry are ignored.
+  static MessageFile Parse(const std::string& text);
+  // The entry for `key` (without any class prefix), or null.
+  const MessageEntry* Find(const std::string& key) const;
+  std::size_t size() const { return entries_.size(); }
+
+ private:
+  std::map<std::string, MessageEntry> entries_;
+};
+
+// Looks for `file_name` (a bare name with extension) in each directory of `dirs`, in
+// order. PRO_TK_NO_ERROR and *out filled; PRO_TK_BAD_INPUTS for an empty name or one
+// with a directory part; PRO_TK_E_NOT_FOUND when no directory has it;
+// PRO_TK_CANT_OPEN when it exists but cannot be read.
+int LoadMessageFile(const std::vector<std::string>& dirs, const std::string& file_name,
+                    MessageFile* out, std::string* found_path = nullptr);
+
+// One substitution value, as the client read it through its pointer.
+struct MessageValue {
+  enum Kind { kNone, kText, kInteger, kDouble };
+  Kind kind = kNone;
+  std::string text;
+  long long integer = 0;
+  double real = 0;
+};
+
+// One letter per argument position used by `format`: 'w', 's', 'd', 'f', and '-'
+// for a position the format skips. PRO_TK_MSG_FMT_ERROR when a conversion is
+// malformed or one position is used with two types.
+int MessageArgTypes(const std::string& format, std::string* types);
+
+// Substitutes `values` into `format` (the part before "|||"). PRO_TK_NO_ERROR;
+// PRO_TK_MSG_FMT_ERROR for a malformed format; PRO_TK_BAD_INPUTS when a value is
+// missing or cannot stand for its conversion; PRO_TK_MSG_TOO_LONG when the text is
+// longer than kMessageLineMax characters (*out then holds it cut to that length).
+int FormatMessage(const std::string& format, const std::vector<MessageValue>& values,
+                  std::string* out);
+
+// Load, find, format: the whole of ProMessageToBuffer. PRO_TK_MSG_NOT_FOUND when the
+// file lacks the key; otherwise the codes above.
+int ResolveMessage(const std::vector<std::string>& dirs, const std::string& file_name,
+                   const std::string& key, const std::vector<MessageValue>& values,
+                   std::string* out);
+
+// The directories searched for a client's message files: its own text directory
+// (and the text/usascii and text subfolders the CAD system also looks in), then the
+// session's text directory, then its working directory. Empty entries are skipped.
+std::vector<std::string> MessageSearchDirs(const std::string& client_text_dir,
+                                           const std::string& session_text_dir,
+                                           const std::string& working_dir);
+
+// Number of characters (code points) in UTF-8 text.
+std::size_t Utf8Length(const std::string& text);
+
+}  // namespace sim

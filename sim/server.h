@@ -1,0 +1,102 @@
+#pragma once
+// The session process's server: it owns the model store, the session state and the
+// dispatcher, listens on the display's Unix socket, and serves every connection on
+// a thread of its own: read a frame, dispatch it, write the reply, then deliver the
+// events the request caused to their clients.
+//
+// Socket: `<temp dir>/proe-sim-<uid>/<display or "default">.sock` (a '/' in the
+// display becomes '_'), in a directory of mode 0700. A socket file there that
+// nobody answers is stale and replaced; one that answers makes Listen fail with
+// "already served".
+//
+// A frame that is too large or does not decode to a request closes that connection
+// only. A connection that ends (bye, close, error) is forgotten by the session: its
+// notifications and access functions go away, its commands die.
+//
+// Threads: every public member may be called from any thread, except that
+// Shutdown must not be called from a connection's own thread (it joins them).
+// Replies and events to one connection are written under that connection's write
+// mutex, so they never interleave.
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/control.h"
+#include "sim/dispatcher.h"
+#include "sim/session.h"
+#include "sim/store.h"
+
+namespace sim {
+
+// The socket path for a display ("" is the default display), under $TMPDIR or /tmp.
+std::string SocketPathFor(const std::string& display);
+
+class Server {
+ public:
+  // `options.working_dir` empty means the process's current directory.
+  explicit Server(SessionOptions options);
+  ~Server();  // Shutdown()
+  Server(const Server&) = delete;
+  Server& operator=(const Server&) = delete;
+
+  // Binds the display's socket and starts accepting. False with a reason when the
+  // socket cannot be made or another session serves the display.
+  bool Listen(std::string* error);
+  const std::string& socket_path() const { return socket_path_; }
+
+  // Serves `fd` (one end of a connected stream, e.g. a socketpair) as a client
+  // connection; takes ownership of it. Returns the connection's id (0 after
+  // Shutdown, when the descriptor is closed at once).
+  ClientId Adopt(int fd);
+
+  // Runs a ctl action in-process exactly as a "ctl" request would, delivering the
+  // events it causes. An `exit` action requests the exit (see WaitForExit).
+  ControlResult Control(const std::vector<std::string>& args);
+
+  // Blocks until the session is asked to end: `ctl exit`, ProEngineerEnd, or
+  // RequestExit (the signal handler of main).
+  void WaitForExit();
+  void RequestExit();
+  bool exit_requested() const;
+
+  // Ends the session: sends "terminate" with PROTERM_EXIT to every connection,
+  // closes them, stops listening (removing the socket file) and joins every
+  // thread. Safe to call more than once.
+  void Shutdown();
+
+  Dispatcher& dispatcher() { return dispatcher_; }
+  std::size_t connection_count() const;
+
+ private:
+  struct Connection;
+
+  void AcceptLoop();
+  void Serve(std::shared_ptr<Connection> conn);
+  void Deliver(const std::vector<Event>& events);
+  void ReapFinished();
+
+  Store store_;
+  Session session_;
+  Dispatcher dispatcher_;
+  std::string socket_path_;
+  int listen_fd_ = -1;
+  int wake_pipe_[2] = {-1, -1};
+  std::thread accept_thread_;
+
+  mutable std::mutex mutex_;
+  std::map<ClientId, std::shared_ptr<Connection>> connections_;
+  std::vector<std::shared_ptr<Connection>> finished_;
+  ClientId next_id_ = 1;
+  bool shut_down_ = false;
+
+  mutable std::mutex exit_mutex_;
+  std::condition_variable exit_cv_;
+  bool exit_requested_ = false;
+};
+
+}  // namespace sim

@@ -1,0 +1,382 @@
+#include "sim/session.h"
+
+#include <ProToolkitErrors.h>
+#include <ProUICmd.h>
+
+#include <algorithm>
+
+#include "sim/message_file.h"
+
+namespace sim {
+namespace {
+
+MenuNode Menu(const std::string& name) {
+  MenuNode m;
+  m.kind = MenuNode::kMenu;
+  m.name = name;
+  m.label = name;
+  return m;
+}
+
+// Inserts `node` into `list` next to the entry named `neighbor` (at the end when
+// there is none). False when the neighbour is named but absent.
+bool InsertNear(std::vector<MenuNode>& list, MenuNode node, const std::string* neighbor,
+                bool after) {
+  if (!neighbor) {
+    list.push_back(std::move(node));
+    return true;
+  }
+  auto it = std::find_if(list.begin(), list.end(),
+                         [&](const MenuNode& n) { return n.name == *neighbor; });
+  if (it == list.end()) return false;
+  list.insert(after ? it + 1 : it, std::move(node));
+  return true;
+}
+
+MenuNode* FindChild(std::vector<MenuNode>& list, const std::string& name) {
+  for (MenuNode& n : list)
+    if (n.name == name) return &n;
+  return nullptr;
+}
+
+const MenuNode* FindShown(const Session& s, const std::vector<MenuNode>& nodes,
+                          const std::string& label) {
+  for (const MenuNode& n : nodes) {
+    if (n.kind == MenuNode::kButton) {
+      if (n.label == label && s.ButtonShown(n)) return &n;
+    } else if (const MenuNode* found = FindShown(s, n.children, label)) {
+      return found;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int Command::State() const {
+  int state = ACCESS_AVAILABLE;
+  for (const auto& [id, s] : access) state = std::min(state, s);
+  return state;
+}
+
+std::string FaultKey(const std::string& request_name) {
+  if (request_name == "hello") return "ProEngineerConnect";
+  if (request_name == "ping") return "ProEngineerStatusGet";
+  if (request_name == "bye") return "ProEngineerDisconnect";
+  if (request_name == "ProMdldataGet") return "ProMdlDataGet";
+  return request_name;
+}
+
+Session::Session(SessionOptions options)
+    : options_(std::move(options)),
+      windows_ready_at_(std::chrono::steady_clock::now() +
+                        std::chrono::milliseconds(options_.window_delay_ms)) {
+  windows_.push_back(Window{kBaseWindow, 0});
+  for (const char* name : {"File", "Edit", "View", "Insert", "Analysis", "Info", "Applications",
+                           "Tools", "Windows", "Help"})
+    menubar_.push_back(Menu(name));
+  Command builtin;
+  builtin.id = kBuiltinCommand;
+  builtin.name = "TVProAction1";
+  builtin.access[0] = ACCESS_AVAILABLE;
+  commands_[builtin.id] = builtin;
+  MenuNode button;
+  button.kind = MenuNode::kButton;
+  button.name = "TVProAction1";
+  button.label = "TVProAction1";
+  button.help = "TVProAction1";
+  button.command = kBuiltinCommand;
+  FindChild(menubar_, "Tools")->children.push_back(button);
+}
+
+// ---- Clients -----------------------------------------------------------------------
+
+const ClientInfo* Session::FindClient(ClientId id) const {
+  auto it = clients_.find(id);
+  return it == clients_.end() ? nullptr : &it->second;
+}
+
+void Session::ForgetClient(ClientId id) {
+  clients_.erase(id);
+  for (auto it = access_owner_.begin(); it != access_owner_.end();) {
+    if (it->second.second == id) {
+      auto cmd = commands_.find(it->second.first);
+      if (cmd != commands_.end()) cmd->second.access.erase(it->first);
+      it = access_owner_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (auto& [cid, cmd] : commands_)
+    if (cmd.owner == id) cmd.alive = false;
+}
+
+std::vector<ClientId> Session::ClientsNotifiedOf(int type) const {
+  std::vector<ClientId> out;
+  for (const auto& [id, c] : clients_)
+    if (c.notifications.count(type)) out.push_back(id);
+  return out;
+}
+
+std::vector<std::string> Session::MessageDirs(ClientId id) const {
+  const ClientInfo* c = FindClient(id);
+  return MessageSearchDirs(c ? c->text_dir : std::string(), options_.text_dir,
+                           options_.working_dir);
+}
+
+// ---- Windows -------------------------------------------------------------------------
+
+bool Session::WindowsReady() const { return std::chrono::steady_clock::now() >= windows_ready_at_; }
+
+const Window* Session::FindWindow(int id) const {
+  for (const Window& w : windows_)
+    if (w.id == id) return &w;
+  return nullptr;
+}
+
+int Session::WindowOf(int mdl) const {
+  if (mdl == 0) return 0;
+  for (const Window& w : windows_)
+    if (w.mdl == mdl) return w.id;
+  return 0;
+}
+
+int Session::Display(int mdl) {
+  int id = WindowOf(mdl);
+  if (id == 0) {
+    if (windows_.front().mdl == 0) {
+      windows_.front().mdl = mdl;
+      id = kBaseWindow;
+    } else {
+      id = next_window_++;
+      windows_.push_back(Window{id, mdl});
+    }
+  }
+  current_ = active_ = id;
+  return id;
+}
+
+bool Session::SetCurrent(int window) {
+  if (!FindWindow(window)) return false;
+  current_ = window;
+  return true;
+}
+
+bool Session::Activate(int window) {
+  if (!FindWindow(window)) return false;
+  current_ = active_ = window;
+  return true;
+}
+
+void Session::CloseCurrent() {
+  if (current_ == kBaseWindow) {
+    windows_.front().mdl = 0;
+    return;
+  }
+  windows_.erase(std::remove_if(windows_.begin(), windows_.end(),
+                                [&](const Window& w) { return w.id == current_; }),
+                 windows_.end());
+  if (active_ == current_) active_ = kBaseWindow;
+  current_ = active_;
+}
+
+int Session::CurrentModel() const {
+  if (!WindowsReady()) return 0;
+  const Window* w = FindWindow(active_);
+  return w ? w->mdl : 0;
+}
+
+void Session::ModelsErased(const std::vector<int>& mdls) {
+  for (int mdl : mdls) {
+    int id;
+    while ((id = WindowOf(mdl)) != 0) {
+      if (id == kBaseWindow) {
+        windows_.front().mdl = 0;
+        continue;
+      }
+      windows_.erase(std::remove_if(windows_.begin(), windows_.end(),
+                                    [&](const Window& w) { return w.id == id; }),
+                     windows_.end());
+      if (current_ == id) current_ = kBaseWindow;
+      if (active_ == id) active_ = kBaseWindow;
+    }
+  }
+}
+
+// ---- Commands ------------------------------------------------------------------------
+
+int Session::AddCommand(ClientId owner, const std::string& name, int priority, int access_state,
+                        int* cmd_id) {
+  if (name.empty() || access_state < ACCESS_REMOVE || access_state > ACCESS_AVAILABLE)
+    return PRO_TK_BAD_INPUTS;
+  if (FindCommandByName(name)) return PRO_TK_E_FOUND;
+  Command c;
+  c.id = next_command_++;
+  c.name = name;
+  c.owner = owner;
+  c.priority = priority;
+  c.access[0] = access_state;
+  commands_[c.id] = c;
+  *cmd_id = c.id;
+  return PRO_TK_NO_ERROR;
+}
+
+const Command* Session::FindCommand(int cmd_id) const {
+  auto it = commands_.find(cmd_id);
+  return it == commands_.end() ? nullptr : &it->second;
+}
+
+const Command* Session::FindCommandByName(const std::string& name) const {
+  for (const auto& [id, c] : commands_)
+    if (c.alive && c.name == name) return &c;
+  return nullptr;
+}
+
+int Session::AddAccess(ClientId owner, int cmd_id, int state, int* access_id) {
+  auto it = commands_.find(cmd_id);
+  if (it == commands_.end() || !it->second.alive) return PRO_TK_GENERAL_ERROR;
+  if (state < ACCESS_REMOVE || state > ACCESS_AVAILABLE) return PRO_TK_GENERAL_ERROR;
+  int id = next_access_++;
+  it->second.access[id] = state;
+  access_owner_[id] = {cmd_id, owner};
+  *access_id = id;
+  return PRO_TK_NO_ERROR;
+}
+
+int Session::RemoveAccess(int cmd_id, int access_id) {
+  auto own = access_owner_.find(access_id);
+  if (access_id <= 0 || own == access_owner_.end() || own->second.first != cmd_id)
+    return PRO_TK_GENERAL_ERROR;
+  commands_[cmd_id].access.erase(access_id);
+  access_owner_.erase(own);
+  return PRO_TK_NO_ERROR;
+}
+
+int Session::UpdateAccess(ClientId owner, int cmd_id, int access_id, int state) {
+  auto it = commands_.find(cmd_id);
+  if (it == commands_.end() || state < ACCESS_REMOVE || state > ACCESS_AVAILABLE)
+    return PRO_TK_BAD_INPUTS;
+  if (access_id == 0) {
+    if (it->second.owner != owner || !it->second.alive) return PRO_TK_BAD_INPUTS;
+  } else {
+    auto own = access_owner_.find(access_id);
+    if (own == access_owner_.end() || own->second.first != cmd_id || own->second.second != owner)
+      return PRO_TK_BAD_INPUTS;
+  }
+  it->second.access[access_id] = state;
+  return PRO_TK_NO_ERROR;
+}
+
+// ---- Menu bar ------------------------------------------------------------------------
+
+MenuNode* Session::FindMenu(std::vector<MenuNode>& nodes, const std::string& name) {
+  for (MenuNode& n : nodes) {
+    if (n.kind != MenuNode::kMenu) continue;
+    if (n.name == name) return &n;
+    if (MenuNode* found = FindMenu(n.children, name)) return found;
+  }
+  return nullptr;
+}
+
+int Session::AddTopMenu(const std::string& name, const std::string& label,
+                        const std::string* neighbor, bool after) {
+  if (name.empty()) return PRO_TK_BAD_INPUTS;
+  if (FindChild(menubar_, name)) return PRO_TK_E_FOUND;
+  MenuNode m = Menu(name);
+  m.label = label;
+  return InsertNear(menubar_, std::move(m), neighbor, after) ? PRO_TK_NO_ERROR
+                                                             : PRO_TK_GENERAL_ERROR;
+}
+
+int Session::AddSubMenu(const std::string& parent, const std::string& name,
+                        const std::string& label, const std::string* neighbor, bool after) {
+  if (name.empty()) return PRO_TK_BAD_INPUTS;
+  MenuNode* p = FindMenu(menubar_, parent);
+  if (!p) return PRO_TK_GENERAL_ERROR;
+  if (FindChild(p->children, name)) return PRO_TK_E_FOUND;
+  MenuNode m = Menu(name);
+  m.label = label;
+  return InsertNear(p->children, std::move(m), neighbor, after) ? PRO_TK_NO_ERROR
+                                                                : PRO_TK_GENERAL_ERROR;
+}
+
+int Session::AddButton(const std::string& parent, const std::string& name,
+                       const std::string& label, const std::string& help,
+                       const std::string* neighbor, bool after, int cmd_id) {
+  if (name.empty()) return PRO_TK_BAD_INPUTS;
+  const Command* cmd = FindCommand(cmd_id);
+  if (!cmd || !cmd->alive) return PRO_TK_GENERAL_ERROR;
+  MenuNode* p = FindMenu(menubar_, parent);
+  if (!p) return PRO_TK_GENERAL_ERROR;
+  if (MenuNode* old = FindChild(p->children, name)) {
+    // A client that comes back after its commands died takes its buttons over again.
+    const Command* bound = FindCommand(old->command);
+    if (old->kind != MenuNode::kButton || (bound && bound->alive)) return PRO_TK_E_FOUND;
+    old->label = label;
+    old->help = help;
+    old->command = cmd_id;
+    return PRO_TK_NO_ERROR;
+  }
+  MenuNode b;
+  b.kind = MenuNode::kButton;
+  b.name = name;
+  b.label = label;
+  b.help = help;
+  b.command = cmd_id;
+  return InsertNear(p->children, std::move(b), neighbor, after) ? PRO_TK_NO_ERROR
+                                                                : PRO_TK_GENERAL_ERROR;
+}
+
+bool Session::ButtonShown(const MenuNode& button) const {
+  const Command* cmd = FindCommand(button.command);
+  if (!cmd) return false;
+  int state = cmd->State();
+  return state != ACCESS_REMOVE && state != ACCESS_INVISIBLE;
+}
+
+bool Session::ButtonPickable(const MenuNode& button) const {
+  const Command* cmd = FindCommand(button.command);
+  return cmd && cmd->alive && cmd->State() == ACCESS_AVAILABLE;
+}
+
+const MenuNode* Session::FindShownButton(const std::string& label) const {
+  return FindShown(*this, menubar_, label);
+}
+
+// ---- Notifications and controls -------------------------------------------------------
+
+void Session::SetNotification(ClientId id, int type, bool on) {
+  if (on)
+    clients_[id].notifications.insert(type);
+  else
+    clients_[id].notifications.erase(type);
+}
+
+void Session::SetFault(const std::string& function, const Fault& fault) {
+  if (fault.count <= 0)
+    faults_.erase(function);
+  else
+    faults_[function] = fault;
+}
+
+bool Session::TakeFault(const std::string& function, Fault* fault) {
+  auto it = faults_.find(FaultKey(function));
+  if (it == faults_.end()) return false;
+  *fault = it->second;
+  if (--it->second.count <= 0) faults_.erase(it);
+  return true;
+}
+
+void Session::SetDelay(const std::string& function, int ms) {
+  if (ms <= 0)
+    delays_.erase(function);
+  else
+    delays_[function] = ms;
+}
+
+int Session::DelayOf(const std::string& function) const {
+  auto it = delays_.find(FaultKey(function));
+  return it == delays_.end() ? 0 : it->second;
+}
+
+}  // namespace sim

@@ -1,0 +1,239 @@
+#include "tests/support/sim_harness.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace tavtest {
+namespace {
+
+std::vector<std::string> EnvironmentWith(const std::string& name, const std::string& value) {
+  std::vector<std::string> env;
+  const std::string prefix = name + "=";
+  for (char** e = environ; *e; ++e)
+    if (std::strncmp(*e, prefix.c_str(), prefix.size()) != 0) env.push_back(*e);
+  env.push_back(prefix + value);
+  return env;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& strings) {
+  std::vector<char*> out;
+  for (std::string& s : strings) out.push_back(s.data());
+  out.push_back(nullptr);
+  return out;
+}
+
+// Starts `argv` with `env`, stdout (and stderr when `with_stderr`) into a pipe whose
+// read end is returned in *out_fd. Returns the pid, or -1.
+pid_t Spawn(std::vector<std::string> argv, std::vector<std::string> env, const std::string& cwd,
+            bool with_stderr, int* out_fd) {
+  int pipe_fds[2];
+  if (::pipe2(pipe_fds, O_CLOEXEC) != 0) return -1;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 1);
+  if (with_stderr) posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 2);
+  if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+  std::vector<char*> args = Pointers(argv);
+  std::vector<char*> envp = Pointers(env);
+  pid_t pid = -1;
+  int rc = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, args.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipe_fds[1]);
+  if (rc != 0) {
+    ::close(pipe_fds[0]);
+    return -1;
+  }
+  *out_fd = pipe_fds[0];
+  return pid;
+}
+
+int ConnectTo(const std::string& path) {
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  if (path.size() >= sizeof addr.sun_path) return -1;
+  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+std::string SampleModelsDir() { return std::string(TAV_SOURCE_DIR) + "/samples/models/"; }
+
+// ---- SimHarness ----------------------------------------------------------------------
+
+SimHarness::SimHarness(SimHarnessOptions options) {
+  static std::atomic<int> counter{0};
+  if (options.working_dir.empty()) {
+    temp_ = std::make_unique<TempDir>();
+    options.working_dir = temp_->path();
+  }
+  if (options.search_path.empty()) options.search_path.push_back(SampleModelsDir());
+  working_dir_ = options.working_dir;
+  display_ = options.display.empty()
+                 ? "harness-" + std::to_string(::getpid()) + "-" + std::to_string(++counter)
+                 : options.display;
+  sim::SessionOptions so;
+  so.display = display_;
+  so.search_path = options.search_path;
+  so.text_dir = options.text_dir;
+  so.working_dir = options.working_dir;
+  so.window_delay_ms = options.window_delay_ms;
+  server_ = std::make_unique<sim::Server>(so);
+}
+
+SimHarness::~SimHarness() { Shutdown(); }
+
+int SimHarness::Connect(sim::ClientId* id) {
+  int fds[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
+    throw std::runtime_error("socketpair failed");
+  sim::ClientId cid = server_->Adopt(fds[0]);
+  if (id) *id = cid;
+  return fds[1];
+}
+
+CtlResult SimHarness::Ctl(const std::vector<std::string>& args) {
+  sim::ControlResult r = server_->Control(args);
+  return CtlResult{r.code, r.text};
+}
+
+bool SimHarness::Listen(std::string* error) {
+  std::string why;
+  bool ok = server_->Listen(&why);
+  if (error) *error = why;
+  return ok;
+}
+
+void SimHarness::Shutdown() { server_->Shutdown(); }
+
+// ---- SimProcess ----------------------------------------------------------------------
+
+SimProcess::SimProcess(SimProcessOptions options) : options_(std::move(options)) {
+  if (options_.tmpdir.empty()) throw std::runtime_error("SimProcess needs a tmpdir");
+  std::vector<std::string> argv{TAV_PROE_SIM};
+  if (!options_.display.empty()) {
+    argv.push_back("--display");
+    argv.push_back(options_.display);
+  }
+  int startup_ms = 0;
+  for (std::size_t i = 0; i < options_.args.size(); ++i) {
+    argv.push_back(options_.args[i]);
+    if (options_.args[i] == "--startup-delay" && i + 1 < options_.args.size())
+      startup_ms = std::atoi(options_.args[i + 1].c_str());
+  }
+  int out = -1;
+  pid_ = Spawn(argv, EnvironmentWith("TMPDIR", options_.tmpdir),
+               options_.working_dir.empty() ? options_.tmpdir : options_.working_dir, false, &out);
+  if (pid_ < 0) throw std::runtime_error(std::string("cannot start ") + TAV_PROE_SIM);
+  pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
+
+  // Reads stdout until the "listening" line; the session writes nothing else there.
+  std::string text;
+  const std::string marker = "proe_sim listening ";
+  int budget = options_.ready_timeout_ms + startup_ms;
+  bool ready = false;
+  while (!ready) {
+    pollfd p{out, POLLIN, 0};
+    if (::poll(&p, 1, budget) <= 0) break;  // a real time limit, not a pause
+    char buf[512];
+    ssize_t n = ::read(out, buf, sizeof buf);
+    if (n <= 0) break;
+    text.append(buf, static_cast<std::size_t>(n));
+    std::size_t at = text.find(marker);
+    std::size_t nl = at == std::string::npos ? at : text.find('\n', at);
+    if (nl != std::string::npos) {
+      socket_path_ = text.substr(at + marker.size(), nl - at - marker.size());
+      ready = true;
+    }
+  }
+  ::close(out);
+  if (!ready) {
+    Kill();
+    throw std::runtime_error("proe_sim did not start listening: " + text);
+  }
+}
+
+SimProcess::~SimProcess() {
+  if (pid_ > 0) {
+    ::kill(pid_, SIGTERM);
+    if (WaitExit(10000) == -1) Kill();
+  }
+  if (pidfd_ >= 0) ::close(pidfd_);
+}
+
+CtlResult SimProcess::Ctl(const std::vector<std::string>& args) const {
+  std::vector<std::string> argv{TAV_PROE_SIM, "ctl"};
+  if (!options_.display.empty()) {
+    argv.push_back("--display");
+    argv.push_back(options_.display);
+  }
+  argv.insert(argv.end(), args.begin(), args.end());
+  int out = -1;
+  pid_t pid = Spawn(argv, EnvironmentWith("TMPDIR", options_.tmpdir), options_.tmpdir, true, &out);
+  CtlResult result;
+  if (pid < 0) {
+    result.code = -1;
+    result.output = "cannot start proe_sim ctl";
+    return result;
+  }
+  char buf[4096];
+  ssize_t n;
+  while ((n = ::read(out, buf, sizeof buf)) != 0) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) break;
+    result.output.append(buf, static_cast<std::size_t>(n));
+  }
+  ::close(out);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  result.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
+}
+
+int SimProcess::ConnectRaw() const { return ConnectTo(socket_path_); }
+
+void SimProcess::Kill() {
+  if (pid_ <= 0) return;
+  ::kill(pid_, SIGKILL);
+  int status;
+  while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  }
+  pid_ = -1;
+}
+
+int SimProcess::WaitExit(int timeout_ms) {
+  if (pid_ <= 0) return -1;
+  if (pidfd_ >= 0) {
+    pollfd p{pidfd_, POLLIN, 0};
+    if (::poll(&p, 1, timeout_ms) <= 0) return -1;
+  }
+  // Without a pidfd this waits without a limit; the kernels we run on have one.
+  int status = 0;
+  while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  }
+  pid_ = -1;
+  return status;
+}
+
+}  // namespace tavtest

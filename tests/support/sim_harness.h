@@ -1,0 +1,110 @@
+#pragma once
+// Two ways for a test to have a CAD session:
+//
+// SimHarness runs the simulator's real server inside the test process. Connect()
+// gives one end of a socketpair whose other end the server serves as a client, so
+// a test (or the toolkit client) speaks the real wire with no socket file and no
+// child process; Ctl() runs control actions in-process, delivering their events
+// (picks, notifications) to the connected clients as `proe_sim ctl` would.
+//
+// SimProcess starts the real `proe_sim` binary as a child with its own TMPDIR,
+// waits for its "proe_sim listening <path>" line, runs `proe_sim ctl` against it,
+// and ends it on destruction (SIGTERM, then SIGKILL if it does not go, then
+// waitpid). Kill() ends it like a crash.
+//
+// Both are owned by one test thread; their members are not meant to be called
+// from several threads at once (the server behind SimHarness has its own threads).
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/server.h"
+#include "tests/support/temp_dir.h"
+
+namespace tavtest {
+
+// The sample models of the source tree.
+std::string SampleModelsDir();
+
+struct CtlResult {
+  int code = 0;        // SimHarness: 0 or a ProError; SimProcess: the exit status
+  std::string output;  // SimHarness: the action's text; SimProcess: stdout then stderr
+};
+
+struct SimHarnessOptions {
+  std::string working_dir;               // "" = a fresh temporary directory
+  std::string text_dir;                  // the session's fallback text directory
+  std::vector<std::string> search_path;  // {} = the sample models directory
+  std::string display;                   // used only by Listen(); "" = a unique name
+  int window_delay_ms = 0;
+};
+
+class SimHarness {
+ public:
+  explicit SimHarness(SimHarnessOptions options = {});
+  ~SimHarness();  // Shutdown(), then the temporary directory goes
+  SimHarness(const SimHarness&) = delete;
+  SimHarness& operator=(const SimHarness&) = delete;
+
+  // A new client connection: the caller owns the returned descriptor (close it to
+  // disconnect). `id` receives the session's id for the connection.
+  int Connect(sim::ClientId* id = nullptr);
+  // Runs a ctl action in-process.
+  CtlResult Ctl(const std::vector<std::string>& args);
+  // Also listens on the display's socket under the current $TMPDIR (for tests
+  // that connect by display). False with the reason in *error.
+  bool Listen(std::string* error = nullptr);
+  // Ends the session: every connection receives "terminate" and is closed.
+  void Shutdown();
+
+  sim::Server& server() { return *server_; }
+  const std::string& working_dir() const { return working_dir_; }
+  const std::string& display() const { return display_; }
+
+ private:
+  std::unique_ptr<TempDir> temp_;
+  std::string working_dir_;
+  std::string display_;
+  std::unique_ptr<sim::Server> server_;
+};
+
+struct SimProcessOptions {
+  std::string tmpdir;              // TMPDIR of the child (required: a TempDir path)
+  std::string display;             // "" = the default display
+  std::vector<std::string> args;   // further options: --load, --window-delay, ...
+  std::string working_dir;         // the child's cwd; "" = tmpdir
+  int ready_timeout_ms = 20000;    // for the "listening" line (beyond any start-up delay)
+};
+
+class SimProcess {
+ public:
+  // Starts proe_sim and waits until it listens. Throws std::runtime_error when it
+  // cannot be started or exits before listening.
+  explicit SimProcess(SimProcessOptions options);
+  ~SimProcess();
+  SimProcess(const SimProcess&) = delete;
+  SimProcess& operator=(const SimProcess&) = delete;
+
+  // Runs `proe_sim ctl --display D ARGS...` with the child's TMPDIR.
+  CtlResult Ctl(const std::vector<std::string>& args) const;
+  // A socket connected to the session (the caller owns it); -1 on failure.
+  int ConnectRaw() const;
+  // SIGKILL and reap: the session disappears without a word.
+  void Kill();
+  // Waits up to `timeout_ms` for the process to end on its own (after `ctl exit`);
+  // returns its wait status, or -1 if it is still running.
+  int WaitExit(int timeout_ms = 10000);
+  bool running() const { return pid_ > 0; }
+  pid_t pid() const { return pid_; }
+  const std::string& socket_path() const { return socket_path_; }
+
+ private:
+  SimProcessOptions options_;
+  pid_t pid_ = -1;
+  int pidfd_ = -1;
+  std::string socket_path_;
+};
+
+}  // namespace tavtest
