@@ -31,8 +31,7 @@ struct CatchSite {
 #define TAV_CATCH_SITE (::CatchSite{__FILE__, __LINE__})
 
 // The conversions of the three catch clauses, for code that must catch itself.
-void ReportCaught(TAVBASE::TX_Exception& error, CatchSite site, int& code,
-                  std::wstring& message);
+void ReportCaught(TAVBASE::TX_Exception& error, CatchSite site, int& code, std::wstring& message);
 void ReportCaught(const std::exception& error, CatchSite site, int& code, std::wstring& message);
 void ReportUnexpected(CatchSite site, int& code, std::wstring& message);
 

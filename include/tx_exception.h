@@ -11,8 +11,8 @@ namespace TAVBASE {
 class TX_Exception : public std::exception {
  public:
   // The catch members start as "", "", 0; the catcher sets them.
-  TX_Exception(const std::wstring& message, const std::wstring& file,
-               const std::wstring& function, int line);
+  TX_Exception(const std::wstring& message, const std::wstring& file, const std::wstring& function,
+               int line);
 
   std::wstring m_strMessage;
   std::wstring m_strFile;      // the thrower's source file path

@@ -15,9 +15,8 @@ namespace {
 
 // The byte count sits right before the text, as on Windows. The block starts
 // with a full wchar_t-aligned header so the text is aligned too.
-constexpr std::size_t kPrefix = sizeof(std::uint32_t) > alignof(wchar_t)
-                                    ? sizeof(std::uint32_t)
-                                    : alignof(wchar_t);
+constexpr std::size_t kPrefix = sizeof(std::uint32_t) > alignof(wchar_t) ? sizeof(std::uint32_t)
+                                                                         : alignof(wchar_t);
 constexpr UINT kMaxLength = (0xFFFFFFFFu - 16) / sizeof(OLECHAR);
 
 char* BlockOf(BSTR text) { return reinterpret_cast<char*>(text) - kPrefix; }

@@ -1,9 +1,8 @@
 #include "port/fault.h"
 
+#include <mutex>
 #include <signal.h>
 #include <ucontext.h>
-
-#include <mutex>
 
 namespace port {
 namespace {
@@ -75,14 +74,22 @@ unsigned WindowsCodeForSignal(int signal, int si_code) {
       return si_code == ILL_PRVOPC ? kPrivilegedInstruction : kIllegalInstruction;
     case SIGFPE:
       switch (si_code) {
-        case FPE_INTDIV: return kIntDivideByZero;
-        case FPE_INTOVF: return kIntOverflow;
-        case FPE_FLTDIV: return kFltDivideByZero;
-        case FPE_FLTOVF: return kFltOverflow;
-        case FPE_FLTUND: return kFltUnderflow;
-        case FPE_FLTRES: return kFltInexactResult;
-        case FPE_FLTSUB: return kArrayBoundsExceeded;
-        default: return kFltInvalidOperation;
+        case FPE_INTDIV:
+          return kIntDivideByZero;
+        case FPE_INTOVF:
+          return kIntOverflow;
+        case FPE_FLTDIV:
+          return kFltDivideByZero;
+        case FPE_FLTOVF:
+          return kFltOverflow;
+        case FPE_FLTUND:
+          return kFltUnderflow;
+        case FPE_FLTRES:
+          return kFltInexactResult;
+        case FPE_FLTSUB:
+          return kArrayBoundsExceeded;
+        default:
+          return kFltInvalidOperation;
       }
     default:
       return 0;

@@ -19,19 +19,19 @@
 namespace port {
 
 // Windows exception codes produced from the signals.
-constexpr unsigned kAccessViolation = 0xC0000005u;       // SIGSEGV
-constexpr unsigned kInPageError = 0xC0000006u;           // SIGBUS
-constexpr unsigned kDatatypeMisalignment = 0x80000002u;  // SIGBUS, misaligned access
-constexpr unsigned kIllegalInstruction = 0xC000001Du;    // SIGILL
-constexpr unsigned kPrivilegedInstruction = 0xC0000096u; // SIGILL, privileged opcode
-constexpr unsigned kIntDivideByZero = 0xC0000094u;       // SIGFPE, integer divide
-constexpr unsigned kIntOverflow = 0xC0000095u;           // SIGFPE, integer overflow
-constexpr unsigned kFltDivideByZero = 0xC000008Eu;       // SIGFPE, float divide
+constexpr unsigned kAccessViolation = 0xC0000005u;        // SIGSEGV
+constexpr unsigned kInPageError = 0xC0000006u;            // SIGBUS
+constexpr unsigned kDatatypeMisalignment = 0x80000002u;   // SIGBUS, misaligned access
+constexpr unsigned kIllegalInstruction = 0xC000001Du;     // SIGILL
+constexpr unsigned kPrivilegedInstruction = 0xC0000096u;  // SIGILL, privileged opcode
+constexpr unsigned kIntDivideByZero = 0xC0000094u;        // SIGFPE, integer divide
+constexpr unsigned kIntOverflow = 0xC0000095u;            // SIGFPE, integer overflow
+constexpr unsigned kFltDivideByZero = 0xC000008Eu;        // SIGFPE, float divide
 constexpr unsigned kFltOverflow = 0xC0000091u;
 constexpr unsigned kFltUnderflow = 0xC0000093u;
 constexpr unsigned kFltInexactResult = 0xC000008Fu;
 constexpr unsigned kFltInvalidOperation = 0xC0000090u;
-constexpr unsigned kArrayBoundsExceeded = 0xC000008Cu;   // SIGFPE, subscript out of range
+constexpr unsigned kArrayBoundsExceeded = 0xC000008Cu;  // SIGFPE, subscript out of range
 
 // Called on the faulting thread, inside the signal handler, with the signal
 // unblocked again. Must not return normally: throw.

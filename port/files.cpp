@@ -1,10 +1,9 @@
 #include "port/files.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "port/text.h"
@@ -43,8 +42,6 @@ std::string GetCurrentDirectory() {
 std::wstring GetCurrentDirectoryW() { return Utf8ToWide(GetCurrentDirectory()); }
 
 bool SetCurrentDirectory(const std::string& path) { return ::chdir(path.c_str()) == 0; }
-bool SetCurrentDirectory(const std::wstring& path) {
-  return SetCurrentDirectory(WideToUtf8(path));
-}
+bool SetCurrentDirectory(const std::wstring& path) { return SetCurrentDirectory(WideToUtf8(path)); }
 
 }  // namespace port

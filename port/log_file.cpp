@@ -1,9 +1,8 @@
 #include "port/log_file.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 #include "port/files.h"
 

@@ -1,14 +1,13 @@
 #include "port/shell.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
 #include <vector>
 
 #include "port/files.h"
@@ -220,10 +219,18 @@ long ShellOpen(const std::string& file, const std::string& parameters,
     if (n < 0 && errno == EINTR) continue;
     if (n != static_cast<ssize_t>(sizeof message)) break;
     switch (message.kind) {
-      case kStarted: pid = message.value; break;
-      case kExecFailed: failure = CodeForErrno(message.value); break;
-      case kChdirFailed: failure = kShellPathNotFound; break;
-      default: failure = kShellOutOfMemory; break;
+      case kStarted:
+        pid = message.value;
+        break;
+      case kExecFailed:
+        failure = CodeForErrno(message.value);
+        break;
+      case kChdirFailed:
+        failure = kShellPathNotFound;
+        break;
+      default:
+        failure = kShellOutOfMemory;
+        break;
     }
   }
   if (failure) return failure;

@@ -12,14 +12,12 @@ void MarkCaught(TAVBASE::TX_Exception& error, const std::wstring& file, int line
 
 }  // namespace
 
-void ReportCaught(TAVBASE::TX_Exception& error, CatchSite site, int& code,
-                  std::wstring& message) {
+void ReportCaught(TAVBASE::TX_Exception& error, CatchSite site, int& code, std::wstring& message) {
   MarkCaught(error, port::Utf8ToWide(site.file ? site.file : ""), site.line);
   SetStatus(code, message, -1, L"() error: " + DescribeError(error));
 }
 
-void ReportCaught(const std::exception& error, CatchSite site, int& code,
-                  std::wstring& message) {
+void ReportCaught(const std::exception& error, CatchSite site, int& code, std::wstring& message) {
   const char* what = error.what();
   const std::wstring file = port::Utf8ToWide(site.file ? site.file : "");
   TAVBASE::TX_Exception wrapped(port::Utf8ToWide(what ? what : ""), file, L"", site.line);

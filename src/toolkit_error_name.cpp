@@ -3,6 +3,7 @@
 namespace {
 
 // Indexed by code + 99: entry 0 is -99, entry 99 is 0.
+// clang-format off
 const wchar_t* const kNames[100] = {
     L"PRO_TK_APP_UNLOCK",            // -99
     L"PRO_TK_APP_NEW_VERSION",       // -98
@@ -75,6 +76,7 @@ const wchar_t* const kNames[100] = {
     L"PRO_TK_GENERAL_ERROR",           // -1
     L"PRO_TK_NO_ERROR",                // 0
 };
+// clang-format on
 
 }  // namespace
 

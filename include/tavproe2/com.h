@@ -97,8 +97,8 @@ inline bool operator==(REFGUID a, REFGUID b) { return IsEqualGUID(a, b); }
 inline bool operator!=(REFGUID a, REFGUID b) { return !IsEqualGUID(a, b); }
 
 extern TAVPROE2_API const IID IID_NULL;
-extern TAVPROE2_API const IID IID_IUnknown;   // {00000000-0000-0000-C000-000000000046}
-extern TAVPROE2_API const IID IID_IDispatch;  // {00020400-0000-0000-C000-000000000046}
+extern TAVPROE2_API const IID IID_IUnknown;       // {00000000-0000-0000-C000-000000000046}
+extern TAVPROE2_API const IID IID_IDispatch;      // {00020400-0000-0000-C000-000000000046}
 extern TAVPROE2_API const IID IID_ITavCaxEvents;  // {3EF6644E-096C-48E9-8E99-936D2E583BE4}
 
 struct IUnknown {
@@ -116,7 +116,7 @@ typedef tagVARIANT VARIANT;
 typedef tagVARIANT VARIANTARG;
 
 struct DISPPARAMS {
-  VARIANTARG* rgvarg;         // arguments in reverse order, as on Windows
+  VARIANTARG* rgvarg;  // arguments in reverse order, as on Windows
   DISPID* rgdispidNamedArgs;
   UINT cArgs;
   UINT cNamedArgs;

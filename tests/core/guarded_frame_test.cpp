@@ -1,8 +1,8 @@
 #include "guarded_frame.h"
 
-#include <gtest/gtest.h>
-
 #include <stdexcept>
+
+#include <gtest/gtest.h>
 
 #include "port/text.h"
 #include "string_util.h"

@@ -1,11 +1,11 @@
 #include "log.h"
 
-#include <gtest/gtest.h>
-
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "tests/support/temp_dir.h"
 
@@ -33,7 +33,9 @@ TEST_F(WriteLogTest, SuccessiveCallsGiveLinesInOrder) {
 
 TEST_F(WriteLogTest, NonAsciiTextIsWrittenAsUtf8) {
   WriteLog(L"打开文件错误 café");
-  EXPECT_EQ(LogText(), "\xE6\x89\x93\xE5\xBC\x80\xE6\x96\x87\xE4\xBB\xB6\xE9\x94\x99\xE8\xAF\xAF caf\xC3\xA9\n");
+  EXPECT_EQ(
+      LogText(),
+      "\xE6\x89\x93\xE5\xBC\x80\xE6\x96\x87\xE4\xBB\xB6\xE9\x94\x99\xE8\xAF\xAF caf\xC3\xA9\n");
 }
 
 TEST_F(WriteLogTest, ExistingLogIsKept) {

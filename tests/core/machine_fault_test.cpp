@@ -1,9 +1,9 @@
 // Real machine faults inside the guarded frame of an operation.
-#include <gtest/gtest.h>
 #include <signal.h>
-
 #include <string>
 #include <thread>
+
+#include <gtest/gtest.h>
 
 #include "guarded_frame.h"
 #include "port/text.h"
@@ -36,8 +36,7 @@ class GuardedOperationTest : public ::testing::Test {
     ASSERT_GT(text.size(), head.size() + tail.size()) << text;
     EXPECT_EQ(text.substr(0, head.size()), head) << text;
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << text;
-    const std::string hex =
-        text.substr(head.size(), text.size() - head.size() - tail.size());
+    const std::string hex = text.substr(head.size(), text.size() - head.size() - tail.size());
     EXPECT_GE(hex.size(), 8u) << text;
     EXPECT_LE(hex.size(), 16u) << text;
     EXPECT_EQ(hex.find_first_not_of("0123456789abcdef"), std::string::npos) << text;
@@ -77,7 +76,8 @@ TEST_F(GuardedOperationTest, UnlistedCodeIsUnspecified) {
 
 TEST_F(GuardedOperationTest, ListedCodesKeepTheirNames) {
   Run([] { SehTranslator(0x80000003u, nullptr); });
-  EXPECT_EQ(message_, L"() error: EXCEPTION_BREAKPOINT\n address:\t0x00000000 code:\t\t2147483651\n");
+  EXPECT_EQ(message_,
+            L"() error: EXCEPTION_BREAKPOINT\n address:\t0x00000000 code:\t\t2147483651\n");
   Run([] { SehTranslator(0xFFFFFFFFu, reinterpret_cast<void*>(0x7f00deadbeefULL)); });
   EXPECT_EQ(message_,
             L"() error: EXCEPTION_CONTINUE_EXECUTION\n address:\t0x7f00deadbeef code:\t\t"

@@ -24,12 +24,14 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, SplitStringTest,
     ::testing::Values(
         // The kind lists as the export and import split them.
-        SplitCase{L"feature,dimension,parameter,relation", L",", true, false,
+        SplitCase{L"feature,dimension,parameter,relation",
+                  L",",
+                  true,
+                  false,
                   {L"feature", L"dimension", L"parameter", L"relation"}},
         SplitCase{L"feature,,dimension,", L",", true, false, {L"feature", L"", L"dimension"}},
         SplitCase{L",parameter", L",", true, false, {L"", L"parameter"}},
-        SplitCase{L"", L",", true, false, {}},
-        SplitCase{L",", L",", true, false, {L""}},
+        SplitCase{L"", L",", true, false, {}}, SplitCase{L",", L",", true, false, {L""}},
         SplitCase{L"relation", L",", true, false, {L"relation"}},
         // Keeping the delimiter.
         SplitCase{L"a,b", L",", false, false, {L"a,", L"b"}},

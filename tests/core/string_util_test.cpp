@@ -1,9 +1,9 @@
 #include "string_util.h"
 
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <stdexcept>
+
+#include <gtest/gtest.h>
 
 #include "system_util.h"
 #include "tests/support/temp_dir.h"

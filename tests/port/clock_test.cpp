@@ -1,10 +1,10 @@
 #include "port/clock.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "tavproe2/com.h"
 
-#include <gtest/gtest.h>
-
 #include <cstddef>
+
+#include <gtest/gtest.h>
 
 namespace {
 

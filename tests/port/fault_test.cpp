@@ -1,9 +1,9 @@
 #include "port/fault.h"
 
-#include <gtest/gtest.h>
 #include <signal.h>
-
 #include <thread>
+
+#include <gtest/gtest.h>
 
 #include "tests/port/machine_faults.h"
 #include "tests/port/sanitizer_options.h"

@@ -1,8 +1,8 @@
 #include "port/files.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
+
+#include <gtest/gtest.h>
 
 #include "tests/support/temp_dir.h"
 

@@ -1,11 +1,11 @@
 #include "port/lock.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+
+#include <gtest/gtest.h>
 
 namespace {
 

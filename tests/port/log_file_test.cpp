@@ -1,8 +1,8 @@
 #include "port/log_file.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
+
+#include <gtest/gtest.h>
 
 #include "port/message_box.h"
 #include "tests/support/temp_dir.h"

@@ -1,15 +1,15 @@
 #include "port/shell.h"
 
+#include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
-#include <gtest/gtest.h>
 #include <poll.h>
+#include <set>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <set>
-#include <sstream>
+#include <gtest/gtest.h>
 
 #include "port/files.h"
 #include "tests/support/temp_dir.h"
@@ -66,8 +66,7 @@ class ShellOpenTest : public ::testing::Test {
   std::string ReadReport() {
     std::string text;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (text.find("END\n") == std::string::npos &&
-           std::chrono::steady_clock::now() < deadline) {
+    while (text.find("END\n") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
       pollfd p{reader_, POLLIN, 0};
       if (::poll(&p, 1, 100) <= 0) continue;
       char buffer[4096];

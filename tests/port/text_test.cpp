@@ -22,11 +22,13 @@ TEST(TextTest, KeepsEmbeddedZeros) {
 }
 
 TEST(TextTest, InvalidInputBecomesReplacementCharacter) {
-  EXPECT_EQ(port::Utf8ToWide("a\xFF" "b"), L"a\uFFFDb");
-  EXPECT_EQ(port::Utf8ToWide("\xE6\xA8"), L"\uFFFD");            // cut short
-  EXPECT_EQ(port::Utf8ToWide("\xC0\xAF"), L"\uFFFD");            // overlong '/'
-  EXPECT_EQ(port::Utf8ToWide("\xED\xA0\x80"), L"\uFFFD");        // encoded surrogate
-  EXPECT_EQ(port::Utf8ToWide("\xE6\xA8x"), L"\uFFFDx");          // next byte read afresh
+  EXPECT_EQ(port::Utf8ToWide("a\xFF"
+                             "b"),
+            L"a\uFFFDb");
+  EXPECT_EQ(port::Utf8ToWide("\xE6\xA8"), L"\uFFFD");      // cut short
+  EXPECT_EQ(port::Utf8ToWide("\xC0\xAF"), L"\uFFFD");      // overlong '/'
+  EXPECT_EQ(port::Utf8ToWide("\xED\xA0\x80"), L"\uFFFD");  // encoded surrogate
+  EXPECT_EQ(port::Utf8ToWide("\xE6\xA8x"), L"\uFFFDx");    // next byte read afresh
   EXPECT_EQ(port::WideToUtf8(std::wstring(1, static_cast<wchar_t>(0x110000))), "\xEF\xBF\xBD");
   EXPECT_EQ(port::WideToUtf16(std::wstring(1, static_cast<wchar_t>(0xD800))), u"\uFFFD");
   EXPECT_EQ(port::Utf16ToWide(std::u16string(1, u'\xDC00')), L"\uFFFD");

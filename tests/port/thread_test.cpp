@@ -1,11 +1,11 @@
 #include "port/thread.h"
 
-#include <gtest/gtest.h>
-
 #include <condition_variable>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+
+#include <gtest/gtest.h>
 
 namespace {
 
