@@ -1,0 +1,37 @@
+#pragma once
+// Every client test starts and ends with a clean process-global client, and
+// records what the callbacks saw.
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "toolkit/client/test_hooks.h"
+
+namespace clienttest {
+
+class ClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override { tkclient::TEST_ResetClient(); }
+  void TearDown() override { tkclient::TEST_ResetClient(); }
+};
+
+// What callbacks recorded, in call order, with the thread each ran on.
+struct Recorder {
+  std::mutex mu;
+  std::vector<std::string> calls;
+  std::vector<std::thread::id> threads;
+  void Add(std::string call) {
+    std::lock_guard<std::mutex> lock(mu);
+    calls.push_back(std::move(call));
+    threads.push_back(std::this_thread::get_id());
+  }
+  std::vector<std::string> Calls() {
+    std::lock_guard<std::mutex> lock(mu);
+    return calls;
+  }
+};
+
+}  // namespace clienttest

@@ -1,0 +1,192 @@
+// Features and solids.
+#include <ProArray.h>
+#include <ProFeature.h>
+#include <ProNcseq.h>
+#include <ProSolid.h>
+
+#include <vector>
+
+#include "toolkit/client/call.h"
+#include "toolkit/client/pro_array.h"
+#include "toolkit/client/visit.h"
+#include "toolkit/client/wide_text.h"
+#include "toolkit/client/wire_types.h"
+
+using namespace tkclient;
+
+namespace {
+
+// A feature call answering one integer or enumeration value.
+template <class T>
+ProError FeatureInt(const char* name, const ProFeature* feature, T* out) {
+  if (!feature || !out) return PRO_TK_BAD_INPUTS;
+  return Guarded([&] {
+    Reply reply;
+    const ProError e = Invoke(name, &reply, ItemToWire(*feature));
+    if (e != PRO_TK_NO_ERROR) return e;
+    *out = static_cast<T>(OutAt<int>(reply, 0));
+    return PRO_TK_NO_ERROR;
+  });
+}
+
+ProError FeatureText(const char* name, const ProFeature* feature, wchar_t* out, std::size_t size) {
+  if (!feature || !out) return PRO_TK_BAD_INPUTS;
+  return Guarded([&] {
+    Reply reply;
+    const ProError e = Invoke(name, &reply, ItemToWire(*feature));
+    if (e != PRO_TK_NO_ERROR) return e;
+    CopyToWide(OutAt<std::string>(reply, 0), out, size);
+    return PRO_TK_NO_ERROR;
+  });
+}
+
+// Fetches a list of items, then visits it locally.
+template <class Filter, class Action>
+ProError VisitItems(const char* name, const protocol::Item& owner_or_mdl_item, bool by_model,
+                    protocol::ModelHandle mdl, Action action, Filter filter, ProAppData data) {
+  std::vector<ProModelitem> items;
+  const ProError e = Guarded([&] {
+    Reply reply;
+    const ProError code = by_model ? Invoke(name, &reply, mdl) : Invoke(name, &reply, owner_or_mdl_item);
+    if (code != PRO_TK_NO_ERROR) return code;
+    for (const auto& w : OutAt<std::vector<protocol::Item>>(reply, 0)) items.push_back(ItemFromWire(w));
+    return PRO_TK_NO_ERROR;
+  });
+  if (e != PRO_TK_NO_ERROR) return e;
+  return VisitLocally(items, filter, action, data);
+}
+
+}  // namespace
+
+extern "C" {
+
+ProError ProFeatureInit(ProSolid p_owner_handle, int feat_id, ProFeature* p_feat_handle) {
+  if (!p_owner_handle || !p_feat_handle) return PRO_TK_BAD_INPUTS;
+  return Guarded([&] {
+    Reply reply;
+    const ProError e = Invoke("ProFeatureInit", &reply, MdlToWire(p_owner_handle), feat_id);
+    if (e != PRO_TK_NO_ERROR) return e;
+    *p_feat_handle = ItemFromWire(OutAt<protocol::Item>(reply, 0));
+    return PRO_TK_NO_ERROR;
+  });
+}
+
+ProError ProFeatureTypeGet(ProFeature* p_feat_handle, ProFeattype* p_type) {
+  return FeatureInt("ProFeatureTypeGet", p_feat_handle, p_type);
+}
+
+ProError ProFeatureTypenameGet(ProFeature* feature, ProName feattypename) {
+  return FeatureText("ProFeatureTypenameGet", feature, feattypename, PRO_NAME_SIZE);
+}
+
+ProError ProFeatureSubtypeGet(ProFeature* feature, ProLine subtype) {
+  return FeatureText("ProFeatureSubtypeGet", feature, subtype, PRO_LINE_SIZE);
+}
+
+ProError ProFeatureIsIncomplete(ProFeature* p_feat_handle, ProBoolean* p_is_incomplete) {
+  return FeatureInt("ProFeatureIsIncomplete", p_feat_handle, p_is_incomplete);
+}
+
+ProError ProFeatureIsReadonly(ProFeature* p_feat_handle, ProBoolean* r_is_read_only) {
+  return FeatureInt("ProFeatureIsReadonly", p_feat_handle, r_is_read_only);
+}
+
+ProError ProFeatureStatusGet(ProFeature* p_feat_handle, ProFeatStatus* p_status) {
+  return FeatureInt("ProFeatureStatusGet", p_feat_handle, p_status);
+}
+
+ProError ProFeatureVisibilityGet(ProFeature* p_feat_handle, ProBoolean* p_visible) {
+  return FeatureInt("ProFeatureVisibilityGet", p_feat_handle, p_visible);
+}
+
+ProError ProFeaturePatternStatusGet(ProFeature* p_feat_handle, ProPatternStatus* p_pattern_status) {
+  return FeatureInt("ProFeaturePatternStatusGet", p_feat_handle, p_pattern_status);
+}
+
+ProError ProFeatureGroupStatusGet(ProFeature* p_feat_handle, ProGroupStatus* p_group_status) {
+  return FeatureInt("ProFeatureGroupStatusGet", p_feat_handle, p_group_status);
+}
+
+ProError ProFeatureGrppatternStatusGet(ProFeature* p_feat_handle,
+                                       ProGrppatternStatus* p_grp_pattern_status) {
+  return FeatureInt("ProFeatureGrppatternStatusGet", p_feat_handle, p_grp_pattern_status);
+}
+
+ProError ProFeatureIsNcseq(const ProFeature* feat, ProBoolean* p_is_ncseq) {
+  return FeatureInt("ProFeatureIsNcseq", feat, p_is_ncseq);
+}
+
+ProError ProFeatureDimensionVisit(ProFeature* feature, ProDimensionVisitAction visit,
+                                  ProDimensionFilterAction filter, ProAppData data) {
+  if (!feature || !visit) return PRO_TK_BAD_INPUTS;
+  return VisitItems("ProFeatureDimensionVisit", ItemToWire(*feature), false, 0, visit, filter, data);
+}
+
+ProError ProSolidFeatVisit(ProSolid p_handle, ProFeatureVisitAction visit_action,
+                           ProFeatureFilterAction filter_action, ProAppData app_data) {
+  if (!p_handle || !visit_action) return PRO_TK_BAD_INPUTS;
+  return VisitItems("ProSolidFeatVisit", protocol::Item{}, true, MdlToWire(p_handle), visit_action,
+                    filter_action, app_data);
+}
+
+ProError ProSolidFeatstatusGet(ProSolid solid, int** p_feat_id_array, ProFeatStatus** p_status_array,
+                               int* p_num_features) {
+  if (!solid || !p_feat_id_array || !p_status_array) return PRO_TK_BAD_INPUTS;
+  // The caller's arrays (made with ProArrayAlloc) receive the lists; a null
+  // one is made here.
+  if ((*p_feat_id_array && ArrayElementSize(*p_feat_id_array) != sizeof(int)) ||
+      (*p_status_array && ArrayElementSize(*p_status_array) != sizeof(ProFeatStatus)))
+    return PRO_TK_BAD_INPUTS;
+  return Guarded([&] {
+    Reply reply;
+    const ProError e = Invoke("ProSolidFeatstatusGet", &reply, MdlToWire(solid));
+    if (e != PRO_TK_NO_ERROR) return e;
+    const auto ids = OutAt<std::vector<int>>(reply, 0);
+    const auto statuses = OutAt<std::vector<int>>(reply, 1);
+    if (ids.size() != statuses.size()) throw BadReply("id and status lists differ in length");
+    std::vector<ProFeatStatus> st(statuses.size());
+    for (std::size_t i = 0; i < statuses.size(); ++i) st[i] = static_cast<ProFeatStatus>(statuses[i]);
+    const int n = static_cast<int>(ids.size());
+    ProArray id_array = *p_feat_id_array;
+    ProArray status_array = *p_status_array;
+    const int ids_before = id_array ? ArraySize(id_array) : 0;
+    if (!AppendToCallerArray(&id_array, sizeof(int), ids.data(), n)) return PRO_TK_OUT_OF_MEMORY;
+    if (!AppendToCallerArray(&status_array, sizeof(ProFeatStatus), st.data(), n)) {
+      // Leave the caller's id array as it was.
+      if (*p_feat_id_array) {
+        ArrayShrink(id_array, ids_before);
+        *p_feat_id_array = static_cast<int*>(id_array);
+      } else {
+        ProArrayFree(&id_array);
+      }
+      return PRO_TK_OUT_OF_MEMORY;
+    }
+    *p_feat_id_array = static_cast<int*>(id_array);
+    *p_status_array = static_cast<ProFeatStatus*>(status_array);
+    if (p_num_features) *p_num_features = n;
+    return PRO_TK_NO_ERROR;
+  });
+}
+
+ProError ProSolidFailedFeatsList(ProSolid solid, int** r_failed_feat_ids) {
+  if (!solid || !r_failed_feat_ids) return PRO_TK_BAD_INPUTS;
+  if (*r_failed_feat_ids && ArrayElementSize(*r_failed_feat_ids) != sizeof(int)) return PRO_TK_BAD_INPUTS;
+  return Guarded([&] {
+    Reply reply;
+    const ProError e = Invoke("ProSolidFailedFeatsList", &reply, MdlToWire(solid));
+    if (e != PRO_TK_NO_ERROR) return e;
+    const auto ids = OutAt<std::vector<int>>(reply, 0);
+    ProArray array = *r_failed_feat_ids;
+    if (!AppendToCallerArray(&array, sizeof(int), ids.data(), static_cast<int>(ids.size())))
+      return PRO_TK_OUT_OF_MEMORY;
+    *r_failed_feat_ids = static_cast<int*>(array);
+    return PRO_TK_NO_ERROR;
+  });
+}
+
+ProError ProSolidRegenerate(ProSolid p_handle, int flags) {
+  if (!p_handle) return PRO_TK_BAD_INPUTS;
+  return Guarded([&] { return InvokeCode("ProSolidRegenerate", MdlToWire(p_handle), flags); });
+}
+
+}  // extern "C"

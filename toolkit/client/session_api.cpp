@@ -1,0 +1,212 @@
+// Joining and leaving the session: ProEngineerConnect, Disconnect, StatusGet,
+// Start, End, ConnectIdExtract.
+#include <ProCore.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "toolkit/client/call.h"
+#include "toolkit/client/client_state.h"
+#include "toolkit/client/session_link.h"
+#include "toolkit/client/wide_text.h"
+
+namespace tkclient {
+namespace {
+
+// The real client needs its communication program; so do we, for fidelity.
+bool CommProgramPresent() {
+  const char* exe = std::getenv("PRO_COMM_MSG_EXE");
+  if (!exe || !*exe) return false;
+  struct stat st;
+  return ::stat(exe, &st) == 0 && S_ISREG(st.st_mode) && ::access(exe, X_OK) == 0;
+}
+
+bool IsDirectory(const char* path) {
+  struct stat st;
+  return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::chrono::milliseconds WaitFor(int timeout_sec) {
+  if (timeout_sec <= 0) return RequestDeadline();
+  return std::chrono::seconds(timeout_sec);
+}
+
+bool SameHandle(const ProProcessHandle& a, const ProProcessHandle& b) {
+  return a.array_index == b.array_index && a.auth_key == b.auth_key;
+}
+
+// Starts `program` detached (own session, no controlling terminal) so that it
+// outlives us and never becomes our zombie. False when it could not start.
+bool StartDetached(const char* program) {
+  int status_pipe[2];
+  if (::pipe2(status_pipe, O_CLOEXEC) != 0) return false;
+  char* const argv[] = {const_cast<char*>(program), nullptr};
+  const pid_t child = ::fork();
+  if (child < 0) {
+    ::close(status_pipe[0]);
+    ::close(status_pipe[1]);
+    return false;
+  }
+  if (child == 0) {
+    // Only async-signal-safe calls between fork and exec.
+    ::setsid();
+    const pid_t grandchild = ::fork();
+    if (grandchild != 0) ::_exit(grandchild < 0 ? 1 : 0);
+    const int devnull = ::open("/dev/null", O_RDWR);
+    if (devnull >= 0) {
+      ::dup2(devnull, 0);
+      ::dup2(devnull, 1);
+    }
+    ::execv(program, argv);
+    const char failed = 1;
+    ssize_t ignored = ::write(status_pipe[1], &failed, 1);
+    (void)ignored;
+    ::_exit(127);
+  }
+  ::close(status_pipe[1]);
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  // The pipe closes on a successful exec; a byte means exec failed.
+  char failed = 0;
+  ssize_t n;
+  do {
+    n = ::read(status_pipe[0], &failed, 1);
+  } while (n < 0 && errno == EINTR);
+  ::close(status_pipe[0]);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n == 0;
+}
+
+}  // namespace
+}  // namespace tkclient
+
+using namespace tkclient;
+
+extern "C" {
+
+ProError ProEngineerConnect(char* display, char* user, char* connection_id, char* text_dir,
+                            ProBoolean random_choice, int timeout_sec,
+                            ProBoolean* p_random_choice, ProProcessHandle* p_handle) {
+  (void)connection_id;  // one session per display: there is nothing to choose between
+  (void)random_choice;
+  if (!p_handle) return PRO_TK_BAD_INPUTS;
+  if (!CommProgramPresent()) return PRO_TK_CANT_MODIFY;
+  if (text_dir && *text_dir && !IsDirectory(text_dir)) return PRO_TK_INVALID_DIR;
+  return Guarded([&] {
+    {
+      std::shared_ptr<Connection> current = CurrentConnection();
+      if (current && current->alive()) return PRO_TK_E_FOUND;
+    }
+    const std::string path = SessionSocketPath(display);
+    UniqueFd fd;
+    ProError e = LookUpSession(path, kLookUpWindow, &fd);
+    if (e != PRO_TK_NO_ERROR) return e;
+    e = AttachSession(std::move(fd), path, display, user, text_dir, WaitFor(timeout_sec), p_handle);
+    if (e == PRO_TK_NO_ERROR && p_random_choice) *p_random_choice = PRO_B_FALSE;
+    return e;
+  });
+}
+
+ProBoolean ProEngineerConnectIdExtract(ProProcessHandle p_handle, ProConnectionId proe_connect_id) {
+  if (!proe_connect_id) return PRO_B_FALSE;
+  std::string id;
+  {
+    ClientState& s = State();
+    std::lock_guard<std::mutex> lock(s.mu);
+    if (!s.conn || !SameHandle(s.handle, p_handle)) return PRO_B_FALSE;
+    char host[256] = "localhost";
+    ::gethostname(host, sizeof host - 1);
+    host[sizeof host - 1] = '\0';
+    id = std::string("host:") + host + ":addr_ver:1:addr_type:unix:rpcnum:" +
+         std::to_string(static_cast<unsigned>(s.handle.array_index)) + ":rpcversion:" +
+         std::to_string(protocol::kProtocolVersion) + ":netaddr:" + s.socket_path;
+  }
+  CopyToNarrow(id, proe_connect_id, PRO_CONNECTID_SIZE);
+  return PRO_B_TRUE;
+}
+
+ProError ProEngineerDisconnect(ProProcessHandle* p_handle, int timeout_sec) {
+  if (!p_handle) return PRO_TK_BAD_INPUTS;
+  std::shared_ptr<Connection> conn;
+  {
+    ClientState& s = State();
+    std::lock_guard<std::mutex> lock(s.mu);
+    if (!s.conn || !SameHandle(s.handle, *p_handle)) return PRO_TK_BAD_INPUTS;
+    conn = std::move(s.conn);
+    s.handle = ProProcessHandle{};
+    s.socket_path.clear();
+    s.ClearRegistrationsLocked();
+  }
+  ProError result = PRO_TK_COMM_ERROR;
+  if (conn->alive()) {
+    const auto limit = std::min(WaitFor(timeout_sec), RequestDeadline());
+    Reply reply;
+    if (conn->Call(Connection::Clock::now() + limit, &reply, "bye") == CallOutcome::kReplied)
+      result = static_cast<ProError>(reply.code);
+  }
+  conn->Shutdown();
+  return result;
+}
+
+ProError ProEngineerStatusGet(void) {
+  std::shared_ptr<Connection> conn = CurrentConnection();
+  if (!conn || !conn->alive()) return PRO_TK_GENERAL_ERROR;
+  Reply reply;
+  const CallOutcome outcome = conn->Call(Connection::Clock::now() + RequestDeadline(), &reply, "ping");
+  return outcome == CallOutcome::kReplied && reply.code == PRO_TK_NO_ERROR ? PRO_TK_NO_ERROR
+                                                                          : PRO_TK_GENERAL_ERROR;
+}
+
+ProError ProEngineerStart(char* proe_path, char* prodev_text_path) {
+  if (!proe_path || !*proe_path) return PRO_TK_BAD_INPUTS;
+  if (!CommProgramPresent()) return PRO_TK_CANT_MODIFY;
+  if (prodev_text_path && *prodev_text_path && !IsDirectory(prodev_text_path))
+    return PRO_TK_INVALID_DIR;
+  return Guarded([&] {
+    {
+      std::shared_ptr<Connection> current = CurrentConnection();
+      if (current && current->alive()) return PRO_TK_E_FOUND;
+    }
+    if (!StartDetached(proe_path)) return PRO_TK_GENERAL_ERROR;
+    // A starting session listens only once it is ready: keep looking until
+    // the request deadline.
+    const auto until = Connection::Clock::now() + RequestDeadline();
+    const std::string path = SessionSocketPath(nullptr);
+    UniqueFd fd;
+    ProError e;
+    do {
+      e = LookUpSession(path, kLookUpWindow, &fd);
+    } while (e == PRO_TK_NOT_EXIST && Connection::Clock::now() < until);
+    if (e != PRO_TK_NO_ERROR) return PRO_TK_GENERAL_ERROR;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Connection::Clock::now());
+    ProProcessHandle handle;
+    return AttachSession(std::move(fd), path, nullptr, nullptr, prodev_text_path,
+                         std::max(left, std::chrono::milliseconds(1)), &handle);
+  });
+}
+
+ProError ProEngineerEnd(void) {
+  return Guarded([&] {
+    std::shared_ptr<Connection> conn = CurrentConnection();
+    if (!conn) return PRO_TK_COMM_ERROR;
+    Reply reply;
+    const ProError e = Invoke("ProEngineerEnd", &reply);
+    // The application ended the session itself: its termination action is
+    // not called, so the connection ends without queuing one.
+    if (e == PRO_TK_NO_ERROR) {
+      conn->Shutdown();
+      conn->DiscardTermination();
+    }
+    return e;
+  });
+}
+
+}  // extern "C"

@@ -1,0 +1,100 @@
+#include "toolkit/client/session_link.h"
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "toolkit/client/client_state.h"
+#include "toolkit/client/connection.h"
+
+namespace tkclient {
+namespace {
+
+constexpr std::chrono::milliseconds kRetryPause{20};
+
+// One connect attempt; an invalid fd when nobody listens there.
+UniqueFd TryConnect(const std::string& path) {
+  UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!fd.valid()) return UniqueFd();
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  int r;
+  do {
+    r = ::connect(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  } while (r != 0 && errno == EINTR);
+  if (r != 0) return UniqueFd();
+  return fd;
+}
+
+}  // namespace
+
+std::string SessionSocketPath(const char* display) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string dir = tmp && *tmp ? tmp : "/tmp";
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  return dir + "/proe-sim-" + std::to_string(::getuid()) + "/" +
+         (display && *display ? display : "default") + ".sock";
+}
+
+ProError LookUpSession(const std::string& path, std::chrono::milliseconds window, UniqueFd* out) {
+  if (path.size() >= sizeof(sockaddr_un{}.sun_path)) return PRO_TK_NOT_EXIST;
+  const auto until = std::chrono::steady_clock::now() + window;
+  for (;;) {
+    UniqueFd fd = TryConnect(path);
+    if (fd.valid()) {
+      *out = std::move(fd);
+      return PRO_TK_NO_ERROR;
+    }
+    if (std::chrono::steady_clock::now() + kRetryPause > until) return PRO_TK_NOT_EXIST;
+    std::this_thread::sleep_for(kRetryPause);
+  }
+}
+
+ProError AttachSession(UniqueFd fd, const std::string& socket_path, const char* display,
+                       const char* user, const char* text_dir, std::chrono::milliseconds wait,
+                       ProProcessHandle* p_handle) {
+  auto conn = std::make_shared<Connection>(std::move(fd));
+  const std::chrono::milliseconds limit = std::min(wait, RequestDeadline());
+  Reply reply;
+  const CallOutcome outcome =
+      conn->Call(Connection::Clock::now() + limit, &reply, "hello", protocol::kProtocolVersion,
+                 std::string(display ? display : ""), std::string(user ? user : ""),
+                 std::string(text_dir ? text_dir : ""), static_cast<std::int64_t>(::getpid()));
+  if (outcome == CallOutcome::kTimedOut) return PRO_TK_E_BUSY;
+  if (outcome == CallOutcome::kBroken) return PRO_TK_COMM_ERROR;
+  if (reply.code != PRO_TK_NO_ERROR) return static_cast<ProError>(reply.code);
+  ProProcessHandle handle{};
+  try {
+    if (protocol::ArgCount(reply.outs()) < 1) return PRO_TK_COMM_ERROR;
+    const msgpack::object& words = reply.outs().via.array.ptr[0];
+    if (protocol::ArgCount(words) != 2) return PRO_TK_COMM_ERROR;
+    handle.array_index = static_cast<int>(protocol::Arg<std::int64_t>(words, 0));
+    handle.auth_key = static_cast<int>(protocol::Arg<std::int64_t>(words, 1));
+  } catch (const std::exception&) {
+    return PRO_TK_COMM_ERROR;
+  }
+  if (handle.array_index == 0 && handle.auth_key == 0) return PRO_TK_COMM_ERROR;
+
+  std::shared_ptr<Connection> replaced;
+  {
+    ClientState& s = State();
+    std::lock_guard<std::mutex> lock(s.mu);
+    if (s.conn && s.conn->alive()) return PRO_TK_E_FOUND;
+    replaced = std::move(s.conn);  // an ended one: dropped with whatever it still queued
+    s.conn = conn;
+    s.handle = handle;
+    s.socket_path = socket_path;
+    s.ClearRegistrationsLocked();
+  }
+  *p_handle = handle;
+  return PRO_TK_NO_ERROR;
+}
+
+}  // namespace tkclient
