@@ -17,69 +17,7 @@
 
 namespace {
 
-// A minimal client of the wire: one request at a time, events kept aside.
-class RawClient {
- public:
-  explicit RawClient(int fd) : fd_(fd) {}
-  ~RawClient() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int fd() const { return fd_; }
-  void Close() {
-    ::close(fd_);
-    fd_ = -1;
-  }
-
-  template <class... A>
-  protocol::Message Call(const std::string& name, const A&... args) {
-    std::uint64_t seq = ++seq_;
-    EXPECT_TRUE(protocol::WriteFrame(fd_, protocol::PackRequest(seq, name, args...)));
-    for (;;) {
-      protocol::Message m;
-      if (!Read(&m)) {
-        ADD_FAILURE() << "connection closed while waiting for the reply to " << name;
-        return m;
-      }
-      if (m.kind == protocol::Kind::kReply) {
-        EXPECT_EQ(m.seq, seq);
-        return m;
-      }
-      events_.push_back(std::move(m));
-    }
-  }
-
-  // The next event (already received, or read from the wire).
-  bool NextEvent(protocol::Message* out) {
-    if (!events_.empty()) {
-      *out = std::move(events_.front());
-      events_.erase(events_.begin());
-      return true;
-    }
-    return Read(out) && out->kind == protocol::Kind::kEvent;
-  }
-
-  bool Read(protocol::Message* m) {
-    std::string payload, why;
-    if (protocol::ReadFrame(fd_, &payload) != protocol::FrameStatus::kOk) return false;
-    return protocol::Decode(payload, m, &why);
-  }
-
-  // True when the session closed the connection (end of stream).
-  bool SeesEndOfStream() {
-    std::string payload;
-    return protocol::ReadFrame(fd_, &payload) != protocol::FrameStatus::kOk;
-  }
-
-  protocol::Message Hello(const std::string& text_dir = "") {
-    return Call("hello", protocol::kProtocolVersion, std::string(), std::string("tester"), text_dir,
-                static_cast<int>(::getpid()));
-  }
-
- private:
-  int fd_;
-  std::uint64_t seq_ = 0;
-  std::vector<protocol::Message> events_;
-};
+using RawClient = tavtest::WireClient;
 
 class ServerTest : public ::testing::Test {
  protected:

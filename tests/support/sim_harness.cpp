@@ -236,4 +236,46 @@ int SimProcess::WaitExit(int timeout_ms) {
   return status;
 }
 
+// ---- WireClient ------------------------------------------------------------------------
+
+void WireClient::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+protocol::Message WireClient::Broken() {
+  protocol::Message m;
+  m.kind = protocol::Kind::kReply;
+  m.code = -11;
+  return m;
+}
+
+bool WireClient::Read(protocol::Message* m) {
+  std::string payload, why;
+  if (fd_ < 0 || protocol::ReadFrame(fd_, &payload) != protocol::FrameStatus::kOk) return false;
+  return protocol::Decode(payload, m, &why);
+}
+
+protocol::Message WireClient::Hello(const std::string& text_dir) {
+  return Call("hello", protocol::kProtocolVersion, std::string(), std::string("tester"), text_dir,
+              static_cast<int>(::getpid()));
+}
+
+bool WireClient::NextEvent(protocol::Message* event) {
+  if (!events_.empty()) {
+    *event = std::move(events_.front());
+    events_.erase(events_.begin());
+    return true;
+  }
+  for (;;) {
+    if (!Read(event)) return false;
+    if (event->kind == protocol::Kind::kEvent) return true;
+  }
+}
+
+bool WireClient::SeesEndOfStream() {
+  std::string payload;
+  return fd_ < 0 || protocol::ReadFrame(fd_, &payload) != protocol::FrameStatus::kOk;
+}
+
 }  // namespace tavtest

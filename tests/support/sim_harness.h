@@ -12,7 +12,10 @@
 // and ends it on destruction (SIGTERM, then SIGKILL if it does not go, then
 // waitpid). Kill() ends it like a crash.
 //
-// Both are owned by one test thread; their members are not meant to be called
+// WireClient is a bare client of the wire for tests of the session itself: one
+// request at a time, events kept aside in arrival order.
+//
+// All are owned by one test thread; their members are not meant to be called
 // from several threads at once (the server behind SimHarness has its own threads).
 #include <sys/types.h>
 
@@ -20,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "protocol/frame.h"
+#include "protocol/message.h"
 #include "sim/server.h"
 #include "tests/support/temp_dir.h"
 
@@ -105,6 +110,47 @@ class SimProcess {
   pid_t pid_ = -1;
   int pidfd_ = -1;
   std::string socket_path_;
+};
+
+class WireClient {
+ public:
+  explicit WireClient(int fd) : fd_(fd) {}  // takes ownership
+  ~WireClient() { Close(); }
+  WireClient(const WireClient&) = delete;
+  WireClient& operator=(const WireClient&) = delete;
+
+  int fd() const { return fd_; }
+  void Close();
+
+  // Sends a request and returns its reply; events that arrive first are kept for
+  // NextEvent. When the connection ends first, the reply has code -11
+  // (PRO_TK_COMM_ERROR) and no outputs.
+  template <class... A>
+  protocol::Message Call(const std::string& name, const A&... args) {
+    const std::uint64_t seq = ++seq_;
+    if (!protocol::WriteFrame(fd_, protocol::PackRequest(seq, name, args...))) return Broken();
+    for (;;) {
+      protocol::Message m;
+      if (!Read(&m)) return Broken();
+      if (m.kind == protocol::Kind::kReply && m.seq == seq) return m;
+      if (m.kind == protocol::Kind::kEvent) events_.push_back(std::move(m));
+    }
+  }
+  // hello with protocol version 1, user "tester", this process's pid.
+  protocol::Message Hello(const std::string& text_dir = "");
+  // The next event, waiting for it if none is kept; false when the connection ends.
+  bool NextEvent(protocol::Message* event);
+  // True when the session has closed the connection (nothing but end of stream
+  // remains to read; a pending frame counts as not closed).
+  bool SeesEndOfStream();
+
+ private:
+  bool Read(protocol::Message* m);
+  static protocol::Message Broken();
+
+  int fd_;
+  std::uint64_t seq_ = 0;
+  std::vector<protocol::Message> events_;
 };
 
 }  // namespace tavtest
