@@ -1,0 +1,356 @@
+// Features, dimensions, parameters and relations of the sample bracket, and the
+// visits that walk them.
+#include <gtest/gtest.h>
+
+#include <ProArray.h>
+#include <ProFeature.h>
+#include <ProMdl.h>
+#include <ProMdlUnits.h>
+#include <ProModelitem.h>
+#include <ProNcseq.h>
+#include <ProParameter.h>
+#include <ProRelSet.h>
+#include <ProSolid.h>
+#include <ProWstring.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/client/session_fixture.h"
+#include "toolkit/client/wide_text.h"
+
+namespace clienttest {
+namespace {
+
+const std::vector<int> kBracketFeatureIds = {1, 3, 5, 7, 9, 40, 67, 90, 112, 130, 145, 160};
+
+class ItemFunctionsTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    std::wstring p = L"bracket.prt";
+    ASSERT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl_), PRO_TK_NO_ERROR);
+    solid_ = static_cast<ProSolid>(mdl_);
+  }
+  ProFeature Feature(int id) {
+    ProFeature f{};
+    EXPECT_EQ(ProFeatureInit(solid_, id, &f), PRO_TK_NO_ERROR);
+    return f;
+  }
+  ProModelitem ModelItem() {
+    ProModelitem item{};
+    EXPECT_EQ(ProMdlToModelitem(mdl_, &item), PRO_TK_NO_ERROR);
+    return item;
+  }
+  ProMdl mdl_ = nullptr;
+  ProSolid solid_ = nullptr;
+};
+
+struct Walk {
+  std::vector<int> ids;
+  std::vector<ProError> statuses;
+  int stop_at = -1;        // the action returns PRO_TK_USER_ABORT at this id
+  int skip_below = -1;     // the filter skips ids below this
+  bool filter_tags = false;  // the filter returns PRO_TK_E_FOUND for visited ones
+};
+
+ProError RecordFeature(ProFeature* f, ProError status, ProAppData data) {
+  auto* w = static_cast<Walk*>(data);
+  w->ids.push_back(f->id);
+  w->statuses.push_back(status);
+  return f->id == w->stop_at ? PRO_TK_USER_ABORT : PRO_TK_NO_ERROR;
+}
+
+ProError FilterFeature(ProFeature* f, ProAppData data) {
+  auto* w = static_cast<Walk*>(data);
+  if (f->id < w->skip_below) return PRO_TK_CONTINUE;
+  return w->filter_tags ? PRO_TK_E_FOUND : PRO_TK_NO_ERROR;
+}
+
+TEST_F(ItemFunctionsTest, FeatureVisitWalksEveryFeatureInModelOrder) {
+  Walk w;
+  EXPECT_EQ(ProSolidFeatVisit(solid_, RecordFeature, nullptr, &w), PRO_TK_NO_ERROR);
+  EXPECT_EQ(w.ids, kBracketFeatureIds);
+}
+
+TEST_F(ItemFunctionsTest, FeatureVisitFilterSkipsAndPassesItsStatus) {
+  Walk w;
+  w.skip_below = 100;
+  w.filter_tags = true;
+  EXPECT_EQ(ProSolidFeatVisit(solid_, RecordFeature, FilterFeature, &w), PRO_TK_NO_ERROR);
+  EXPECT_EQ(w.ids, (std::vector<int>{112, 130, 145, 160}));
+  for (ProError s : w.statuses) EXPECT_EQ(s, PRO_TK_E_FOUND);
+}
+
+TEST_F(ItemFunctionsTest, FeatureVisitStopsAtTheActionsResultAndReturnsIt) {
+  Walk w;
+  w.stop_at = 40;
+  EXPECT_EQ(ProSolidFeatVisit(solid_, RecordFeature, nullptr, &w), PRO_TK_USER_ABORT);
+  EXPECT_EQ(w.ids, (std::vector<int>{1, 3, 5, 7, 9, 40}));
+}
+
+TEST_F(ItemFunctionsTest, VisitWithEverythingFilteredOutFindsNothing) {
+  Walk w;
+  w.skip_below = 100000;
+  EXPECT_EQ(ProSolidFeatVisit(solid_, RecordFeature, FilterFeature, &w), PRO_TK_E_NOT_FOUND);
+  EXPECT_TRUE(w.ids.empty());
+}
+
+ProError CallsBackIntoTheToolkit(ProFeature* f, ProError, ProAppData data) {
+  ProName name;
+  auto* names = static_cast<std::vector<std::string>*>(data);
+  if (ProModelitemNameGet(f, name) == PRO_TK_NO_ERROR) names->push_back(tkclient::ToUtf8(name));
+  return PRO_TK_NO_ERROR;
+}
+
+TEST_F(ItemFunctionsTest, VisitActionsMayCallTheToolkit) {
+  std::vector<std::string> names;
+  EXPECT_EQ(ProSolidFeatVisit(solid_, CallsBackIntoTheToolkit, nullptr, &names), PRO_TK_NO_ERROR);
+  EXPECT_EQ(names, (std::vector<std::string>{"BASE_PLATE", "SLOT_CUT", "LOCH_\xc3\x98" "8",
+                                             "MOUNT_HOLE_2", "EDGE_ROUND", "STIFFENER",
+                                             "CORNER_ROUND"}));
+}
+
+ProError ThrowingAction(ProFeature*, ProError, ProAppData) { throw std::logic_error("visit broke"); }
+
+TEST_F(ItemFunctionsTest, VisitActionThatThrowsStopsTheWalkWithoutEscaping) {
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ProSolidFeatVisit(solid_, ThrowingAction, nullptr, nullptr), PRO_TK_GENERAL_ERROR);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("callback raised: visit broke"),
+            std::string::npos);
+}
+
+TEST_F(ItemFunctionsTest, FeatureQueriesReportTheSampleFeatures) {
+  ProFeature f = Feature(9);
+  ProFeattype type = 0;
+  EXPECT_EQ(ProFeatureTypeGet(&f, &type), PRO_TK_NO_ERROR);
+  EXPECT_EQ(type, PRO_FEAT_PROTRUSION);
+  ProName type_name;
+  EXPECT_EQ(ProFeatureTypenameGet(&f, type_name), PRO_TK_NO_ERROR);
+  EXPECT_STREQ(type_name, L"PROTRUSION");
+  ProLine subtype;
+  EXPECT_EQ(ProFeatureSubtypeGet(&f, subtype), PRO_TK_NO_ERROR);
+  EXPECT_STREQ(subtype, L"EXTRUDE");
+  ProFeatStatus status;
+  ProFeature suppressed = Feature(160);
+  EXPECT_EQ(ProFeatureStatusGet(&suppressed, &status), PRO_TK_NO_ERROR);
+  EXPECT_EQ(status, PRO_FEAT_SUPPRESSED);
+  ProBoolean flag = PRO_B_TRUE;
+  EXPECT_EQ(ProFeatureIsIncomplete(&f, &flag), PRO_TK_NO_ERROR);
+  EXPECT_EQ(flag, PRO_B_FALSE);
+  EXPECT_EQ(ProFeatureIsReadonly(&f, &flag), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProFeatureIsNcseq(&f, &flag), PRO_TK_NO_ERROR);
+  EXPECT_EQ(flag, PRO_B_FALSE);
+  EXPECT_EQ(ProFeatureVisibilityGet(&f, &flag), PRO_TK_NO_ERROR);
+  EXPECT_EQ(flag, PRO_B_TRUE);
+  ProPatternStatus ps;
+  ProGroupStatus gs;
+  ProGrppatternStatus gps;
+  EXPECT_EQ(ProFeaturePatternStatusGet(&f, &ps), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProFeatureGroupStatusGet(&f, &gs), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProFeatureGrppatternStatusGet(&f, &gps), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ps, PRO_PATTERN_NONE);
+
+  ProName name;
+  ProFeature unnamed = Feature(1);
+  EXPECT_EQ(ProModelitemNameGet(&unnamed, name), PRO_TK_E_NOT_FOUND);
+  ProFeature missing{};
+  EXPECT_EQ(ProFeatureInit(solid_, 4242, &missing), PRO_TK_NOT_EXIST);
+  EXPECT_EQ(missing.id, 0) << "not written on failure";
+}
+
+TEST_F(ItemFunctionsTest, FeatureStatusesAppendToTheCallersArrays) {
+  int* ids = nullptr;
+  ProFeatStatus* statuses = nullptr;
+  ASSERT_EQ(ProArrayAlloc(0, sizeof(int), 4, reinterpret_cast<ProArray*>(&ids)), PRO_TK_NO_ERROR);
+  ASSERT_EQ(ProArrayAlloc(0, sizeof(ProFeatStatus), 4, reinterpret_cast<ProArray*>(&statuses)),
+            PRO_TK_NO_ERROR);
+  int n = 0;
+  ASSERT_EQ(ProSolidFeatstatusGet(solid_, &ids, &statuses, &n), PRO_TK_NO_ERROR);
+  EXPECT_EQ(std::vector<int>(ids, ids + n), kBracketFeatureIds);
+  EXPECT_EQ(statuses[n - 1], PRO_FEAT_SUPPRESSED);
+  int size = 0;
+  ProArraySizeGet(statuses, &size);
+  EXPECT_EQ(size, n);
+
+  int* failed = nullptr;
+  ASSERT_EQ(ProArrayAlloc(0, sizeof(int), 1, reinterpret_cast<ProArray*>(&failed)), PRO_TK_NO_ERROR);
+  ASSERT_EQ(ProSolidFailedFeatsList(solid_, &failed), PRO_TK_NO_ERROR);
+  ProArraySizeGet(failed, &size);
+  EXPECT_EQ(std::vector<int>(failed, failed + size), std::vector<int>{145});
+  ProArrayFree(reinterpret_cast<ProArray*>(&ids));
+  ProArrayFree(reinterpret_cast<ProArray*>(&statuses));
+  ProArrayFree(reinterpret_cast<ProArray*>(&failed));
+}
+
+ProError RecordDimension(ProDimension* d, ProError, ProAppData data) {
+  ProName symbol;
+  if (ProDimensionSymbolGet(d, symbol) == PRO_TK_NO_ERROR)
+    static_cast<std::vector<std::string>*>(data)->push_back(tkclient::ToUtf8(symbol));
+  return PRO_TK_NO_ERROR;
+}
+
+TEST_F(ItemFunctionsTest, DimensionVisitAndValuesOfTheBasePlate) {
+  ProFeature base = Feature(9);
+  std::vector<std::string> symbols;
+  EXPECT_EQ(ProFeatureDimensionVisit(&base, RecordDimension, nullptr, &symbols), PRO_TK_NO_ERROR);
+  EXPECT_EQ(symbols, (std::vector<std::string>{"d0", "d1", "d2", "rd16"}));
+  ProFeature datum = Feature(1);
+  EXPECT_EQ(ProFeatureDimensionVisit(&datum, RecordDimension, nullptr, &symbols), PRO_TK_E_NOT_FOUND);
+
+  ProDimension d0{};
+  ASSERT_EQ(ProModelitemInit(mdl_, 0, PRO_DIMENSION, &d0), PRO_TK_NO_ERROR);
+  double value = 0;
+  EXPECT_EQ(ProDimensionValueGet(&d0, &value), PRO_TK_NO_ERROR);
+  EXPECT_DOUBLE_EQ(value, 120.0);
+  double upper = 0, lower = 0;
+  EXPECT_EQ(ProDimensionToleranceGet(&d0, &upper, &lower), PRO_TK_NO_ERROR);
+  EXPECT_DOUBLE_EQ(upper, 0.1);
+  ProDimToleranceType tol;
+  EXPECT_EQ(ProDimensionToltypeGet(&d0, &tol), PRO_TK_NO_ERROR);
+  EXPECT_EQ(tol, PRO_TOL_PLUS_MINUS);
+  ProDimensiontype dim_type;
+  EXPECT_EQ(ProDimensionTypeGet(&d0, &dim_type), PRO_TK_NO_ERROR);
+  EXPECT_EQ(dim_type, PRODIMTYPE_LINEAR);
+  EXPECT_EQ(ProDimensionValueSet(&d0, 140.0), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProDimensionValueGet(&d0, &value), PRO_TK_NO_ERROR);
+  EXPECT_DOUBLE_EQ(value, 140.0);
+  EXPECT_EQ(ProDimensionToleranceSet(&d0, 0.3, 0.2), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProDimensionToltypeSet(&d0, PRO_TOL_LIMITS), PRO_TK_NO_ERROR);
+
+  ProDimension d1{};
+  ASSERT_EQ(ProModelitemInit(mdl_, 1, PRO_DIMENSION, &d1), PRO_TK_NO_ERROR);
+  ProBoolean driven = PRO_B_FALSE;
+  EXPECT_EQ(ProDimensionIsReldriven(&d1, &driven), PRO_TK_NO_ERROR);
+  EXPECT_EQ(driven, PRO_B_TRUE) << "d1 = d0 / 2";
+  ProName taken = L"d0";
+  EXPECT_EQ(ProDimensionSymbolSet(&d1, taken), PRO_TK_NO_CHANGE);
+}
+
+TEST_F(ItemFunctionsTest, ReferenceDimensionCannotChange) {
+  ProDimension rd{};
+  ASSERT_EQ(ProModelitemInit(mdl_, 16, PRO_REF_DIMENSION, &rd), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProDimensionValueSet(&rd, 1.0), PRO_TK_BAD_CONTEXT);
+}
+
+struct ParamWalk {
+  std::vector<std::string> names;
+};
+
+ProError RecordParameter(ProParameter* p, ProError, ProAppData data) {
+  static_cast<ParamWalk*>(data)->names.push_back(tkclient::ToUtf8(p->id));
+  return PRO_TK_NO_ERROR;
+}
+
+TEST_F(ItemFunctionsTest, ParameterVisitAndValuesOfEveryType) {
+  ProModelitem owner = ModelItem();
+  ParamWalk walk;
+  ASSERT_EQ(ProParameterVisit(&owner, nullptr, RecordParameter, &walk), PRO_TK_NO_ERROR);
+  EXPECT_EQ(walk.names.size(), 8u);
+  EXPECT_NE(std::find(walk.names.begin(), walk.names.end(), "MAT\xc3\x89RIAU"), walk.names.end());
+
+  ProParameter p;
+  ProName material = L"MAT\u00c9RIAU";
+  ASSERT_EQ(ProParameterInit(&owner, material, &p), PRO_TK_NO_ERROR);
+  ProParamvalue v;
+  ASSERT_EQ(ProParameterValueGet(&p, &v), PRO_TK_NO_ERROR);
+  EXPECT_EQ(v.type, PRO_PARAM_STRING);
+  EXPECT_STREQ(v.value.s_val, L"S235JR");
+
+  ProName part_no = L"PART_NO";
+  ASSERT_EQ(ProParameterInit(&owner, part_no, &p), PRO_TK_NO_ERROR);
+  ASSERT_EQ(ProParameterValueGet(&p, &v), PRO_TK_NO_ERROR);
+  EXPECT_EQ(v.type, PRO_PARAM_INTEGER);
+  EXPECT_EQ(v.value.i_val, 40211);
+  v.value.i_val = 40212;
+  EXPECT_EQ(ProParameterValueSet(&p, &v), PRO_TK_NO_ERROR);
+  ProParamvalue again;
+  ASSERT_EQ(ProParameterValueGet(&p, &again), PRO_TK_NO_ERROR);
+  EXPECT_EQ(again.value.i_val, 40212);
+
+  ProName purchased = L"IS_PURCHASED";
+  ASSERT_EQ(ProParameterInit(&owner, purchased, &p), PRO_TK_NO_ERROR);
+  ASSERT_EQ(ProParameterValueGet(&p, &v), PRO_TK_NO_ERROR);
+  EXPECT_EQ(v.type, PRO_PARAM_BOOLEAN);
+  EXPECT_EQ(v.value.l_val, 0);
+
+  ProName density = L"DENSITY";
+  ASSERT_EQ(ProParameterInit(&owner, density, &p), PRO_TK_NO_ERROR);
+  ProUnititem unit;
+  ASSERT_EQ(ProParameterUnitsGet(&p, &unit), PRO_TK_NO_ERROR);
+  EXPECT_STREQ(unit.name, L"g/cm3");
+  ASSERT_EQ(ProParameterInit(&owner, part_no, &p), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProParameterUnitsGet(&p, &unit), PRO_TK_E_NOT_FOUND);
+
+  ProName none = L"NO_SUCH";
+  EXPECT_EQ(ProParameterInit(&owner, none, &p), PRO_TK_E_NOT_FOUND);
+}
+
+TEST_F(ItemFunctionsTest, ParametersAreCreatedOnFeaturesAndDeleted) {
+  ProFeature hole = Feature(67);
+  ProParamvalue v;
+  const double depth = 12.5;
+  ASSERT_EQ(ProParamvalueSet(&v, &depth, PRO_PARAM_DOUBLE), PRO_TK_NO_ERROR);
+  ProParameter p;
+  ProName name = L"DEPTH";
+  ASSERT_EQ(ProParameterCreate(&hole, name, &v, &p), PRO_TK_NO_ERROR);
+  EXPECT_EQ(p.owner.type, PRM_ITEM);
+  EXPECT_EQ(p.owner.who.item.id, 67);
+  ProParameter again;
+  EXPECT_EQ(ProParameterCreate(&hole, name, &v, &again), PRO_TK_E_FOUND);
+  ParamWalk walk;
+  ASSERT_EQ(ProParameterVisit(&hole, nullptr, RecordParameter, &walk), PRO_TK_NO_ERROR);
+  EXPECT_EQ(walk.names, (std::vector<std::string>{"FIT", "DEPTH"}));
+  EXPECT_EQ(ProParameterDelete(&p), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProParameterInit(&hole, name, &again), PRO_TK_E_NOT_FOUND);
+}
+
+TEST_F(ItemFunctionsTest, RelationsReadAndWriteAsWideStringArrays) {
+  ProModelitem owner = ModelItem();
+  ProRelset relset;
+  ASSERT_EQ(ProModelitemToRelset(&owner, &relset), PRO_TK_NO_ERROR);
+  ProWstring* lines = nullptr;
+  ASSERT_EQ(ProArrayAlloc(0, sizeof(ProWstring), 1, reinterpret_cast<ProArray*>(&lines)),
+            PRO_TK_NO_ERROR);
+  ASSERT_EQ(ProRelsetRelationsGet(&relset, &lines), PRO_TK_NO_ERROR);
+  int n = 0;
+  ProArraySizeGet(lines, &n);
+  ASSERT_EQ(n, 6);
+  EXPECT_STREQ(lines[1], L"d1 = d0 / 2");
+  EXPECT_EQ(ProWstringproarrayFree(lines), PRO_TK_NO_ERROR);
+
+  std::wstring a = L"d1 = d0 / 3", b = L"d3 = d1 / 2";
+  ProWstring set[] = {a.data(), b.data()};
+  ASSERT_EQ(ProRelsetRelationsSet(&relset, set, 2), PRO_TK_NO_ERROR);
+  ASSERT_EQ(ProSolidRegenerate(solid_, PRO_REGEN_NO_FLAGS), PRO_TK_NO_ERROR);
+  ProDimension d1{};
+  ASSERT_EQ(ProModelitemInit(mdl_, 1, PRO_DIMENSION, &d1), PRO_TK_NO_ERROR);
+  double value = 0;
+  ASSERT_EQ(ProDimensionValueGet(&d1, &value), PRO_TK_NO_ERROR);
+  EXPECT_DOUBLE_EQ(value, 40.0);
+
+  std::wstring bad = L"d1 = = (";
+  ProWstring refused[] = {bad.data()};
+  EXPECT_NE(ProRelsetRelationsSet(&relset, refused, 1), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProRelsetRelationsSet(&relset, nullptr, 1), PRO_TK_BAD_INPUTS);
+
+  ProFeature hole = Feature(67);
+  ProRelset created;
+  EXPECT_EQ(ProRelsetCreate(&hole, &created), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProRelsetCreate(&hole, &created), PRO_TK_E_FOUND);
+}
+
+TEST_F(ItemFunctionsTest, ItemNamesAreSetAndRefusedWhenTaken) {
+  ProFeature chamfer = Feature(130);
+  ProName name = L"FASE";
+  EXPECT_EQ(ProModelitemNameSet(&chamfer, name), PRO_TK_NO_ERROR);
+  ProName read;
+  EXPECT_EQ(ProModelitemNameGet(&chamfer, read), PRO_TK_NO_ERROR);
+  EXPECT_STREQ(read, L"FASE");
+  ProName taken = L"SLOT_CUT";
+  EXPECT_EQ(ProModelitemNameSet(&chamfer, taken), PRO_TK_E_FOUND);
+}
+
+}  // namespace
+}  // namespace clienttest
