@@ -47,9 +47,18 @@ void Connection::Shutdown() {
   EndLocked(0);
 }
 
+void Connection::ExpectClose() {
+  std::lock_guard<std::mutex> lock(mu_);
+  leaving_ = true;
+}
+
 void Connection::Break(const char* why) {
   std::lock_guard<std::mutex> lock(mu_);
   if (ended_) return;
+  if (leaving_) {
+    EndLocked(0);
+    return;
+  }
   std::fprintf(stderr, "toolkit client: connection to the session lost: %s\n", why);
   EndLocked(PROTERM_ABNORMAL);
 }
@@ -89,8 +98,9 @@ CallOutcome Connection::Exchange(std::uint64_t seq, const std::string& payload,
     return CallOutcome::kReplied;
   }
   if (ended_) return CallOutcome::kBroken;
-  std::fprintf(stderr, "toolkit client: connection to the session lost: no answer in time\n");
-  EndLocked(PROTERM_ABNORMAL);
+  if (!leaving_)
+    std::fprintf(stderr, "toolkit client: connection to the session lost: no answer in time\n");
+  EndLocked(leaving_ ? 0 : PROTERM_ABNORMAL);
   return CallOutcome::kTimedOut;
 }
 

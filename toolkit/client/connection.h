@@ -65,6 +65,10 @@ class Connection {
   // The oldest queued event, if any.
   std::optional<Event> PopEvent();
 
+  // The application is leaving: from now on the peer closing the stream is
+  // expected, ends the connection quietly and queues no termination.
+  void ExpectClose();
+
   // Drops a queued termination (the application ended the session itself).
   void DiscardTermination();
 
@@ -98,6 +102,7 @@ class Connection {
   std::optional<Reply> reply_;
   std::deque<Event> events_;
   bool ended_ = false;
+  bool leaving_ = false;
 
   std::thread reader_;
 };

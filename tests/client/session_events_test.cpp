@@ -1,0 +1,325 @@
+// Events, callbacks, threads, injected faults and the session's end, with the
+// real session server: picks, notifications, access functions, messages and
+// menus as the user sees them.
+#include <gtest/gtest.h>
+
+#include <ProCore.h>
+#include <ProMdl.h>
+#include <ProMenuBar.h>
+#include <ProMessage.h>
+#include <ProNotify.h>
+#include <ProUICmd.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/client/fault_catcher.h"
+#include "tests/client/session_fixture.h"
+#include "toolkit/client/wide_text.h"
+
+namespace clienttest {
+namespace {
+
+Recorder* g_rec = nullptr;
+std::atomic<int> g_access{ACCESS_AVAILABLE};
+ProFileName g_msg_file = L"tavclient.txt";
+
+ProError OnTerm(ProeTerminationStatus status) {
+  g_rec->Add("term " + std::to_string(static_cast<int>(status)));
+  return PRO_TK_NO_ERROR;
+}
+
+int OnRun(uiCmdCmdId, uiCmdValue*, void*) {
+  g_rec->Add("run");
+  return 0;
+}
+
+// Calls back into the toolkit from inside event processing.
+int OnRunNested(uiCmdCmdId, uiCmdValue*, void*) {
+  ProMdl mdl = nullptr;
+  const ProError e = ProMdlCurrentGet(&mdl);
+  ProMdldata data;
+  std::string name = "?";
+  if (e == PRO_TK_NO_ERROR && ProMdlDataGet(mdl, &data) == PRO_TK_NO_ERROR) name = tkclient::ToUtf8(data.name);
+  wchar_t who[] = L"nested";
+  int parts = 3;
+  double mm = 2.5;
+  const ProError shown = ProMessageDisplay(g_msg_file, "USER Greeting", who, &parts, &mm);
+  g_rec->Add("nested " + name + " " + std::to_string(shown));
+  return 0;
+}
+
+uiCmdAccessState Access(uiCmdAccessMode) { return static_cast<uiCmdAccessState>(g_access.load()); }
+
+ProError OnNew(ProMdlType type, int, ProName name) {
+  g_rec->Add("new " + std::to_string(static_cast<int>(type)) + " " + tkclient::ToUtf8(name));
+  return PRO_TK_NO_ERROR;
+}
+
+ProError OnOpened(ProModel* model) {
+  g_rec->Add("opened " + tkclient::ToUtf8(model->name) + "." + tkclient::ToUtf8(model->type));
+  return PRO_TK_NO_ERROR;
+}
+
+template <class F>
+ProFunction AsNotify(F f) {
+  return reinterpret_cast<ProFunction>(reinterpret_cast<void (*)()>(f));
+}
+
+class SessionEventsTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    g_rec = &rec_;
+    g_access = ACCESS_AVAILABLE;
+    ProTermFuncSet(OnTerm);
+  }
+  void TearDown() override {
+    SessionTest::TearDown();
+    g_rec = nullptr;
+  }
+
+  // A "Tav Tools" menu with a "Run Tav" button bound to a new command.
+  uiCmdCmdId AddButton(uiCmdCmdActFn action, uiCmdAccessFn access = nullptr) {
+    uiCmdCmdId cmd = nullptr;
+    EXPECT_EQ(ProCmdActionAdd(const_cast<char*>("TavRun"), action, uiProeImmediate, access,
+                              PRO_B_TRUE, PRO_B_TRUE, &cmd),
+              PRO_TK_NO_ERROR);
+    EXPECT_EQ(ProMenubarMenuAdd(const_cast<char*>("TavMenu"), const_cast<char*>("TAV Menu"),
+                                const_cast<char*>("Help"), PRO_B_FALSE, g_msg_file),
+              PRO_TK_NO_ERROR);
+    EXPECT_EQ(ProMenubarmenuPushbuttonAdd(const_cast<char*>("TavMenu"), const_cast<char*>("TavRunBtn"),
+                                          const_cast<char*>("TAV Run"),
+                                          const_cast<char*>("TAV Run help"), nullptr, PRO_B_TRUE,
+                                          cmd, g_msg_file),
+              PRO_TK_NO_ERROR);
+    return cmd;
+  }
+
+  Recorder rec_;
+};
+
+TEST_F(SessionEventsTest, PickedButtonRunsItsActionInsideEventProcessing) {
+  AddButton(OnRun);
+  EXPECT_NE(Ctl({"menubar"}).find("button \"Run Tav\""), std::string::npos);
+  Ctl({"pick", "Run Tav"});
+  Ctl({"pick", "Run Tav"});
+  Barrier();
+  EXPECT_TRUE(rec_.Calls().empty());
+  ProEventProcess();
+  EXPECT_EQ(rec_.Calls(), (std::vector<std::string>{"run", "run"}));
+  EXPECT_EQ(rec_.threads[0], std::this_thread::get_id());
+}
+
+TEST_F(SessionEventsTest, NotificationsArriveWithTheirArgumentsInOrder) {
+  ASSERT_EQ(ProNotificationSet(PRO_FILE_OPEN_OK, AsNotify(OnNew)), PRO_TK_NO_ERROR);
+  ASSERT_EQ(ProNotificationSet(PRO_MDL_RETRIEVE_POST, AsNotify(OnOpened)), PRO_TK_NO_ERROR);
+  AddButton(OnRun);
+  Ctl({"open", tavtest::SampleModelsDir() + "bolt.prt.1"});
+  Ctl({"pick", "Run Tav"});
+  Ctl({"new", "gehaeuse", "prt"});
+  Barrier();
+  ProEventProcess();
+  EXPECT_EQ(rec_.Calls(),
+            (std::vector<std::string>{"opened BOLT.PRT", "run", "new 2 GEHAEUSE"}));
+  ASSERT_EQ(ProNotificationUnset(PRO_MDL_RETRIEVE_POST), PRO_TK_NO_ERROR);
+  Ctl({"open", tavtest::SampleModelsDir() + "washer.prt.1"});
+  Barrier();
+  ProEventProcess();
+  EXPECT_EQ(rec_.Calls().size(), 3u) << "unset: no more calls";
+}
+
+TEST_F(SessionEventsTest, CallbackMayCallTheToolkit) {
+  AddButton(OnRunNested);
+  Ctl({"open", tavtest::SampleModelsDir() + "bracket.prt.1"});
+  Ctl({"pick", "Run Tav"});
+  Barrier();
+  ProEventProcess();
+  EXPECT_EQ(rec_.Calls(), std::vector<std::string>{"nested BRACKET 0"});
+  EXPECT_NE(Ctl({"messages"}).find("Hello nested: 3 parts, 2.5"), std::string::npos)
+      << Ctl({"messages"});
+}
+
+// The action waits until another thread's call has been answered: this
+// deadlocks if the client held its request lock while running callbacks.
+std::atomic<bool> g_other_done{false};
+std::mutex g_mu;
+std::condition_variable g_cv;
+int WaitsForAnotherThread(uiCmdCmdId, uiCmdValue*, void*) {
+  std::thread other([] {
+    ProMdl mdl = nullptr;
+    ProMdlCurrentGet(&mdl);
+    {
+      std::lock_guard<std::mutex> lock(g_mu);
+      g_other_done = true;
+    }
+    g_cv.notify_all();
+  });
+  {
+    std::unique_lock<std::mutex> lock(g_mu);
+    g_cv.wait(lock, [] { return g_other_done.load(); });
+  }
+  other.join();
+  ProMdl mdl = nullptr;
+  g_rec->Add("both " + std::to_string(ProMdlCurrentGet(&mdl)));
+  return 0;
+}
+
+TEST_F(SessionEventsTest, CallsFromAnotherThreadCompleteWhileACallbackRuns) {
+  g_other_done = false;
+  AddButton(WaitsForAnotherThread);
+  Ctl({"open", tavtest::SampleModelsDir() + "bolt.prt.1"});
+  Ctl({"pick", "Run Tav"});
+  Barrier();
+  ProEventProcess();
+  EXPECT_EQ(rec_.Calls(), std::vector<std::string>{"both 0"});
+}
+
+TEST_F(SessionEventsTest, TwoThreadsCallingAtOnceBothGetTheirAnswers) {
+  std::wstring p = L"bracket.prt";
+  ProMdl bracket = nullptr;
+  ASSERT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &bracket), PRO_TK_NO_ERROR);
+  std::atomic<int> wrong{0};
+  auto worker = [&](bool types) {
+    for (int i = 0; i < 200; ++i) {
+      if (types) {
+        ProMdlType t;
+        if (ProMdlTypeGet(bracket, &t) != PRO_TK_NO_ERROR || t != PRO_MDL_PART) ++wrong;
+      } else {
+        ProMdldata d;
+        if (ProMdlDataGet(bracket, &d) != PRO_TK_NO_ERROR || std::wcscmp(d.name, L"BRACKET") != 0) ++wrong;
+      }
+    }
+  };
+  std::thread a(worker, true), b(worker, false);
+  a.join();
+  b.join();
+  EXPECT_EQ(wrong.load(), 0);
+}
+
+TEST_F(SessionEventsTest, AccessFunctionsDecideWhatTheMenuBarShows) {
+  g_access = ACCESS_UNAVAILABLE;
+  uiCmdCmdId cmd = AddButton(OnRun, Access);
+  EXPECT_NE(Ctl({"menubar"}).find("unavailable"), std::string::npos) << Ctl({"menubar"});
+  EXPECT_NE(harness_->Ctl({"pick", "Run Tav"}).code, 0) << "an unavailable button cannot be picked";
+  g_access = ACCESS_AVAILABLE;
+  ProEventProcess();  // re-evaluates and reports
+  EXPECT_EQ(harness_->Ctl({"pick", "Run Tav"}).code, 0) << Ctl({"menubar"});
+
+  // A further access function can hide the command; removing it restores it.
+  uiCmdAccessId hide = nullptr;
+  ASSERT_EQ(ProCmdAccessFuncAdd(cmd, [](uiCmdAccessMode) { return ACCESS_INVISIBLE; }, &hide),
+            PRO_TK_NO_ERROR);
+  EXPECT_NE(harness_->Ctl({"pick", "Run Tav"}).code, 0);
+  ASSERT_EQ(ProCmdAccessFuncRemove(cmd, hide), PRO_TK_NO_ERROR);
+  EXPECT_EQ(harness_->Ctl({"pick", "Run Tav"}).code, 0) << Ctl({"menubar"});
+  Barrier();
+  ProEventProcess();
+  EXPECT_EQ(rec_.Calls(), (std::vector<std::string>{"run", "run"}));
+}
+
+TEST_F(SessionEventsTest, CommandsAreFoundByNameIncludingTheSessionsOwn) {
+  uiCmdCmdId own = nullptr;
+  EXPECT_EQ(ProCmdCmdIdFind(const_cast<char*>("TVProAction1"), &own), PRO_TK_NO_ERROR);
+  EXPECT_NE(own, nullptr);
+  uiCmdCmdId cmd = AddButton(OnRun);
+  uiCmdCmdId found = nullptr;
+  EXPECT_EQ(ProCmdCmdIdFind(const_cast<char*>("TavRun"), &found), PRO_TK_NO_ERROR);
+  EXPECT_EQ(found, cmd);
+  uiCmdCmdId again = nullptr;
+  EXPECT_EQ(ProCmdActionAdd(const_cast<char*>("TavRun"), OnRun, uiProeImmediate, nullptr, PRO_B_TRUE,
+                            PRO_B_TRUE, &again),
+            PRO_TK_E_FOUND);
+  EXPECT_EQ(again, nullptr);
+}
+
+TEST_F(SessionEventsTest, MessagesAreFormattedFromTheApplicationsFile) {
+  wchar_t who[] = L"W\u00fcrth";
+  int parts = 12;
+  double mm = 7.5;
+  EXPECT_EQ(ProMessageDisplay(g_msg_file, "USER Greeting", who, &parts, &mm), PRO_TK_NO_ERROR);
+  EXPECT_NE(Ctl({"messages"}).find("Hello W\xc3\xbcrth: 12 parts, 7.5"), std::string::npos)
+      << Ctl({"messages"});
+  ProLine line;
+  EXPECT_EQ(ProMessageToBuffer(line, g_msg_file, "USER Greeting", who, &parts, &mm), PRO_TK_NO_ERROR);
+  EXPECT_EQ(std::wstring(line).rfind(L"Hello W\u00fcrth: 12 parts, 7.5", 0), 0u);
+  EXPECT_EQ(ProMessageDisplay(g_msg_file, "USER Missing"), PRO_TK_MSG_NOT_FOUND);
+  ProFileName nofile = L"nofile.txt";
+  EXPECT_NE(ProMessageDisplay(nofile, "USER Greeting", who, &parts, &mm), PRO_TK_NO_ERROR);
+  ProMessageClear();
+}
+
+TEST_F(SessionEventsTest, MenuLabelMissingFromTheFileIsRefused) {
+  EXPECT_EQ(ProMenubarMenuAdd(const_cast<char*>("Other"), const_cast<char*>("NO SUCH LABEL"), nullptr,
+                              PRO_B_TRUE, g_msg_file),
+            PRO_TK_MSG_NOT_FOUND);
+}
+
+TEST_F(SessionEventsTest, InjectedFaultCodeIsReturned) {
+  Ctl({"fault", "ProMdlLoad", "-24", "1"});
+  std::wstring p = L"bracket.prt";
+  ProMdl mdl = nullptr;
+  EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_CANT_OPEN);
+  EXPECT_EQ(mdl, nullptr);
+  EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_NO_ERROR);
+}
+
+TEST_F(SessionEventsTest, InjectedCrashIsAMachineFaultInTheCallerAndLeavesTheClientUsable) {
+  Ctl({"fault", "ProMdlLoad", "crash"});
+  std::wstring p = L"bracket.prt";
+  ProMdl mdl = nullptr;
+  bool faulted = false;
+  {
+    FaultCatcher catcher;
+    try {
+      ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl);
+    } catch (const MachineFault&) {
+      faulted = true;
+    }
+  }
+  EXPECT_TRUE(faulted);
+  EXPECT_EQ(mdl, nullptr);
+  EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_NO_ERROR);
+}
+
+TEST_F(SessionEventsTest, CrashInsideACallbackIsCaughtAtEventProcessing) {
+  Ctl({"fault", "ProMdlCurrentGet", "crash"});
+  AddButton(OnRunNested);
+  Ctl({"pick", "Run Tav"});
+  Barrier();
+  FaultCatcher catcher;
+  testing::internal::CaptureStderr();
+  ProEventProcess();
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("toolkit client: callback raised: access violation"),
+            std::string::npos);
+}
+
+TEST_F(SessionEventsTest, SessionEndRunsTerminationOnceAndLaterCallsFailAtOnce) {
+  AddButton(OnRun);
+  Ctl({"pick", "Run Tav"});
+  Barrier();
+  harness_->Shutdown();  // every client gets "terminate", then the connection closes
+  ProMdl mdl = nullptr;
+  // The connection ends as soon as the reader has seen the goodbye; a call
+  // made before that waits for it, one made after fails at once.
+  EXPECT_EQ(ProMdlCurrentGet(&mdl), PRO_TK_COMM_ERROR);
+  EXPECT_EQ(ProMdlCurrentGet(&mdl), PRO_TK_COMM_ERROR);
+  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
+  ProEventProcess();
+  ProEventProcess();
+  EXPECT_EQ(rec_.Calls(), (std::vector<std::string>{"run", "term 1"}));
+}
+
+TEST_F(SessionEventsTest, DisconnectForgetsTheClientsCommands) {
+  AddButton(OnRun);
+  EXPECT_EQ(ProEngineerDisconnect(&handle_, 5), PRO_TK_NO_ERROR);
+  EXPECT_NE(harness_->Ctl({"pick", "Run Tav"}).code, 0);
+  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
+}
+
+}  // namespace
+}  // namespace clienttest
