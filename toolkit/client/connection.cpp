@@ -47,15 +47,15 @@ void Connection::Shutdown() {
   EndLocked(0);
 }
 
-void Connection::ExpectClose() {
+void Connection::SetQuietEnd(bool quiet) {
   std::lock_guard<std::mutex> lock(mu_);
-  leaving_ = true;
+  quiet_end_ = quiet;
 }
 
 void Connection::Break(const char* why) {
   std::lock_guard<std::mutex> lock(mu_);
   if (ended_) return;
-  if (leaving_) {
+  if (quiet_end_) {
     EndLocked(0);
     return;
   }
@@ -98,9 +98,9 @@ CallOutcome Connection::Exchange(std::uint64_t seq, const std::string& payload,
     return CallOutcome::kReplied;
   }
   if (ended_) return CallOutcome::kBroken;
-  if (!leaving_)
+  if (!quiet_end_)
     std::fprintf(stderr, "toolkit client: connection to the session lost: no answer in time\n");
-  EndLocked(leaving_ ? 0 : PROTERM_ABNORMAL);
+  EndLocked(quiet_end_ ? 0 : PROTERM_ABNORMAL);
   return CallOutcome::kTimedOut;
 }
 

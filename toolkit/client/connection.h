@@ -65,9 +65,9 @@ class Connection {
   // The oldest queued event, if any.
   std::optional<Event> PopEvent();
 
-  // The application is leaving: from now on the peer closing the stream is
-  // expected, ends the connection quietly and queues no termination.
-  void ExpectClose();
+  // While set, the connection ending is expected (the handshake, leaving):
+  // it ends quietly and queues no termination.
+  void SetQuietEnd(bool quiet);
 
   // Drops a queued termination (the application ended the session itself).
   void DiscardTermination();
@@ -102,7 +102,7 @@ class Connection {
   std::optional<Reply> reply_;
   std::deque<Event> events_;
   bool ended_ = false;
-  bool leaving_ = false;
+  bool quiet_end_ = false;
 
   std::thread reader_;
 };

@@ -147,7 +147,7 @@ ProError ProEngineerDisconnect(ProProcessHandle* p_handle, int timeout_sec) {
   }
   ProError result = PRO_TK_COMM_ERROR;
   if (conn->alive()) {
-    conn->ExpectClose();
+    conn->SetQuietEnd(true);
     const auto limit = std::min(WaitFor(timeout_sec), RequestDeadline());
     Reply reply;
     if (conn->Call(Connection::Clock::now() + limit, &reply, "bye") == CallOutcome::kReplied)

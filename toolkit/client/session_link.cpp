@@ -61,6 +61,7 @@ ProError AttachSession(UniqueFd fd, const std::string& socket_path, const char* 
                        const char* user, const char* text_dir, std::chrono::milliseconds wait,
                        ProProcessHandle* p_handle) {
   auto conn = std::make_shared<Connection>(std::move(fd));
+  conn->SetQuietEnd(true);  // a failed handshake is reported by its code alone
   const std::chrono::milliseconds limit = std::min(wait, RequestDeadline());
   Reply reply;
   const CallOutcome outcome =
@@ -82,6 +83,7 @@ ProError AttachSession(UniqueFd fd, const std::string& socket_path, const char* 
   }
   if (handle.array_index == 0 && handle.auth_key == 0) return PRO_TK_COMM_ERROR;
 
+  conn->SetQuietEnd(false);
   std::shared_ptr<Connection> replaced;
   {
     ClientState& s = State();

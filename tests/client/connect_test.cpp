@@ -1,0 +1,234 @@
+// Finding and joining a session by display, as an application does: the
+// communication program check, the text directory, the short look-up, the
+// hello time-out, a session still starting, and sessions that exit or die
+// under a connected client. Uses real sockets under a private TMPDIR, the
+// session server in-process, and the proe_sim binary.
+#include <gtest/gtest.h>
+
+#include <ProCore.h>
+#include <ProMdl.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "tests/client/client_fixture.h"
+#include "tests/support/sim_harness.h"
+#include "tests/support/temp_dir.h"
+#include "toolkit/client/test_hooks.h"
+
+using namespace std::chrono_literals;
+
+namespace clienttest {
+namespace {
+
+Recorder* g_rec = nullptr;
+
+ProError OnTerm(ProeTerminationStatus status) {
+  g_rec->Add("term " + std::to_string(static_cast<int>(status)));
+  return PRO_TK_NO_ERROR;
+}
+
+class ConnectTest : public ClientTest {
+ protected:
+  void SetUp() override {
+    ClientTest::SetUp();
+    g_rec = &rec_;
+    ProTermFuncSet(OnTerm);
+  }
+  void TearDown() override {
+    ClientTest::TearDown();
+    g_rec = nullptr;
+  }
+
+  ProError Connect(const std::string& display, int timeout_sec = 5, const char* text_dir = nullptr) {
+    return ProEngineerConnect(const_cast<char*>(display.c_str()), nullptr, nullptr,
+                              const_cast<char*>(text_dir), PRO_B_FALSE, timeout_sec, nullptr,
+                              &handle_);
+  }
+
+  tavtest::TempDir tmp_;
+  tavtest::ScopedEnv tmpdir_{"TMPDIR", tmp_.path().c_str()};
+  tavtest::ScopedEnv exe_{"PRO_COMM_MSG_EXE", "/bin/true"};
+  Recorder rec_;
+  ProProcessHandle handle_{};
+};
+
+TEST_F(ConnectTest, RefusesWithoutAnExecutableCommunicationProgram) {
+  {
+    tavtest::ScopedEnv unset("PRO_COMM_MSG_EXE", nullptr);
+    EXPECT_EQ(Connect("d"), PRO_TK_CANT_MODIFY);
+  }
+  tavtest::WriteFile(tmp_.file("not_exec"), "data");
+  {
+    tavtest::ScopedEnv plain("PRO_COMM_MSG_EXE", tmp_.file("not_exec").c_str());
+    EXPECT_EQ(Connect("d"), PRO_TK_CANT_MODIFY);
+  }
+  {
+    tavtest::ScopedEnv dir("PRO_COMM_MSG_EXE", tmp_.path().c_str());
+    EXPECT_EQ(Connect("d"), PRO_TK_CANT_MODIFY);
+  }
+  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
+}
+
+TEST_F(ConnectTest, TextDirectoryThatIsNotADirectoryIsRefused) {
+  tavtest::WriteFile(tmp_.file("file"), "x");
+  EXPECT_EQ(Connect("d", 5, tmp_.file("file").c_str()), PRO_TK_INVALID_DIR);
+  EXPECT_EQ(Connect("d", 5, tmp_.file("missing").c_str()), PRO_TK_INVALID_DIR);
+}
+
+TEST_F(ConnectTest, NoSessionOnTheDisplayIsNotExistAfterAShortLook) {
+  handle_.array_index = 99;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Connect("nobody"), PRO_TK_NOT_EXIST);
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(took, 200ms) << "looks for a while";
+  EXPECT_LT(took, 5s) << "but never long";
+  EXPECT_EQ(handle_.array_index, 99);
+}
+
+TEST_F(ConnectTest, JoinsTheSessionServingTheDisplay) {
+  tavtest::SimHarness session;
+  std::string why;
+  ASSERT_TRUE(session.Listen(&why)) << why;
+  struct stat st;
+  const std::string socket = tmp_.path() + "proe-sim-" + std::to_string(::getuid()) + "/" +
+                             session.display() + ".sock";
+  ASSERT_EQ(::stat(socket.c_str(), &st), 0) << socket;
+
+  ASSERT_EQ(Connect(session.display()), PRO_TK_NO_ERROR);
+  EXPECT_TRUE(handle_.array_index != 0 || handle_.auth_key != 0);
+  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_NO_ERROR);
+  ProConnectionId id;
+  EXPECT_EQ(ProEngineerConnectIdExtract(handle_, id), PRO_B_TRUE);
+  EXPECT_NE(std::string(id).find(socket), std::string::npos) << id;
+
+  ProProcessHandle second{};
+  EXPECT_EQ(ProEngineerConnect(const_cast<char*>(session.display().c_str()), nullptr, nullptr,
+                               nullptr, PRO_B_FALSE, 5, nullptr, &second),
+            PRO_TK_E_FOUND)
+      << "one connection per process";
+  EXPECT_EQ(second.array_index, 0);
+
+  EXPECT_EQ(ProEngineerDisconnect(&handle_, 5), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
+  EXPECT_EQ(ProEngineerConnectIdExtract(handle_, id), PRO_B_FALSE);
+  EXPECT_EQ(Connect(session.display()), PRO_TK_NO_ERROR) << "a new connection after leaving";
+}
+
+TEST_F(ConnectTest, SessionThatDoesNotAnswerIsBusyAfterTheTimeOut) {
+  tavtest::SimHarness session;
+  ASSERT_TRUE(session.Listen());
+  ASSERT_EQ(session.Ctl({"delay", "hello", "20000"}).code, 0);
+  tkclient::TEST_SetRequestDeadline(300ms);  // bounds the 1 s time-out given below
+  EXPECT_EQ(Connect(session.display(), 1), PRO_TK_E_BUSY);
+  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
+}
+
+TEST_F(ConnectTest, SessionStillStartingIsJoinedOnceItListens) {
+  std::unique_ptr<tavtest::SimProcess> session;
+  std::thread starter([&] {
+    tavtest::SimProcessOptions o;
+    o.tmpdir = tmp_.path();
+    o.display = "starting";
+    o.args = {"--startup-delay", "1500"};
+    session = std::make_unique<tavtest::SimProcess>(o);
+  });
+  // Not reachable during its start-up; an application keeps trying.
+  EXPECT_EQ(Connect("starting"), PRO_TK_NOT_EXIST);
+  ProError e = PRO_TK_NOT_EXIST;
+  for (int attempt = 0; attempt < 120 && e == PRO_TK_NOT_EXIST; ++attempt) e = Connect("starting");
+  starter.join();
+  EXPECT_EQ(e, PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_NO_ERROR);
+}
+
+class ProcessSessionTest : public ConnectTest {
+ protected:
+  void SetUp() override {
+    ConnectTest::SetUp();
+    tavtest::SimProcessOptions o;
+    o.tmpdir = tmp_.path();
+    o.display = "proc";
+    o.args = {"--search-path", tavtest::SampleModelsDir()};
+    session_ = std::make_unique<tavtest::SimProcess>(o);
+    ASSERT_EQ(Connect("proc"), PRO_TK_NO_ERROR);
+  }
+  void TearDown() override {
+    ConnectTest::TearDown();
+    session_.reset();
+  }
+  ProError SomeCall() {
+    ProMdl mdl = nullptr;
+    return ProMdlCurrentGet(&mdl);
+  }
+  std::unique_ptr<tavtest::SimProcess> session_;
+};
+
+TEST_F(ProcessSessionTest, KilledSessionEndsAbnormallyAndLaterCallsFailAtOnce) {
+  std::wstring p = L"bracket.prt";
+  ProMdl mdl = nullptr;
+  ASSERT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_NO_ERROR);
+  session_->Kill();
+  EXPECT_EQ(SomeCall(), PRO_TK_COMM_ERROR);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(SomeCall(), PRO_TK_COMM_ERROR);
+  ProMdlType type;
+  EXPECT_EQ(ProMdlTypeGet(mdl, &type), PRO_TK_COMM_ERROR);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
+  ProEventProcess();
+  ProEventProcess();
+  EXPECT_EQ(rec_.Calls(), std::vector<std::string>{"term 2"});
+}
+
+TEST_F(ProcessSessionTest, ExitingSessionEndsNormallyOnce) {
+  ASSERT_EQ(session_->Ctl({"exit"}).code, 0);
+  EXPECT_NE(session_->WaitExit(), -1);
+  EXPECT_EQ(SomeCall(), PRO_TK_COMM_ERROR);
+  ProEventProcess();
+  ProEventProcess();
+  EXPECT_EQ(rec_.Calls(), std::vector<std::string>{"term 1"});
+  EXPECT_EQ(SomeCall(), PRO_TK_COMM_ERROR);
+}
+
+TEST_F(ProcessSessionTest, ExampleProgramListsTheFeaturesOfAModel) {
+  EXPECT_EQ(ProEngineerDisconnect(&handle_, 5), PRO_TK_NO_ERROR);
+  const std::string cmd = std::string(TAV_BINARY_DIR) + "/bin/connect_and_list bracket.prt 0 proc 2>&1";
+  FILE* out = ::popen(cmd.c_str(), "r");
+  ASSERT_NE(out, nullptr);
+  std::string text;
+  char buf[512];
+  while (std::fgets(buf, sizeof buf, out)) text += buf;
+  EXPECT_EQ(::pclose(out), 0) << text;
+  EXPECT_NE(text.find("BRACKET.PRT.1"), std::string::npos) << text;
+  EXPECT_NE(text.find("BASE_PLATE"), std::string::npos) << text;
+  EXPECT_NE(text.find("CORNER_ROUND"), std::string::npos) << text;
+}
+
+TEST(EngineerStartTest, StartsASessionAndEndsItWithoutTermination) {
+  tkclient::TEST_ResetClient();
+  tavtest::TempDir tmp;
+  tavtest::ScopedEnv tmpdir("TMPDIR", tmp.path().c_str());
+  tavtest::ScopedEnv exe("PRO_COMM_MSG_EXE", "/bin/true");
+  Recorder rec;
+  g_rec = &rec;
+  ProTermFuncSet(OnTerm);
+  ASSERT_EQ(ProEngineerStart(const_cast<char*>(TAV_PROE_SIM), nullptr), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProEngineerEnd(), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
+  ProEventProcess();
+  EXPECT_TRUE(rec.Calls().empty()) << "the application ended it itself";
+  EXPECT_EQ(ProEngineerStart(const_cast<char*>("/nonexistent/proe"), nullptr), PRO_TK_GENERAL_ERROR);
+  tkclient::TEST_ResetClient();
+  g_rec = nullptr;
+}
+
+}  // namespace
+}  // namespace clienttest
