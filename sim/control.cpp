@@ -2,11 +2,10 @@
 
 #include <ProToolkitErrors.h>
 #include <ProUICmd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <sstream>
 #include <tuple>
+#include <unistd.h>
 
 #include "protocol/message.h"
 #include "protocol/values.h"
@@ -47,11 +46,16 @@ std::string StateName(const Session& s, const MenuNode& button) {
   if (!cmd) return "none";
   if (!cmd->alive) return "dead";
   switch (cmd->State()) {
-    case ACCESS_REMOVE: return "removed";
-    case ACCESS_INVISIBLE: return "invisible";
-    case ACCESS_UNAVAILABLE: return "unavailable";
-    case ACCESS_DISALLOW: return "disallowed";
-    default: return "available";
+    case ACCESS_REMOVE:
+      return "removed";
+    case ACCESS_INVISIBLE:
+      return "invisible";
+    case ACCESS_UNAVAILABLE:
+      return "unavailable";
+    case ACCESS_DISALLOW:
+      return "disallowed";
+    default:
+      return "available";
   }
 }
 
@@ -89,13 +93,14 @@ ControlResult Status(Store& store, Session& session) {
 ControlResult Open(Store& store, Session& session, const std::string& file) {
   int mdl = 0;
   int rc = store.Load(file, -1, &mdl, true);
-  if (rc != PRO_TK_NO_ERROR) return Fail(rc, "cannot open " + file + " (error " + std::to_string(rc) + ")");
+  if (rc != PRO_TK_NO_ERROR)
+    return Fail(rc, "cannot open " + file + " (error " + std::to_string(rc) + ")");
   int window = session.Display(mdl);
   const Model* m = store.Find(mdl);
   std::string path;
   store.FullFileName(mdl, &path);
-  ControlResult r = Ok("opened " + ModelLabel(*m) + " window " + std::to_string(window) + " " +
-                       path + "\n");
+  ControlResult r =
+      Ok("opened " + ModelLabel(*m) + " window " + std::to_string(window) + " " + path + "\n");
   std::vector<protocol::Model> arg{protocol::Model{m->name, ModelTypeText(m->type)}};
   for (ClientId id : session.ClientsNotifiedOf(kNotifyRetrievePost))
     r.events.push_back(Event{id, protocol::PackEvent("notify", kNotifyRetrievePost, arg)});

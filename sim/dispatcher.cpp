@@ -3,13 +3,12 @@
 #include <ProObjects.h>
 #include <ProToolkitErrors.h>
 #include <ProUICmd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <climits>
 #include <map>
+#include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 
 #include "protocol/values.h"
 #include "sim/message_file.h"
@@ -141,16 +140,26 @@ std::vector<MessageValue> MessageValues(const msgpack::object& array) {
     const msgpack::object& o = array.via.array.ptr[i];
     MessageValue v;
     switch (o.type) {
-      case msgpack::type::STR: v.kind = MessageValue::kText; v.text = o.as<std::string>(); break;
+      case msgpack::type::STR:
+        v.kind = MessageValue::kText;
+        v.text = o.as<std::string>();
+        break;
       case msgpack::type::POSITIVE_INTEGER:
       case msgpack::type::NEGATIVE_INTEGER:
         v.kind = MessageValue::kInteger;
         v.integer = o.as<long long>();
         break;
       case msgpack::type::FLOAT32:
-      case msgpack::type::FLOAT64: v.kind = MessageValue::kDouble; v.real = o.as<double>(); break;
-      case msgpack::type::BOOLEAN: v.kind = MessageValue::kInteger; v.integer = o.as<bool>(); break;
-      default: break;
+      case msgpack::type::FLOAT64:
+        v.kind = MessageValue::kDouble;
+        v.real = o.as<double>();
+        break;
+      case msgpack::type::BOOLEAN:
+        v.kind = MessageValue::kInteger;
+        v.integer = o.as<bool>();
+        break;
+      default:
+        break;
     }
     values.push_back(std::move(v));
   }
@@ -392,7 +401,9 @@ int FeatureInit(Call& c) {
   return rc;
 }
 
-int FeatureTypeGet(Call& c) { return FeatureGetter(c, [&](const Feature& f) { c.Out(f.type); }); }
+int FeatureTypeGet(Call& c) {
+  return FeatureGetter(c, [&](const Feature& f) { c.Out(f.type); });
+}
 int FeatureTypenameGet(Call& c) {
   return FeatureGetter(c, [&](const Feature& f) {
     c.Out(f.type_name.empty() ? DefaultFeatureTypeName(f.type) : f.type_name);
@@ -422,7 +433,9 @@ int FeatureGroupStatusGet(Call& c) {
 int FeatureGrppatternStatusGet(Call& c) {
   return FeatureGetter(c, [&](const Feature& f) { c.Out(f.grppattern_status); });
 }
-int FeatureStatusGet(Call& c) { return FeatureGetter(c, [&](const Feature& f) { c.Out(f.status); }); }
+int FeatureStatusGet(Call& c) {
+  return FeatureGetter(c, [&](const Feature& f) { c.Out(f.status); });
+}
 int FeatureVisibilityGet(Call& c) {
   return FeatureGetter(c, [&](const Feature& f) { c.Out(f.visible ? 1 : 0); });
 }
@@ -812,8 +825,8 @@ const std::map<std::string, Handler>& Handlers() {
   return table;
 }
 
-std::string PackReplyRaw(std::uint64_t seq, int code, std::uint32_t count, const msgpack::sbuffer& outs,
-                         const std::string& directive) {
+std::string PackReplyRaw(std::uint64_t seq, int code, std::uint32_t count,
+                         const msgpack::sbuffer& outs, const std::string& directive) {
   msgpack::sbuffer buf;
   msgpack::packer<msgpack::sbuffer> pk(buf);
   pk.pack_array(5);

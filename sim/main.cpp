@@ -1,19 +1,18 @@
 // proe_sim: the simulated CAD session (serve), its control client (ctl) and the
 // synthetic model writer (gen). See docs/simulator.md.
-#include <pthread.h>
-#include <time.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <pthread.h>
+#include <signal.h>
 #include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <time.h>
+#include <unistd.h>
 #include <vector>
 
 #include "protocol/frame.h"

@@ -1,12 +1,11 @@
 #include "sim/message_file.h"
 
 #include <ProToolkitErrors.h>
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace sim {
 namespace {

@@ -1,16 +1,15 @@
 #include "sim/server.h"
 
 #include <ProConst.h>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 
 #include "protocol/frame.h"
 #include "protocol/message.h"

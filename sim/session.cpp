@@ -2,7 +2,6 @@
 
 #include <ProToolkitErrors.h>
 #include <ProUICmd.h>
-
 #include <algorithm>
 
 #include "sim/message_file.h"
@@ -300,9 +299,9 @@ int Session::AddSubMenu(const std::string& parent, const std::string& name,
                                                                 : PRO_TK_GENERAL_ERROR;
 }
 
-int Session::AddButton(const std::string& parent, const std::string& name,
-                       const std::string& label, const std::string& help,
-                       const std::string* neighbor, bool after, int cmd_id) {
+int Session::AddButton(const std::string& parent, const std::string& name, const std::string& label,
+                       const std::string& help, const std::string* neighbor, bool after,
+                       int cmd_id) {
   if (name.empty()) return PRO_TK_BAD_INPUTS;
   const Command* cmd = FindCommand(cmd_id);
   if (!cmd || !cmd->alive) return PRO_TK_GENERAL_ERROR;

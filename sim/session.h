@@ -57,9 +57,9 @@ struct Command {
   std::string name;
   ClientId owner = 0;  // 0: built into the session
   int priority = 0;
-  bool alive = true;           // false once its client has gone
-  std::map<int, int> access;   // access id -> state; id 0 is ProCmdActionAdd's
-  int State() const;           // the most restrictive state
+  bool alive = true;          // false once its client has gone
+  std::map<int, int> access;  // access id -> state; id 0 is ProCmdActionAdd's
+  int State() const;          // the most restrictive state
 };
 
 struct MenuNode {
@@ -109,8 +109,8 @@ class Session {
   int Display(int mdl);
   int current_window() const { return current_; }
   int active_window() const { return active_; }
-  bool SetCurrent(int window);   // false: no such window
-  bool Activate(int window);     // current and active
+  bool SetCurrent(int window);  // false: no such window
+  bool Activate(int window);    // current and active
   // ProWindowCurrentClose: empties the base window, closes any other.
   void CloseCurrent();
   // The model of the active window (0: none, or windows not ready yet).

@@ -1,12 +1,12 @@
 // The control commands end to end: the real proe_sim binary started with its own
 // TMPDIR, driven by `proe_sim ctl`, with a raw wire client connected where the
 // session's side of an action must be seen.
-#include <gtest/gtest.h>
 #include <signal.h>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <stdexcept>
+#include <gtest/gtest.h>
 
 #include "protocol/values.h"
 #include "tests/support/sim_harness.h"
@@ -95,9 +95,10 @@ TEST_F(CtlTest, NewCreatesAnEmptyModelInANewWindow) {
 TEST_F(CtlTest, MenubarShowsTheTopMenusAndTheBuiltInCommand) {
   std::string bar = sim_.Ctl({"menubar"}).output;
   EXPECT_EQ(bar.find("menu \"File\" name=File shown\n"), 0u) << bar;
-  EXPECT_TRUE(Contains(bar, "menu \"Tools\" name=Tools shown\n"
-                            "  button \"TVProAction1\" name=TVProAction1 command=1 shown available\n"
-                            "menu \"Windows\" name=Windows shown\n"))
+  EXPECT_TRUE(Contains(bar,
+                       "menu \"Tools\" name=Tools shown\n"
+                       "  button \"TVProAction1\" name=TVProAction1 command=1 shown available\n"
+                       "menu \"Windows\" name=Windows shown\n"))
       << bar;
   EXPECT_TRUE(Contains(bar, "menu \"Help\" name=Help shown\n"));
 }
@@ -107,16 +108,18 @@ TEST_F(CtlTest, PickSendsTheCommandToItsClientAndRefusesUnknownLabels) {
   tavtest::WriteFile(text.file("tav_labels.txt"), "Cap_0\nTav\n#\n#\nCap_1\nExport Data\n#\n#\n");
   tavtest::WireClient client(sim_.ConnectRaw());
   ASSERT_EQ(client.Hello(text.path()).code, 0);
-  ASSERT_EQ(client.Call("ProMenubarMenuAdd", std::string("TavMenu1"), std::string("Cap_0"),
-                        std::string("Windows"), 0, std::string("tav_labels.txt"))
+  ASSERT_EQ(client
+                .Call("ProMenubarMenuAdd", std::string("TavMenu1"), std::string("Cap_0"),
+                      std::string("Windows"), 0, std::string("tav_labels.txt"))
                 .code,
             0);
   protocol::Message add = client.Call("ProCmdActionAdd", std::string("TavBtn_Act"), 12, 3, 1, 1);
   ASSERT_EQ(add.code, 0);
   int cmd = Arg<int>(add.body, 0);
-  ASSERT_EQ(client.Call("ProMenubarmenuPushbuttonAdd", std::string("TavMenu1"),
-                        std::string("Cap_1"), std::string("Cap_1"), std::string("Cap_1"),
-                        msgpack::type::nil_t(), 1, cmd, std::string("tav_labels.txt"))
+  ASSERT_EQ(client
+                .Call("ProMenubarmenuPushbuttonAdd", std::string("TavMenu1"), std::string("Cap_1"),
+                      std::string("Cap_1"), std::string("Cap_1"), msgpack::type::nil_t(), 1, cmd,
+                      std::string("tav_labels.txt"))
                 .code,
             0);
   tavtest::CtlResult r = sim_.Ctl({"pick", "Export Data"});
@@ -141,14 +144,15 @@ TEST_F(CtlTest, MessagesListTheMessageAreaOldestFirst) {
   tavtest::WriteFile(text.file("m.txt"), "%CIOne\nfirst %0d\n#\n#\n%CWTwo\nsecond\n#\n#\n");
   tavtest::WireClient client(sim_.ConnectRaw());
   ASSERT_EQ(client.Hello(text.path()).code, 0);
-  ASSERT_EQ(client.Call("ProMessageDisplay", std::string("m.txt"), std::string("One"),
-                        std::vector<int>{1})
-                .code,
-            0);
-  ASSERT_EQ(client.Call("ProMessageDisplay", std::string("m.txt"), std::string("Two"),
-                        std::vector<int>{})
-                .code,
-            0);
+  ASSERT_EQ(
+      client
+          .Call("ProMessageDisplay", std::string("m.txt"), std::string("One"), std::vector<int>{1})
+          .code,
+      0);
+  ASSERT_EQ(
+      client.Call("ProMessageDisplay", std::string("m.txt"), std::string("Two"), std::vector<int>{})
+          .code,
+      0);
   EXPECT_EQ(sim_.Ctl({"messages"}).output, "first 1\nsecond\n");
 }
 

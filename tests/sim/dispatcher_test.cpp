@@ -3,9 +3,9 @@
 // the replies decoded again.
 #include "sim/dispatcher.h"
 
-#include <gtest/gtest.h>
-
 #include <tuple>
+
+#include <gtest/gtest.h>
 
 #include "protocol/message.h"
 #include "protocol/values.h"
@@ -248,8 +248,8 @@ TEST_F(DispatcherTest, ParametersCarryTheirOwnerAsModelOrItem) {
   Hello();
   std::uint64_t bracket = Load("bracket.prt");
   auto model_item = Arg<protocol::Item>(Call("ProMdlToModelitem", bracket).body, 0);
-  protocol::Message p = Call("ProParameterCreate", model_item, std::string("Weight_Class"),
-                             std::make_tuple(52, 3));
+  protocol::Message p =
+      Call("ProParameterCreate", model_item, std::string("Weight_Class"), std::make_tuple(52, 3));
   ASSERT_EQ(p.code, 0);
   auto param = Arg<protocol::Parameter>(p.body, 0);
   EXPECT_EQ(param.name, "WEIGHT_CLASS");
@@ -262,9 +262,9 @@ TEST_F(DispatcherTest, ParametersCarryTheirOwnerAsModelOrItem) {
       << "a value of another type";
   auto all = Arg<std::vector<protocol::Parameter>>(Call("ProParameterVisit", model_item).body, 0);
   EXPECT_GT(all.size(), 3u);
-  EXPECT_EQ(Code("ProParameterCreate", model_item, std::string("weight_class"),
-                 std::make_tuple(52, 1)),
-            -5);
+  EXPECT_EQ(
+      Code("ProParameterCreate", model_item, std::string("weight_class"), std::make_tuple(52, 1)),
+      -5);
 }
 
 TEST_F(DispatcherTest, RelationSetsRefuseALineThatDoesNotParse) {
@@ -280,20 +280,21 @@ TEST_F(DispatcherTest, RelationSetsRefuseALineThatDoesNotParse) {
 // ---- Messages -------------------------------------------------------------------------
 
 TEST_F(DispatcherTest, MessageDisplayFormatsFromTheClientsTextDirectory) {
-  tavtest::WriteFile(text_.file("msg_tav.txt"),
-                     "\xEF\xBB\xBF%CIUSER Opened\r\nOpened %0w with %1d features, %2(5.1)f mm\r\n#\r\n#\r\n");
+  tavtest::WriteFile(
+      text_.file("msg_tav.txt"),
+      "\xEF\xBB\xBF%CIUSER Opened\r\nOpened %0w with %1d features, %2(5.1)f mm\r\n#\r\n#\r\n");
   Hello(kModule, text_.path());
-  protocol::Message r = Call("ProMessageDisplay", std::string("msg_tav.txt"),
-                             std::string("USER Opened"),
-                             std::make_tuple(std::string("BRACKET"), 12, 3.25));
+  protocol::Message r =
+      Call("ProMessageDisplay", std::string("msg_tav.txt"), std::string("USER Opened"),
+           std::make_tuple(std::string("BRACKET"), 12, 3.25));
   ASSERT_EQ(r.code, 0);
   ASSERT_EQ(session_.messages().size(), 1u);
   EXPECT_EQ(session_.messages()[0], "Opened BRACKET with 12 features,   3.2 mm");
 }
 
 TEST_F(DispatcherTest, MessageCodesFollowTheToolkit) {
-  tavtest::WriteFile(text_.file("m.txt"), "Short\nhello\n#\n#\nLong\n" + std::string(90, 'x') +
-                                              "\n#\n#\n");
+  tavtest::WriteFile(text_.file("m.txt"),
+                     "Short\nhello\n#\n#\nLong\n" + std::string(90, 'x') + "\n#\n#\n");
   Hello(kModule, text_.path());
   auto none = std::make_tuple();
   EXPECT_EQ(Code("ProMessageDisplay", std::string("nofile.txt"), std::string("Short"), none), -4);
@@ -301,7 +302,8 @@ TEST_F(DispatcherTest, MessageCodesFollowTheToolkit) {
   EXPECT_EQ(Code("ProMessageDisplay", std::string("m.txt"), std::string("Long"), none), -32);
   ASSERT_EQ(session_.messages().size(), 1u);
   EXPECT_EQ(session_.messages()[0], std::string(80, 'x')) << "shown cut to the line";
-  protocol::Message buf = Call("ProMessageToBuffer", std::string("m.txt"), std::string("Long"), none);
+  protocol::Message buf =
+      Call("ProMessageToBuffer", std::string("m.txt"), std::string("Long"), none);
   EXPECT_EQ(buf.code, -32);
   EXPECT_EQ(Arg<std::string>(buf.body, 0), std::string(80, 'x'));
 }
@@ -328,8 +330,7 @@ TEST_F(DispatcherTest, ArgTypesListOneLetterPerPosition) {
 class DispatcherMenuTest : public DispatcherTest {
  protected:
   void SetUp() override {
-    tavtest::WriteFile(text_.file("labels.txt"),
-                       "Cap_0\nTav Menu\n#\n#\nCap_1\nExport\n#\n#\n");
+    tavtest::WriteFile(text_.file("labels.txt"), "Cap_0\nTav Menu\n#\n#\nCap_1\nExport\n#\n#\n");
     Hello(kModule, text_.path());
     Hello(kOther);
   }
@@ -343,10 +344,10 @@ TEST_F(DispatcherMenuTest, ButtonsShowTheirResolvedLabels) {
   protocol::Message add = Call("ProCmdActionAdd", std::string("TavButton1_Act"), 12, 3, 1, 1);
   ASSERT_EQ(add.code, 0);
   int cmd = Arg<int>(add.body, 0);
-  EXPECT_EQ(Code("ProMenubarmenuPushbuttonAdd", std::string("TavMenu1"), std::string("Cap_1"),
-                 std::string("Cap_1"), std::string("Cap_1"), kNil, 1, cmd,
-                 std::string("labels.txt")),
-            0);
+  EXPECT_EQ(
+      Code("ProMenubarmenuPushbuttonAdd", std::string("TavMenu1"), std::string("Cap_1"),
+           std::string("Cap_1"), std::string("Cap_1"), kNil, 1, cmd, std::string("labels.txt")),
+      0);
   std::string bar = Menubar();
   EXPECT_NE(bar.find("menu \"Tav Menu\" name=TavMenu1"), std::string::npos) << bar;
   EXPECT_LT(bar.find("TavMenu1"), bar.find("name=Windows")) << "placed before Windows";
@@ -421,10 +422,10 @@ TEST_F(DispatcherMenuTest, AClientThatComesBackTakesItsButtonsOver) {
   Hello(kModule, text_.path());
   int again = Arg<int>(Call("ProCmdActionAdd", std::string("Act1"), 12, 3, 1, 1).body, 0);
   EXPECT_NE(again, cmd);
-  EXPECT_EQ(Code("ProMenubarmenuPushbuttonAdd", std::string("TavMenu1"), std::string("B1"),
-                 std::string("Cap_1"), std::string("Cap_1"), kNil, 1, again,
-                 std::string("labels.txt")),
-            0);
+  EXPECT_EQ(
+      Code("ProMenubarmenuPushbuttonAdd", std::string("TavMenu1"), std::string("B1"),
+           std::string("Cap_1"), std::string("Cap_1"), kNil, 1, again, std::string("labels.txt")),
+      0);
   EXPECT_EQ(dispatcher_.Control({"pick", "Export"}).code, 0);
 }
 

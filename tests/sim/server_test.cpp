@@ -1,13 +1,13 @@
 // The session server over real sockets: a raw protocol client on a socketpair
 // (SimHarness::Connect) or on the display's socket, several clients at once, and
 // connections that misbehave.
-#include <gtest/gtest.h>
+#include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
-#include <cstring>
-#include <thread>
+#include <gtest/gtest.h>
 
 #include "protocol/frame.h"
 #include "protocol/message.h"

@@ -1,19 +1,18 @@
 #include "tests/support/sim_harness.h"
 
+#include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <stdexcept>
 #include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
-#include <cstring>
-#include <stdexcept>
 
 extern char** environ;
 

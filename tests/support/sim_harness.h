@@ -17,10 +17,9 @@
 //
 // All are owned by one test thread; their members are not meant to be called
 // from several threads at once (the server behind SimHarness has its own threads).
-#include <sys/types.h>
-
 #include <memory>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 #include "protocol/frame.h"
@@ -76,11 +75,11 @@ class SimHarness {
 };
 
 struct SimProcessOptions {
-  std::string tmpdir;              // TMPDIR of the child (required: a TempDir path)
-  std::string display;             // "" = the default display
-  std::vector<std::string> args;   // further options: --load, --window-delay, ...
-  std::string working_dir;         // the child's cwd; "" = tmpdir
-  int ready_timeout_ms = 20000;    // for the "listening" line (beyond any start-up delay)
+  std::string tmpdir;             // TMPDIR of the child (required: a TempDir path)
+  std::string display;            // "" = the default display
+  std::vector<std::string> args;  // further options: --load, --window-delay, ...
+  std::string working_dir;        // the child's cwd; "" = tmpdir
+  int ready_timeout_ms = 20000;   // for the "listening" line (beyond any start-up delay)
 };
 
 class SimProcess {
