@@ -87,8 +87,9 @@ TEST(ProArrayTest, RefusesBadArguments) {
   EXPECT_EQ(ProArrayObjectAdd(&a, 0, 0, &x), PRO_TK_BAD_INPUTS);
   EXPECT_EQ(ProArrayObjectAdd(&a, 0, 1, nullptr), PRO_TK_BAD_INPUTS);
   EXPECT_EQ(Contents(static_cast<int*>(a)), std::vector<int>{0}) << "refusals change nothing";
-  int plain[4] = {};
-  EXPECT_EQ(ProArraySizeGet(plain + 2, &x), PRO_TK_BAD_INPUTS) << "not an array";
+  alignas(16) char plain[128] = {};
+  EXPECT_EQ(ProArraySizeGet(plain + 64, &x), PRO_TK_BAD_INPUTS) << "not an array";
+  EXPECT_EQ(ProArraySizeGet(plain + 3, &x), PRO_TK_BAD_INPUTS) << "misaligned";
   ProArrayFree(&a);
 }
 

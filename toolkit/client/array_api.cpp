@@ -23,8 +23,10 @@ struct alignas(16) Header {
   int step;
 };
 
+// The header of a valid array, or null. Arrays are always aligned like their
+// header, so a misaligned pointer is refused without reading before it.
 Header* HeaderOf(ProArray array) {
-  if (!array) return nullptr;
+  if (!array || reinterpret_cast<std::uintptr_t>(array) % alignof(Header) != 0) return nullptr;
   Header* h = reinterpret_cast<Header*>(static_cast<char*>(array) - sizeof(Header));
   return h->mark == kMark ? h : nullptr;
 }
