@@ -247,6 +247,11 @@ TEST_F(SessionEventsTest, MessagesAreFormattedFromTheApplicationsFile) {
   ProLine line;
   EXPECT_EQ(ProMessageToBuffer(line, g_msg_file, "USER Greeting", who, &parts, &mm), PRO_TK_NO_ERROR);
   EXPECT_EQ(std::wstring(line).rfind(L"Hello W\u00fcrth: 12 parts, 7.5", 0), 0u);
+  // A position the format skips still takes its pointer.
+  const double skipped = 1.0;
+  const int five = 5;
+  EXPECT_EQ(ProMessageToBuffer(line, g_msg_file, "USER Gap", who, &skipped, &five), PRO_TK_NO_ERROR);
+  EXPECT_STREQ(line, L"W\u00fcrth then 5");
   EXPECT_EQ(ProMessageDisplay(g_msg_file, "USER Missing"), PRO_TK_MSG_NOT_FOUND);
   ProFileName nofile = L"nofile.txt";
   EXPECT_NE(ProMessageDisplay(nofile, "USER Greeting", who, &parts, &mm), PRO_TK_NO_ERROR);

@@ -18,7 +18,8 @@ namespace {
 
 constexpr std::size_t kMaxValues = 10;
 
-// Reads the caller's value pointers as `types` says ("w", "s", "d", "f").
+// Reads the caller's value pointers as `types` says ("w", "s", "d", "f", or
+// "-" for a position the format skips: its pointer is read past and sent as nil).
 ProError ReadValues(const std::string& types, va_list ap, std::vector<WireValue>* values) {
   if (types.size() > kMaxValues) return PRO_TK_MSG_FMT_ERROR;
   for (char t : types) {
@@ -30,6 +31,7 @@ ProError ReadValues(const std::string& types, va_list ap, std::vector<WireValue>
         case 's': v.kind = WireValue::Kind::kText; v.text = static_cast<const char*>(p); break;
         case 'd': v.kind = WireValue::Kind::kInt; v.i = *static_cast<const int*>(p); break;
         case 'f': v.kind = WireValue::Kind::kDouble; v.d = *static_cast<const double*>(p); break;
+        case '-': break;  // a position the format does not use: nil
         default: return PRO_TK_MSG_FMT_ERROR;
       }
     }
