@@ -1,0 +1,167 @@
+// The command object's file operations and their failure rows, against a real
+// session; failures of the session are injected with `proe_sim ctl fault`.
+#include "port/files.h"
+#include "tav_proecore.h"
+#include "tests/module/module_env.h"
+
+namespace tavtest {
+namespace {
+
+class CommandTest : public ModuleTest {
+ protected:
+  void SetUp() override {
+    StartSession();
+    Connect();
+  }
+  void Fault(const std::string& function, const std::string& code) {
+    ASSERT_EQ(0, sim_->Ctl({"fault", function, code}).code);
+  }
+  int Open(const std::string& path) { return command().OpenFile(Wide(path).c_str()); }
+  std::wstring CurrentName() {
+    std::wstring name = L"(none)";
+    command().GetCurrentMdlFullName(name);
+    return name;
+  }
+};
+
+TEST_F(CommandTest, OpenFileShowsTheModelAndMakesItCurrent) {
+  const std::string path = SamplePath("bracket.prt.1");
+  ASSERT_EQ(0, Open(path)) << Narrow(command_.m_strStatus);
+  EXPECT_EQ(0, command_.m_nStatus);
+  EXPECT_EQ(Wide(path), CurrentName());
+  EXPECT_TRUE(InOrder(Messages(), {"TAV: prepare open file " + path + ".",
+                                   "TAV: opened file " + path + "."}));
+  // Opening it again shows the same model again.
+  ASSERT_EQ(0, Open(path));
+  EXPECT_EQ(1, ModelsInSession());
+}
+
+TEST_F(CommandTest, OpenFileRefusesMissingAndOverlongPaths) {
+  EXPECT_EQ(-1, Open(SamplePath("missing.prt.1")));
+  EXPECT_EQ(-1, command_.m_nStatus);
+  EXPECT_EQ(L"Open File Error.", command_.m_strStatus);
+
+  // 259 characters fit the toolkit's path buffer with its terminator; 260 do not,
+  // and a cut path could name another file, so nothing is loaded.
+  auto path_of = [](std::size_t length) {
+    const std::string dir = ModuleTmpDir();
+    const std::string sub = dir + std::string(length - dir.size() - 11, 'x');
+    port::CreateDirectory(sub);
+    WriteFile(sub + "/bolt.prt.1", ReadFile(SamplePath("bolt.prt.1")));
+    return sub + "/bolt.prt.1";
+  };
+  const std::string fits = path_of(259), too_long = path_of(260);
+  ASSERT_EQ(260u, too_long.size());
+  EXPECT_EQ(-1, Open(too_long));
+  EXPECT_EQ(L"Open File Error.", command_.m_strStatus);
+  EXPECT_EQ(0, ModelsInSession());
+  EXPECT_EQ(0, Open(fits)) << Narrow(command_.m_strStatus);
+  EXPECT_EQ(1, ModelsInSession());
+}
+
+TEST_F(CommandTest, ShowFailureWhenTheSessionCannotDisplay) {
+  Fault("ProMdlDisplay", "-1");
+  EXPECT_EQ(-1, Open(SamplePath("bolt.prt.1")));
+  EXPECT_EQ(L"Open File Error.", command_.m_strStatus);
+}
+
+TEST_F(CommandTest, MachineFaultInsideOpenFileBecomesTheStatusAndTheNextCallWorks) {
+  Fault("ProMdlLoad", "crash");
+  EXPECT_EQ(-1, Open(SamplePath("bolt.prt.1")));
+  EXPECT_EQ(-1, command_.m_nStatus);
+  const std::wstring& text = command_.m_strStatus;
+  const std::wstring head = L"() error: EXCEPTION_ACCESS_VIOLATION\n address:\t0x";
+  const std::wstring tail = L" code:\t\t3221225477\n";
+  ASSERT_GE(text.size(), head.size() + 8 + tail.size()) << Narrow(text);
+  EXPECT_EQ(head, text.substr(0, head.size()));
+  EXPECT_EQ(tail, text.substr(text.size() - tail.size()));
+  EXPECT_FALSE(ProeCore::Instance()->Lock().OwnedByCurrentThread());
+
+  EXPECT_EQ(0, Open(SamplePath("bolt.prt.1"))) << Narrow(command_.m_strStatus);
+  EXPECT_EQ(0, command_.m_nStatus);
+  EXPECT_EQ(L"", command_.m_strStatus);
+}
+
+TEST_F(CommandTest, CloseFileActsOnTheCurrentModelWhateverItsArgumentSays) {
+  EXPECT_EQ(-1, command().CloseFile(L"anything.prt"));
+  EXPECT_EQ(L"has not active document.", command_.m_strStatus);
+  EXPECT_TRUE(Contains(Messages(), "TAV: prepare close file anything.prt."));
+
+  ASSERT_EQ(0, Open(SamplePath("washer.prt.1")));
+  ASSERT_EQ(0, command().CloseFile(L"some_other.prt")) << Narrow(command_.m_strStatus);
+  EXPECT_TRUE(Contains(Messages(), "TAV: closed file " + SamplePath("washer.prt.1") + "."));
+  EXPECT_EQ(0, ModelsInSession());
+  EXPECT_EQ(L"(none)", CurrentName());
+}
+
+TEST_F(CommandTest, CloseFileReportsARefusedErase) {
+  ASSERT_EQ(0, Open(SamplePath("washer.prt.1")));
+  Fault("ProMdlEraseAll", "-39");
+  EXPECT_EQ(-1, command().CloseFile(L"washer.prt"));
+  EXPECT_EQ(-1, command_.m_nStatus);
+  EXPECT_EQ(L"close file failed.", command_.m_strStatus);
+}
+
+TEST_F(CommandTest, SaveFileReturnsTheNewVersionWhichExistsOnDisk) {
+  TempDir dir;
+  WriteFile(dir.file("bolt.prt.1"), ReadFile(SamplePath("bolt.prt.1")));
+  ASSERT_EQ(0, Open(dir.file("bolt.prt.1")));
+  std::wstring saved = L"stale";
+  ASSERT_EQ(0, command().SaveFile(saved)) << Narrow(command_.m_strStatus);
+  EXPECT_EQ(Wide(dir.file("bolt.prt.2")), saved);
+  EXPECT_TRUE(port::FileExists(saved));
+  EXPECT_TRUE(Contains(Messages(), "TAV: saved file " + dir.file("bolt.prt.2") + "."));
+}
+
+TEST_F(CommandTest, SaveFileFailuresLeaveTheSavedPathEmpty) {
+  std::wstring saved = L"stale";
+  EXPECT_EQ(-1, command().SaveFile(saved));
+  EXPECT_EQ(L"has not active document.", command_.m_strStatus);
+  EXPECT_EQ(L"", saved);
+
+  ASSERT_EQ(0, Open(SamplePath("bolt.prt.1")));
+  Fault("ProMdlSave", "-17");
+  saved = L"stale";
+  EXPECT_EQ(-1, command().SaveFile(saved));
+  EXPECT_EQ(L"save file failed.", command_.m_strStatus);
+  EXPECT_EQ(L"", saved);
+}
+
+TEST_F(CommandTest, AnOperationResetsTheStatusOfTheLastFailureButDisconnectDoesNot) {
+  EXPECT_EQ(-1, command().CloseFile(L"x"));
+  std::wstring name;
+  command().GetCurrentMdlFullName(name);
+  EXPECT_TRUE(command().ConnIsValid());
+  EXPECT_EQ(L"has not active document.", command_.m_strStatus);
+
+  ASSERT_EQ(0, Open(SamplePath("bolt.prt.1")));
+  EXPECT_EQ(0, command_.m_nStatus);
+  EXPECT_EQ(L"", command_.m_strStatus);
+
+  ASSERT_EQ(0, command().CloseFile(L"x"));
+  EXPECT_EQ(-1, command().CloseFile(L"x"));
+  command().Disconnect();
+  EXPECT_EQ(-1, command_.m_nStatus);
+  EXPECT_EQ(L"has not active document.", command_.m_strStatus);
+}
+
+TEST_F(CommandTest, LaterOperationsKeepTheirSlotsAndSayTheyAreNotAvailable) {
+  EXPECT_EQ(-1, command().CreateMenu(L"<menus/>"));
+  EXPECT_EQ(-1, command_.m_nStatus);
+  EXPECT_NE(std::wstring::npos, command_.m_strStatus.find(L"not available"));
+  EXPECT_EQ(-1, command().RefreshTable(L"feature", L"x.db"));
+  EXPECT_EQ(-1, command().UpdateTable(L"feature", L"x.db"));
+}
+
+TEST_F(CommandTest, DestroyingACommandObjectDisconnects) {
+  {
+    TAVCAX::TAVPROE2::ProeAsynCommand other;
+    EXPECT_TRUE(static_cast<TAVCAX::TAVPROE2::IProeAsynCommand&>(other).ConnIsValid());
+  }
+  EXPECT_FALSE(ProeCore::Instance()->IsConnected());
+  EXPECT_FALSE(command().ConnIsValid());
+  EXPECT_TRUE(Contains(Messages(), "TAV: disconnect."));
+}
+
+}  // namespace
+}  // namespace tavtest

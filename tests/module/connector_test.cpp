@@ -1,0 +1,198 @@
+// Joining, starting and losing the CAD session through ProeAsynConnector.
+#include <sys/stat.h>
+
+#include <regex>
+
+#include "port/files.h"
+#include "tav_proecore.h"
+#include "tests/module/module_env.h"
+
+namespace tavtest {
+namespace {
+
+class ConnectorTest : public ModuleTest {
+ protected:
+  // A start command: a script that runs `body` (a shell line).
+  std::string WriteScript(const std::string& name, const std::string& body, bool executable) {
+    std::string path = ModuleTmpDir() + name;
+    WriteFile(path, "#!/bin/sh\n" + body + "\n");
+    ::chmod(path.c_str(), executable ? 0755 : 0644);
+    return path;
+  }
+  std::string StartSimScript() {
+    return WriteScript("start_" + display_ + ".sh",
+                       std::string("exec '") + TAV_PROE_SIM + "' --display '" + display_ +
+                           "' --search-path '" + SampleModelsDir() + "' >/dev/null 2>&1",
+                       true);
+  }
+  int Load(const std::string& start, std::wstring& handle) {
+    void* reserved = reinterpret_cast<void*>(0x1234);
+    int r = connector().LoadApplication(start.empty() ? nullptr : Wide(start).c_str(),
+                                        Wide(display_).c_str(), nullptr, handle, reserved);
+    EXPECT_EQ(reinterpret_cast<void*>(0x1234), reserved);
+    return r;
+  }
+  ~ConnectorTest() override {
+    // A session the module started is not ours to kill by pid; ask it to leave.
+    if (!sim_) CtlOn(display_, {"exit"});
+  }
+};
+
+TEST_F(ConnectorTest, JoinsRunningSessionWithoutStartingOne) {
+  StartSession();
+  const std::string cwd = port::GetCurrentDirectory();
+  std::size_t mark = LogSize();
+  std::wstring handle = L"untouched";
+  ASSERT_EQ(0, Load("", handle)) << Narrow(connector_.m_strStatus);
+  EXPECT_EQ(0, connector_.m_nStatus);
+  EXPECT_EQ(L"", connector_.m_strStatus);
+
+  const std::string text = Narrow(handle);
+  EXPECT_TRUE(std::regex_match(text, std::regex("-?[0-9]+ -?[0-9]+"))) << text;
+  EXPECT_NE("0 0", text);
+  EXPECT_EQ(handle, ProeCore::Instance()->HandleText());
+
+  auto log = LogLinesSince(mark);
+  EXPECT_TRUE(InOrder(log, {"proe exists. nStatus=0", "connect ok.", "after ProTermFuncSet.",
+                            "after ProWindowCurrentActivateWaiting.", "after StartListenThread.",
+                            "after GetHandleOfCaxApp, handle=" + text +
+                                ", handle.size=" + std::to_string(text.size())}));
+  EXPECT_FALSE(Contains(log, "proe not exists."));
+  EXPECT_TRUE(Contains(Messages(), "TAV: connected."));
+  EXPECT_EQ(cwd, port::GetCurrentDirectory());
+}
+
+TEST_F(ConnectorTest, StartsSessionWhenNoneRunsAndLogsEachStep) {
+  const std::string script = StartSimScript();
+  const std::string cwd = port::GetCurrentDirectory();
+  std::size_t mark = LogSize();
+  std::wstring handle;
+  ASSERT_EQ(0, Load(script, handle)) << Narrow(connector_.m_strStatus);
+
+  auto log = LogLinesSince(mark);
+  ASSERT_TRUE(InOrder(log, {"proe not exists.", "StartProe \"" + script + "\"",
+                            "ProeAsynConnector::StartProe in"}));
+  std::string started;
+  for (const std::string& line : log)
+    if (line.rfind("hProIns=", 0) == 0) started = line;
+  ASSERT_FALSE(started.empty());
+  EXPECT_GT(std::stol(started.substr(8)), 32);
+  EXPECT_TRUE(InOrder(log, {started, "after start proe, nStatus = 0", "connect ok."}));
+  for (const std::string& line : log) {
+    if (line.rfind("connectting", 0) == 0) {
+      EXPECT_TRUE(std::regex_match(line, std::regex("connectting to proe\\. nStatus=-?[0-9]+")));
+    }
+  }
+  EXPECT_EQ(cwd, port::GetCurrentDirectory());
+
+  // The session runs in the temporary directory, where the message file is.
+  CtlResult status = CtlOn(display_, {"status"});
+  std::string tmp = ModuleTmpDir();
+  tmp.pop_back();
+  EXPECT_NE(std::string::npos, status.output.find("working-dir " + tmp)) << status.output;
+}
+
+TEST_F(ConnectorTest, GivesUpFortySecondsAfterTheCallWhenTheStartedSessionNeverAnswers) {
+  const std::string script = WriteScript("never.sh", "exit 0", true);
+  const auto t0 = clock_.Seconds();
+  std::wstring handle = L"untouched";
+  EXPECT_EQ(-1, Load(script, handle));
+  EXPECT_GE(clock_.Seconds() - t0, 40);
+  EXPECT_TRUE(connector_.m_nStatus == PRO_TK_NOT_EXIST ||
+              connector_.m_nStatus == PRO_TK_E_NOT_FOUND);
+  EXPECT_EQ(L"connect proe error\u00a1\u00a3(" + std::to_wstring(connector_.m_nStatus) + L")",
+            connector_.m_strStatus);
+  EXPECT_EQ(L"untouched", handle);
+}
+
+TEST_F(ConnectorTest, ReportsStartCommandsThatCannotRun) {
+  const std::string cwd = port::GetCurrentDirectory();
+  std::wstring handle = L"untouched";
+
+  EXPECT_EQ(-1, Load("", handle));
+  EXPECT_EQ(-1, connector_.m_nStatus);
+  EXPECT_EQ(L"Proe execution path not found.", connector_.m_strStatus);
+
+  const std::string missing = ModuleTmpDir() + "no_such_cad";
+  const std::string data = WriteScript("not_executable.sh", "exit 0", false);
+  for (const std::string& command : {missing, data, ModuleTmpDir()}) {
+    EXPECT_EQ(-1, Load(command, handle)) << command;
+    EXPECT_EQ(-1, connector_.m_nStatus);
+    EXPECT_EQ(L"start proe failed. " + Wide(command), connector_.m_strStatus);
+    EXPECT_EQ(cwd, port::GetCurrentDirectory());
+  }
+  EXPECT_EQ(L"untouched", handle);
+}
+
+TEST_F(ConnectorTest, NamesTheMissingCommunicationProgram) {
+  StartSession();
+  ScopedEnv unset("PRO_COMM_MSG_EXE", nullptr);
+  std::wstring handle;
+  EXPECT_EQ(-1, Load("", handle));
+  EXPECT_EQ(-48, connector_.m_nStatus);
+  EXPECT_EQ(L"connect proe error\u00a1\u00a3(-48)have not set the environment variable "
+            L"PRO_COMM_MSG_EXE,or pro_comm_msg.exe path error.",
+            connector_.m_strStatus);
+}
+
+TEST_F(ConnectorTest, WaitsTwentySecondsForAWindowThenConnectsAnyway) {
+  StartSession({"--window-delay", "600000"});
+  const auto t0 = clock_.Seconds();
+  std::wstring handle;
+  ASSERT_EQ(0, Load("", handle)) << Narrow(connector_.m_strStatus);
+  const auto waited = clock_.Seconds() - t0;
+  EXPECT_GE(waited, 20);
+  EXPECT_LT(waited, 40);
+}
+
+TEST_F(ConnectorTest, SecondLoadApplicationLeavesExactlyOneListenThread) {
+  StartSession();
+  std::wstring first, second;
+  ASSERT_EQ(0, Load("", first));
+  std::size_t mark = LogSize();
+  ASSERT_EQ(0, Load("", second));
+  EXPECT_TRUE(InOrder(LogLinesSince(mark),
+                      {"stoped listen thread, [ProeMenuManager::Disconnect()]",
+                       "after ProEngineerDisconnect, [ProeMenuManager::Disconnect()]",
+                       "connect ok."}));
+  EXPECT_TRUE(ProeCore::Instance()->TEST_WaitListenThreads(1, 10000));
+  EXPECT_EQ(1, ProeCore::Instance()->TEST_ListenThreadsRunning());
+}
+
+// The user closing the session and the session dying both end the connection
+// through the termination callback, and a new LoadApplication works again.
+class SessionEndTest : public ConnectorTest,
+                       public ::testing::WithParamInterface<bool /*killed*/> {};
+
+TEST_P(SessionEndTest, EndsConnectionAndAllowsReconnecting) {
+  const bool killed = GetParam();
+  StartSession();
+  std::wstring handle;
+  ASSERT_EQ(0, Load("", handle));
+  std::size_t mark = LogSize();
+  if (killed) {
+    sim_->Kill();
+  } else {
+    ASSERT_EQ(0, sim_->Ctl({"exit"}).code);
+  }
+  const std::string term = killed ? "ProeTermAction in, status=2" : "ProeTermAction in, status=1";
+  ASSERT_TRUE(WaitUntil([&] { return Contains(LogLinesSince(mark), term); }));
+  ASSERT_TRUE(WaitUntil([] { return !ProeCore::Instance()->IsConnected(); }));
+  EXPECT_EQ(L"", ProeCore::Instance()->HandleText());
+  EXPECT_TRUE(ProeCore::Instance()->TEST_WaitListenThreads(0, 10000));
+
+  EXPECT_FALSE(command().ConnIsValid());
+  EXPECT_EQ(-1, command().OpenFile(Wide(SamplePath("bracket.prt.1")).c_str()));
+  EXPECT_EQ(L"Open File Error.", command_.m_strStatus);
+
+  sim_.reset();
+  StartSession();
+  ASSERT_EQ(0, Load("", handle)) << Narrow(connector_.m_strStatus);
+  EXPECT_TRUE(command().ConnIsValid());
+  EXPECT_EQ(0, command().OpenFile(Wide(SamplePath("bracket.prt.1")).c_str()));
+}
+
+INSTANTIATE_TEST_SUITE_P(UserExitsOrSessionDies, SessionEndTest, ::testing::Bool());
+
+}  // namespace
+}  // namespace tavtest

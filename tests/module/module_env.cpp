@@ -1,0 +1,145 @@
+#include "tests/module/module_env.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "port/text.h"
+#include "tests/support/temp_dir.h"
+
+namespace tavtest {
+namespace {
+
+std::string& TmpDirStorage() {
+  static std::string dir;
+  return dir;
+}
+
+std::string LogPath() { return ModuleTmpDir() + "tav_cax_log.txt"; }
+
+}  // namespace
+
+const std::string& ModuleTmpDir() { return TmpDirStorage(); }
+
+std::string SamplePath(const std::string& file) { return SampleModelsDir() + "/" + file; }
+
+std::string UniqueDisplay() {
+  static std::atomic<int> counter{0};
+  return "mt" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+}
+
+std::size_t LogSize() { return ReadFile(LogPath()).size(); }
+
+std::vector<std::string> LogLinesSince(std::size_t mark) {
+  std::string text = ReadFile(LogPath());
+  return Lines(mark <= text.size() ? text.substr(mark) : std::string());
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+::testing::AssertionResult InOrder(const std::vector<std::string>& lines,
+                                   const std::vector<std::string>& expected) {
+  std::size_t at = 0;
+  for (const std::string& want : expected) {
+    while (at < lines.size() && lines[at] != want) ++at;
+    if (at == lines.size()) {
+      std::string all;
+      for (const std::string& l : lines) all += "  " + l + "\n";
+      return ::testing::AssertionFailure() << "missing or out of order: \"" << want
+                                           << "\" in:\n" << all;
+    }
+    ++at;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+  for (const std::string& l : lines)
+    if (l == line) return true;
+  return false;
+}
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+std::wstring Wide(const std::string& utf8) { return port::Utf8ToWide(utf8); }
+std::string Narrow(const std::wstring& wide) { return port::WideToUtf8(wide); }
+
+CtlResult CtlOn(const std::string& display, const std::vector<std::string>& args) {
+  std::string command = std::string("'") + TAV_PROE_SIM + "' ctl --display '" + display + "'";
+  for (const std::string& a : args) command += " '" + a + "'";
+  command += " 2>&1";
+  CtlResult result;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return {-1, "popen failed"};
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    result.output.append(buffer, n);
+  result.code = ::pclose(pipe);
+  return result;
+}
+
+ModuleTest::ModuleTest() = default;
+
+ModuleTest::~ModuleTest() = default;
+
+void ModuleTest::StartSession(const std::vector<std::string>& extra_args) {
+  SimProcessOptions options;
+  options.tmpdir = ModuleTmpDir();
+  options.display = display_;
+  options.args = {"--search-path", SampleModelsDir()};
+  options.args.insert(options.args.end(), extra_args.begin(), extra_args.end());
+  sim_ = std::make_unique<SimProcess>(options);
+}
+
+void ModuleTest::Connect(IDispatch* host) {
+  void* reserved = nullptr;
+  ASSERT_EQ(0, connector().LoadApplication(nullptr, Wide(display_).c_str(), host, handle_,
+                                           reserved))
+      << connector_.m_nStatus << " " << Narrow(connector_.m_strStatus);
+}
+
+std::vector<std::string> ModuleTest::Messages() const {
+  return Lines(sim_->Ctl({"messages"}).output);
+}
+
+int ModuleTest::ModelsInSession() const {
+  return static_cast<int>(Lines(sim_->Ctl({"models"}).output).size());
+}
+
+}  // namespace tavtest
+
+int main(int argc, char** argv) {
+  // Before anything of the module runs: its singletons read TMPDIR once.
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/tavmodule-XXXXXX";
+  if (!::mkdtemp(pattern.data())) return 2;
+  tavtest::TmpDirStorage() = pattern + "/";
+  ::setenv("TMPDIR", tavtest::TmpDirStorage().c_str(), 1);
+  ::setenv("PRO_COMM_MSG_EXE", "/bin/true", 1);
+  ::setenv("LANG", "C.UTF-8", 1);
+  ::unsetenv("LANGUAGE");
+  ::unsetenv("LC_ALL");
+  ::unsetenv("LC_MESSAGES");
+  ::testing::InitGoogleTest(&argc, argv);
+  int result = RUN_ALL_TESTS();
+  std::string cleanup = "rm -rf '" + tavtest::TmpDirStorage() + "'";
+  if (std::system(cleanup.c_str()) != 0) return result ? result : 3;
+  return result;
+}

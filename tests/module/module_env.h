@@ -1,0 +1,77 @@
+#pragma once
+// The world of the module tests. main() gives the whole test process one fresh
+// temporary directory (TMPDIR: the module's log, its message file, the sessions'
+// sockets) and a communication program for the toolkit client, before the module's
+// singletons exist. ModuleTest starts a real proe_sim on a display of its own and
+// runs the module's waits on a fast clock.
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "port/clock.h"
+#include "tavproe2/ProeAsynCommand.h"
+#include "tavproe2/ProeAsynConnector.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/sim_harness.h"
+
+namespace tavtest {
+
+const std::string& ModuleTmpDir();
+std::string SamplePath(const std::string& file);  // samples/models/<file>
+std::string UniqueDisplay();
+
+// The module's log, and the lines appended since a mark.
+std::size_t LogSize();
+std::vector<std::string> LogLinesSince(std::size_t mark);
+// True when `expected` appear in `lines` in this order (others may come between).
+::testing::AssertionResult InOrder(const std::vector<std::string>& lines,
+                                   const std::vector<std::string>& expected);
+bool Contains(const std::vector<std::string>& lines, const std::string& line);
+
+// Polls `done` until it holds or `timeout` passes (real time).
+bool WaitUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+std::vector<std::string> Lines(const std::string& text);
+std::wstring Wide(const std::string& utf8);
+std::string Narrow(const std::wstring& wide);
+
+// Runs `proe_sim ctl --display D ARGS` for a session this test did not start.
+CtlResult CtlOn(const std::string& display, const std::vector<std::string>& args);
+
+class ModuleTest : public ::testing::Test {
+ protected:
+  // Virtual time runs this many times faster than real time.
+  static constexpr double kClockScale = 100.0;
+
+  ModuleTest();
+  ~ModuleTest() override;
+
+  // Starts proe_sim on display() with the sample models on its search path.
+  void StartSession(const std::vector<std::string>& extra_args = {});
+  // LoadApplication with no start command; asserts success.
+  void Connect(IDispatch* host = nullptr);
+  std::vector<std::string> Messages() const;  // the session's message area
+  int ModelsInSession() const;
+
+  TAVCAX::TAVPROE2::IProeAsynConnector& connector() { return connector_; }
+  TAVCAX::TAVPROE2::IProeAsynCommand& command() { return command_; }
+
+  port::FastClock clock_{kClockScale};
+  port::ScopedClock use_clock_{clock_};
+  std::string display_ = UniqueDisplay();
+  std::unique_ptr<SimProcess> sim_;
+  // Hosts outlive the module objects below: the module keeps references to them
+  // until the command object's destructor disconnects.
+  FakeHost host_;
+  FakeHost plain_host_{/*implements_events=*/false};
+  TAVCAX::TAVPROE2::ProeAsynConnector connector_;
+  TAVCAX::TAVPROE2::ProeAsynCommand command_;
+  std::wstring handle_;
+};
+
+}  // namespace tavtest
