@@ -24,14 +24,14 @@ run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/docs/examples/host -B ${work}/build
     -DCMAKE_PREFIX_PATH=${work}/prefix)
 run(${CMAKE_COMMAND} --build ${work}/build)
 
-file(WRITE ${work}/start_cad.sh "#!/bin/sh\nexec '${PROE_SIM}' --display installed-host >/dev/null 2>&1\n")
+file(WRITE ${work}/start_cad.sh "#!/bin/sh\nexec '${PROE_SIM}' >/dev/null 2>&1\n")
 file(CHMOD ${work}/start_cad.sh PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 
 set(env ${CMAKE_COMMAND} -E env TMPDIR=${work}/tmp PRO_COMM_MSG_EXE=/bin/true)
 execute_process(COMMAND ${env} ${work}/build/host_example ${work}/start_cad.sh
                         ${SOURCE_DIR}/samples/models/plate.asm.1
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
-execute_process(COMMAND ${env} ${PROE_SIM} ctl --display installed-host exit
+execute_process(COMMAND ${env} ${PROE_SIM} ctl exit
                 OUTPUT_QUIET ERROR_QUIET)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "host_example failed (${rc}):\n${out}\n${err}")

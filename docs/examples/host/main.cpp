@@ -7,6 +7,7 @@
 #include <tavproe2/ProeAsynCommand.h>
 #include <tavproe2/ProeAsynConnector.h>
 
+#include <clocale>
 #include <cstdio>
 #include <string>
 
@@ -23,6 +24,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: host_example START_COMMAND MODEL_FILE\n");
     return 2;
   }
+  // Model names may hold non-ASCII letters; print wide text as UTF-8.
+  std::setlocale(LC_CTYPE, "C.UTF-8");
   const std::wstring start = Widen(argv[1]);
   const std::wstring model = Widen(argv[2]);
 
