@@ -6,10 +6,12 @@
 //
 // Threads: AttachHost, Reset and RestoreDefaultCommand run on the host's thread
 // without the module-wide lock; Reset also runs from the termination callback on
-// the listen thread. The host pointer and handle text sit behind a leaf mutex.
+// the listen thread, so the state Reset touches sits behind leaf mutexes (never
+// held across a toolkit or host call) and the created flag is atomic.
 #include <ProToolkit.h>
 #include <ProUICmd.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -42,18 +44,19 @@ class ProeMenuManager : public StatusRecord {
   // Redisplays the current window so the menu bar shows the latest state.
   void RefreshWindow();
 
-  bool Created() const { return created_; }
-  void SetCreated(bool created) { created_ = created; }
+  bool Created() const { return created_.load(); }
+  void SetCreated(bool created) { created_.store(created); }
   // Records a label file (name without directory) so that Reset deletes it.
-  void AddLabelFile(const std::wstring& name) { label_files_.push_back(name); }
-  int NextLabelFileNumber() { return ++label_file_counter_; }
+  void AddLabelFile(const std::wstring& name);
+  int NextLabelFileNumber();
 
  private:
   ProeMenuManager() = default;
 
   uiCmdCmdId default_command_id_ = nullptr;
   uiCmdAccessId access_id_ = nullptr;
-  std::vector<std::wstring> label_files_;
-  int label_file_counter_ = 0;
-  bool created_ = false;
+  std::mutex files_mutex_;
+  std::vector<std::wstring> label_files_;  // guarded by files_mutex_
+  int label_file_counter_ = 0;             // guarded by files_mutex_
+  std::atomic<bool> created_{false};
 };

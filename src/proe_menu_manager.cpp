@@ -55,12 +55,23 @@ void ProeMenuManager::Reset() {
     if (menu_host) menu_host->Release();
     menu_host = nullptr;
   }
-  created_ = false;
+  created_.store(false);
+  std::lock_guard<std::mutex> hold(files_mutex_);
   for (const std::wstring& name : label_files_) {
     std::wstring path = TempPath() + name;
     port::DeleteFile(path);
     WriteLog(path);
   }
+}
+
+void ProeMenuManager::AddLabelFile(const std::wstring& name) {
+  std::lock_guard<std::mutex> hold(files_mutex_);
+  label_files_.push_back(name);
+}
+
+int ProeMenuManager::NextLabelFileNumber() {
+  std::lock_guard<std::mutex> hold(files_mutex_);
+  return ++label_file_counter_;
 }
 
 void ProeMenuManager::HideDefaultCommand() {

@@ -65,23 +65,6 @@ TEST_F(CommandTest, ShowFailureWhenTheSessionCannotDisplay) {
   EXPECT_EQ(L"Open File Error.", command_.m_strStatus);
 }
 
-TEST_F(CommandTest, MachineFaultInsideOpenFileBecomesTheStatusAndTheNextCallWorks) {
-  Fault("ProMdlLoad", "crash");
-  EXPECT_EQ(-1, Open(SamplePath("bolt.prt.1")));
-  EXPECT_EQ(-1, command_.m_nStatus);
-  const std::wstring& text = command_.m_strStatus;
-  const std::wstring head = L"() error: EXCEPTION_ACCESS_VIOLATION\n address:\t0x";
-  const std::wstring tail = L" code:\t\t3221225477\n";
-  ASSERT_GE(text.size(), head.size() + 8 + tail.size()) << Narrow(text);
-  EXPECT_EQ(head, text.substr(0, head.size()));
-  EXPECT_EQ(tail, text.substr(text.size() - tail.size()));
-  EXPECT_FALSE(ProeCore::Instance()->Lock().OwnedByCurrentThread());
-
-  EXPECT_EQ(0, Open(SamplePath("bolt.prt.1"))) << Narrow(command_.m_strStatus);
-  EXPECT_EQ(0, command_.m_nStatus);
-  EXPECT_EQ(L"", command_.m_strStatus);
-}
-
 TEST_F(CommandTest, CloseFileActsOnTheCurrentModelWhateverItsArgumentSays) {
   EXPECT_EQ(-1, command().CloseFile(L"anything.prt"));
   EXPECT_EQ(L"has not active document.", command_.m_strStatus);

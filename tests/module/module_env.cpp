@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "port/text.h"
+#include "tav_proecore.h"
 #include "tests/support/temp_dir.h"
 
 namespace tavtest {
@@ -97,7 +98,11 @@ CtlResult CtlOn(const std::string& display, const std::vector<std::string>& args
 
 ModuleTest::ModuleTest() = default;
 
-ModuleTest::~ModuleTest() = default;
+ModuleTest::~ModuleTest() {
+  // The listen thread sleeps on the fixture's clock; let it end before the clock goes.
+  command().Disconnect();
+  EXPECT_TRUE(ProeCore::Instance()->TEST_WaitListenThreads(0, 10000));
+}
 
 void ModuleTest::StartSession(const std::vector<std::string>& extra_args) {
   SimProcessOptions options;
