@@ -397,6 +397,7 @@ TEST_F(BrokenSessionTest, AccessStateChangesAreReportedAtEventProcessing) {
 }
 
 TEST_F(BrokenSessionTest, CrashDirectiveRaisesAMachineFaultInTheCallingThread) {
+  SKIP_WHERE_FAULTS_CANNOT_UNWIND();
   Attach();
   std::thread peer([&] {
     session_.ReplyWithDirective(session_.Expect("ProMdlCurrentGet"), "crash");

@@ -220,6 +220,12 @@ TEST(EngineerStartTest, StartsASessionAndEndsItWithoutTermination) {
   g_rec = &rec;
   ProTermFuncSet(OnTerm);
   ASSERT_EQ(ProEngineerStart(const_cast<char*>(TAV_PROE_SIM), nullptr), PRO_TK_NO_ERROR);
+  // The started session is not our child: it must end through the toolkit.
+  // Its socket disappearing shows that it did.
+  const std::string socket =
+      tmp.path() + "proe-sim-" + std::to_string(::getuid()) + "/default.sock";
+  struct stat st;
+  EXPECT_EQ(::stat(socket.c_str(), &st), 0);
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_NO_ERROR);
   EXPECT_EQ(ProEngineerEnd(), PRO_TK_NO_ERROR);
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);

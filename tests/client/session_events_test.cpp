@@ -274,6 +274,7 @@ TEST_F(SessionEventsTest, InjectedFaultCodeIsReturned) {
 }
 
 TEST_F(SessionEventsTest, InjectedCrashIsAMachineFaultInTheCallerAndLeavesTheClientUsable) {
+  SKIP_WHERE_FAULTS_CANNOT_UNWIND();
   Ctl({"fault", "ProMdlLoad", "crash"});
   std::wstring p = L"bracket.prt";
   ProMdl mdl = nullptr;
@@ -292,6 +293,7 @@ TEST_F(SessionEventsTest, InjectedCrashIsAMachineFaultInTheCallerAndLeavesTheCli
 }
 
 TEST_F(SessionEventsTest, CrashInsideACallbackIsCaughtAtEventProcessing) {
+  SKIP_WHERE_FAULTS_CANNOT_UNWIND();
   Ctl({"fault", "ProMdlCurrentGet", "crash"});
   AddButton(OnRunNested);
   Ctl({"pick", "Run Tav"});

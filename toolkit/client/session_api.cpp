@@ -3,10 +3,12 @@
 #include <ProCore.h>
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -43,46 +45,29 @@ bool SameHandle(const ProProcessHandle& a, const ProProcessHandle& b) {
   return a.array_index == b.array_index && a.auth_key == b.auth_key;
 }
 
-// Starts `program` detached (own session, no controlling terminal) so that it
-// outlives us and never becomes our zombie. False when it could not start.
+// Starts `program` detached (own session, no terminal, none of our
+// descriptors, and never our zombie): a shell started with posix_spawn puts it
+// in the background and exits at once. posix_spawn rather than fork, because
+// forking a threaded process is unsafe. False when it could not start.
 bool StartDetached(const char* program) {
-  int status_pipe[2];
-  if (::pipe2(status_pipe, O_CLOEXEC) != 0) return false;
-  char* const argv[] = {const_cast<char*>(program), nullptr};
-  const pid_t child = ::fork();
-  if (child < 0) {
-    ::close(status_pipe[0]);
-    ::close(status_pipe[1]);
+  struct stat st;
+  if (::stat(program, &st) != 0 || !S_ISREG(st.st_mode) || ::access(program, X_OK) != 0)
     return false;
-  }
-  if (child == 0) {
-    // Only async-signal-safe calls between fork and exec.
-    ::setsid();
-    const pid_t grandchild = ::fork();
-    if (grandchild != 0) ::_exit(grandchild < 0 ? 1 : 0);
-    const int devnull = ::open("/dev/null", O_RDWR);
-    if (devnull >= 0) {
-      ::dup2(devnull, 0);
-      ::dup2(devnull, 1);
-    }
-    ::execv(program, argv);
-    const char failed = 1;
-    ssize_t ignored = ::write(status_pipe[1], &failed, 1);
-    (void)ignored;
-    ::_exit(127);
-  }
-  ::close(status_pipe[1]);
+  posix_spawnattr_t attr;
+  if (posix_spawnattr_init(&attr) != 0) return false;
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
+  char sh[] = "/bin/sh";
+  char dash_c[] = "-c";
+  char script[] = "\"$0\" </dev/null >/dev/null 2>&1 &";
+  char* const argv[] = {sh, dash_c, script, const_cast<char*>(program), nullptr};
+  pid_t shell = -1;
+  const int rc = posix_spawn(&shell, sh, nullptr, &attr, argv, environ);
+  posix_spawnattr_destroy(&attr);
+  if (rc != 0) return false;
   int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  while (::waitpid(shell, &status, 0) < 0 && errno == EINTR) {
   }
-  // The pipe closes on a successful exec; a byte means exec failed.
-  char failed = 0;
-  ssize_t n;
-  do {
-    n = ::read(status_pipe[0], &failed, 1);
-  } while (n < 0 && errno == EINTR);
-  ::close(status_pipe[0]);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n == 0;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace
