@@ -2,7 +2,7 @@
 #include <ProMdl.h>
 
 #include <algorithm>
-#include <cwchar>
+#include <cwctype>
 #include <vector>
 
 #include "dependencies.h"
@@ -40,11 +40,18 @@ class ProArrayOwner {
   ProModel* models_ = nullptr;
 };
 
+bool EqualIgnoringCase(const std::wstring& a, const wchar_t* b) {
+  std::size_t i = 0;
+  for (; i < a.size() && b[i]; ++i)
+    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+  return i == a.size() && !b[i];
+}
+
 }  // namespace
 
 int ModelTypeFromExtension(const std::wstring& type_text) {
   for (const TypeCode& entry : kModelTypes) {
-    if (wcscasecmp(type_text.c_str(), entry.text) == 0) return entry.code;
+    if (EqualIgnoringCase(type_text, entry.text)) return entry.code;
   }
   return -2;
 }
