@@ -13,7 +13,6 @@
 #include <ProModelitem.h>
 #include <ProNotify.h>
 #include <ProSolid.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -53,13 +52,15 @@ ProError PrintFeature(ProFeature* feature, ProError, ProAppData) {
 
 int main(int argc, char** argv) {
   std::wstring model_file = L"bracket.prt";
-  if (argc > 1) model_file = std::wstring(argv[1], argv[1] + std::char_traits<char>::length(argv[1]));
+  if (argc > 1)
+    model_file = std::wstring(argv[1], argv[1] + std::char_traits<char>::length(argv[1]));
   const int seconds = argc > 2 ? std::atoi(argv[2]) : 0;
   char* display = argc > 3 ? argv[3] : nullptr;
 
   ProTermFuncSet(OnTermination);
   ProProcessHandle handle;
-  ProError e = ProEngineerConnect(display, nullptr, nullptr, nullptr, PRO_B_FALSE, 10, nullptr, &handle);
+  ProError e =
+      ProEngineerConnect(display, nullptr, nullptr, nullptr, PRO_B_FALSE, 10, nullptr, &handle);
   if (e != PRO_TK_NO_ERROR) {
     std::fprintf(stderr, "cannot connect to a session: error %d\n", e);
     return 1;

@@ -1,20 +1,19 @@
 // The client against a session peer played by hand: the handshake, replies
 // and deadlines, events, termination, and what a broken session sends.
-#include <gtest/gtest.h>
-
 #include <ProCore.h>
 #include <ProDimension.h>
 #include <ProMdl.h>
 #include <ProNotify.h>
 #include <ProSolid.h>
 #include <ProUICmd.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstring>
 #include <map>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "protocol/values.h"
 #include "tests/client/client_fixture.h"
@@ -80,7 +79,8 @@ class BrokenSessionTest : public ClientTest {
   }
 
   // Registers a command through the fake session and returns its id.
-  uiCmdCmdId AddCommand(const char* name, uiCmdCmdActFn fn, uiCmdAccessFn access, std::uint64_t id) {
+  uiCmdCmdId AddCommand(const char* name, uiCmdCmdActFn fn, uiCmdAccessFn access,
+                        std::uint64_t id) {
     std::thread peer([&] {
       auto m = session_.Expect("ProCmdActionAdd");
       session_.Reply(m, 0, id);

@@ -1,12 +1,12 @@
 #pragma once
 // Every client test starts and ends with a clean process-global client, and
 // records what the callbacks saw.
-#include <gtest/gtest.h>
-
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "toolkit/client/test_hooks.h"
 

@@ -3,19 +3,17 @@
 // hello time-out, a session still starting, and sessions that exit or die
 // under a connected client. Uses real sockets under a private TMPDIR, the
 // session server in-process, and the proe_sim binary.
-#include <gtest/gtest.h>
-
 #include <ProCore.h>
 #include <ProMdl.h>
-
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include "tests/client/client_fixture.h"
 #include "tests/support/sim_harness.h"
@@ -46,7 +44,8 @@ class ConnectTest : public ClientTest {
     g_rec = nullptr;
   }
 
-  ProError Connect(const std::string& display, int timeout_sec = 5, const char* text_dir = nullptr) {
+  ProError Connect(const std::string& display, int timeout_sec = 5,
+                   const char* text_dir = nullptr) {
     return ProEngineerConnect(const_cast<char*>(display.c_str()), nullptr, nullptr,
                               const_cast<char*>(text_dir), PRO_B_FALSE, timeout_sec, nullptr,
                               &handle_);
@@ -97,8 +96,8 @@ TEST_F(ConnectTest, JoinsTheSessionServingTheDisplay) {
   std::string why;
   ASSERT_TRUE(session.Listen(&why)) << why;
   struct stat st;
-  const std::string socket = tmp_.path() + "proe-sim-" + std::to_string(::getuid()) + "/" +
-                             session.display() + ".sock";
+  const std::string socket =
+      tmp_.path() + "proe-sim-" + std::to_string(::getuid()) + "/" + session.display() + ".sock";
   ASSERT_EQ(::stat(socket.c_str(), &st), 0) << socket;
 
   ASSERT_EQ(Connect(session.display()), PRO_TK_NO_ERROR);
@@ -199,7 +198,8 @@ TEST_F(ProcessSessionTest, ExitingSessionEndsNormallyOnce) {
 
 TEST_F(ProcessSessionTest, ExampleProgramListsTheFeaturesOfAModel) {
   EXPECT_EQ(ProEngineerDisconnect(&handle_, 5), PRO_TK_NO_ERROR);
-  const std::string cmd = std::string(TAV_BINARY_DIR) + "/bin/connect_and_list bracket.prt 0 proc 2>&1";
+  const std::string cmd =
+      std::string(TAV_BINARY_DIR) + "/bin/connect_and_list bracket.prt 0 proc 2>&1";
   FILE* out = ::popen(cmd.c_str(), "r");
   ASSERT_NE(out, nullptr);
   std::string text;
@@ -231,7 +231,8 @@ TEST(EngineerStartTest, StartsASessionAndEndsItWithoutTermination) {
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
   ProEventProcess();
   EXPECT_TRUE(rec.Calls().empty()) << "the application ended it itself";
-  EXPECT_EQ(ProEngineerStart(const_cast<char*>("/nonexistent/proe"), nullptr), PRO_TK_GENERAL_ERROR);
+  EXPECT_EQ(ProEngineerStart(const_cast<char*>("/nonexistent/proe"), nullptr),
+            PRO_TK_GENERAL_ERROR);
   tkclient::TEST_ResetClient();
   g_rec = nullptr;
 }

@@ -1,11 +1,10 @@
 #include "tests/client/fake_session.h"
 
+#include <stdexcept>
 #include <sys/socket.h>
+#include <vector>
 
 #include <gtest/gtest.h>
-
-#include <stdexcept>
-#include <vector>
 
 #include "toolkit/client/test_hooks.h"
 

@@ -5,11 +5,10 @@
 //
 // One FakeSession belongs to one test; its methods are called from the test's
 // own "session" thread (or the test thread), never from two threads at once.
+#include <ProCore.h>
 #include <cstdint>
 #include <string>
 #include <thread>
-
-#include <ProCore.h>
 
 #include "protocol/frame.h"
 #include "protocol/message.h"

@@ -4,10 +4,9 @@
 // compiled with -fnon-call-exceptions, so the exception unwinds out of the
 // faulting frame). Restores the previous handler on destruction.
 #include <signal.h>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
-
-#include <stdexcept>
 
 namespace clienttest {
 

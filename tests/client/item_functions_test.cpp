@@ -1,7 +1,5 @@
 // Features, dimensions, parameters and relations of the sample bracket, and the
 // visits that walk them.
-#include <gtest/gtest.h>
-
 #include <ProArray.h>
 #include <ProFeature.h>
 #include <ProMdl.h>
@@ -12,10 +10,11 @@
 #include <ProRelSet.h>
 #include <ProSolid.h>
 #include <ProWstring.h>
-
 #include <algorithm>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "tests/client/session_fixture.h"
 #include "toolkit/client/wide_text.h"
@@ -50,8 +49,8 @@ class ItemFunctionsTest : public SessionTest {
 struct Walk {
   std::vector<int> ids;
   std::vector<ProError> statuses;
-  int stop_at = -1;        // the action returns PRO_TK_USER_ABORT at this id
-  int skip_below = -1;     // the filter skips ids below this
+  int stop_at = -1;          // the action returns PRO_TK_USER_ABORT at this id
+  int skip_below = -1;       // the filter skips ids below this
   bool filter_tags = false;  // the filter returns PRO_TK_E_FOUND for visited ones
 };
 
@@ -107,12 +106,16 @@ ProError CallsBackIntoTheToolkit(ProFeature* f, ProError, ProAppData data) {
 TEST_F(ItemFunctionsTest, VisitActionsMayCallTheToolkit) {
   std::vector<std::string> names;
   EXPECT_EQ(ProSolidFeatVisit(solid_, CallsBackIntoTheToolkit, nullptr, &names), PRO_TK_NO_ERROR);
-  EXPECT_EQ(names, (std::vector<std::string>{"BASE_PLATE", "SLOT_CUT", "LOCH_\xc3\x98" "8",
-                                             "MOUNT_HOLE_2", "EDGE_ROUND", "STIFFENER",
-                                             "CORNER_ROUND"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"BASE_PLATE", "SLOT_CUT",
+                                      "LOCH_\xc3\x98"
+                                      "8",
+                                      "MOUNT_HOLE_2", "EDGE_ROUND", "STIFFENER", "CORNER_ROUND"}));
 }
 
-ProError ThrowingAction(ProFeature*, ProError, ProAppData) { throw std::logic_error("visit broke"); }
+ProError ThrowingAction(ProFeature*, ProError, ProAppData) {
+  throw std::logic_error("visit broke");
+}
 
 TEST_F(ItemFunctionsTest, VisitActionThatThrowsStopsTheWalkWithoutEscaping) {
   testing::internal::CaptureStderr();
@@ -175,7 +178,8 @@ TEST_F(ItemFunctionsTest, FeatureStatusesAppendToTheCallersArrays) {
   EXPECT_EQ(size, n);
 
   int* failed = nullptr;
-  ASSERT_EQ(ProArrayAlloc(0, sizeof(int), 1, reinterpret_cast<ProArray*>(&failed)), PRO_TK_NO_ERROR);
+  ASSERT_EQ(ProArrayAlloc(0, sizeof(int), 1, reinterpret_cast<ProArray*>(&failed)),
+            PRO_TK_NO_ERROR);
   ASSERT_EQ(ProSolidFailedFeatsList(solid_, &failed), PRO_TK_NO_ERROR);
   ProArraySizeGet(failed, &size);
   EXPECT_EQ(std::vector<int>(failed, failed + size), std::vector<int>{145});
@@ -197,7 +201,8 @@ TEST_F(ItemFunctionsTest, DimensionVisitAndValuesOfTheBasePlate) {
   EXPECT_EQ(ProFeatureDimensionVisit(&base, RecordDimension, nullptr, &symbols), PRO_TK_NO_ERROR);
   EXPECT_EQ(symbols, (std::vector<std::string>{"d0", "d1", "d2", "rd16"}));
   ProFeature datum = Feature(1);
-  EXPECT_EQ(ProFeatureDimensionVisit(&datum, RecordDimension, nullptr, &symbols), PRO_TK_E_NOT_FOUND);
+  EXPECT_EQ(ProFeatureDimensionVisit(&datum, RecordDimension, nullptr, &symbols),
+            PRO_TK_E_NOT_FOUND);
 
   ProDimension d0{};
   ASSERT_EQ(ProModelitemInit(mdl_, 0, PRO_DIMENSION, &d0), PRO_TK_NO_ERROR);

@@ -1,17 +1,16 @@
 // The functions the client answers itself: arrays, string conversion and
 // parameter values. No session is involved.
-#include <gtest/gtest.h>
-
 #include <ProArray.h>
 #include <ProParamval.h>
 #include <ProUtil.h>
 #include <ProWstring.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,16 +1,15 @@
 // Models, windows, assemblies and drawings against the sample models.
-#include <gtest/gtest.h>
-
 #include <ProArray.h>
 #include <ProAsmcomp.h>
 #include <ProDrawing.h>
 #include <ProMdl.h>
 #include <ProSolid.h>
 #include <ProWindows.h>
-
 #include <algorithm>
 #include <set>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "tests/client/session_fixture.h"
 #include "toolkit/client/wide_text.h"
@@ -23,7 +22,8 @@ class ModelFunctionsTest : public SessionTest {
   ProMdl Load(const wchar_t* path) {
     ProMdl mdl = nullptr;
     std::wstring p = path;
-    EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_NO_ERROR) << tkclient::ToUtf8(path);
+    EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_NO_ERROR)
+        << tkclient::ToUtf8(path);
     return mdl;
   }
 };

@@ -1,21 +1,20 @@
 // Events, callbacks, threads, injected faults and the session's end, with the
 // real session server: picks, notifications, access functions, messages and
 // menus as the user sees them.
-#include <gtest/gtest.h>
-
 #include <ProCore.h>
 #include <ProMdl.h>
 #include <ProMenuBar.h>
 #include <ProMessage.h>
 #include <ProNotify.h>
 #include <ProUICmd.h>
-
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "tests/client/fault_catcher.h"
 #include "tests/client/session_fixture.h"
@@ -44,7 +43,8 @@ int OnRunNested(uiCmdCmdId, uiCmdValue*, void*) {
   const ProError e = ProMdlCurrentGet(&mdl);
   ProMdldata data;
   std::string name = "?";
-  if (e == PRO_TK_NO_ERROR && ProMdlDataGet(mdl, &data) == PRO_TK_NO_ERROR) name = tkclient::ToUtf8(data.name);
+  if (e == PRO_TK_NO_ERROR && ProMdlDataGet(mdl, &data) == PRO_TK_NO_ERROR)
+    name = tkclient::ToUtf8(data.name);
   wchar_t who[] = L"nested";
   int parts = 3;
   double mm = 2.5;
@@ -92,11 +92,11 @@ class SessionEventsTest : public SessionTest {
     EXPECT_EQ(ProMenubarMenuAdd(const_cast<char*>("TavMenu"), const_cast<char*>("TAV Menu"),
                                 const_cast<char*>("Help"), PRO_B_FALSE, g_msg_file),
               PRO_TK_NO_ERROR);
-    EXPECT_EQ(ProMenubarmenuPushbuttonAdd(const_cast<char*>("TavMenu"), const_cast<char*>("TavRunBtn"),
-                                          const_cast<char*>("TAV Run"),
-                                          const_cast<char*>("TAV Run help"), nullptr, PRO_B_TRUE,
-                                          cmd, g_msg_file),
-              PRO_TK_NO_ERROR);
+    EXPECT_EQ(
+        ProMenubarmenuPushbuttonAdd(const_cast<char*>("TavMenu"), const_cast<char*>("TavRunBtn"),
+                                    const_cast<char*>("TAV Run"), const_cast<char*>("TAV Run help"),
+                                    nullptr, PRO_B_TRUE, cmd, g_msg_file),
+        PRO_TK_NO_ERROR);
     return cmd;
   }
 
@@ -124,8 +124,7 @@ TEST_F(SessionEventsTest, NotificationsArriveWithTheirArgumentsInOrder) {
   Ctl({"new", "gehaeuse", "prt"});
   Barrier();
   ProEventProcess();
-  EXPECT_EQ(rec_.Calls(),
-            (std::vector<std::string>{"opened BOLT.PRT", "run", "new 2 GEHAEUSE"}));
+  EXPECT_EQ(rec_.Calls(), (std::vector<std::string>{"opened BOLT.PRT", "run", "new 2 GEHAEUSE"}));
   ASSERT_EQ(ProNotificationUnset(PRO_MDL_RETRIEVE_POST), PRO_TK_NO_ERROR);
   Ctl({"open", tavtest::SampleModelsDir() + "washer.prt.1"});
   Barrier();
@@ -191,7 +190,8 @@ TEST_F(SessionEventsTest, TwoThreadsCallingAtOnceBothGetTheirAnswers) {
         if (ProMdlTypeGet(bracket, &t) != PRO_TK_NO_ERROR || t != PRO_MDL_PART) ++wrong;
       } else {
         ProMdldata d;
-        if (ProMdlDataGet(bracket, &d) != PRO_TK_NO_ERROR || std::wcscmp(d.name, L"BRACKET") != 0) ++wrong;
+        if (ProMdlDataGet(bracket, &d) != PRO_TK_NO_ERROR || std::wcscmp(d.name, L"BRACKET") != 0)
+          ++wrong;
       }
     }
   };
@@ -212,7 +212,8 @@ TEST_F(SessionEventsTest, AccessFunctionsDecideWhatTheMenuBarShows) {
 
   // A further access function can hide the command; removing it restores it.
   uiCmdAccessId hide = nullptr;
-  ASSERT_EQ(ProCmdAccessFuncAdd(cmd, [](uiCmdAccessMode) { return ACCESS_INVISIBLE; }, &hide),
+  ASSERT_EQ(ProCmdAccessFuncAdd(
+                cmd, [](uiCmdAccessMode) { return ACCESS_INVISIBLE; }, &hide),
             PRO_TK_NO_ERROR);
   EXPECT_NE(harness_->Ctl({"pick", "Run Tav"}).code, 0);
   ASSERT_EQ(ProCmdAccessFuncRemove(cmd, hide), PRO_TK_NO_ERROR);
@@ -231,8 +232,8 @@ TEST_F(SessionEventsTest, CommandsAreFoundByNameIncludingTheSessionsOwn) {
   EXPECT_EQ(ProCmdCmdIdFind(const_cast<char*>("TavRun"), &found), PRO_TK_NO_ERROR);
   EXPECT_EQ(found, cmd);
   uiCmdCmdId again = nullptr;
-  EXPECT_EQ(ProCmdActionAdd(const_cast<char*>("TavRun"), OnRun, uiProeImmediate, nullptr, PRO_B_TRUE,
-                            PRO_B_TRUE, &again),
+  EXPECT_EQ(ProCmdActionAdd(const_cast<char*>("TavRun"), OnRun, uiProeImmediate, nullptr,
+                            PRO_B_TRUE, PRO_B_TRUE, &again),
             PRO_TK_E_FOUND);
   EXPECT_EQ(again, nullptr);
 }
@@ -245,12 +246,14 @@ TEST_F(SessionEventsTest, MessagesAreFormattedFromTheApplicationsFile) {
   EXPECT_NE(Ctl({"messages"}).find("Hello W\xc3\xbcrth: 12 parts, 7.5"), std::string::npos)
       << Ctl({"messages"});
   ProLine line;
-  EXPECT_EQ(ProMessageToBuffer(line, g_msg_file, "USER Greeting", who, &parts, &mm), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProMessageToBuffer(line, g_msg_file, "USER Greeting", who, &parts, &mm),
+            PRO_TK_NO_ERROR);
   EXPECT_EQ(std::wstring(line).rfind(L"Hello W\u00fcrth: 12 parts, 7.5", 0), 0u);
   // A position the format skips still takes its pointer.
   const double skipped = 1.0;
   const int five = 5;
-  EXPECT_EQ(ProMessageToBuffer(line, g_msg_file, "USER Gap", who, &skipped, &five), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProMessageToBuffer(line, g_msg_file, "USER Gap", who, &skipped, &five),
+            PRO_TK_NO_ERROR);
   EXPECT_STREQ(line, L"W\u00fcrth then 5");
   EXPECT_EQ(ProMessageDisplay(g_msg_file, "USER Missing"), PRO_TK_MSG_NOT_FOUND);
   ProFileName nofile = L"nofile.txt";
@@ -259,8 +262,8 @@ TEST_F(SessionEventsTest, MessagesAreFormattedFromTheApplicationsFile) {
 }
 
 TEST_F(SessionEventsTest, MenuLabelMissingFromTheFileIsRefused) {
-  EXPECT_EQ(ProMenubarMenuAdd(const_cast<char*>("Other"), const_cast<char*>("NO SUCH LABEL"), nullptr,
-                              PRO_B_TRUE, g_msg_file),
+  EXPECT_EQ(ProMenubarMenuAdd(const_cast<char*>("Other"), const_cast<char*>("NO SUCH LABEL"),
+                              nullptr, PRO_B_TRUE, g_msg_file),
             PRO_TK_MSG_NOT_FOUND);
 }
 
@@ -301,7 +304,8 @@ TEST_F(SessionEventsTest, CrashInsideACallbackIsCaughtAtEventProcessing) {
   FaultCatcher catcher;
   testing::internal::CaptureStderr();
   ProEventProcess();
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("toolkit client: callback raised: access violation"),
+  EXPECT_NE(testing::internal::GetCapturedStderr().find(
+                "toolkit client: callback raised: access violation"),
             std::string::npos);
 }
 

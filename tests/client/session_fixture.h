@@ -2,13 +2,12 @@
 // A client attached to the real session server running in this process (over a
 // socket pair), with the sample models on its search path and a text directory
 // holding the test's message file.
-#include <gtest/gtest.h>
-
 #include <ProCore.h>
-
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "tests/client/client_fixture.h"
 #include "tests/support/sim_harness.h"
@@ -44,9 +43,9 @@ class SessionTest : public ClientTest {
     ClientTest::SetUp();
     tavtest::WriteFile(text_dir_.file("tavclient.txt"), kMessageFileText);
     harness_ = std::make_unique<tavtest::SimHarness>();
-    ASSERT_EQ(tkclient::TEST_AttachStream(harness_->Connect(), "", text_dir_.path().c_str(), 0,
-                                          &handle_),
-              PRO_TK_NO_ERROR);
+    ASSERT_EQ(
+        tkclient::TEST_AttachStream(harness_->Connect(), "", text_dir_.path().c_str(), 0, &handle_),
+        PRO_TK_NO_ERROR);
   }
   void TearDown() override {
     ClientTest::TearDown();

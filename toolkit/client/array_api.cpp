@@ -1,7 +1,6 @@
 // ProArray family and ProWstringproarrayFree: local, no round trip.
 #include <ProArray.h>
 #include <ProWstring.h>
-
 #include <climits>
 #include <cstdint>
 #include <cstdlib>

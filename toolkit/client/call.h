@@ -7,12 +7,11 @@
 // Invoke() holds no lock of the client when it returns, and that is when a
 // "crash" directive raises its machine fault: the exception unwinds through
 // the toolkit function and only destroys locals on the way.
+#include <ProToolkit.h>
 #include <cstdint>
 #include <new>
 #include <stdexcept>
 #include <string_view>
-
-#include <ProToolkit.h>
 
 #include "protocol/message.h"
 #include "toolkit/client/client_state.h"

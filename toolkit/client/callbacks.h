@@ -2,11 +2,10 @@
 // Running the application's callbacks. An exception a callback throws is
 // caught and logged here ("toolkit client: callback raised: ..."); it never
 // crosses the toolkit's C interface. Callers hold no lock of the client.
-#include <exception>
-#include <utility>
-
 #include <ProToolkit.h>
 #include <ProUICmd.h>
+#include <exception>
+#include <utility>
 
 namespace tkclient {
 

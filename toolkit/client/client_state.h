@@ -6,16 +6,15 @@
 // never across a request, never while a callback of the application runs.
 // Callbacks registered for a connection are forgotten when it is replaced or
 // left; the termination action belongs to the process and stays.
+#include <ProCore.h>
+#include <ProToolkit.h>
+#include <ProUICmd.h>
 #include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-
-#include <ProCore.h>
-#include <ProToolkit.h>
-#include <ProUICmd.h>
 
 #include "toolkit/client/connection.h"
 
@@ -25,7 +24,7 @@ constexpr std::chrono::milliseconds kDefaultRequestDeadline{30000};
 
 struct CommandEntry {
   uiCmdCmdActFn action = nullptr;
-  uiCmdAccessFn access = nullptr;  // the one given to ProCmdActionAdd, may be null
+  uiCmdAccessFn access = nullptr;   // the one given to ProCmdActionAdd, may be null
   int reported = ACCESS_AVAILABLE;  // the state the session was last told
 };
 
@@ -41,9 +40,9 @@ struct ClientState {
   ProProcessHandle handle{};
   std::string socket_path;  // "" for a stream attached by a test
   ProTerminationAction term_action = nullptr;
-  std::map<std::uint64_t, CommandEntry> commands;      // by command id
+  std::map<std::uint64_t, CommandEntry> commands;     // by command id
   std::map<std::uint64_t, AccessEntry> access_funcs;  // by access id
-  std::map<int, ProFunction> notifications;            // by ProNotifyType
+  std::map<int, ProFunction> notifications;           // by ProNotifyType
   std::chrono::milliseconds deadline = kDefaultRequestDeadline;
 
   // Forgets the callbacks of the current connection. REQUIRES: mu held.

@@ -1,10 +1,8 @@
 #include "toolkit/client/connection.h"
 
-#include <sys/socket.h>
-
-#include <cstdio>
-
 #include <ProConst.h>
+#include <cstdio>
+#include <sys/socket.h>
 
 #include "protocol/frame.h"
 

@@ -38,9 +38,8 @@ ProError ProDimensionSymbolGet(ProDimension* dimension, ProName symbol) {
 
 ProError ProDimensionSymbolSet(ProDimension* dimension, ProName symbol) {
   if (!dimension || !symbol) return PRO_TK_BAD_INPUTS;
-  return Guarded([&] {
-    return InvokeCode("ProDimensionSymbolSet", ItemToWire(*dimension), ToUtf8(symbol));
-  });
+  return Guarded(
+      [&] { return InvokeCode("ProDimensionSymbolSet", ItemToWire(*dimension), ToUtf8(symbol)); });
 }
 
 ProError ProDimensionValueGet(ProDimension* dimension, double* value) {
@@ -74,7 +73,8 @@ ProError ProDimensionToltypeSet(ProDimension* dimension, ProDimToleranceType typ
   });
 }
 
-ProError ProDimensionToleranceGet(ProDimension* dimension, double* upper_limit, double* lower_limit) {
+ProError ProDimensionToleranceGet(ProDimension* dimension, double* upper_limit,
+                                  double* lower_limit) {
   if (!dimension || !upper_limit || !lower_limit) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     Reply reply;

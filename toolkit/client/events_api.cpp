@@ -3,7 +3,6 @@
 #include <ProCore.h>
 #include <ProNotify.h>
 #include <ProUICmd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -164,7 +163,8 @@ void ReevaluateAccess() {
     std::lock_guard<std::mutex> lock(s.mu);
     for (const auto& [id, c] : s.commands)
       if (c.access) entries.push_back({id, 0, c.access, c.reported});
-    for (const auto& [id, a] : s.access_funcs) entries.push_back({a.cmd_id, id, a.access, a.reported});
+    for (const auto& [id, a] : s.access_funcs)
+      entries.push_back({a.cmd_id, id, a.access, a.reported});
   }
   for (const Entry& entry : entries) {
     const int now = EvaluateAccess(entry.fn, entry.reported);
@@ -269,7 +269,8 @@ ProError ProCmdCmdIdFind(char* cmd_name, uiCmdCmdId* cmd_id) {
   });
 }
 
-ProError ProCmdAccessFuncAdd(uiCmdCmdId cmd_id, uiCmdAccessFn access_func, uiCmdAccessId* access_id) {
+ProError ProCmdAccessFuncAdd(uiCmdCmdId cmd_id, uiCmdAccessFn access_func,
+                             uiCmdAccessId* access_id) {
   if (!cmd_id || !access_func || !access_id) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     const int state = EvaluateAccess(access_func, ACCESS_AVAILABLE);
@@ -290,8 +291,7 @@ ProError ProCmdAccessFuncAdd(uiCmdCmdId cmd_id, uiCmdAccessFn access_func, uiCmd
 ProError ProCmdAccessFuncRemove(uiCmdCmdId cmd_id, uiCmdAccessId access_id) {
   if (!cmd_id || !access_id) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    const ProError e =
-        InvokeCode("ProCmdAccessFuncRemove", IdToWire(cmd_id), IdToWire(access_id));
+    const ProError e = InvokeCode("ProCmdAccessFuncRemove", IdToWire(cmd_id), IdToWire(access_id));
     if (e != PRO_TK_NO_ERROR) return e;
     ClientState& s = State();
     std::lock_guard<std::mutex> lock(s.mu);

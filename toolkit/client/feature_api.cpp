@@ -3,7 +3,6 @@
 #include <ProFeature.h>
 #include <ProNcseq.h>
 #include <ProSolid.h>
-
 #include <vector>
 
 #include "toolkit/client/call.h"
@@ -47,9 +46,11 @@ ProError VisitItems(const char* name, const protocol::Item& owner_or_mdl_item, b
   std::vector<ProModelitem> items;
   const ProError e = Guarded([&] {
     Reply reply;
-    const ProError code = by_model ? Invoke(name, &reply, mdl) : Invoke(name, &reply, owner_or_mdl_item);
+    const ProError code =
+        by_model ? Invoke(name, &reply, mdl) : Invoke(name, &reply, owner_or_mdl_item);
     if (code != PRO_TK_NO_ERROR) return code;
-    for (const auto& w : OutAt<std::vector<protocol::Item>>(reply, 0)) items.push_back(ItemFromWire(w));
+    for (const auto& w : OutAt<std::vector<protocol::Item>>(reply, 0))
+      items.push_back(ItemFromWire(w));
     return PRO_TK_NO_ERROR;
   });
   if (e != PRO_TK_NO_ERROR) return e;
@@ -119,7 +120,8 @@ ProError ProFeatureIsNcseq(const ProFeature* feat, ProBoolean* p_is_ncseq) {
 ProError ProFeatureDimensionVisit(ProFeature* feature, ProDimensionVisitAction visit,
                                   ProDimensionFilterAction filter, ProAppData data) {
   if (!feature || !visit) return PRO_TK_BAD_INPUTS;
-  return VisitItems("ProFeatureDimensionVisit", ItemToWire(*feature), false, 0, visit, filter, data);
+  return VisitItems("ProFeatureDimensionVisit", ItemToWire(*feature), false, 0, visit, filter,
+                    data);
 }
 
 ProError ProSolidFeatVisit(ProSolid p_handle, ProFeatureVisitAction visit_action,
@@ -129,8 +131,8 @@ ProError ProSolidFeatVisit(ProSolid p_handle, ProFeatureVisitAction visit_action
                     filter_action, app_data);
 }
 
-ProError ProSolidFeatstatusGet(ProSolid solid, int** p_feat_id_array, ProFeatStatus** p_status_array,
-                               int* p_num_features) {
+ProError ProSolidFeatstatusGet(ProSolid solid, int** p_feat_id_array,
+                               ProFeatStatus** p_status_array, int* p_num_features) {
   if (!solid || !p_feat_id_array || !p_status_array) return PRO_TK_BAD_INPUTS;
   // The caller's arrays (made with ProArrayAlloc) receive the lists; a null
   // one is made here.
@@ -145,7 +147,8 @@ ProError ProSolidFeatstatusGet(ProSolid solid, int** p_feat_id_array, ProFeatSta
     const auto statuses = OutAt<std::vector<int>>(reply, 1);
     if (ids.size() != statuses.size()) throw BadReply("id and status lists differ in length");
     std::vector<ProFeatStatus> st(statuses.size());
-    for (std::size_t i = 0; i < statuses.size(); ++i) st[i] = static_cast<ProFeatStatus>(statuses[i]);
+    for (std::size_t i = 0; i < statuses.size(); ++i)
+      st[i] = static_cast<ProFeatStatus>(statuses[i]);
     const int n = static_cast<int>(ids.size());
     ProArray id_array = *p_feat_id_array;
     ProArray status_array = *p_status_array;
@@ -170,7 +173,8 @@ ProError ProSolidFeatstatusGet(ProSolid solid, int** p_feat_id_array, ProFeatSta
 
 ProError ProSolidFailedFeatsList(ProSolid solid, int** r_failed_feat_ids) {
   if (!solid || !r_failed_feat_ids) return PRO_TK_BAD_INPUTS;
-  if (*r_failed_feat_ids && ArrayElementSize(*r_failed_feat_ids) != sizeof(int)) return PRO_TK_BAD_INPUTS;
+  if (*r_failed_feat_ids && ArrayElementSize(*r_failed_feat_ids) != sizeof(int))
+    return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     Reply reply;
     const ProError e = Invoke("ProSolidFailedFeatsList", &reply, MdlToWire(solid));

@@ -5,7 +5,6 @@
 #include <ProParameter.h>
 #include <ProRelSet.h>
 #include <ProWstring.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -75,7 +74,8 @@ ProError ProModelitemNameGet(ProModelitem* p_item, ProName name) {
 
 ProError ProModelitemNameSet(ProModelitem* p_item, ProName name) {
   if (!p_item || !name) return PRO_TK_BAD_INPUTS;
-  return Guarded([&] { return InvokeCode("ProModelitemNameSet", ItemToWire(*p_item), ToUtf8(name)); });
+  return Guarded(
+      [&] { return InvokeCode("ProModelitemNameSet", ItemToWire(*p_item), ToUtf8(name)); });
 }
 
 ProError ProParameterInit(ProModelitem* owner, ProName name, ProParameter* param) {
@@ -111,11 +111,12 @@ ProError ProParameterValueSet(ProParameter* param, ProParamvalue* proval) {
   if (!param || !proval) return PRO_TK_BAD_INPUTS;
   protocol::ParamValue value;
   if (!ValueToWire(*proval, &value)) return PRO_TK_BAD_INPUTS;
-  return Guarded([&] { return InvokeCode("ProParameterValueSet", ParameterToWire(*param), value); });
+  return Guarded(
+      [&] { return InvokeCode("ProParameterValueSet", ParameterToWire(*param), value); });
 }
 
-ProError ProParameterVisit(ProModelitem* owner, ProParameterFilter filter, ProParameterAction action,
-                           ProAppData data) {
+ProError ProParameterVisit(ProModelitem* owner, ProParameterFilter filter,
+                           ProParameterAction action, ProAppData data) {
   if (!owner || !action) return PRO_TK_BAD_INPUTS;
   std::vector<ProParameter> params;
   const ProError e = Guarded([&] {
@@ -161,7 +162,8 @@ ProError ProRelsetCreate(ProModelitem* p_item, ProRelset* p_relset) {
 
 ProError ProRelsetRelationsGet(ProRelset* p_relset, ProWstring** p_line_array) {
   if (!p_relset || !p_line_array) return PRO_TK_BAD_INPUTS;
-  if (*p_line_array && ArrayElementSize(*p_line_array) != sizeof(ProWstring)) return PRO_TK_BAD_INPUTS;
+  if (*p_line_array && ArrayElementSize(*p_line_array) != sizeof(ProWstring))
+    return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     Reply reply;
     const ProError e = Invoke("ProRelsetRelationsGet", &reply, ItemToWire(*p_relset));
@@ -179,7 +181,9 @@ ProError ProRelsetRelationsGet(ProRelset* p_relset, ProWstring** p_line_array) {
       strings.push_back(s);
     }
     ProArray array = *p_line_array;
-    if (ok) ok = AppendToCallerArray(&array, sizeof(ProWstring), strings.data(), static_cast<int>(strings.size()));
+    if (ok)
+      ok = AppendToCallerArray(&array, sizeof(ProWstring), strings.data(),
+                               static_cast<int>(strings.size()));
     if (!ok) {
       for (ProWstring s : strings) std::free(s);
       return PRO_TK_OUT_OF_MEMORY;

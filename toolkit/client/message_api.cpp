@@ -4,7 +4,6 @@
 // message's format knows, so the client first asks the session for the
 // format's argument types, then reads exactly that many pointers.
 #include <ProMessage.h>
-
 #include <cstdarg>
 #include <vector>
 
@@ -27,12 +26,26 @@ ProError ReadValues(const std::string& types, va_list ap, std::vector<WireValue>
     WireValue v;
     if (p) {
       switch (t) {
-        case 'w': v.kind = WireValue::Kind::kText; v.text = ToUtf8(static_cast<const wchar_t*>(p)); break;
-        case 's': v.kind = WireValue::Kind::kText; v.text = static_cast<const char*>(p); break;
-        case 'd': v.kind = WireValue::Kind::kInt; v.i = *static_cast<const int*>(p); break;
-        case 'f': v.kind = WireValue::Kind::kDouble; v.d = *static_cast<const double*>(p); break;
-        case '-': break;  // a position the format does not use: nil
-        default: return PRO_TK_MSG_FMT_ERROR;
+        case 'w':
+          v.kind = WireValue::Kind::kText;
+          v.text = ToUtf8(static_cast<const wchar_t*>(p));
+          break;
+        case 's':
+          v.kind = WireValue::Kind::kText;
+          v.text = static_cast<const char*>(p);
+          break;
+        case 'd':
+          v.kind = WireValue::Kind::kInt;
+          v.i = *static_cast<const int*>(p);
+          break;
+        case 'f':
+          v.kind = WireValue::Kind::kDouble;
+          v.d = *static_cast<const double*>(p);
+          break;
+        case '-':
+          break;  // a position the format does not use: nil
+        default:
+          return PRO_TK_MSG_FMT_ERROR;
       }
     }
     values->push_back(std::move(v));

@@ -4,7 +4,6 @@
 #include <ProDrawing.h>
 #include <ProMdl.h>
 #include <ProWindows.h>
-
 #include <vector>
 
 #include "toolkit/client/call.h"
@@ -51,7 +50,8 @@ ProError GetMdlArray(const char* name, Handle** out, int* count, const A&... arg
     std::vector<Handle> items;
     items.reserve(handles.size());
     for (auto h : handles) items.push_back(static_cast<Handle>(MdlFromWire(h)));
-    ProArray array = NewArray(0, sizeof(Handle), items.empty() ? 1 : static_cast<int>(items.size()));
+    ProArray array =
+        NewArray(0, sizeof(Handle), items.empty() ? 1 : static_cast<int>(items.size()));
     if (!array || !ArrayAppend(&array, items.data(), static_cast<int>(items.size()))) {
       if (array) ProArrayFree(&array);
       return PRO_TK_OUT_OF_MEMORY;
@@ -136,7 +136,8 @@ ProError ProMdlDependenciesList(ProMdl model, ProModel** p_dependencies_list, in
     const auto models = OutAt<std::vector<protocol::Model>>(reply, 0);
     std::vector<ProModel> items(models.size());
     for (std::size_t i = 0; i < models.size(); ++i) ModelFromWire(models[i], &items[i]);
-    ProArray array = NewArray(0, sizeof(ProModel), items.empty() ? 1 : static_cast<int>(items.size()));
+    ProArray array =
+        NewArray(0, sizeof(ProModel), items.empty() ? 1 : static_cast<int>(items.size()));
     if (!array || !ArrayAppend(&array, items.data(), static_cast<int>(items.size()))) {
       if (array) ProArrayFree(&array);
       return PRO_TK_OUT_OF_MEMORY;

@@ -1,6 +1,5 @@
 // ProParamvalue helpers: local, no round trip.
 #include <ProParamval.h>
-
 #include <cstring>
 #include <cwchar>
 
@@ -13,7 +12,8 @@ bool KnownType(ProParamvalueType type) {
     case PRO_PARAM_INTEGER:
     case PRO_PARAM_BOOLEAN:
     case PRO_PARAM_NOTE_ID:
-    case PRO_PARAM_VOID: return true;
+    case PRO_PARAM_VOID:
+      return true;
   }
   return false;
 }
@@ -28,7 +28,9 @@ ProError ProParamvalueSet(ProParamvalue* proval, const void* value, ProParamvalu
   std::memset(&v, 0, sizeof v);
   v.type = type;
   switch (type) {
-    case PRO_PARAM_DOUBLE: v.value.d_val = *static_cast<const double*>(value); break;
+    case PRO_PARAM_DOUBLE:
+      v.value.d_val = *static_cast<const double*>(value);
+      break;
     case PRO_PARAM_STRING: {
       // A text that does not fit is refused rather than silently cut.
       const auto* text = static_cast<const wchar_t*>(value);
@@ -39,9 +41,14 @@ ProError ProParamvalueSet(ProParamvalue* proval, const void* value, ProParamvalu
       break;
     }
     case PRO_PARAM_INTEGER:
-    case PRO_PARAM_NOTE_ID: v.value.i_val = *static_cast<const int*>(value); break;
-    case PRO_PARAM_BOOLEAN: v.value.l_val = *static_cast<const short*>(value) ? 1 : 0; break;
-    case PRO_PARAM_VOID: break;
+    case PRO_PARAM_NOTE_ID:
+      v.value.i_val = *static_cast<const int*>(value);
+      break;
+    case PRO_PARAM_BOOLEAN:
+      v.value.l_val = *static_cast<const short*>(value) ? 1 : 0;
+      break;
+    case PRO_PARAM_VOID:
+      break;
   }
   *proval = v;
   return PRO_TK_NO_ERROR;
@@ -56,7 +63,9 @@ ProError ProParamvalueTypeGet(const ProParamvalue* proval, ProParamvalueType* p_
 ProError ProParamvalueValueGet(const ProParamvalue* proval, ProParamvalueType type, void* r_value) {
   if (!proval || !r_value || proval->type != type || !KnownType(type)) return PRO_TK_BAD_INPUTS;
   switch (type) {
-    case PRO_PARAM_DOUBLE: *static_cast<double*>(r_value) = proval->value.d_val; break;
+    case PRO_PARAM_DOUBLE:
+      *static_cast<double*>(r_value) = proval->value.d_val;
+      break;
     case PRO_PARAM_STRING: {
       const std::size_t n = wcsnlen(proval->value.s_val, PRO_LINE_SIZE - 1);
       auto* out = static_cast<wchar_t*>(r_value);
@@ -65,9 +74,14 @@ ProError ProParamvalueValueGet(const ProParamvalue* proval, ProParamvalueType ty
       break;
     }
     case PRO_PARAM_INTEGER:
-    case PRO_PARAM_NOTE_ID: *static_cast<int*>(r_value) = proval->value.i_val; break;
-    case PRO_PARAM_BOOLEAN: *static_cast<short*>(r_value) = proval->value.l_val; break;
-    case PRO_PARAM_VOID: break;
+    case PRO_PARAM_NOTE_ID:
+      *static_cast<int*>(r_value) = proval->value.i_val;
+      break;
+    case PRO_PARAM_BOOLEAN:
+      *static_cast<short*>(r_value) = proval->value.l_val;
+      break;
+    case PRO_PARAM_VOID:
+      break;
   }
   return PRO_TK_NO_ERROR;
 }

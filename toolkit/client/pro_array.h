@@ -4,9 +4,8 @@
 // A ProArray points at its first element; a header before it records a
 // validity mark, the size, the capacity, the element size and the growth step.
 // Storage is malloc'd. Not synchronised: an array belongs to one caller.
-#include <cstddef>
-
 #include <ProToolkit.h>
+#include <cstddef>
 
 namespace tkclient {
 

@@ -1,19 +1,17 @@
 // Joining and leaving the session: ProEngineerConnect, Disconnect, StatusGet,
 // Start, End, ConnectIdExtract.
 #include <ProCore.h>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "toolkit/client/call.h"
 #include "toolkit/client/client_state.h"
@@ -78,8 +76,8 @@ using namespace tkclient;
 extern "C" {
 
 ProError ProEngineerConnect(char* display, char* user, char* connection_id, char* text_dir,
-                            ProBoolean random_choice, int timeout_sec,
-                            ProBoolean* p_random_choice, ProProcessHandle* p_handle) {
+                            ProBoolean random_choice, int timeout_sec, ProBoolean* p_random_choice,
+                            ProProcessHandle* p_handle) {
   (void)connection_id;  // one session per display: there is nothing to choose between
   (void)random_choice;
   if (!p_handle) return PRO_TK_BAD_INPUTS;
@@ -111,8 +109,8 @@ ProBoolean ProEngineerConnectIdExtract(ProProcessHandle p_handle, ProConnectionI
     ::gethostname(host, sizeof host - 1);
     host[sizeof host - 1] = '\0';
     id = std::string("host:") + host + ":addr_ver:1:addr_type:unix:rpcnum:" +
-         std::to_string(static_cast<unsigned>(s.handle.array_index)) + ":rpcversion:" +
-         std::to_string(protocol::kProtocolVersion) + ":netaddr:" + s.socket_path;
+         std::to_string(static_cast<unsigned>(s.handle.array_index)) +
+         ":rpcversion:" + std::to_string(protocol::kProtocolVersion) + ":netaddr:" + s.socket_path;
   }
   CopyToNarrow(id, proe_connect_id, PRO_CONNECTID_SIZE);
   return PRO_B_TRUE;
@@ -146,9 +144,10 @@ ProError ProEngineerStatusGet(void) {
   std::shared_ptr<Connection> conn = CurrentConnection();
   if (!conn || !conn->alive()) return PRO_TK_GENERAL_ERROR;
   Reply reply;
-  const CallOutcome outcome = conn->Call(Connection::Clock::now() + RequestDeadline(), &reply, "ping");
+  const CallOutcome outcome =
+      conn->Call(Connection::Clock::now() + RequestDeadline(), &reply, "ping");
   return outcome == CallOutcome::kReplied && reply.code == PRO_TK_NO_ERROR ? PRO_TK_NO_ERROR
-                                                                          : PRO_TK_GENERAL_ERROR;
+                                                                           : PRO_TK_GENERAL_ERROR;
 }
 
 ProError ProEngineerStart(char* proe_path, char* prodev_text_path) {
@@ -172,7 +171,8 @@ ProError ProEngineerStart(char* proe_path, char* prodev_text_path) {
       e = LookUpSession(path, kLookUpWindow, &fd);
     } while (e == PRO_TK_NOT_EXIST && Connection::Clock::now() < until);
     if (e != PRO_TK_NO_ERROR) return PRO_TK_GENERAL_ERROR;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Connection::Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(until - Connection::Clock::now());
     ProProcessHandle handle;
     return AttachSession(std::move(fd), path, nullptr, nullptr, prodev_text_path,
                          std::max(left, std::chrono::milliseconds(1)), &handle);

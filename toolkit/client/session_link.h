@@ -2,10 +2,9 @@
 // Establishing the one connection of the process: finding the session's
 // socket for a display, the hello handshake, and installing the result as the
 // current connection. Used by ProEngineerConnect/Start and the test hooks.
+#include <ProCore.h>
 #include <chrono>
 #include <string>
-
-#include <ProCore.h>
 
 #include "toolkit/client/unique_fd.h"
 

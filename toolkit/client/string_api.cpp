@@ -1,6 +1,5 @@
 // ProStringToWstring / ProWstringToString: UTF-8 <-> UTF-32, local.
 #include <ProUtil.h>
-
 #include <cstring>
 #include <string>
 

@@ -3,9 +3,8 @@
 // on a thread over a socket pair and attach the client to their end; they
 // reset the process-global client between cases and shorten the deadlines.
 // Not for the module: nothing here is part of the toolkit's interface.
-#include <chrono>
-
 #include <ProCore.h>
+#include <chrono>
 
 namespace tkclient {
 

@@ -1,7 +1,6 @@
 #pragma once
 // Owner of one file descriptor: closes it on destruction. Move-only.
 #include <unistd.h>
-
 #include <utility>
 
 namespace tkclient {

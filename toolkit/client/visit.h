@@ -5,9 +5,8 @@
 // PRO_TK_NO_ERROR to go on; anything else stops the walk and is returned.
 // Nothing visited gives PRO_TK_E_NOT_FOUND. A callback that throws is logged
 // and stops the walk with PRO_TK_GENERAL_ERROR.
-#include <vector>
-
 #include <ProToolkit.h>
+#include <vector>
 
 #include "toolkit/client/callbacks.h"
 
@@ -23,7 +22,8 @@ ProError VisitLocally(std::vector<Item>& items, Filter filter, Action action, Pr
       if (status == PRO_TK_CONTINUE) continue;
     }
     ++visited;
-    const ProError r = RunCallback(PRO_TK_GENERAL_ERROR, [&] { return action(&item, status, data); });
+    const ProError r =
+        RunCallback(PRO_TK_GENERAL_ERROR, [&] { return action(&item, status, data); });
     if (r != PRO_TK_NO_ERROR) return r;
   }
   return visited == 0 ? PRO_TK_E_NOT_FOUND : PRO_TK_NO_ERROR;

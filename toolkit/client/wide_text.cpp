@@ -88,7 +88,8 @@ bool CopyToWide(std::string_view utf8, wchar_t* dst, std::size_t capacity) {
   if (!dst || capacity == 0) return false;
   std::size_t n = 0;
   std::size_t pos = 0;
-  while (pos < utf8.size() && n + 1 < capacity) dst[n++] = static_cast<wchar_t>(DecodeOne(utf8, &pos));
+  while (pos < utf8.size() && n + 1 < capacity)
+    dst[n++] = static_cast<wchar_t>(DecodeOne(utf8, &pos));
   dst[n] = L'\0';
   return pos >= utf8.size();
 }

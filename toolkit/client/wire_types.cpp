@@ -60,15 +60,23 @@ bool ValueToWire(const ProParamvalue& value, protocol::ParamValue* out) {
   protocol::ParamValue w;
   w.type = static_cast<int>(value.type);
   switch (value.type) {
-    case PRO_PARAM_DOUBLE: w.d = value.value.d_val; break;
+    case PRO_PARAM_DOUBLE:
+      w.d = value.value.d_val;
+      break;
     case PRO_PARAM_STRING:
       w.s = ToUtf8(std::wstring_view(value.value.s_val, wcsnlen(value.value.s_val, PRO_LINE_SIZE)));
       break;
     case PRO_PARAM_INTEGER:
-    case PRO_PARAM_NOTE_ID: w.i = value.value.i_val; break;
-    case PRO_PARAM_BOOLEAN: w.i = value.value.l_val ? 1 : 0; break;
-    case PRO_PARAM_VOID: break;
-    default: return false;
+    case PRO_PARAM_NOTE_ID:
+      w.i = value.value.i_val;
+      break;
+    case PRO_PARAM_BOOLEAN:
+      w.i = value.value.l_val ? 1 : 0;
+      break;
+    case PRO_PARAM_VOID:
+      break;
+    default:
+      return false;
   }
   *out = std::move(w);
   return true;
@@ -78,12 +86,21 @@ void ValueFromWire(const protocol::ParamValue& value, ProParamvalue* out) {
   std::memset(out, 0, sizeof *out);
   out->type = static_cast<ProParamvalueType>(value.type);
   switch (value.type) {
-    case PRO_PARAM_DOUBLE: out->value.d_val = value.d; break;
-    case PRO_PARAM_STRING: CopyToWide(value.s, out->value.s_val, PRO_LINE_SIZE); break;
+    case PRO_PARAM_DOUBLE:
+      out->value.d_val = value.d;
+      break;
+    case PRO_PARAM_STRING:
+      CopyToWide(value.s, out->value.s_val, PRO_LINE_SIZE);
+      break;
     case PRO_PARAM_INTEGER:
-    case PRO_PARAM_NOTE_ID: out->value.i_val = value.i; break;
-    case PRO_PARAM_BOOLEAN: out->value.l_val = static_cast<short>(value.i ? 1 : 0); break;
-    default: break;
+    case PRO_PARAM_NOTE_ID:
+      out->value.i_val = value.i;
+      break;
+    case PRO_PARAM_BOOLEAN:
+      out->value.l_val = static_cast<short>(value.i ? 1 : 0);
+      break;
+    default:
+      break;
   }
 }
 

@@ -3,13 +3,12 @@
 // (docs/protocol.md, "Encoding of values"). Handles travel as numbers: a ProMdl
 // is the session's model handle cast to a pointer (0 is null); command and
 // access ids likewise.
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include <ProObjects.h>
 #include <ProToolkit.h>
 #include <ProUICmd.h>
+#include <cstdint>
+#include <string>
+#include <vector>
 
 #include "protocol/values.h"
 
@@ -67,10 +66,18 @@ struct WireValue {
   template <typename Packer>
   void msgpack_pack(Packer& pk) const {
     switch (kind) {
-      case Kind::kNil: pk.pack_nil(); break;
-      case Kind::kInt: pk.pack(i); break;
-      case Kind::kDouble: pk.pack(d); break;
-      case Kind::kText: pk.pack(text); break;
+      case Kind::kNil:
+        pk.pack_nil();
+        break;
+      case Kind::kInt:
+        pk.pack(i);
+        break;
+      case Kind::kDouble:
+        pk.pack(d);
+        break;
+      case Kind::kText:
+        pk.pack(text);
+        break;
     }
   }
 };
