@@ -22,16 +22,15 @@ const msgpack::type::nil_t kNil;
 
 class DispatcherTest : public ::testing::Test {
  protected:
-  explicit DispatcherTest(int window_delay_ms = 0)
+  DispatcherTest()
       : store_(sim::StoreOptions{work_.path(), {tavtest::SampleModelsDir()}}),
-        session_(Options(window_delay_ms)),
+        session_(Options()),
         dispatcher_(store_, session_) {}
 
-  sim::SessionOptions Options(int window_delay_ms) {
+  sim::SessionOptions Options() {
     sim::SessionOptions o;
     o.working_dir = work_.path();
     o.search_path = {tavtest::SampleModelsDir()};
-    o.window_delay_ms = window_delay_ms;
     return o;
   }
 
@@ -92,65 +91,31 @@ protocol::Message DecodeEvent(const sim::Event& e) {
 
 // ---- Requests in general ----------------------------------------------------------------
 
-TEST_F(DispatcherTest, InjectedFaultFailsTheNextCallsThenExpires) {
+TEST_F(DispatcherTest, InjectedFaultsFailTheNextCallsThenExpire) {
+  Ctl({"fault", "ProEngineerConnect", "-48"});
+  EXPECT_EQ(Call("hello", 1, std::string(), std::string(), std::string(), 1).code, -48);
   Hello();
   Ctl({"fault", "ProWindowCurrentGet", "-33", "2"});
   EXPECT_EQ(Code("ProWindowCurrentGet"), -33);
   EXPECT_EQ(Code("ProWindowCurrentGet"), -33);
   EXPECT_EQ(Code("ProWindowCurrentGet"), 0);
-}
-
-TEST_F(DispatcherTest, CrashFaultAnswersWithTheCrashDirective) {
-  Hello();
   Ctl({"fault", "ProMdlCurrentGet", "crash"});
-  protocol::Message r = Call("ProMdlCurrentGet");
-  EXPECT_EQ(r.directive, "crash");
+  EXPECT_EQ(Call("ProMdlCurrentGet").directive, "crash");
   EXPECT_EQ(Call("ProMdlCurrentGet").directive, "");
 }
 
-TEST_F(DispatcherTest, FaultOnConnectAppliesToHello) {
-  Ctl({"fault", "ProEngineerConnect", "-48"});
-  EXPECT_EQ(Call("hello", 1, std::string(), std::string(), std::string(), 1).code, -48);
-}
-
-TEST_F(DispatcherTest, ArgumentsOfTheWrongShapeAreBadInputs) {
+TEST_F(DispatcherTest, RequestsItCannotServeGetTheirCodes) {
+  EXPECT_EQ(Call("hello", 99, std::string(), std::string(), std::string(), 1).code, -11);
   Hello();
   EXPECT_EQ(Code("ProMdlLoad", 17, -1, 0), -2);
   EXPECT_EQ(Code("ProMdlLoad"), -2);
   EXPECT_EQ(Code("ProDimensionValueGet", std::string("not an item")), -2);
-}
-
-TEST_F(DispatcherTest, UnknownFunctionIsNotImplemented) {
-  Hello();
   EXPECT_EQ(Code("ProNoSuchFunction"), -9);
-}
-
-TEST_F(DispatcherTest, ProtocolVersionMismatchIsRefused) {
-  EXPECT_EQ(Call("hello", 99, std::string(), std::string(), std::string(), 1).code, -11);
-}
-
-TEST_F(DispatcherTest, HelloAfterStopIsBusy) {
   dispatcher_.Stop();
-  EXPECT_EQ(Call("hello", 1, std::string(), std::string(), std::string(), 1).code, -38);
+  EXPECT_EQ(Call(kOther, "hello", 1, std::string(), std::string(), std::string(), 1).code, -38);
 }
 
 // ---- Models and windows -------------------------------------------------------------------
-
-TEST_F(DispatcherTest, LoadedModelBecomesCurrentOnlyWhenDisplayed) {
-  Hello();
-  EXPECT_EQ(Code("ProMdlCurrentGet"), -8);
-  std::uint64_t bracket = Load("bracket.prt");
-  ASSERT_NE(bracket, 0u);
-  EXPECT_EQ(Code("ProMdlCurrentGet"), -8);
-  EXPECT_EQ(Code("ProMdlWindowGet", bracket), -4);
-  EXPECT_EQ(Code("ProMdlDisplay", bracket), 0);
-  protocol::Message cur = Call("ProMdlCurrentGet");
-  ASSERT_EQ(cur.code, 0);
-  EXPECT_EQ(Arg<std::uint64_t>(cur.body, 0), bracket);
-  protocol::Message win = Call("ProMdlWindowGet", bracket);
-  ASSERT_EQ(win.code, 0);
-  EXPECT_EQ(Arg<int>(win.body, 0), sim::kBaseWindow);
-}
 
 TEST_F(DispatcherTest, EachDisplayedModelGetsItsOwnWindow) {
   Hello();
@@ -193,104 +158,7 @@ TEST_F(DispatcherTest, ErasingAModelClosesItsWindowAndRefusesAModelInUse) {
   EXPECT_EQ(Code("ProSessionMdlList", 2), -4) << "the parts went with the assembly";
 }
 
-TEST_F(DispatcherTest, ModelDataReportUpperCaseNamesAndTheDirectory) {
-  Hello();
-  protocol::Message r = Call("ProMdlDataGet", Load("bracket.prt"));
-  ASSERT_EQ(r.code, 0);
-  auto d = Arg<protocol::ModelData>(r.body, 0);
-  EXPECT_EQ(d.name, "BRACKET");
-  EXPECT_EQ(d.type, "PRT");
-  EXPECT_EQ(d.path, tavtest::SampleModelsDir());
-  EXPECT_EQ(d.device, "");
-  EXPECT_EQ(d.version, 1);
-  EXPECT_EQ(Call("ProMdldataGet", Load("bracket.prt")).code, 0) << "the module's spelling";
-}
-
-TEST_F(DispatcherTest, MissingFileIsNotFound) {
-  Hello();
-  EXPECT_EQ(Code("ProMdlLoad", std::string("nosuch.prt"), -1, 0), -4);
-}
-
-TEST_F(DispatcherTest, DependenciesTravelAsNameAndType) {
-  Hello();
-  protocol::Message r = Call("ProMdlDependenciesList", Load("plate.asm"));
-  ASSERT_EQ(r.code, 0);
-  auto deps = Arg<std::vector<protocol::Model>>(r.body, 0);
-  ASSERT_FALSE(deps.empty());
-  EXPECT_EQ(deps[0].name, "BRACKET");
-  EXPECT_EQ(deps[0].type, "PRT");
-}
-
-TEST_F(DispatcherTest, FeaturesDimensionsAndRegenerationOverTheWire) {
-  Hello();
-  std::uint64_t bracket = Load("bracket.prt");
-  protocol::Message feats = Call("ProSolidFeatVisit", bracket);
-  ASSERT_EQ(feats.code, 0);
-  auto items = Arg<std::vector<protocol::Item>>(feats.body, 0);
-  ASSERT_GT(items.size(), 5u);
-  protocol::Message f = Call("ProFeatureInit", bracket, 9);
-  ASSERT_EQ(f.code, 0);
-  auto base = Arg<protocol::Item>(f.body, 0);
-  EXPECT_EQ(Arg<int>(Call("ProFeatureTypeGet", base).body, 0), 917);
-  EXPECT_EQ(Arg<std::string>(Call("ProModelitemNameGet", base).body, 0), "BASE_PLATE");
-  auto dims = Arg<std::vector<protocol::Item>>(Call("ProFeatureDimensionVisit", base).body, 0);
-  ASSERT_FALSE(dims.empty());
-  EXPECT_EQ(Arg<std::string>(Call("ProDimensionSymbolGet", dims[0]).body, 0), "d0");
-  EXPECT_EQ(Code("ProDimensionValueSet", dims[0], 200.0), 0);
-  EXPECT_EQ(Code("ProSolidRegenerate", bracket, 0), 0);
-  EXPECT_DOUBLE_EQ(Arg<double>(Call("ProDimensionValueGet", dims[1]).body, 0), 100.0)
-      << "d1 = d0 / 2";
-  EXPECT_EQ(Arg<int>(Call("ProDimensionIsReldriven", dims[1]).body, 0), 1);
-  EXPECT_EQ(Code("ProFeatureInit", bracket, 12345), -23);
-}
-
-TEST_F(DispatcherTest, ParametersCarryTheirOwnerAsModelOrItem) {
-  Hello();
-  std::uint64_t bracket = Load("bracket.prt");
-  auto model_item = Arg<protocol::Item>(Call("ProMdlToModelitem", bracket).body, 0);
-  protocol::Message p =
-      Call("ProParameterCreate", model_item, std::string("Weight_Class"), std::make_tuple(52, 3));
-  ASSERT_EQ(p.code, 0);
-  auto param = Arg<protocol::Parameter>(p.body, 0);
-  EXPECT_EQ(param.name, "WEIGHT_CLASS");
-  EXPECT_EQ(param.owner.kind, 0);
-  EXPECT_EQ(param.owner.mdl, bracket);
-  auto value = Arg<protocol::ParamValue>(Call("ProParameterValueGet", param).body, 0);
-  EXPECT_EQ(value.type, 52);
-  EXPECT_EQ(value.i, 3);
-  EXPECT_EQ(Code("ProParameterValueSet", param, std::make_tuple(51, std::string("x"))), -2)
-      << "a value of another type";
-  auto all = Arg<std::vector<protocol::Parameter>>(Call("ProParameterVisit", model_item).body, 0);
-  EXPECT_GT(all.size(), 3u);
-  EXPECT_EQ(
-      Code("ProParameterCreate", model_item, std::string("weight_class"), std::make_tuple(52, 1)),
-      -5);
-}
-
-TEST_F(DispatcherTest, RelationSetsRefuseALineThatDoesNotParse) {
-  Hello();
-  std::uint64_t bracket = Load("bracket.prt");
-  auto model_item = Arg<protocol::Item>(Call("ProMdlToModelitem", bracket).body, 0);
-  auto relset = Arg<protocol::Item>(Call("ProModelitemToRelset", model_item).body, 0);
-  auto before = Arg<std::vector<std::string>>(Call("ProRelsetRelationsGet", relset).body, 0);
-  EXPECT_NE(Code("ProRelsetRelationsSet", relset, std::vector<std::string>{"d1 = (d0"}), 0);
-  EXPECT_EQ(Arg<std::vector<std::string>>(Call("ProRelsetRelationsGet", relset).body, 0), before);
-}
-
 // ---- Messages -------------------------------------------------------------------------
-
-TEST_F(DispatcherTest, MessageDisplayFormatsFromTheClientsTextDirectory) {
-  tavtest::WriteFile(
-      text_.file("msg_tav.txt"),
-      "\xEF\xBB\xBF%CIUSER Opened\r\nOpened %0w with %1d features, %2(5.1)f mm\r\n#\r\n#\r\n");
-  Hello(kModule, text_.path());
-  protocol::Message r =
-      Call("ProMessageDisplay", std::string("msg_tav.txt"), std::string("USER Opened"),
-           std::make_tuple(std::string("BRACKET"), 12, 3.25));
-  ASSERT_EQ(r.code, 0);
-  ASSERT_EQ(session_.messages().size(), 1u);
-  EXPECT_EQ(session_.messages()[0], "Opened BRACKET with 12 features,   3.2 mm");
-}
 
 TEST_F(DispatcherTest, MessageCodesFollowTheToolkit) {
   tavtest::WriteFile(text_.file("m.txt"),
@@ -364,14 +232,6 @@ TEST_F(DispatcherMenuTest, ButtonsShowTheirResolvedLabels) {
             -28);
 }
 
-TEST_F(DispatcherMenuTest, CommandNamesAreUniqueAndFoundIncludingTheBuiltIn) {
-  protocol::Message found = Call("ProCmdCmdIdFind", std::string("TVProAction1"));
-  ASSERT_EQ(found.code, 0);
-  EXPECT_EQ(Arg<int>(found.body, 0), sim::kBuiltinCommand);
-  EXPECT_EQ(Code("ProCmdActionAdd", std::string("TVProAction1"), 12, 3, 1, 1), -5);
-  EXPECT_EQ(Code("ProCmdCmdIdFind", std::string("NoSuchAction")), -1);
-}
-
 TEST_F(DispatcherMenuTest, RemovingAccessHidesTheBuiltInCommandUntilRemovedOrClientGone) {
   protocol::Message acc = Call("ProCmdAccessFuncAdd", sim::kBuiltinCommand, -1);
   ASSERT_EQ(acc.code, 0);
@@ -429,26 +289,6 @@ TEST_F(DispatcherMenuTest, AClientThatComesBackTakesItsButtonsOver) {
   EXPECT_EQ(dispatcher_.Control({"pick", "Export"}).code, 0);
 }
 
-TEST_F(DispatcherMenuTest, OpenNotifiesOnlyClientsRegisteredForRetrievePost) {
-  EXPECT_EQ(Code("ProNotificationSet", 18, 1), 0);
-  Ctl({"open", "bolt.prt"});
-  ASSERT_EQ(events_.size(), 1u);
-  EXPECT_EQ(events_[0].to, kModule);
-  protocol::Message ev = DecodeEvent(events_[0]);
-  EXPECT_EQ(ev.name, "notify");
-  EXPECT_EQ(Arg<int>(ev.body, 0), 18);
-  auto args = Arg<std::vector<protocol::Model>>(ev.body, 1);
-  ASSERT_EQ(args.size(), 1u);
-  EXPECT_EQ(args[0].name, "BOLT");
-  EXPECT_EQ(args[0].type, "PRT");
-  EXPECT_EQ(Arg<std::uint64_t>(Call("ProMdlCurrentGet").body, 0),
-            Arg<std::uint64_t>(Call("ProMdlInit", std::string("BOLT"), 2).body, 0));
-
-  EXPECT_EQ(Code("ProNotificationUnset", 18), 0);
-  Ctl({"open", "washer.prt"});
-  EXPECT_TRUE(events_.empty());
-}
-
 TEST_F(DispatcherMenuTest, NewNotifiesTypeSubtypeAndNameThenCreatesTheModel) {
   EXPECT_EQ(Call(kOther, "ProNotificationSet", 53, 1).code, 0);
   Ctl({"new", "widget", "prt"});
@@ -459,22 +299,6 @@ TEST_F(DispatcherMenuTest, NewNotifiesTypeSubtypeAndNameThenCreatesTheModel) {
   EXPECT_EQ(args, std::make_tuple(2, 2, std::string("WIDGET")));
   EXPECT_EQ(Code("ProMdlInit", std::string("widget"), 2), 0);
   EXPECT_EQ(Code("ProMdlCurrentGet"), 0);
-}
-
-// ---- Start-up ------------------------------------------------------------------------------
-
-class DispatcherStartingTest : public DispatcherTest {
- protected:
-  DispatcherStartingTest() : DispatcherTest(60 * 60 * 1000) {}
-};
-
-TEST_F(DispatcherStartingTest, NoCurrentWindowDuringTheWindowDelay) {
-  Hello();
-  EXPECT_EQ(Code("ProWindowCurrentGet"), -1);
-  std::uint64_t bolt = Load("bolt.prt");
-  Call("ProMdlDisplay", bolt);
-  EXPECT_EQ(Code("ProMdlCurrentGet"), -8);
-  EXPECT_EQ(Code("ProWindowActivate", sim::kBaseWindow), -1);
 }
 
 }  // namespace

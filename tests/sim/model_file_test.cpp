@@ -273,18 +273,6 @@ TEST_F(ModelFileTest, HandWrittenFilesMayLeaveOutIdsAndSymbols) {
   EXPECT_EQ(m.dimensions[2].dim_type, 4);
 }
 
-TEST_F(ModelFileTest, TextRoundTripKeepsEverything) {
-  Model m;
-  m.name = "BRACKET";
-  m.type = PRO_MDL_PART;
-  std::string error;
-  ASSERT_TRUE(ModelFromText(Sample("bracket.prt.1"), &m, &error)) << error;
-  Model again;
-  ASSERT_TRUE(ModelFromText(ModelToText(m), &again, &error)) << error;
-  EXPECT_TRUE(again == m);
-  EXPECT_NE(ModelToText(m).find("LOCH_Ø8"), std::string::npos);  // UTF-8, not escaped
-}
-
 // ---- The generator ---------------------------------------------------------------------
 
 TEST_F(ModelFileTest, GeneratedPartsLoadAndRegenerate) {

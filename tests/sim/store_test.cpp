@@ -98,22 +98,6 @@ TEST_F(StoreTest, AnAssemblyWithAMissingComponentLoadsNothing) {
   EXPECT_TRUE(store_.AllModels().empty());
 }
 
-TEST_F(StoreTest, ModelDataReportsUpperCaseNamesAndTheDirectory) {
-  const int t = Load("TRÄGER.PRT");
-  ModelData d;
-  ASSERT_EQ(store_.DataGet(t, &d), PRO_TK_NO_ERROR);
-  EXPECT_EQ(d.name, "TRÄGER");
-  EXPECT_EQ(d.type, "PRT");
-  EXPECT_EQ(d.path, dir_.path());
-  EXPECT_EQ(d.device, "");
-  EXPECT_EQ(d.version, 1);
-  std::string full;
-  ASSERT_EQ(store_.FullFileName(t, &full), PRO_TK_NO_ERROR);
-  EXPECT_EQ(full, dir_.path() + "träger.prt.1");
-  EXPECT_TRUE(fs::exists(full));
-  EXPECT_EQ(store_.DataGet(999, &d), PRO_TK_BAD_INPUTS);
-}
-
 TEST_F(StoreTest, DependenciesAreFirstLevelAndListEachModelOnce) {
   const int plate = Load("plate.asm");
   std::vector<ModelRef> deps;
@@ -124,23 +108,6 @@ TEST_F(StoreTest, DependenciesAreFirstLevelAndListEachModelOnce) {
   ASSERT_EQ(store_.Init("Bracket", PRO_MDL_PART, &bracket), PRO_TK_NO_ERROR);
   ASSERT_EQ(store_.Dependencies(bracket, &deps), PRO_TK_NO_ERROR);
   EXPECT_TRUE(deps.empty());
-}
-
-TEST_F(StoreTest, ADrawingUsesTheSolidsItShows) {
-  const int drw = Load("plate.drw");
-  std::vector<ModelRef> deps;
-  ASSERT_EQ(store_.Dependencies(drw, &deps), PRO_TK_NO_ERROR);
-  EXPECT_EQ(deps, (std::vector<ModelRef>{{"PLATE", PRO_MDL_ASSEMBLY}, {"BRACKET", PRO_MDL_PART}}));
-  std::vector<int> solids;
-  ASSERT_EQ(store_.DrawingSolids(drw, &solids), PRO_TK_NO_ERROR);
-  ASSERT_EQ(solids.size(), 2u);
-  EXPECT_EQ(store_.Find(solids[0])->name, "PLATE");
-  EXPECT_EQ(store_.DrawingSolids(solids[0], &solids), PRO_TK_BAD_INPUTS);
-  Item f;
-  EXPECT_EQ(store_.FeatureInit(drw, 1, &f), PRO_TK_BAD_INPUTS);
-  std::vector<int> drawings;
-  ASSERT_EQ(store_.SessionModels(PRO_MDL_DRAWING, &drawings), PRO_TK_NO_ERROR);
-  EXPECT_EQ(drawings, std::vector<int>{drw});
 }
 
 TEST_F(StoreTest, SessionModelListSaysWhenThereAreNone) {
@@ -210,37 +177,6 @@ TEST_F(StoreTest, FeatureStatusListCoversEveryFeatureInOrder) {
   EXPECT_EQ(failed, std::vector<int>{145});
   const int w = Load("washer.prt");
   EXPECT_EQ(store_.FailedFeatures(w, &failed), PRO_TK_E_NOT_FOUND);
-}
-
-TEST_F(StoreTest, FeatureLookupAndGetters) {
-  const int b = Load("bracket.prt");
-  Item f;
-  EXPECT_EQ(store_.FeatureInit(b, 2, &f), PRO_TK_NOT_EXIST);
-  ASSERT_EQ(store_.FeatureInit(b, 67, &f), PRO_TK_NO_ERROR);
-  const Feature* feat = nullptr;
-  ASSERT_EQ(store_.GetFeature(f, &feat), PRO_TK_NO_ERROR);
-  EXPECT_EQ(feat->type, PRO_FEAT_HOLE);
-  EXPECT_EQ(feat->type_name, "HOLE");
-  EXPECT_EQ(feat->subtype, "STRAIGHT");
-  std::string name;
-  ASSERT_EQ(store_.ItemNameGet(f, &name), PRO_TK_NO_ERROR);
-  EXPECT_EQ(name, "LOCH_Ø8");
-  EXPECT_EQ(store_.ItemNameGet(Feat(b, 1), &name), PRO_TK_E_NOT_FOUND);
-  EXPECT_EQ(store_.GetFeature(Item{PRO_DIMENSION, 67, b}, &feat), PRO_TK_INVALID_TYPE);
-  EXPECT_EQ(store_.GetFeature(Feat(b, 68), &feat), PRO_TK_BAD_INPUTS);
-}
-
-TEST_F(StoreTest, ComponentsNameTheirModels) {
-  const int plate = Load("plate.asm");
-  int type = 0;
-  std::string name;
-  ASSERT_EQ(store_.AsmcompMdlNameGet(Feat(plate, 13), &type, &name), PRO_TK_NO_ERROR);
-  EXPECT_EQ(name, "FASTENER");
-  EXPECT_EQ(type, PRO_MDL_ASSEMBLY);
-  int mdl = 0;
-  ASSERT_EQ(store_.AsmcompMdlGet(Feat(plate, 13), &mdl), PRO_TK_NO_ERROR);
-  EXPECT_EQ(store_.Find(mdl)->name, "FASTENER");
-  EXPECT_EQ(store_.AsmcompMdlGet(Feat(plate, 1), &mdl), PRO_TK_BAD_INPUTS);
 }
 
 TEST_F(StoreTest, FeatureNamesAreCheckedLikeTheCadSystemDoes) {
@@ -352,35 +288,6 @@ TEST_F(StoreTest, ParametersAreFoundWithoutRegardToCase) {
   EXPECT_EQ(v, ParamValue::String("H7"));
 }
 
-TEST_F(StoreTest, EveryValueTypeAndUnitsAreKept) {
-  const int b = Load("bracket.prt");
-  std::vector<std::string> names;
-  ASSERT_EQ(store_.ParamList(ModelItem(b), &names), PRO_TK_NO_ERROR);
-  EXPECT_EQ(names, (std::vector<std::string>{"DESCRIPTION", "MATÉRIAU", "PART_NO", "REVISION",
-                                             "IS_PURCHASED", "DENSITY", "MASS_EST", "SURFACE_NOTE"}));
-  auto value = [&](const char* name) {
-    ParamRef p;
-    ParamValue v;
-    EXPECT_EQ(store_.ParamInit(ModelItem(b), name, &p), PRO_TK_NO_ERROR);
-    EXPECT_EQ(store_.ParamValueGet(p, &v), PRO_TK_NO_ERROR);
-    return v;
-  };
-  EXPECT_EQ(value("PART_NO"), ParamValue::Integer(40211));
-  EXPECT_EQ(value("IS_PURCHASED"), ParamValue::Boolean(false));
-  EXPECT_EQ(value("DENSITY"), ParamValue::Double(7.85));
-  EXPECT_EQ(value("SURFACE_NOTE"), ParamValue::NoteId(3));
-  ParamRef p;
-  std::string units;
-  ASSERT_EQ(store_.ParamInit(ModelItem(b), "DENSITY", &p), PRO_TK_NO_ERROR);
-  ASSERT_EQ(store_.ParamUnitsGet(p, &units), PRO_TK_NO_ERROR);
-  EXPECT_EQ(units, "g/cm3");
-  ASSERT_EQ(store_.ParamInit(ModelItem(b), "REVISION", &p), PRO_TK_NO_ERROR);
-  EXPECT_EQ(store_.ParamUnitsGet(p, &units), PRO_TK_E_NOT_FOUND);
-  ASSERT_EQ(store_.ParamList(Feat(b, 1), &names), PRO_TK_NO_ERROR);
-  EXPECT_TRUE(names.empty());
-  EXPECT_EQ(store_.ParamList(Feat(b, 2), &names), PRO_TK_GENERAL_ERROR);
-}
-
 TEST_F(StoreTest, ValueSetRefusesAValueOfAnotherType) {
   const int b = Load("bracket.prt");
   ParamRef p;
@@ -426,25 +333,6 @@ TEST_F(StoreTest, CreateAndDeleteParameters) {
 }
 
 // ---- Relations ------------------------------------------------------------------------
-
-TEST_F(StoreTest, RelationSetsOfModelsAndFeatures) {
-  const int b = Load("bracket.prt");
-  Item rs;
-  ASSERT_EQ(store_.ItemToRelset(ModelItem(b), &rs), PRO_TK_NO_ERROR);
-  std::vector<std::string> lines;
-  ASSERT_EQ(store_.RelsetLinesGet(rs, &lines), PRO_TK_NO_ERROR);
-  EXPECT_EQ(lines.size(), 6u);
-  EXPECT_EQ(lines[1], "d1 = d0 / 2");
-  EXPECT_EQ(store_.ItemToRelset(Feat(b, 9), &rs), PRO_TK_E_NOT_FOUND);
-  EXPECT_EQ(store_.RelsetCreate(ModelItem(b), &rs), PRO_TK_E_FOUND);
-  EXPECT_EQ(store_.RelsetCreate(Feat(b, 2), &rs), PRO_TK_BAD_INPUTS);
-  ASSERT_EQ(store_.RelsetCreate(Feat(b, 9), &rs), PRO_TK_NO_ERROR);
-  ASSERT_EQ(store_.RelsetLinesGet(rs, &lines), PRO_TK_NO_ERROR);
-  EXPECT_TRUE(lines.empty());
-  ASSERT_EQ(store_.ItemToRelset(Feat(b, 9), &rs), PRO_TK_NO_ERROR);
-  ASSERT_EQ(store_.RelsetLinesSet(rs, {"d2 = d0 / 15"}), PRO_TK_NO_ERROR);
-  EXPECT_TRUE(D(b, 2).rel_driven);
-}
 
 TEST_F(StoreTest, ALineThatDoesNotParseLeavesTheSetUnchanged) {
   const int b = Load("bracket.prt");
