@@ -67,33 +67,29 @@ ProError FilterFeature(ProFeature* f, ProAppData data) {
   return w->filter_tags ? PRO_TK_E_FOUND : PRO_TK_NO_ERROR;
 }
 
-TEST_F(ItemFunctionsTest, FeatureVisitWalksEveryFeatureInModelOrder) {
-  Walk w;
-  EXPECT_EQ(ProSolidFeatVisit(solid_, RecordFeature, nullptr, &w), PRO_TK_NO_ERROR);
-  EXPECT_EQ(w.ids, kBracketFeatureIds);
-}
-
-TEST_F(ItemFunctionsTest, FeatureVisitFilterSkipsAndPassesItsStatus) {
-  Walk w;
-  w.skip_below = 100;
-  w.filter_tags = true;
-  EXPECT_EQ(ProSolidFeatVisit(solid_, RecordFeature, FilterFeature, &w), PRO_TK_NO_ERROR);
-  EXPECT_EQ(w.ids, (std::vector<int>{112, 130, 145, 160}));
-  for (ProError s : w.statuses) EXPECT_EQ(s, PRO_TK_E_FOUND);
-}
-
-TEST_F(ItemFunctionsTest, FeatureVisitStopsAtTheActionsResultAndReturnsIt) {
-  Walk w;
-  w.stop_at = 40;
-  EXPECT_EQ(ProSolidFeatVisit(solid_, RecordFeature, nullptr, &w), PRO_TK_USER_ABORT);
-  EXPECT_EQ(w.ids, (std::vector<int>{1, 3, 5, 7, 9, 40}));
-}
-
-TEST_F(ItemFunctionsTest, VisitWithEverythingFilteredOutFindsNothing) {
-  Walk w;
-  w.skip_below = 100000;
-  EXPECT_EQ(ProSolidFeatVisit(solid_, RecordFeature, FilterFeature, &w), PRO_TK_E_NOT_FOUND);
-  EXPECT_TRUE(w.ids.empty());
+TEST_F(ItemFunctionsTest, FeatureVisitFollowsItsFilterAndAction) {
+  const struct {
+    int stop_at, skip_below;
+    bool filter_tags;
+    ProError result;
+    std::vector<int> ids;
+  } cases[] = {
+      {-1, -1, false, PRO_TK_NO_ERROR, kBracketFeatureIds},           // every feature, in order
+      {-1, 100, true, PRO_TK_NO_ERROR, {112, 130, 145, 160}},         // filter skips, passes status
+      {40, -1, false, PRO_TK_USER_ABORT, {1, 3, 5, 7, 9, 40}},        // action's result stops it
+      {-1, 100000, false, PRO_TK_E_NOT_FOUND, {}},                    // all filtered out
+  };
+  for (const auto& c : cases) {
+    Walk w;
+    w.stop_at = c.stop_at;
+    w.skip_below = c.skip_below;
+    w.filter_tags = c.filter_tags;
+    EXPECT_EQ(ProSolidFeatVisit(solid_, RecordFeature, c.skip_below < 0 ? nullptr : FilterFeature,
+                                &w),
+              c.result);
+    EXPECT_EQ(w.ids, c.ids) << c.stop_at << " " << c.skip_below;
+    for (ProError st : w.statuses) EXPECT_EQ(st, c.filter_tags ? PRO_TK_E_FOUND : PRO_TK_NO_ERROR);
+  }
 }
 
 ProError CallsBackIntoTheToolkit(ProFeature* f, ProError, ProAppData data) {
@@ -142,7 +138,6 @@ TEST_F(ItemFunctionsTest, FeatureQueriesReportTheSampleFeatures) {
   ProBoolean flag = PRO_B_TRUE;
   EXPECT_EQ(ProFeatureIsIncomplete(&f, &flag), PRO_TK_NO_ERROR);
   EXPECT_EQ(flag, PRO_B_FALSE);
-  EXPECT_EQ(ProFeatureIsReadonly(&f, &flag), PRO_TK_NO_ERROR);
   EXPECT_EQ(ProFeatureIsNcseq(&f, &flag), PRO_TK_NO_ERROR);
   EXPECT_EQ(flag, PRO_B_FALSE);
   EXPECT_EQ(ProFeatureVisibilityGet(&f, &flag), PRO_TK_NO_ERROR);

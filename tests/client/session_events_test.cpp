@@ -178,29 +178,6 @@ TEST_F(SessionEventsTest, CallsFromAnotherThreadCompleteWhileACallbackRuns) {
   EXPECT_EQ(rec_.Calls(), std::vector<std::string>{"both 0"});
 }
 
-TEST_F(SessionEventsTest, TwoThreadsCallingAtOnceBothGetTheirAnswers) {
-  std::wstring p = L"bracket.prt";
-  ProMdl bracket = nullptr;
-  ASSERT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &bracket), PRO_TK_NO_ERROR);
-  std::atomic<int> wrong{0};
-  auto worker = [&](bool types) {
-    for (int i = 0; i < 200; ++i) {
-      if (types) {
-        ProMdlType t;
-        if (ProMdlTypeGet(bracket, &t) != PRO_TK_NO_ERROR || t != PRO_MDL_PART) ++wrong;
-      } else {
-        ProMdldata d;
-        if (ProMdlDataGet(bracket, &d) != PRO_TK_NO_ERROR || std::wcscmp(d.name, L"BRACKET") != 0)
-          ++wrong;
-      }
-    }
-  };
-  std::thread a(worker, true), b(worker, false);
-  a.join();
-  b.join();
-  EXPECT_EQ(wrong.load(), 0);
-}
-
 TEST_F(SessionEventsTest, AccessFunctionsDecideWhatTheMenuBarShows) {
   g_access = ACCESS_UNAVAILABLE;
   uiCmdCmdId cmd = AddButton(OnRun, Access);
@@ -259,12 +236,6 @@ TEST_F(SessionEventsTest, MessagesAreFormattedFromTheApplicationsFile) {
   ProFileName nofile = L"nofile.txt";
   EXPECT_NE(ProMessageDisplay(nofile, "USER Greeting", who, &parts, &mm), PRO_TK_NO_ERROR);
   ProMessageClear();
-}
-
-TEST_F(SessionEventsTest, MenuLabelMissingFromTheFileIsRefused) {
-  EXPECT_EQ(ProMenubarMenuAdd(const_cast<char*>("Other"), const_cast<char*>("NO SUCH LABEL"),
-                              nullptr, PRO_B_TRUE, g_msg_file),
-            PRO_TK_MSG_NOT_FOUND);
 }
 
 TEST_F(SessionEventsTest, InjectedFaultCodeIsReturned) {
