@@ -37,16 +37,6 @@ TEST(FastClockTest, ManyThreadsSleepAtOnce) {
   for (std::int64_t e : elapsed) EXPECT_GE(e, 20000);
 }
 
-TEST(FastClockTest, ScopedClockRestoresPrevious) {
-  port::Clock* const before = &port::GetClock();
-  {
-    port::FastClock clock;
-    port::ScopedClock installed(clock);
-    EXPECT_EQ(&port::GetClock(), &clock);
-  }
-  EXPECT_EQ(&port::GetClock(), before);
-}
-
 TEST(SystemClockTest, SecondsFollowWallClock) {
   port::SystemClock clock;
   const auto now = std::chrono::duration_cast<std::chrono::seconds>(
