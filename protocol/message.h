@@ -63,6 +63,11 @@ std::string PackReply(std::uint64_t seq, int code, std::string_view directive, c
   return std::string(buf.data(), buf.size());
 }
 
+// A reply whose `count` outs were packed one after another into `outs`, for a
+// sender that builds them before it knows the code.
+std::string PackReplyPacked(std::uint64_t seq, int code, std::uint32_t count,
+                            const msgpack::sbuffer& outs, std::string_view directive);
+
 template <class... A>
 std::string PackEvent(std::string_view name, const A&... args) {
   msgpack::sbuffer buf;

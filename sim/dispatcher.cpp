@@ -825,20 +825,6 @@ const std::map<std::string, Handler>& Handlers() {
   return table;
 }
 
-std::string PackReplyRaw(std::uint64_t seq, int code, std::uint32_t count,
-                         const msgpack::sbuffer& outs, const std::string& directive) {
-  msgpack::sbuffer buf;
-  msgpack::packer<msgpack::sbuffer> pk(buf);
-  pk.pack_array(5);
-  pk.pack(1);
-  pk.pack(seq);
-  pk.pack(code);
-  pk.pack_array(count);
-  if (count) buf.write(outs.data(), outs.size());
-  pk.pack(directive);
-  return std::string(buf.data(), buf.size());
-}
-
 }  // namespace
 
 Dispatcher::Dispatcher(Store& store, Session& session) : store_(store), session_(session) {}
@@ -920,7 +906,7 @@ Outcome Dispatcher::Handle(ClientId client, const protocol::Message& request) {
     }
   }
   if (code != PRO_TK_NO_ERROR && !call.keep_outs) call.count = 0;
-  outcome.reply = PackReplyRaw(request.seq, code, call.count, call.outs, "");
+  outcome.reply = protocol::PackReplyPacked(request.seq, code, call.count, call.outs, "");
   outcome.events = std::move(call.events);
   outcome.close = call.close;
   outcome.exit = call.exit;

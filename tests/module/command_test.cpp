@@ -7,22 +7,7 @@
 namespace tavtest {
 namespace {
 
-class CommandTest : public ModuleTest {
- protected:
-  void SetUp() override {
-    StartSession();
-    Connect();
-  }
-  void Fault(const std::string& function, const std::string& code) {
-    ASSERT_EQ(0, sim_->Ctl({"fault", function, code}).code);
-  }
-  int Open(const std::string& path) { return command().OpenFile(Wide(path).c_str()); }
-  std::wstring CurrentName() {
-    std::wstring name = L"(none)";
-    command().GetCurrentMdlFullName(name);
-    return name;
-  }
-};
+using CommandTest = ConnectedTest;
 
 TEST_F(CommandTest, OpenFileShowsTheModelAndMakesItCurrent) {
   const std::string path = SamplePath("bracket.prt.1");

@@ -6,12 +6,8 @@
 namespace tavtest {
 namespace {
 
-class DependenciesTest : public ModuleTest {
+class DependenciesTest : public ConnectedTest {
  protected:
-  void SetUp() override {
-    StartSession();
-    Connect();
-  }
   std::wstring Dependencies(int expected_result = 0) {
     std::wstring list = L"stale";
     EXPECT_EQ(expected_result, command().GetDependencies(list)) << Narrow(command_.m_strStatus);
@@ -25,7 +21,7 @@ class DependenciesTest : public ModuleTest {
 };
 
 TEST_F(DependenciesTest, AssemblyListsEveryModelOnceBreadthFirst) {
-  ASSERT_EQ(0, command().OpenFile(Wide(SamplePath("plate.asm.1")).c_str()));
+  ASSERT_EQ(0, Open(SamplePath("plate.asm.1")));
   // plate: bracket, bolt (used twice), washer, fastener; fastener: träger, bolt, washer.
   EXPECT_EQ(Names({"bracket.prt.1", "bolt.prt.1", "washer.prt.1", "fastener.asm.1",
                    "träger.prt.1"}),
@@ -34,7 +30,7 @@ TEST_F(DependenciesTest, AssemblyListsEveryModelOnceBreadthFirst) {
 }
 
 TEST_F(DependenciesTest, DrawingListsItsModelsAndTheirs) {
-  ASSERT_EQ(0, command().OpenFile(Wide(SamplePath("plate.drw.1")).c_str()));
+  ASSERT_EQ(0, Open(SamplePath("plate.drw.1")));
   std::wstring list = Dependencies();
   EXPECT_EQ(0u, list.find(Wide(SamplePath("plate.asm.1"))));
   EXPECT_NE(std::wstring::npos, list.find(Wide(SamplePath("träger.prt.1"))));
@@ -42,7 +38,7 @@ TEST_F(DependenciesTest, DrawingListsItsModelsAndTheirs) {
 }
 
 TEST_F(DependenciesTest, PartWithoutDependenciesGivesAnEmptyList) {
-  ASSERT_EQ(0, command().OpenFile(Wide(SamplePath("bolt.prt.1")).c_str()));
+  ASSERT_EQ(0, Open(SamplePath("bolt.prt.1")));
   EXPECT_EQ(L"", Dependencies());
 }
 
@@ -53,7 +49,7 @@ TEST_F(DependenciesTest, NoCurrentModelIsAFailureWithAnEmptyList) {
 }
 
 TEST_F(DependenciesTest, ComponentNotInMemoryIsLeftOutSilently) {
-  ASSERT_EQ(0, command().OpenFile(Wide(SamplePath("plate.asm.1")).c_str()));
+  ASSERT_EQ(0, Open(SamplePath("plate.asm.1")));
   // The first look-up (the bracket) finds nothing in memory.
   ASSERT_EQ(0, sim_->Ctl({"fault", "ProMdlInit", "-4", "1"}).code);
   EXPECT_EQ(Names({"bolt.prt.1", "washer.prt.1", "fastener.asm.1", "träger.prt.1"}),
@@ -62,7 +58,7 @@ TEST_F(DependenciesTest, ComponentNotInMemoryIsLeftOutSilently) {
 }
 
 TEST_F(DependenciesTest, AModelWhoseListFailsContributesNothing) {
-  ASSERT_EQ(0, command().OpenFile(Wide(SamplePath("plate.asm.1")).c_str()));
+  ASSERT_EQ(0, Open(SamplePath("plate.asm.1")));
   ASSERT_EQ(0, sim_->Ctl({"fault", "ProMdlDependenciesList", "-1", "1"}).code);
   EXPECT_EQ(L"", Dependencies());
 }

@@ -74,4 +74,24 @@ class ModuleTest : public ::testing::Test {
   std::wstring handle_;
 };
 
+// A module joined to a running session before each test.
+class ConnectedTest : public ModuleTest {
+ protected:
+  void SetUp() override {
+    StartSession();
+    Connect();
+  }
+  // The next call of `function` fails with `code` ("crash": a machine fault).
+  void Fault(const std::string& function, const std::string& code) {
+    ASSERT_EQ(0, sim_->Ctl({"fault", function, code}).code);
+  }
+  int Open(const std::string& path) { return command().OpenFile(Wide(path).c_str()); }
+  // The current model's full name, or "(none)".
+  std::wstring CurrentName() {
+    std::wstring name = L"(none)";
+    command().GetCurrentMdlFullName(name);
+    return name;
+  }
+};
+
 }  // namespace tavtest
