@@ -59,9 +59,6 @@ class ProeCore : public StatusRecord {
   // The host's event interface with a reference added for the caller, or null.
   ITavCaxEvents* AcquireHostEvents();
 
-  // The name of the session message file ("morvel_msg_ugmessage.txt").
-  const wchar_t* MessageFileName() const { return message_file_; }
-
   // Test hooks: how many listen threads have been started and not yet ended, and a
   // wait (real time) until that number is `count`.
   int TEST_ListenThreadsRunning() const { return listen_threads_running_.load(); }
