@@ -26,12 +26,6 @@ using namespace std::chrono_literals;
 namespace clienttest {
 namespace {
 
-Recorder* g_rec = nullptr;
-
-ProError OnTerm(ProeTerminationStatus status) {
-  g_rec->Add("term " + std::to_string(static_cast<int>(status)));
-  return PRO_TK_NO_ERROR;
-}
 
 int OnCommand(uiCmdCmdId id, uiCmdValue* value, void* push) {
   g_rec->Add("command " + std::to_string(reinterpret_cast<std::uintptr_t>(id)) +

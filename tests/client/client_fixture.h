@@ -1,6 +1,8 @@
 #pragma once
 // Every client test starts and ends with a clean process-global client, and
 // records what the callbacks saw.
+#include <ProCore.h>
+
 #include <mutex>
 #include <string>
 #include <thread>
@@ -33,5 +35,15 @@ struct Recorder {
     return calls;
   }
 };
+
+// The recorder that the plain-function callbacks of a test file write to; a fixture
+// points it at its own Recorder for the length of a test.
+inline Recorder* g_rec = nullptr;
+
+// A termination action that records "term <status>".
+inline ProError OnTerm(ProeTerminationStatus status) {
+  g_rec->Add("term " + std::to_string(static_cast<int>(status)));
+  return PRO_TK_NO_ERROR;
+}
 
 }  // namespace clienttest

@@ -25,12 +25,6 @@ using namespace std::chrono_literals;
 namespace clienttest {
 namespace {
 
-Recorder* g_rec = nullptr;
-
-ProError OnTerm(ProeTerminationStatus status) {
-  g_rec->Add("term " + std::to_string(static_cast<int>(status)));
-  return PRO_TK_NO_ERROR;
-}
 
 class ConnectTest : public ClientTest {
  protected:

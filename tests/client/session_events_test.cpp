@@ -23,14 +23,9 @@
 namespace clienttest {
 namespace {
 
-Recorder* g_rec = nullptr;
 std::atomic<int> g_access{ACCESS_AVAILABLE};
 ProFileName g_msg_file = L"tavclient.txt";
 
-ProError OnTerm(ProeTerminationStatus status) {
-  g_rec->Add("term " + std::to_string(static_cast<int>(status)));
-  return PRO_TK_NO_ERROR;
-}
 
 int OnRun(uiCmdCmdId, uiCmdValue*, void*) {
   g_rec->Add("run");

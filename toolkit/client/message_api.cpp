@@ -61,6 +61,16 @@ ProError ArgTypes(const std::string& file, const std::string& key, std::string* 
   return PRO_TK_NO_ERROR;
 }
 
+// The values of a message's arguments: their types from the session's message
+// file, each read through the caller's pointer.
+ProError MessageValues(const std::string& file, const char* key, va_list ap,
+                       std::vector<WireValue>* values) {
+  std::string types;
+  const ProError e = ArgTypes(file, key, &types);
+  if (e != PRO_TK_NO_ERROR) return e;
+  return ReadValues(types, ap, values);
+}
+
 }  // namespace
 
 extern "C" {
@@ -71,11 +81,8 @@ ProError ProMessageDisplay(ProFileName file, const char* key, ...) {
   va_start(ap, key);
   const ProError result = Guarded([&] {
     const std::string f = ToUtf8(file);
-    std::string types;
-    ProError e = ArgTypes(f, key, &types);
-    if (e != PRO_TK_NO_ERROR) return e;
     std::vector<WireValue> values;
-    e = ReadValues(types, ap, &values);
+    const ProError e = MessageValues(f, key, ap, &values);
     if (e != PRO_TK_NO_ERROR) return e;
     return InvokeCode("ProMessageDisplay", f, std::string(key), values);
   });
@@ -89,11 +96,8 @@ ProError ProMessageToBuffer(ProLine translated_msg, ProFileName file, const char
   va_start(ap, key);
   const ProError result = Guarded([&] {
     const std::string f = ToUtf8(file);
-    std::string types;
-    ProError e = ArgTypes(f, key, &types);
-    if (e != PRO_TK_NO_ERROR) return e;
     std::vector<WireValue> values;
-    e = ReadValues(types, ap, &values);
+    ProError e = MessageValues(f, key, ap, &values);
     if (e != PRO_TK_NO_ERROR) return e;
     Reply reply;
     e = Invoke("ProMessageToBuffer", &reply, f, std::string(key), values);
