@@ -53,16 +53,6 @@ uiCmdAccessState CurrentAccess(uiCmdAccessMode) {
 
 class BrokenSessionTest : public ClientTest {
  protected:
-  void SetUp() override {
-    ClientTest::SetUp();
-    g_rec = &rec_;
-    ProTermFuncSet(OnTerm);
-  }
-  void TearDown() override {
-    ClientTest::TearDown();
-    g_rec = nullptr;
-  }
-
   // Attaches, then lets `session_side` play the session on its own thread.
   void Attach() { ASSERT_EQ(session_.Attach(&handle_), PRO_TK_NO_ERROR); }
 
@@ -98,7 +88,6 @@ class BrokenSessionTest : public ClientTest {
     peer.join();
   }
 
-  Recorder rec_;
   FakeSession session_;
   ProProcessHandle handle_{};
 };

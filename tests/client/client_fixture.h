@@ -14,11 +14,6 @@
 
 namespace clienttest {
 
-class ClientTest : public ::testing::Test {
- protected:
-  void SetUp() override { tkclient::TEST_ResetClient(); }
-  void TearDown() override { tkclient::TEST_ResetClient(); }
-};
 
 // What callbacks recorded, in call order, with the thread each ran on.
 struct Recorder {
@@ -45,5 +40,22 @@ inline ProError OnTerm(ProeTerminationStatus status) {
   g_rec->Add("term " + std::to_string(static_cast<int>(status)));
   return PRO_TK_NO_ERROR;
 }
+
+// Every client test starts and ends with a clean client, with the termination
+// action recording into the test's own Recorder.
+class ClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tkclient::TEST_ResetClient();
+    g_rec = &rec_;
+    ProTermFuncSet(OnTerm);
+  }
+  void TearDown() override {
+    tkclient::TEST_ResetClient();
+    g_rec = nullptr;
+  }
+
+  Recorder rec_;
+};
 
 }  // namespace clienttest

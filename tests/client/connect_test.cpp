@@ -25,19 +25,8 @@ using namespace std::chrono_literals;
 namespace clienttest {
 namespace {
 
-
 class ConnectTest : public ClientTest {
  protected:
-  void SetUp() override {
-    ClientTest::SetUp();
-    g_rec = &rec_;
-    ProTermFuncSet(OnTerm);
-  }
-  void TearDown() override {
-    ClientTest::TearDown();
-    g_rec = nullptr;
-  }
-
   ProError Connect(const std::string& display, int timeout_sec = 5,
                    const char* text_dir = nullptr) {
     return ProEngineerConnect(const_cast<char*>(display.c_str()), nullptr, nullptr,
@@ -48,7 +37,6 @@ class ConnectTest : public ClientTest {
   tavtest::TempDir tmp_;
   tavtest::ScopedEnv tmpdir_{"TMPDIR", tmp_.path().c_str()};
   tavtest::ScopedEnv exe_{"PRO_COMM_MSG_EXE", "/bin/true"};
-  Recorder rec_;
   ProProcessHandle handle_{};
 };
 

@@ -69,13 +69,7 @@ class SessionEventsTest : public SessionTest {
  protected:
   void SetUp() override {
     SessionTest::SetUp();
-    g_rec = &rec_;
     g_access = ACCESS_AVAILABLE;
-    ProTermFuncSet(OnTerm);
-  }
-  void TearDown() override {
-    SessionTest::TearDown();
-    g_rec = nullptr;
   }
 
   // A "Tav Tools" menu with a "Run Tav" button bound to a new command.
@@ -95,7 +89,6 @@ class SessionEventsTest : public SessionTest {
     return cmd;
   }
 
-  Recorder rec_;
 };
 
 TEST_F(SessionEventsTest, PickedButtonRunsItsActionInsideEventProcessing) {
