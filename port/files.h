@@ -1,15 +1,10 @@
 #pragma once
 // The file-system services the module needs, with the Windows meanings it relies
 // on. Wide-string forms mirror the Windows W functions; paths are converted to
-// UTF-8. Callable from any thread (the current directory is per process, as on
-// Windows: changing it affects every thread).
+// UTF-8. Callable from any thread.
 #include <string>
 
 namespace port {
-
-// $TMPDIR, else /tmp; always ends with '/'. Read afresh on every call.
-std::string TempDirectory();
-std::wstring TempDirectoryW();
 
 // True when something (file or directory) exists at the path, like PathFileExistsW.
 bool FileExists(const std::string& path);
@@ -26,9 +21,5 @@ bool DeleteFile(const std::wstring& path);
 
 // The process's current directory, without a trailing '/', or empty on failure.
 std::string GetCurrentDirectory();
-std::wstring GetCurrentDirectoryW();
-// False on failure, with errno set.
-bool SetCurrentDirectory(const std::string& path);
-bool SetCurrentDirectory(const std::wstring& path);
 
 }  // namespace port

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "port/text.h"
+#include "base/utf.h"
 
 namespace port {
 namespace {
@@ -20,7 +20,7 @@ int LastError() { return errno; }
 
 std::wstring ErrorText(int error) {
   char buffer[256] = {};
-  return Utf8ToWide(Pick(strerror_r(error, buffer, sizeof buffer), buffer));
+  return base::Utf8ToWide(Pick(strerror_r(error, buffer, sizeof buffer), buffer));
 }
 
 std::wstring LastErrorText() { return ErrorText(errno); }

@@ -7,7 +7,7 @@
 
 namespace port {
 
-// TempDirectory() + "tav_cax_log.txt".
+// The temporary directory (base/temp_dir.h) + "tav_cax_log.txt".
 std::string LogFilePath();
 
 // Appends `line` + "\n" to the file at `path`, creating it if needed. Never

@@ -2,17 +2,19 @@
 // Starting a program the way the Windows shell's "open" verb does, for the
 // module's start of the CAD session.
 //
-// The program is started detached: in a session of its own (no controlling
-// terminal), standard input from /dev/null, standard output and error shared
-// with the caller, no other descriptor of the caller, and not a child of the
-// caller (it is re-parented, so no zombie is ever left to reap). It starts in the
-// given working directory; the caller's own current directory is never changed.
+// The program is started detached, by the project's one start mechanism
+// (base/spawn.h): in a session of its own, standard input from /dev/null,
+// standard output and error shared with the caller, no other descriptor of the
+// caller, and reaped by the caller so no zombie is left. It starts in the given
+// working directory; the caller's own current directory is never changed.
 // Callable from any thread.
 #include <string>
 
 namespace port {
 
-// Results at or below 32 are failures, with the Windows shell's meanings.
+// Failure codes, with the Windows shell's meanings. Unlike the shell's result,
+// success is 0 and the process id comes separately: a process id may be 32 or
+// less (in a fresh process-id namespace, say) and is no failure.
 constexpr long kShellFileNotFound = 2;    // no such file (or not found on PATH)
 constexpr long kShellPathNotFound = 3;    // the working directory does not exist
 constexpr long kShellAccessDenied = 5;    // a file that may not be executed
@@ -23,14 +25,14 @@ constexpr long kShellNoAssociation = 31;  // nothing can run it: a directory, or
 // Starts `file` with the arguments in `parameters` (split at blanks; a part in
 // double quotes stays one argument) in `directory` (empty: the caller's current
 // directory). A `file` without '/' is looked up in the current directory, then
-// on PATH. Returns the started program's process id (above 32) on success.
+// on PATH. Returns 0 on success, with the program's process id in *pid when given.
 //
 // How failures map: missing file -> 2; missing working directory -> 3; a regular
 // file without execute permission, or an execution refused by the system -> 5;
 // a directory, or a file in no executable format -> 31.
 long ShellOpen(const std::wstring& file, const std::wstring& parameters = std::wstring(),
-               const std::wstring& directory = std::wstring());
+               const std::wstring& directory = std::wstring(), long* pid = nullptr);
 long ShellOpen(const std::string& file, const std::string& parameters = std::string(),
-               const std::string& directory = std::string());
+               const std::string& directory = std::string(), long* pid = nullptr);
 
 }  // namespace port

@@ -17,13 +17,10 @@
 
 #include "protocol/frame.h"
 #include "protocol/message.h"
+#include "protocol/session_path.h"
 #include "sim/control.h"
-#include "sim/server.h"
-
-#if __has_include("sim/generate.h")
 #include "sim/generate.h"
-#define TAV_HAVE_GENERATE 1
-#endif
+#include "sim/server.h"
 
 namespace {
 
@@ -141,7 +138,7 @@ int Ctl(int argc, char** argv) {
     if (::getcwd(cwd, sizeof cwd)) args[1] = std::string(cwd) + "/" + args[1];
   }
   ::signal(SIGPIPE, SIG_IGN);
-  std::string path = sim::SocketPathFor(display);
+  std::string path = protocol::SessionSocketPath(display);
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
   if (path.size() >= sizeof addr.sun_path) {
@@ -187,16 +184,7 @@ int Ctl(int argc, char** argv) {
   return 0;
 }
 
-int Gen(int argc, char** argv) {
-#ifdef TAV_HAVE_GENERATE
-  return sim::GenerateMain(argc - 1, argv + 1);
-#else
-  (void)argc;
-  (void)argv;
-  std::cerr << "proe_sim gen: not available in this build\n";
-  return 2;
-#endif
-}
+int Gen(int argc, char** argv) { return sim::GenerateMain(argc - 1, argv + 1); }
 
 }  // namespace
 

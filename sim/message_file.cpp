@@ -1,5 +1,7 @@
 #include "sim/message_file.h"
 
+#include "sim/model.h"
+
 #include <ProToolkitErrors.h>
 #include <cerrno>
 #include <cstdio>
@@ -127,13 +129,6 @@ std::string Utf8Prefix(const std::string& text, std::size_t chars) {
 
 }  // namespace
 
-std::size_t Utf8Length(const std::string& text) {
-  std::size_t count = 0;
-  for (unsigned char ch : text)
-    if ((ch & 0xC0) != 0x80) ++count;
-  return count;
-}
-
 MessageFile MessageFile::Parse(const std::string& text) {
   MessageFile file;
   std::vector<std::string> lines = SplitLines(text);
@@ -247,7 +242,7 @@ int FormatMessage(const std::string& format, const std::vector<MessageValue>& va
     }
   }
   text.append(shown, at, std::string::npos);
-  if (Utf8Length(text) > static_cast<std::size_t>(kMessageLineMax)) {
+  if (CharCount(text) > static_cast<std::size_t>(kMessageLineMax)) {
     *out = Utf8Prefix(text, kMessageLineMax);
     return PRO_TK_MSG_TOO_LONG;
   }

@@ -76,7 +76,4 @@ std::vector<std::string> MessageSearchDirs(const std::string& client_text_dir,
                                            const std::string& session_text_dir,
                                            const std::string& working_dir);
 
-// Number of characters (code points) in UTF-8 text.
-std::size_t Utf8Length(const std::string& text);
-
 }  // namespace sim

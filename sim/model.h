@@ -127,7 +127,6 @@ int DefaultModelSubtype(int mdl_type);
 std::string ToUpper(const std::string& utf8);
 std::string ToLower(const std::string& utf8);
 bool EqualNoCase(const std::string& a, const std::string& b);
-size_t CharCount(const std::string& utf8);  // code points; invalid bytes count one each
-bool IsValidUtf8(const std::string& s);
+size_t CharCount(const std::string& utf8);  // characters; a broken sequence counts one
 
 }  // namespace sim

@@ -11,8 +11,10 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "base/unique_fd.h"
 #include "protocol/frame.h"
 #include "protocol/message.h"
+#include "protocol/session_path.h"
 
 namespace sim {
 
@@ -20,37 +22,26 @@ namespace sim {
 // `write_mutex`; -1 once closed.
 struct Server::Connection {
   ClientId id = 0;
-  int fd = -1;
+  base::UniqueFd fd;
   std::mutex write_mutex;
   std::thread thread;
 
-  ~Connection() {
-    if (fd >= 0) ::close(fd);
-  }
   bool Write(const std::string& payload) {
     std::lock_guard<std::mutex> lock(write_mutex);
-    return fd >= 0 && protocol::WriteFrame(fd, payload);
+    return fd.valid() && protocol::WriteFrame(fd.get(), payload);
   }
   // Wakes the reader and tells the peer the connection is over.
   void Hangup() {
     std::lock_guard<std::mutex> lock(write_mutex);
-    if (fd >= 0) ::shutdown(fd, SHUT_RDWR);
+    if (fd.valid()) ::shutdown(fd.get(), SHUT_RDWR);
   }
   void Close() {
     std::lock_guard<std::mutex> lock(write_mutex);
-    if (fd >= 0) ::close(fd);
-    fd = -1;
+    fd.reset();
   }
 };
 
 namespace {
-
-std::string TempDirectory() {
-  const char* t = std::getenv("TMPDIR");
-  std::string dir = t && *t ? t : "/tmp";
-  if (dir.back() != '/') dir += '/';
-  return dir;
-}
 
 StoreOptions StoreOptionsFrom(const SessionOptions& o) {
   StoreOptions s;
@@ -78,21 +69,12 @@ bool MakeSocketAddress(const std::string& path, sockaddr_un* addr) {
 
 // Whether a session answers on `path`.
 bool Answers(const sockaddr_un& addr) {
-  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
-  ::close(fd);
-  return ok;
+  const base::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  return fd.valid() &&
+         ::connect(fd.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
 }
 
 }  // namespace
-
-std::string SocketPathFor(const std::string& display) {
-  std::string name = display.empty() ? "default" : display;
-  for (char& ch : name)
-    if (ch == '/') ch = '_';
-  return TempDirectory() + "proe-sim-" + std::to_string(::getuid()) + "/" + name + ".sock";
-}
 
 Server::Server(SessionOptions options)
     : store_(StoreOptionsFrom(WithWorkingDir(options))),
@@ -102,8 +84,8 @@ Server::Server(SessionOptions options)
 Server::~Server() { Shutdown(); }
 
 bool Server::Listen(std::string* error) {
-  std::string path = SocketPathFor(session_.options().display);
-  std::string dir = path.substr(0, path.rfind('/'));
+  const std::string path = protocol::SessionSocketPath(session_.options().display);
+  const std::string dir = protocol::SessionDirectory();
   if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
     *error = "cannot create " + dir + ": " + std::strerror(errno);
     return false;
@@ -126,23 +108,25 @@ bool Server::Listen(std::string* error) {
     }
     ::unlink(path.c_str());  // stale
   }
-  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) {
+  base::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!fd.valid()) {
     *error = std::string("socket: ") + std::strerror(errno);
     return false;
   }
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 64) != 0) {
+  if (::bind(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      ::listen(fd.get(), 64) != 0) {
     *error = "cannot listen on " + path + ": " + std::strerror(errno);
-    ::close(fd);
     return false;
   }
-  if (::pipe2(wake_pipe_, O_CLOEXEC) != 0) {
+  int pipe_fds[2];
+  if (::pipe2(pipe_fds, O_CLOEXEC) != 0) {
     *error = std::string("pipe: ") + std::strerror(errno);
-    ::close(fd);
     ::unlink(path.c_str());
     return false;
   }
-  listen_fd_ = fd;
+  wake_read_ = base::UniqueFd(pipe_fds[0]);
+  wake_write_ = base::UniqueFd(pipe_fds[1]);
+  listen_fd_ = std::move(fd);
   socket_path_ = path;
   accept_thread_ = std::thread([this] { AcceptLoop(); });
   return true;
@@ -150,14 +134,14 @@ bool Server::Listen(std::string* error) {
 
 void Server::AcceptLoop() {
   for (;;) {
-    pollfd fds[2] = {{listen_fd_, POLLIN, 0}, {wake_pipe_[0], POLLIN, 0}};
+    pollfd fds[2] = {{listen_fd_.get(), POLLIN, 0}, {wake_read_.get(), POLLIN, 0}};
     if (::poll(fds, 2, -1) < 0) {
       if (errno == EINTR) continue;
       return;
     }
     if (fds[1].revents) return;
     if (fds[0].revents & POLLIN) {
-      int fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+      int fd = ::accept4(listen_fd_.get(), nullptr, nullptr, SOCK_CLOEXEC);
       if (fd >= 0) Adopt(fd);
     }
   }
@@ -169,13 +153,11 @@ ClientId Server::Adopt(int fd) {
   timeval timeout{10, 0};
   ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
   std::lock_guard<std::mutex> lock(mutex_);
-  if (shut_down_) {
-    ::close(fd);
-    return 0;
-  }
+  base::UniqueFd owned(fd);
+  if (shut_down_) return 0;
   auto conn = std::make_shared<Connection>();
   conn->id = next_id_++;
-  conn->fd = fd;
+  conn->fd = std::move(owned);
   connections_[conn->id] = conn;
   conn->thread = std::thread([this, conn] { Serve(conn); });
   return conn->id;
@@ -185,7 +167,7 @@ void Server::Serve(std::shared_ptr<Connection> conn) {
   int fd;
   {
     std::lock_guard<std::mutex> lock(conn->write_mutex);
-    fd = conn->fd;
+    fd = conn->fd.get();
   }
   for (;;) {
     std::string payload;
@@ -270,19 +252,16 @@ void Server::Shutdown() {
   dispatcher_.Stop();
   if (accept_thread_.joinable()) {
     char b = 1;
-    ssize_t w = ::write(wake_pipe_[1], &b, 1);
+    ssize_t w = ::write(wake_write_.get(), &b, 1);
     (void)w;
     accept_thread_.join();
   }
-  if (listen_fd_ >= 0) {
-    ::close(listen_fd_);
-    listen_fd_ = -1;
+  if (listen_fd_.valid()) {
+    listen_fd_.reset();
     ::unlink(socket_path_.c_str());
   }
-  for (int& p : wake_pipe_) {
-    if (p >= 0) ::close(p);
-    p = -1;
-  }
+  wake_read_.reset();
+  wake_write_.reset();
   const std::string terminate = protocol::PackEvent("terminate", static_cast<int>(PROTERM_EXIT));
   for (auto& c : live) {
     c->Write(terminate);

@@ -27,14 +27,12 @@
 #include <vector>
 
 #include "sim/control.h"
+#include "base/unique_fd.h"
 #include "sim/dispatcher.h"
 #include "sim/session.h"
 #include "sim/store.h"
 
 namespace sim {
-
-// The socket path for a display ("" is the default display), under $TMPDIR or /tmp.
-std::string SocketPathFor(const std::string& display);
 
 class Server {
  public:
@@ -84,8 +82,8 @@ class Server {
   Session session_;
   Dispatcher dispatcher_;
   std::string socket_path_;
-  int listen_fd_ = -1;
-  int wake_pipe_[2] = {-1, -1};
+  base::UniqueFd listen_fd_;
+  base::UniqueFd wake_read_, wake_write_;  // a byte on wake_write_ ends the accept loop
   std::thread accept_thread_;
 
   mutable std::mutex mutex_;

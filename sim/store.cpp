@@ -1,5 +1,7 @@
 #include "sim/store.h"
 
+#include "base/utf.h"
+
 #include <ProFeatType.h>
 #include <ProFeature.h>
 #include <ProObjects.h>
@@ -30,7 +32,7 @@ bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 // Names of models and features: letters (any script), digits, '_' and '-'.
 bool IsItemName(const std::string& s) {
-  if (s.empty() || !IsValidUtf8(s)) return false;
+  if (s.empty() || !base::IsValidUtf8(s)) return false;
   for (unsigned char c : s)
     if (!IsLetter(c) && !IsDigit(c) && c != '_' && c != '-') return false;
   return true;
@@ -38,7 +40,7 @@ bool IsItemName(const std::string& s) {
 
 // Names usable in relations: a letter first, then letters, digits and '_'.
 bool IsRelationName(const std::string& s) {
-  if (s.empty() || !IsValidUtf8(s) || !IsLetter(static_cast<unsigned char>(s[0]))) return false;
+  if (s.empty() || !base::IsValidUtf8(s) || !IsLetter(static_cast<unsigned char>(s[0]))) return false;
   for (unsigned char c : s)
     if (!IsLetter(c) && !IsDigit(c) && c != '_') return false;
   return true;
@@ -54,7 +56,7 @@ bool IsDimSymbolPattern(const std::string& s) {
 bool ValidValue(const ParamValue& v) {
   switch (v.type) {
     case PRO_PARAM_DOUBLE: return std::isfinite(v.d);
-    case PRO_PARAM_STRING: return IsValidUtf8(v.s) && CharCount(v.s) <= kStringValueMax;
+    case PRO_PARAM_STRING: return base::IsValidUtf8(v.s) && CharCount(v.s) <= kStringValueMax;
     case PRO_PARAM_INTEGER:
     case PRO_PARAM_NOTE_ID: return true;
     case PRO_PARAM_BOOLEAN: return true;
@@ -86,7 +88,7 @@ bool NormaliseParams(std::vector<Parameter>& params, const std::string& where, s
   std::set<std::string> seen;
   for (Parameter& p : params) {
     p.name = ToUpper(p.name);
-    if (!IsValidUtf8(p.name) || p.name.empty() || CharCount(p.name) > kNameMax) {
+    if (!base::IsValidUtf8(p.name) || p.name.empty() || CharCount(p.name) > kNameMax) {
       *reason = where + ": parameter name \"" + p.name + "\" is empty or longer than 31 characters";
       return false;
     }
@@ -178,7 +180,7 @@ bool Store::Normalise(Model& m, std::string* reason) {
   if (!reason) reason = &dummy;
   m.name = ToUpper(m.name);
   if (!IsModelType(m.type)) { *reason = "unknown model type"; return false; }
-  if (m.name.empty() || !IsValidUtf8(m.name) || CharCount(m.name) > kNameMax) {
+  if (m.name.empty() || !base::IsValidUtf8(m.name) || CharCount(m.name) > kNameMax) {
     *reason = "model name is empty or longer than 31 characters";
     return false;
   }
@@ -223,7 +225,7 @@ bool Store::Normalise(Model& m, std::string* reason) {
       return false;
     }
     f.name = ToUpper(f.name);
-    if (!IsValidUtf8(f.name) || CharCount(f.name) > kNameMax) {
+    if (!base::IsValidUtf8(f.name) || CharCount(f.name) > kNameMax) {
       *reason = where + ": name longer than 31 characters";
       return false;
     }

@@ -1,13 +1,13 @@
+#include "src/dependencies.h"
+
 #include <ProArray.h>
 #include <ProMdl.h>
-
 #include <algorithm>
 #include <cwctype>
 #include <vector>
 
-#include "dependencies.h"
-#include "model_operation.h"
-#include "res_string.h"
+#include "src/model_operation.h"
+#include "src/res_string.h"
 #include "tavproe2/ProeAsynCommand.h"
 
 namespace {
@@ -17,8 +17,8 @@ struct TypeCode {
   int code;
 };
 
-const TypeCode kModelTypes[] = {{L"sec", 11}, {L"prt", 2},  {L"asm", 1},   {L"drw", 4},
-                                {L"mfg", 37}, {L"lay", 19}, {L"frm", 33},  {L"rep", 105},
+const TypeCode kModelTypes[] = {{L"sec", 11},  {L"prt", 2},  {L"asm", 1},  {L"drw", 4},
+                                {L"mfg", 37},  {L"lay", 19}, {L"frm", 33}, {L"rep", 105},
                                 {L"mrk", 116}, {L"dgm", 121}};
 
 // Frees a toolkit array when it goes out of scope, also when an exception ends

@@ -1,6 +1,6 @@
-#include "guarded_frame.h"
+#include "src/guarded_frame.h"
 
-#include "port/text.h"
+#include "base/utf.h"
 
 namespace {
 
@@ -13,20 +13,20 @@ void MarkCaught(TAVBASE::TX_Exception& error, const std::wstring& file, int line
 }  // namespace
 
 void ReportCaught(TAVBASE::TX_Exception& error, CatchSite site, int& code, std::wstring& message) {
-  MarkCaught(error, port::Utf8ToWide(site.file ? site.file : ""), site.line);
+  MarkCaught(error, base::Utf8ToWide(site.file ? site.file : ""), site.line);
   SetStatus(code, message, -1, L"() error: " + DescribeError(error));
 }
 
 void ReportCaught(const std::exception& error, CatchSite site, int& code, std::wstring& message) {
   const char* what = error.what();
-  const std::wstring file = port::Utf8ToWide(site.file ? site.file : "");
-  TAVBASE::TX_Exception wrapped(port::Utf8ToWide(what ? what : ""), file, L"", site.line);
+  const std::wstring file = base::Utf8ToWide(site.file ? site.file : "");
+  TAVBASE::TX_Exception wrapped(base::Utf8ToWide(what ? what : ""), file, L"", site.line);
   MarkCaught(wrapped, file, site.line);
   SetStatus(code, message, -1, L"() error: " + DescribeError(wrapped));
 }
 
 void ReportUnexpected(CatchSite site, int& code, std::wstring& message) {
-  const std::wstring file = port::Utf8ToWide(site.file ? site.file : "");
+  const std::wstring file = base::Utf8ToWide(site.file ? site.file : "");
   TAVBASE::TX_Exception wrapped(L"Unexpected error.", file, L"", site.line);
   MarkCaught(wrapped, file, site.line);
   SetStatus(code, message, -1, DescribeError(wrapped));

@@ -1,6 +1,6 @@
-#include "log.h"
+#include "src/log.h"
 
+#include "base/utf.h"
 #include "port/log_file.h"
-#include "port/text.h"
 
-void WriteLog(const std::wstring& text) { port::AppendLogLine(port::WideToUtf8(text)); }
+void WriteLog(const std::wstring& text) { port::AppendLogLine(base::WideToUtf8(text)); }

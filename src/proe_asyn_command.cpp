@@ -1,18 +1,17 @@
-#include "tavproe2/ProeAsynCommand.h"
-
 #include <ProCore.h>
 #include <ProMdl.h>
 #include <ProWindows.h>
 
-#include "guarded_frame.h"
-#include "model_operation.h"
 #include "port/lock.h"
-#include "proe_connect.h"
-#include "proe_menu_manager.h"
-#include "res_string.h"
-#include "seh_translator.h"
-#include "string_util.h"
-#include "tav_proecore.h"
+#include "src/guarded_frame.h"
+#include "src/model_operation.h"
+#include "src/proe_connect.h"
+#include "src/proe_menu_manager.h"
+#include "src/res_string.h"
+#include "src/seh_translator.h"
+#include "src/string_util.h"
+#include "src/tav_proecore.h"
+#include "tavproe2/ProeAsynCommand.h"
 
 namespace TAVCAX {
 namespace TAVPROE2 {

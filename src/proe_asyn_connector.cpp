@@ -1,19 +1,18 @@
-#include "tavproe2/ProeAsynConnector.h"
-
 #include <ProCore.h>
 #include <ProWindows.h>
 
-#include "guarded_frame.h"
-#include "log.h"
 #include "port/clock.h"
 #include "port/shell.h"
-#include "proe_connect.h"
-#include "proe_menu_manager.h"
-#include "res_string.h"
-#include "seh_translator.h"
-#include "string_util.h"
-#include "system_util.h"
-#include "tav_proecore.h"
+#include "src/guarded_frame.h"
+#include "src/log.h"
+#include "src/proe_connect.h"
+#include "src/proe_menu_manager.h"
+#include "src/res_string.h"
+#include "src/seh_translator.h"
+#include "src/string_util.h"
+#include "src/system_util.h"
+#include "src/tav_proecore.h"
+#include "tavproe2/ProeAsynConnector.h"
 
 namespace TAVCAX {
 namespace TAVPROE2 {
@@ -28,15 +27,14 @@ ProError Connect(const std::string& display, const std::string& text_dir,
                  ProProcessHandle* handle) {
   ProBoolean random_choice = PRO_B_FALSE;
   std::string user, connection_id;
-  return ProEngineerConnect(const_cast<char*>(display.c_str()), user.data(),
-                            connection_id.data(), const_cast<char*>(text_dir.c_str()),
-                            PRO_B_TRUE, kConnectTimeoutSeconds, &random_choice, handle);
+  return ProEngineerConnect(const_cast<char*>(display.c_str()), user.data(), connection_id.data(),
+                            const_cast<char*>(text_dir.c_str()), PRO_B_TRUE, kConnectTimeoutSeconds,
+                            &random_choice, handle);
 }
 
 // Message 5200 with the code, and 5201 appended for the missing communication program.
 std::wstring ConnectErrorText(int status) {
-  std::wstring text =
-      FormatString(LoadResFormat(5200).c_str(), status);
+  std::wstring text = FormatString(LoadResFormat(5200).c_str(), status);
   if (status == PRO_TK_CANT_MODIFY) text += LoadResString(5201);
   return text;
 }
@@ -110,8 +108,8 @@ int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_
     WriteLog(L"after StartListenThread.");
 
     GetHandleOfCaxApp(handle);
-    WriteLog(FormatString(L"after GetHandleOfCaxApp, handle=%ls, handle.size=%d",
-                          handle.c_str(), static_cast<int>(handle.size())));
+    WriteLog(FormatString(L"after GetHandleOfCaxApp, handle=%ls, handle.size=%d", handle.c_str(),
+                          static_cast<int>(handle.size())));
     core->AttachHost(hostDispatch);
     core->SetHandleText(handle);
     ProeMenuManager::AttachHost(hostDispatch);
@@ -129,15 +127,13 @@ int ProeAsynConnector::StartProe(const wchar_t* startCommand) {
   }
   // The session starts in the temporary directory, where the module writes the
   // message files it reads; the host's own current directory is never changed.
-  long started = port::ShellOpen(std::wstring(startCommand), std::wstring(), TempPath());
-  int result = 0;
-  if (started <= 32) {
-    SetStatus(-1, FormatString(LoadResFormat(5202).c_str(),
-                               startCommand));
-    result = -1;
-  }
-  WriteLog(FormatString(L"hProIns=%d", static_cast<int>(started)));
-  return result;
+  long pid = 0;
+  const long failure =
+      port::ShellOpen(std::wstring(startCommand), std::wstring(), TempPath(), &pid);
+  if (failure) SetStatus(-1, FormatString(LoadResFormat(5202).c_str(), startCommand));
+  // The shell's convention: the process on success, the failure code otherwise.
+  WriteLog(FormatString(L"hProIns=%d", static_cast<int>(failure ? failure : pid)));
+  return failure ? -1 : 0;
 }
 
 }  // namespace TAVPROE2

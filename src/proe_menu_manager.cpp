@@ -1,12 +1,12 @@
-#include "proe_menu_manager.h"
+#include "src/proe_menu_manager.h"
 
 #include <ProMdl.h>
 #include <ProWindows.h>
 
-#include "log.h"
 #include "port/files.h"
-#include "string_util.h"
-#include "system_util.h"
+#include "src/log.h"
+#include "src/string_util.h"
+#include "src/system_util.h"
 
 namespace {
 
@@ -75,8 +75,7 @@ int ProeMenuManager::NextLabelFileNumber() {
 }
 
 void ProeMenuManager::HideDefaultCommand() {
-  if (ProCmdCmdIdFind(const_cast<char*>("TVProAction1"), &default_command_id_) !=
-      PRO_TK_NO_ERROR)
+  if (ProCmdCmdIdFind(const_cast<char*>("TVProAction1"), &default_command_id_) != PRO_TK_NO_ERROR)
     default_command_id_ = nullptr;
   if (default_command_id_)
     ProCmdAccessFuncAdd(default_command_id_, &RemoveDefaultCommand, &access_id_);

@@ -1,4 +1,4 @@
-#include "res_string.h"
+#include "src/res_string.h"
 
 #include "port/string_table.h"
 

@@ -1,10 +1,10 @@
-#include "seh_translator.h"
+#include "src/seh_translator.h"
 
 #include <cstdint>
 #include <cwchar>
 
 #include "port/fault.h"
-#include "tx_exception.h"
+#include "src/tx_exception.h"
 
 namespace {
 

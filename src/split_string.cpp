@@ -1,4 +1,4 @@
-#include "split_string.h"
+#include "src/split_string.h"
 
 std::vector<std::wstring> SplitString(const std::wstring& text, const std::wstring& delimiter,
                                       bool drop_delimiter, bool skip_empty) {

@@ -1,4 +1,4 @@
-#include "string_util.h"
+#include "src/string_util.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "port/text.h"
+#include "base/utf.h"
 
 std::wstring FormatString(const wchar_t* format, ...) {
   constexpr std::size_t kBuffer = 1024;
@@ -31,19 +31,19 @@ std::wstring LongToWString(long value) { return std::to_wstring(value); }
 std::wstring FormatDouble(double value) {
   char buffer[256];
   const int n = std::snprintf(buffer, sizeof buffer, "%.10f", value);
-  if (n >= 0 && static_cast<std::size_t>(n) < sizeof buffer) return port::Utf8ToWide(buffer);
+  if (n >= 0 && static_cast<std::size_t>(n) < sizeof buffer) return base::Utf8ToWide(buffer);
   // Values above about 1e245 do not fit; give their whole text rather than lose it.
   std::vector<char> large(static_cast<std::size_t>(n > 0 ? n : 0) + 1);
   std::snprintf(large.data(), large.size(), "%.10f", value);
-  return port::Utf8ToWide(large.data());
+  return base::Utf8ToWide(large.data());
 }
 
 void WideToMultiByte(const std::wstring& text, std::string& out, unsigned /*code_page*/) {
-  out = port::WideToUtf8(text);
+  out = base::WideToUtf8(text);
 }
 
 void MultiByteToWide(const std::string& text, std::wstring& out, unsigned /*code_page*/) {
-  out = port::Utf8ToWide(text);
+  out = base::Utf8ToWide(text);
 }
 
 std::string WideToMultiByte(const std::wstring& text, unsigned code_page) {

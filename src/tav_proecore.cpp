@@ -1,42 +1,25 @@
-#include "tav_proecore.h"
+#include "src/tav_proecore.h"
 
 #include <ProMdl.h>
 #include <ProMessage.h>
 #include <ProNotify.h>
 #include <ProUtil.h>
-
 #include <fstream>
-#include <locale>
 
-#include "com_owners.h"
-#include "guarded_frame.h"
-#include "log.h"
+#include "base/text_case.h"
 #include "port/clock.h"
 #include "port/files.h"
 #include "port/thread.h"
-#include "seh_translator.h"
-#include "string_util.h"
-#include "system_util.h"
+#include "src/com_owners.h"
+#include "src/guarded_frame.h"
+#include "src/log.h"
+#include "src/seh_translator.h"
+#include "src/string_util.h"
+#include "src/system_util.h"
 
 namespace {
 
 const char kMessageFileName[] = "morvel_msg_ugmessage.txt";
-
-// Files on disk carry the model name in lower case; a name may hold non-ASCII
-// letters, so lower-case with a Unicode-aware facet when the system has one.
-std::wstring ToLowerFileCase(const std::wstring& text) {
-  static const std::locale utf8 = [] {
-    try {
-      return std::locale("C.UTF-8");
-    } catch (const std::exception&) {
-      return std::locale::classic();
-    }
-  }();
-  const auto& ctype = std::use_facet<std::ctype<wchar_t>>(utf8);
-  std::wstring out = text;
-  ctype.tolower(out.data(), out.data() + out.size());
-  return out;
-}
 
 // Notification callbacks have per-type signatures but register as the generic
 // ProFunction; the toolkit calls each with its own type's arguments.
@@ -228,8 +211,8 @@ std::wstring MdlFullName(ProMdl model) {
   if (!model || ProMdlDataGet(model, &data) != PRO_TK_NO_ERROR) return L"";
   std::wstring device(data.device);
   std::wstring base = device.empty() ? L"" : device + L":";
-  base += std::wstring(data.path) + ToLowerFileCase(data.name) + L"." +
-          ToLowerFileCase(data.type);
+  base +=
+      std::wstring(data.path) + base::ToLowerCase(data.name) + L"." + base::ToLowerCase(data.type);
   std::wstring versioned = base + L"." + IntToWString(data.version);
   if (data.version == 1 && !port::FileExists(versioned)) return base;
   return versioned;

@@ -1,4 +1,4 @@
-#include "toolkit_error_name.h"
+#include "src/toolkit_error_name.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tx_exception.h"
+#include "src/tx_exception.h"
 
 namespace TAVBASE {
 

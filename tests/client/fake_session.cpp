@@ -14,8 +14,8 @@ FakeSession::FakeSession() {
   int sv[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv) != 0)
     throw std::runtime_error("socketpair failed");
-  client_fd_ = tkclient::UniqueFd(sv[0]);
-  fd_ = tkclient::UniqueFd(sv[1]);
+  client_fd_ = base::UniqueFd(sv[0]);
+  fd_ = base::UniqueFd(sv[1]);
 }
 
 FakeSession::~FakeSession() = default;

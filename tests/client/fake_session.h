@@ -12,7 +12,7 @@
 
 #include "protocol/frame.h"
 #include "protocol/message.h"
-#include "toolkit/client/unique_fd.h"
+#include "base/unique_fd.h"
 
 namespace clienttest {
 
@@ -55,8 +55,8 @@ class FakeSession {
   int fd() const { return fd_.get(); }
 
  private:
-  tkclient::UniqueFd fd_;
-  tkclient::UniqueFd client_fd_;
+  base::UniqueFd fd_;
+  base::UniqueFd client_fd_;
 };
 
 // Answers requests on a thread until the client goes away, with `handler`

@@ -1,11 +1,11 @@
-#include "guarded_frame.h"
+#include "src/guarded_frame.h"
 
 #include <stdexcept>
 
 #include <gtest/gtest.h>
 
-#include "port/text.h"
-#include "string_util.h"
+#include "base/utf.h"
+#include "src/string_util.h"
 #include "tavproe2/com.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "log.h"
+#include "src/log.h"
 
 #include <sstream>
 #include <string>

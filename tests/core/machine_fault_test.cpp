@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "guarded_frame.h"
-#include "port/text.h"
-#include "seh_translator.h"
-#include "tests/port/machine_faults.h"
-#include "tests/port/sanitizer_options.h"
+#include "base/utf.h"
+#include "src/guarded_frame.h"
+#include "src/seh_translator.h"
+#include "tests/support/machine_faults.h"
+#include "tests/support/sanitizer_options.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ class GuardedOperationTest : public ::testing::Test {
 
   // "() error: NAME\n address:\t0x<8 to 16 hex digits> code:\t\tCODE\n"
   void ExpectFaultMessage(const std::string& name, const std::string& code) {
-    const std::string text = port::WideToUtf8(message_);
+    const std::string text = base::WideToUtf8(message_);
     const std::string head = "() error: " + name + "\n address:\t0x";
     const std::string tail = " code:\t\t" + code + "\n";
     ASSERT_GT(text.size(), head.size() + tail.size()) << text;

@@ -1,8 +1,8 @@
-#include "res_string.h"
+#include "src/res_string.h"
 
 #include <gtest/gtest.h>
 
-#include "string_util.h"
+#include "src/string_util.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

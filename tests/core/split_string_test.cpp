@@ -1,4 +1,4 @@
-#include "split_string.h"
+#include "src/split_string.h"
 
 #include <gtest/gtest.h>
 

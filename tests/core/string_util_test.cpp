@@ -1,11 +1,11 @@
-#include "string_util.h"
+#include "src/string_util.h"
 
 #include <climits>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
 
-#include "system_util.h"
+#include "src/system_util.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The command object's file operations and their failure rows, against a real
 // session; failures of the session are injected with `proe_sim ctl fault`.
 #include "port/files.h"
-#include "tav_proecore.h"
+#include "src/tav_proecore.h"
 #include "tests/module/module_env.h"
 
 namespace tavtest {
@@ -14,8 +14,8 @@ TEST_F(CommandTest, OpenFileShowsTheModelAndMakesItCurrent) {
   ASSERT_EQ(0, Open(path)) << Narrow(command_.m_strStatus);
   EXPECT_EQ(0, command_.m_nStatus);
   EXPECT_EQ(Wide(path), CurrentName());
-  EXPECT_TRUE(InOrder(Messages(), {"TAV: prepare open file " + path + ".",
-                                   "TAV: opened file " + path + "."}));
+  EXPECT_TRUE(InOrder(Messages(),
+                      {"TAV: prepare open file " + path + ".", "TAV: opened file " + path + "."}));
   // Opening it again shows the same model again.
   ASSERT_EQ(0, Open(path));
   EXPECT_EQ(1, ModelsInSession());

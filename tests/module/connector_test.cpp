@@ -1,10 +1,9 @@
 // Joining, starting and losing the CAD session through ProeAsynConnector.
+#include <regex>
 #include <sys/stat.h>
 
-#include <regex>
-
 #include "port/files.h"
-#include "tav_proecore.h"
+#include "src/tav_proecore.h"
 #include "tests/module/module_env.h"
 
 namespace tavtest {
@@ -130,9 +129,10 @@ TEST_F(ConnectorTest, NamesTheMissingCommunicationProgram) {
   std::wstring handle;
   EXPECT_EQ(-1, Load("", handle));
   EXPECT_EQ(-48, connector_.m_nStatus);
-  EXPECT_EQ(L"connect proe error\u00a1\u00a3(-48)have not set the environment variable "
-            L"PRO_COMM_MSG_EXE,or pro_comm_msg.exe path error.",
-            connector_.m_strStatus);
+  EXPECT_EQ(
+      L"connect proe error\u00a1\u00a3(-48)have not set the environment variable "
+      L"PRO_COMM_MSG_EXE,or pro_comm_msg.exe path error.",
+      connector_.m_strStatus);
 }
 
 TEST_F(ConnectorTest, WaitsTwentySecondsForAWindowThenConnectsAnyway) {
@@ -151,10 +151,10 @@ TEST_F(ConnectorTest, SecondLoadApplicationLeavesExactlyOneListenThread) {
   ASSERT_EQ(0, Load("", first));
   std::size_t mark = LogSize();
   ASSERT_EQ(0, Load("", second));
-  EXPECT_TRUE(InOrder(LogLinesSince(mark),
-                      {"stoped listen thread, [ProeMenuManager::Disconnect()]",
-                       "after ProEngineerDisconnect, [ProeMenuManager::Disconnect()]",
-                       "connect ok."}));
+  EXPECT_TRUE(
+      InOrder(LogLinesSince(mark),
+              {"stoped listen thread, [ProeMenuManager::Disconnect()]",
+               "after ProEngineerDisconnect, [ProeMenuManager::Disconnect()]", "connect ok."}));
   EXPECT_TRUE(ProeCore::Instance()->TEST_WaitListenThreads(1, 10000));
   EXPECT_EQ(1, ProeCore::Instance()->TEST_ListenThreadsRunning());
 }

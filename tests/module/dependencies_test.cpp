@@ -1,6 +1,7 @@
 // The dependency listing: breadth first through every level, each model once,
 // models not in the session's memory left out.
-#include "dependencies.h"
+#include "src/dependencies.h"
+
 #include "tests/module/module_env.h"
 
 namespace tavtest {
@@ -23,9 +24,9 @@ class DependenciesTest : public ConnectedTest {
 TEST_F(DependenciesTest, AssemblyListsEveryModelOnceBreadthFirst) {
   ASSERT_EQ(0, Open(SamplePath("plate.asm.1")));
   // plate: bracket, bolt (used twice), washer, fastener; fastener: träger, bolt, washer.
-  EXPECT_EQ(Names({"bracket.prt.1", "bolt.prt.1", "washer.prt.1", "fastener.asm.1",
-                   "träger.prt.1"}),
-            Dependencies());
+  EXPECT_EQ(
+      Names({"bracket.prt.1", "bolt.prt.1", "washer.prt.1", "fastener.asm.1", "träger.prt.1"}),
+      Dependencies());
   EXPECT_EQ(0, command_.m_nStatus);
 }
 
@@ -65,9 +66,9 @@ TEST_F(DependenciesTest, AModelWhoseListFailsContributesNothing) {
 
 TEST(ModelTypeFromExtension, KnowsTheToolkitTypesWhateverTheCase) {
   const std::pair<const wchar_t*, int> cases[] = {
-      {L"prt", 2}, {L"PRT", 2}, {L"Prt", 2}, {L"asm", 1},  {L"drw", 4},  {L"sec", 11},
-      {L"mfg", 37}, {L"lay", 19}, {L"frm", 33}, {L"rep", 105}, {L"mrk", 116}, {L"dgm", 121},
-      {L"xyz", -2}, {L"", -2},    {L"prt ", -2}};
+      {L"prt", 2},   {L"PRT", 2},   {L"Prt", 2},  {L"asm", 1},  {L"drw", 4},
+      {L"sec", 11},  {L"mfg", 37},  {L"lay", 19}, {L"frm", 33}, {L"rep", 105},
+      {L"mrk", 116}, {L"dgm", 121}, {L"xyz", -2}, {L"", -2},    {L"prt ", -2}};
   for (const auto& [text, code] : cases) EXPECT_EQ(code, ModelTypeFromExtension(text)) << text;
 }
 

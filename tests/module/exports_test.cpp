@@ -8,8 +8,7 @@ namespace tavtest {
 namespace {
 
 TEST(SharedLibrary, ExportsOnlyWhatHostsUse) {
-  std::string command =
-      std::string("nm -D --defined-only --demangle '") + TAV_MODULE_LIBRARY + "'";
+  std::string command = std::string("nm -D --defined-only --demangle '") + TAV_MODULE_LIBRARY + "'";
   FILE* pipe = ::popen(command.c_str(), "r");
   ASSERT_NE(nullptr, pipe);
   std::string text;

@@ -3,7 +3,7 @@
 // sanitizer to watch.
 #include <thread>
 
-#include "tav_proecore.h"
+#include "src/tav_proecore.h"
 #include "tests/module/module_env.h"
 
 namespace tavtest {
@@ -19,7 +19,8 @@ TEST_F(HostThreadsTest, OperationsInterleaveWithEventsWithoutRaces) {
 
   constexpr int kOpens = 10;
   std::thread user([&] {
-    for (int i = 0; i < kOpens; ++i) sim_->Ctl({"open", SamplePath(i % 2 ? "bolt.prt.1" : "plate.asm.1")});
+    for (int i = 0; i < kOpens; ++i)
+      sim_->Ctl({"open", SamplePath(i % 2 ? "bolt.prt.1" : "plate.asm.1")});
   });
   int failures = 0;
   for (int i = 0; i < 2000; ++i) {

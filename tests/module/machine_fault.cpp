@@ -1,9 +1,9 @@
 // A machine fault raised inside a toolkit call during OpenFile becomes the command's
 // status, and the module stays usable. Built as an executable of its own: see
-// tests/port/sanitizer_options.h.
-#include "tav_proecore.h"
+// tests/support/sanitizer_options.h.
+#include "src/tav_proecore.h"
 #include "tests/module/module_env.h"
-#include "tests/port/sanitizer_options.h"
+#include "tests/support/sanitizer_options.h"
 
 namespace tavtest {
 namespace {

@@ -1,16 +1,15 @@
 #include "tests/module/module_env.h"
 
-#include <unistd.h>
-
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <unistd.h>
 
-#include "port/text.h"
-#include "tav_proecore.h"
+#include "base/utf.h"
+#include "src/tav_proecore.h"
 #include "tests/support/temp_dir.h"
 
 namespace tavtest {
@@ -56,8 +55,8 @@ std::vector<std::string> Lines(const std::string& text) {
     if (at == lines.size()) {
       std::string all;
       for (const std::string& l : lines) all += "  " + l + "\n";
-      return ::testing::AssertionFailure() << "missing or out of order: \"" << want
-                                           << "\" in:\n" << all;
+      return ::testing::AssertionFailure() << "missing or out of order: \"" << want << "\" in:\n"
+                                           << all;
     }
     ++at;
   }
@@ -79,8 +78,8 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   return true;
 }
 
-std::wstring Wide(const std::string& utf8) { return port::Utf8ToWide(utf8); }
-std::string Narrow(const std::wstring& wide) { return port::WideToUtf8(wide); }
+std::wstring Wide(const std::string& utf8) { return base::Utf8ToWide(utf8); }
+std::string Narrow(const std::wstring& wide) { return base::WideToUtf8(wide); }
 
 CtlResult CtlOn(const std::string& display, const std::vector<std::string>& args) {
   std::string command = std::string("'") + TAV_PROE_SIM + "' ctl --display '" + display + "'";
@@ -115,8 +114,8 @@ void ModuleTest::StartSession(const std::vector<std::string>& extra_args) {
 
 void ModuleTest::Connect(IDispatch* host) {
   void* reserved = nullptr;
-  ASSERT_EQ(0, connector().LoadApplication(nullptr, Wide(display_).c_str(), host, handle_,
-                                           reserved))
+  ASSERT_EQ(0,
+            connector().LoadApplication(nullptr, Wide(display_).c_str(), host, handle_, reserved))
       << connector_.m_nStatus << " " << Narrow(connector_.m_strStatus);
 }
 

@@ -2,7 +2,7 @@
 // through the event interface, and menu picks through IDispatch.
 #include <ProCore.h>
 
-#include "tav_proecore.h"
+#include "src/tav_proecore.h"
 #include "tests/module/module_env.h"
 
 namespace tavtest {
@@ -30,8 +30,7 @@ TEST_F(NotificationTest, OpenedModelReachesHostWithItsFullName) {
   ASSERT_TRUE(host.WaitForCalls("OnModelOpened", 1));
   auto calls = host.Calls();
   ASSERT_EQ(1u, calls.size());
-  EXPECT_EQ((std::vector<std::wstring>{handle_, Wide(SamplePath("bracket.prt.1"))}),
-            calls[0].args);
+  EXPECT_EQ((std::vector<std::wstring>{handle_, Wide(SamplePath("bracket.prt.1"))}), calls[0].args);
 }
 
 TEST_F(NotificationTest, HostWithoutEventInterfaceHearsNothing) {

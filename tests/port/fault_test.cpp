@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/port/machine_faults.h"
-#include "tests/port/sanitizer_options.h"
+#include "tests/support/machine_faults.h"
+#include "tests/support/sanitizer_options.h"
 
 namespace {
 

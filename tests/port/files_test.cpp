@@ -13,26 +13,6 @@ class FilesTest : public ::testing::Test {
   tavtest::TempDir dir_;
 };
 
-TEST_F(FilesTest, TempDirectoryFollowsTmpdirAndEndsWithSlash) {
-  {
-    tavtest::ScopedEnv env("TMPDIR", "/var/tmp");
-    EXPECT_EQ(port::TempDirectory(), "/var/tmp/");
-  }
-  {
-    tavtest::ScopedEnv env("TMPDIR", "/var/tmp/");
-    EXPECT_EQ(port::TempDirectory(), "/var/tmp/");
-    EXPECT_EQ(port::TempDirectoryW(), L"/var/tmp/");
-  }
-  {
-    tavtest::ScopedEnv env("TMPDIR", nullptr);
-    EXPECT_EQ(port::TempDirectory(), "/tmp/");
-  }
-  {
-    tavtest::ScopedEnv env("TMPDIR", "");
-    EXPECT_EQ(port::TempDirectory(), "/tmp/");
-  }
-}
-
 TEST_F(FilesTest, CreatesFindsAndDeletesWithWidePaths) {
   const std::wstring base(dir_.path().begin(), dir_.path().end());
   const std::wstring sub = base + L"模型 dir";
@@ -49,19 +29,6 @@ TEST_F(FilesTest, CreatesFindsAndDeletesWithWidePaths) {
   EXPECT_FALSE(port::FileExists(file));
   EXPECT_FALSE(port::DeleteFile(file));
   EXPECT_FALSE(port::FileExists(std::wstring()));
-}
-
-TEST_F(FilesTest, ChangesCurrentDirectoryAndBack) {
-  const std::wstring before = port::GetCurrentDirectoryW();
-  ASSERT_FALSE(before.empty());
-  ASSERT_TRUE(port::SetCurrentDirectory(dir_.path()));
-  std::string expected = dir_.path();
-  expected.pop_back();  // reported without the trailing '/'
-  EXPECT_EQ(port::GetCurrentDirectory(), expected);
-  EXPECT_FALSE(port::SetCurrentDirectory(dir_.path() + "missing"));
-  EXPECT_EQ(port::GetCurrentDirectory(), expected);
-  ASSERT_TRUE(port::SetCurrentDirectory(before));
-  EXPECT_EQ(port::GetCurrentDirectoryW(), before);
 }
 
 }  // namespace

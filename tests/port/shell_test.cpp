@@ -92,11 +92,12 @@ TEST_F(ShellOpenTest, ScriptRunsInGivenDirectory) {
   const std::string script = dir_.file("start proe.sh");
   tavtest::WriteFile(script, "#!/bin/sh\n{ pwd -P; echo \"$1\"; echo END; } > \"$2\"\n");
   ASSERT_EQ(::chmod(script.c_str(), 0755), 0);
-  const long pid =
-      port::ShellOpen(std::wstring(script.begin(), script.end()),
-                      L"\"two words\" \"" + std::wstring(fifo_.begin(), fifo_.end()) + L"\"",
-                      std::wstring(work_.begin(), work_.end()));
-  ASSERT_GT(pid, 32);
+  long pid = 0;
+  ASSERT_EQ(port::ShellOpen(std::wstring(script.begin(), script.end()),
+                            L"\"two words\" \"" + std::wstring(fifo_.begin(), fifo_.end()) + L"\"",
+                            std::wstring(work_.begin(), work_.end()), &pid),
+            0);
+  EXPECT_GT(pid, 0);
   char real[4096];
   ASSERT_NE(::realpath(work_.c_str(), real), nullptr);
   EXPECT_EQ(ReadReport(), std::string(real) + "\ntwo words\nEND\n");
@@ -108,11 +109,11 @@ TEST_F(ShellOpenTest, ChildInheritsNoDescriptorOfOurs) {
   int leaked_pipe[2];
   ASSERT_EQ(::pipe(leaked_pipe), 0);
   tavtest::ScopedEnv report(kReportVar, fifo_.c_str());
-  const long pid = port::ShellOpen(SelfPath(), "", work_);
+  const long result = port::ShellOpen(SelfPath(), "", work_);
   ::close(leaked_file);
   ::close(leaked_pipe[0]);
   ::close(leaked_pipe[1]);
-  ASSERT_GT(pid, 32);
+  ASSERT_EQ(result, 0);
   const std::string text = ReadReport();
   std::istringstream lines(text);
   std::string cwd, fds;
@@ -124,31 +125,29 @@ TEST_F(ShellOpenTest, ChildInheritsNoDescriptorOfOurs) {
   EXPECT_EQ(fds, "0 1 2 ");
 }
 
-TEST_F(ShellOpenTest, MissingFileIsFileNotFound) {
-  EXPECT_EQ(port::ShellOpen(dir_.file("no such program"), "", work_), port::kShellFileNotFound);
-  EXPECT_EQ(port::ShellOpen("tav-no-such-program-on-path"), port::kShellFileNotFound);
-  EXPECT_EQ(port::ShellOpen(""), port::kShellFileNotFound);
-}
-
-TEST_F(ShellOpenTest, DirectoryHasNoProgramToOpenIt) {
-  EXPECT_EQ(port::ShellOpen(work_, "", work_), port::kShellNoAssociation);
-}
-
-TEST_F(ShellOpenTest, NonExecutableFileIsAccessDenied) {
+TEST_F(ShellOpenTest, FailuresKeepTheShellsMeanings) {
   const std::string data = dir_.file("bracket.prt.1");
   tavtest::WriteFile(data, "model data\n");
-  EXPECT_EQ(port::ShellOpen(data, "", work_), port::kShellAccessDenied);
-}
-
-TEST_F(ShellOpenTest, ExecutableInNoKnownFormatHasNoProgramToOpenIt) {
   const std::string junk = dir_.file("junk.bin");
   tavtest::WriteFile(junk, std::string("\x01\x02\x03\x04garbage", 11));
   ASSERT_EQ(::chmod(junk.c_str(), 0755), 0);
-  EXPECT_EQ(port::ShellOpen(junk, "", work_), port::kShellNoAssociation);
-}
-
-TEST_F(ShellOpenTest, MissingWorkingDirectoryIsPathNotFound) {
-  EXPECT_EQ(port::ShellOpen("/bin/true", "", dir_.file("gone")), port::kShellPathNotFound);
+  const struct {
+    std::string file, directory;
+    long code;
+  } cases[] = {
+      {dir_.file("no such program"), work_, port::kShellFileNotFound},
+      {"tav-no-such-program-on-path", "", port::kShellFileNotFound},
+      {"", "", port::kShellFileNotFound},
+      {work_, work_, port::kShellNoAssociation},  // a directory
+      {data, work_, port::kShellAccessDenied},    // not executable
+      {junk, work_, port::kShellNoAssociation},   // executable in no known format
+      {"/bin/true", dir_.file("gone"), port::kShellPathNotFound},
+  };
+  for (const auto& c : cases) {
+    long pid = -7;
+    EXPECT_EQ(port::ShellOpen(c.file, "", c.directory, &pid), c.code) << c.file;
+    EXPECT_EQ(pid, -7) << "no process id on failure";
+  }
 }
 
 }  // namespace

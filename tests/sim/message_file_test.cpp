@@ -1,6 +1,7 @@
 // Message files as the session reads them: entry layout, class prefixes, byte-order
 // marks and line ends, conversions with fields, and the published codes.
 #include "sim/message_file.h"
+#include "sim/model.h"
 
 #include <gtest/gtest.h>
 
@@ -77,7 +78,7 @@ TEST(MessageFileTest, TextOverEightyCharactersIsCutAndReported) {
   std::string umlauts;
   for (int i = 0; i < 85; ++i) umlauts += "ä";
   EXPECT_EQ(sim::FormatMessage(umlauts, {}, &out), -32);
-  EXPECT_EQ(sim::Utf8Length(out), 80u);
+  EXPECT_EQ(sim::CharCount(out), 80u);
   EXPECT_EQ(out.size(), 160u) << "cut between characters, not inside one";
   EXPECT_EQ(sim::FormatMessage(std::string(80, 'x'), {}, &out), 0);
 }

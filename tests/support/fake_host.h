@@ -16,7 +16,7 @@ namespace tavtest {
 class FakeHost : public ITavCaxEvents {
  public:
   struct Call {
-    std::string method;  // "OnNewModel", "OnModelOpened", "FireClickMenu", ...
+    std::string method;              // "OnNewModel", "OnModelOpened", "FireClickMenu", ...
     std::vector<std::wstring> args;  // in the host method's parameter order
     std::thread::id thread;
   };
@@ -31,10 +31,9 @@ class FakeHost : public ITavCaxEvents {
   // IDispatch
   HRESULT GetTypeInfoCount(UINT* count) override;
   HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-  HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
-                        DISPID* ids) override;
-  HRESULT Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                 VARIANT* result, EXCEPINFO* excep_info, UINT* arg_error) override;
+  HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+  HRESULT Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                 EXCEPINFO* excep_info, UINT* arg_error) override;
   // ITavCaxEvents
   HRESULT Reserved() override;
   HRESULT OnNewModel(BSTR handle) override;

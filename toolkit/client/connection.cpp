@@ -8,7 +8,7 @@
 
 namespace tkclient {
 
-Connection::Connection(UniqueFd fd) : fd_(std::move(fd)) {
+Connection::Connection(base::UniqueFd fd) : fd_(std::move(fd)) {
   reader_ = std::thread([this] { ReadLoop(); });
 }
 

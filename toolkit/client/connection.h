@@ -21,7 +21,7 @@
 #include <thread>
 
 #include "protocol/message.h"
-#include "toolkit/client/unique_fd.h"
+#include "base/unique_fd.h"
 
 namespace tkclient {
 
@@ -47,7 +47,7 @@ class Connection {
   using Clock = std::chrono::steady_clock;
 
   // Takes a connected, blocking stream and starts reading it.
-  explicit Connection(UniqueFd fd);
+  explicit Connection(base::UniqueFd fd);
   ~Connection();  // Shutdown(), then joins the reader
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
@@ -92,7 +92,7 @@ class Connection {
   // REQUIRES: mu_ held.
   void EndLocked(int queue_status);
 
-  UniqueFd fd_;
+  base::UniqueFd fd_;
   std::mutex call_mu_;  // one request on the wire at a time
   std::uint64_t last_seq_ = 0;
 

@@ -1,18 +1,16 @@
 // Joining and leaving the session: ProEngineerConnect, Disconnect, StatusGet,
 // Start, End, ConnectIdExtract.
 #include <ProCore.h>
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <spawn.h>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include "base/spawn.h"
+#include "protocol/session_path.h"
 #include "toolkit/client/call.h"
 #include "toolkit/client/client_state.h"
 #include "toolkit/client/session_link.h"
@@ -43,29 +41,15 @@ bool SameHandle(const ProProcessHandle& a, const ProProcessHandle& b) {
   return a.array_index == b.array_index && a.auth_key == b.auth_key;
 }
 
-// Starts `program` detached (own session, no terminal, none of our
-// descriptors, and never our zombie): a shell started with posix_spawn puts it
-// in the background and exits at once. posix_spawn rather than fork, because
-// forking a threaded process is unsafe. False when it could not start.
+// Starts `program` detached, with its output discarded (the session is no
+// child of ours to talk to). False when it could not start.
 bool StartDetached(const char* program) {
   struct stat st;
-  if (::stat(program, &st) != 0 || !S_ISREG(st.st_mode) || ::access(program, X_OK) != 0)
-    return false;
-  posix_spawnattr_t attr;
-  if (posix_spawnattr_init(&attr) != 0) return false;
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
-  char sh[] = "/bin/sh";
-  char dash_c[] = "-c";
-  char script[] = "\"$0\" </dev/null >/dev/null 2>&1 &";
-  char* const argv[] = {sh, dash_c, script, const_cast<char*>(program), nullptr};
-  pid_t shell = -1;
-  const int rc = posix_spawn(&shell, sh, nullptr, &attr, argv, environ);
-  posix_spawnattr_destroy(&attr);
-  if (rc != 0) return false;
-  int status = 0;
-  while (::waitpid(shell, &status, 0) < 0 && errno == EINTR) {
-  }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  if (::stat(program, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  base::SpawnOptions options;
+  options.discard_output = true;
+  long pid = 0;
+  return base::SpawnDetached(program, {program}, options, &pid) == 0;
 }
 
 }  // namespace
@@ -88,8 +72,8 @@ ProError ProEngineerConnect(char* display, char* user, char* connection_id, char
       std::shared_ptr<Connection> current = CurrentConnection();
       if (current && current->alive()) return PRO_TK_E_FOUND;
     }
-    const std::string path = SessionSocketPath(display);
-    UniqueFd fd;
+    const std::string path = protocol::SessionSocketPath(display ? display : "");
+    base::UniqueFd fd;
     ProError e = LookUpSession(path, kLookUpWindow, &fd);
     if (e != PRO_TK_NO_ERROR) return e;
     e = AttachSession(std::move(fd), path, display, user, text_dir, WaitFor(timeout_sec), p_handle);
@@ -164,8 +148,8 @@ ProError ProEngineerStart(char* proe_path, char* prodev_text_path) {
     // A starting session listens only once it is ready: keep looking until
     // the request deadline.
     const auto until = Connection::Clock::now() + RequestDeadline();
-    const std::string path = SessionSocketPath(nullptr);
-    UniqueFd fd;
+    const std::string path = protocol::SessionSocketPath("");
+    base::UniqueFd fd;
     ProError e;
     do {
       e = LookUpSession(path, kLookUpWindow, &fd);

@@ -18,9 +18,9 @@ namespace {
 constexpr std::chrono::milliseconds kRetryPause{20};
 
 // One connect attempt; an invalid fd when nobody listens there.
-UniqueFd TryConnect(const std::string& path) {
-  UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  if (!fd.valid()) return UniqueFd();
+base::UniqueFd TryConnect(const std::string& path) {
+  base::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!fd.valid()) return base::UniqueFd();
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
   std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
@@ -28,25 +28,17 @@ UniqueFd TryConnect(const std::string& path) {
   do {
     r = ::connect(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr);
   } while (r != 0 && errno == EINTR);
-  if (r != 0) return UniqueFd();
+  if (r != 0) return base::UniqueFd();
   return fd;
 }
 
 }  // namespace
 
-std::string SessionSocketPath(const char* display) {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string dir = tmp && *tmp ? tmp : "/tmp";
-  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  return dir + "/proe-sim-" + std::to_string(::getuid()) + "/" +
-         (display && *display ? display : "default") + ".sock";
-}
-
-ProError LookUpSession(const std::string& path, std::chrono::milliseconds window, UniqueFd* out) {
+ProError LookUpSession(const std::string& path, std::chrono::milliseconds window, base::UniqueFd* out) {
   if (path.size() >= sizeof(sockaddr_un{}.sun_path)) return PRO_TK_NOT_EXIST;
   const auto until = std::chrono::steady_clock::now() + window;
   for (;;) {
-    UniqueFd fd = TryConnect(path);
+    base::UniqueFd fd = TryConnect(path);
     if (fd.valid()) {
       *out = std::move(fd);
       return PRO_TK_NO_ERROR;
@@ -56,7 +48,7 @@ ProError LookUpSession(const std::string& path, std::chrono::milliseconds window
   }
 }
 
-ProError AttachSession(UniqueFd fd, const std::string& socket_path, const char* display,
+ProError AttachSession(base::UniqueFd fd, const std::string& socket_path, const char* display,
                        const char* user, const char* text_dir, std::chrono::milliseconds wait,
                        ProProcessHandle* p_handle) {
   auto conn = std::make_shared<Connection>(std::move(fd));

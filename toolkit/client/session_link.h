@@ -1,26 +1,23 @@
 #pragma once
 // Establishing the one connection of the process: finding the session's
-// socket for a display, the hello handshake, and installing the result as the
+// socket (protocol/session_path.h), the hello handshake, and installing the result as the
 // current connection. Used by ProEngineerConnect/Start and the test hooks.
 #include <ProCore.h>
 #include <chrono>
 #include <string>
 
-#include "toolkit/client/unique_fd.h"
+#include "base/unique_fd.h"
 
 namespace tkclient {
 
-// <$TMPDIR or /tmp>/proe-sim-<uid>/<display or "default">.sock
-std::string SessionSocketPath(const char* display);
-
 // Tries to connect to the socket until `window` has passed. PRO_TK_NOT_EXIST
 // when nothing answers there.
-ProError LookUpSession(const std::string& path, std::chrono::milliseconds window, UniqueFd* out);
+ProError LookUpSession(const std::string& path, std::chrono::milliseconds window, base::UniqueFd* out);
 
 // Says hello on a connected stream, waiting at most `wait` for the answer, and
 // makes it the process's connection. PRO_TK_E_BUSY when no answer came in
 // time, PRO_TK_E_FOUND when another live connection exists.
-ProError AttachSession(UniqueFd fd, const std::string& socket_path, const char* display,
+ProError AttachSession(base::UniqueFd fd, const std::string& socket_path, const char* display,
                        const char* user, const char* text_dir, std::chrono::milliseconds wait,
                        ProProcessHandle* p_handle);
 

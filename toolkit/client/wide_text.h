@@ -1,7 +1,7 @@
 #pragma once
 // Text at the client's edge: the toolkit speaks wchar_t (UTF-32 on POSIX) and
-// narrow UTF-8, the wire speaks UTF-8. Every conversion here is total: invalid
-// input becomes U+FFFD (decoding) or '?' (encoding), never an error or a fault.
+// narrow UTF-8, the wire speaks UTF-8. Conversions are the project's codec
+// (base/utf.h): invalid input becomes U+FFFD, never an error or a fault.
 // Copies into the toolkit's fixed buffers truncate at a character boundary and
 // always terminate. Pure functions; any thread.
 #include <cstddef>

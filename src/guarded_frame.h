@@ -21,8 +21,8 @@
 #include <string>
 #include <utility>
 
-#include "status_record.h"
-#include "tx_exception.h"
+#include "src/status_record.h"
+#include "src/tx_exception.h"
 
 struct CatchSite {
   const char* file;

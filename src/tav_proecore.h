@@ -10,17 +10,16 @@
 // round of event processing, so toolkit calls from these never overlap. The other
 // members are safe to read and write from both threads (atomics, or a leaf mutex
 // that is never held across a toolkit or host call).
-#include <ProToolkit.h>
-#include <ProObjects.h>
 #include <ProCore.h>
-
+#include <ProObjects.h>
+#include <ProToolkit.h>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <string>
 
 #include "port/lock.h"
-#include "status_record.h"
+#include "src/status_record.h"
 #include "tavproe2/com.h"
 
 class ProeCore : public StatusRecord {

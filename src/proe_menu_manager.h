@@ -10,13 +10,12 @@
 // held across a toolkit or host call) and the created flag is atomic.
 #include <ProToolkit.h>
 #include <ProUICmd.h>
-
 #include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "status_record.h"
+#include "src/status_record.h"
 #include "tavproe2/com.h"
 
 class ProeMenuManager : public StatusRecord {

@@ -1,5 +1,5 @@
-// The COM helpers of include/tavproe2/com.h. Lives in the platform layer and is
-// exported from the module's shared library for hosts.
+// The COM helpers of include/tavproe2/com.h, exported from the module's shared
+// library for hosts.
 #include "tavproe2/com.h"
 
 #include <cstdlib>

@@ -1,9 +1,10 @@
 #pragma once
-// Owner of one file descriptor: closes it on destruction. Move-only.
+// The one owner type for a file descriptor, used by every layer: closes it on
+// destruction. Move-only; not synchronised (one owner, one thread at a time).
 #include <unistd.h>
 #include <utility>
 
-namespace tkclient {
+namespace base {
 
 class UniqueFd {
  public:
@@ -34,4 +35,4 @@ class UniqueFd {
   int fd_ = -1;
 };
 
-}  // namespace tkclient
+}  // namespace base

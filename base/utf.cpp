@@ -1,6 +1,6 @@
-#include "port/text.h"
+#include "base/utf.h"
 
-namespace port {
+namespace base {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -26,6 +26,40 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
+// Decodes the character at text[i] and moves i past it (always by at least one
+// byte). A broken sequence is replaced as a whole up to the first byte that does
+// not belong to it, which is then read afresh; *bad is set when given.
+char32_t DecodeOne(std::string_view text, std::size_t& i, bool* bad) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  const unsigned char b = p[i++];
+  if (b < 0x80) return b;
+  int extra;
+  char32_t c;
+  char32_t min;
+  if ((b & 0xE0) == 0xC0) {
+    extra = 1, c = b & 0x1F, min = 0x80;
+  } else if ((b & 0xF0) == 0xE0) {
+    extra = 2, c = b & 0x0F, min = 0x800;
+  } else if ((b & 0xF8) == 0xF0) {
+    extra = 3, c = b & 0x07, min = 0x10000;
+  } else {
+    if (bad) *bad = true;
+    return kReplacement;
+  }
+  bool ok = true;
+  for (int k = 0; k < extra; ++k, ++i) {
+    if (i >= n || (p[i] & 0xC0) != 0x80) {
+      ok = false;
+      break;
+    }
+    c = (c << 6) | (p[i] & 0x3F);
+  }
+  if (ok && c >= min && IsScalar(c)) return c;
+  if (bad) *bad = true;
+  return kReplacement;
+}
+
 }  // namespace
 
 std::string WideToUtf8(std::wstring_view text) {
@@ -38,45 +72,16 @@ std::string WideToUtf8(std::wstring_view text) {
 std::wstring Utf8ToWide(std::string_view text) {
   std::wstring out;
   out.reserve(text.size());
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t n = text.size();
   std::size_t i = 0;
-  while (i < n) {
-    const unsigned char b = p[i];
-    int extra;
-    char32_t c;
-    char32_t min;
-    if (b < 0x80) {
-      out += static_cast<wchar_t>(b);
-      ++i;
-      continue;
-    } else if ((b & 0xE0) == 0xC0) {
-      extra = 1, c = b & 0x1F, min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-      extra = 2, c = b & 0x0F, min = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-      extra = 3, c = b & 0x07, min = 0x10000;
-    } else {
-      out += static_cast<wchar_t>(kReplacement);
-      ++i;
-      continue;
-    }
-    std::size_t j = i + 1;
-    bool ok = true;
-    for (int k = 0; k < extra; ++k, ++j) {
-      if (j >= n || (p[j] & 0xC0) != 0x80) {
-        ok = false;
-        break;
-      }
-      c = (c << 6) | (p[j] & 0x3F);
-    }
-    // A broken sequence is replaced as a whole up to the first byte that does not
-    // belong to it, which is then read afresh.
-    if (!ok || c < min || !IsScalar(c)) c = kReplacement;
-    out += static_cast<wchar_t>(c);
-    i = j;
-  }
+  while (i < text.size()) out += static_cast<wchar_t>(DecodeOne(text, i, nullptr));
   return out;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  bool bad = false;
+  std::size_t i = 0;
+  while (i < text.size() && !bad) DecodeOne(text, i, &bad);
+  return !bad;
 }
 
 std::u16string WideToUtf16(std::wstring_view text) {
@@ -116,4 +121,4 @@ std::wstring Utf16ToWide(std::u16string_view text) {
   return out;
 }
 
-}  // namespace port
+}  // namespace base

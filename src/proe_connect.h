@@ -1,9 +1,8 @@
 #pragma once
 // The connector's shared steps, also used by the command object: the termination
 // callback, the application handle text, and the wait for the session's window.
-#include <ProToolkit.h>
 #include <ProConst.h>
-
+#include <ProToolkit.h>
 #include <string>
 
 // The toolkit's termination callback: the session has ended (the user closed it or
