@@ -15,8 +15,8 @@ struct Entry {
   const wchar_t* traditional;
 };
 
-// The English 5200 text carries U+00A1 U+00A3 after "error", as hosts have always
-// received it; it is kept character for character.
+// The English 5200 text carries U+00A1 U+00A3 after "error": hosts match the
+// message character for character, so these two stay as they are.
 const Entry kTable[] = {
     {5200, L"connect proe error\u00A1\u00A3(%d)", L"连接 proe 失败。(%d)", L"連接 proe 失敗。(%d)"},
     {5201,

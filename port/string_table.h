@@ -3,7 +3,7 @@
 // (1033), Simplified Chinese (2052) and Traditional Chinese (1028), the way a
 // Windows module carries them as string resources.
 //
-// Placeholders follow the Windows wide-printf convention of the original texts:
+// Placeholders follow the Windows wide-printf convention of string resources:
 // "%s" stands for a wide string. Callers that format with the POSIX wide printf
 // must turn it into "%ls" first (ToPosixWideFormat). Callable from any thread.
 #include <string>

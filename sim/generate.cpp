@@ -81,7 +81,7 @@ struct Counters {
 };
 
 bool BuildTree(const std::string& dir, const std::string& name, int breadth, int depth,
-               const PartSpec& part, Counters* n, std::vector<std::string>* files,
+               const PartSize& part, Counters* n, std::vector<std::string>* files,
                std::string* error) {
   std::vector<ModelRef> comps;
   std::vector<std::pair<std::string, bool>> children;  // name, is assembly
@@ -109,12 +109,12 @@ bool BuildTree(const std::string& dir, const std::string& name, int breadth, int
 
 }  // namespace
 
-Model MakePart(const std::string& name, const PartSpec& spec) {
+Model MakePart(const std::string& name, const PartSize& size) {
   Model m;
   m.name = ToUpper(name);
   m.type = PRO_MDL_PART;
   int dim = 0;
-  for (int k = 0; k < spec.features; ++k) {
+  for (int k = 0; k < size.features; ++k) {
     Feature f;
     f.id = 1 + 2 * k;  // the CAD system leaves gaps in feature ids
     const int kind = k % 5;
@@ -122,7 +122,7 @@ Model MakePart(const std::string& name, const PartSpec& spec) {
     f.type_name = DefaultFeatureTypeName(f.type);
     f.subtype = kSubtypes[k == 0 ? 0 : kind];
     if (k % 3 == 0) f.name = "F" + std::to_string(k) + "_" + f.type_name.substr(0, 4);
-    for (int j = 0; j < spec.dims_per_feature; ++j) {
+    for (int j = 0; j < size.dims_per_feature; ++j) {
       Dimension d;
       d.id = dim++;
       d.symbol = "d" + std::to_string(d.id);
@@ -138,7 +138,7 @@ Model MakePart(const std::string& name, const PartSpec& spec) {
     }
     m.features.push_back(std::move(f));
   }
-  for (int k = 0; k < spec.params; ++k) {
+  for (int k = 0; k < size.params; ++k) {
     Parameter p;
     p.name = "PARAM_" + std::to_string(k);
     switch (k % 5) {
@@ -150,11 +150,11 @@ Model MakePart(const std::string& name, const PartSpec& spec) {
     }
     m.params.push_back(std::move(p));
   }
-  if (spec.relation_lines > 0) {
+  if (size.relation_lines > 0) {
     RelationSet lines;
     lines.push_back("/* generated relations");
     const int ndims = static_cast<int>(m.dimensions.size());
-    for (int r = 0; r < spec.relation_lines; ++r) {
+    for (int r = 0; r < size.relation_lines; ++r) {
       // Drive the upper half of the dimensions from the lower half; beyond that,
       // computed real parameters.
       const int target = ndims / 2 + r;
@@ -171,13 +171,13 @@ Model MakePart(const std::string& name, const PartSpec& spec) {
   return m;
 }
 
-std::string GeneratePart(const std::string& dir, const std::string& name, const PartSpec& spec,
+std::string GeneratePart(const std::string& dir, const std::string& name, const PartSize& size,
                          std::string* error) {
-  return WriteNext(dir, MakePart(name, spec), error);
+  return WriteNext(dir, MakePart(name, size), error);
 }
 
 std::vector<std::string> GenerateAssembly(const std::string& dir, const std::string& name,
-                                          int breadth, int depth, const PartSpec& part,
+                                          int breadth, int depth, const PartSize& part,
                                           std::string* error) {
   std::vector<std::string> files;
   if (breadth < 1 || depth < 1) {
@@ -215,7 +215,7 @@ int GenerateMain(int argc, char** argv) {
   const std::string what = argv[1];
   const std::string dir = argv[2];
   const std::string name = argv[3];
-  PartSpec spec;
+  PartSize size;
   int breadth = 2, depth = 2;
   for (int i = 4; i < argc; ++i) {
     const std::string a = argv[i];
@@ -225,10 +225,10 @@ int GenerateMain(int argc, char** argv) {
     }
     const char* v = argv[++i];
     bool ok = false;
-    if (a == "--features") ok = ParseCount(v, 100000, &spec.features);
-    else if (a == "--dims") ok = ParseCount(v, 1000, &spec.dims_per_feature);
-    else if (a == "--params") ok = ParseCount(v, 100000, &spec.params);
-    else if (a == "--relations") ok = ParseCount(v, 100000, &spec.relation_lines);
+    if (a == "--features") ok = ParseCount(v, 100000, &size.features);
+    else if (a == "--dims") ok = ParseCount(v, 1000, &size.dims_per_feature);
+    else if (a == "--params") ok = ParseCount(v, 100000, &size.params);
+    else if (a == "--relations") ok = ParseCount(v, 100000, &size.relation_lines);
     else if (a == "--breadth") ok = ParseCount(v, 1000, &breadth) && breadth >= 1;
     else if (a == "--depth") ok = ParseCount(v, 20, &depth) && depth >= 1;
     if (!ok) {
@@ -245,10 +245,10 @@ int GenerateMain(int argc, char** argv) {
   std::string error;
   std::vector<std::string> files;
   if (what == "part") {
-    const std::string f = GeneratePart(dir, name, spec, &error);
+    const std::string f = GeneratePart(dir, name, size, &error);
     if (!f.empty()) files.push_back(f);
   } else if (what == "assembly") {
-    files = GenerateAssembly(dir, name, breadth, depth, spec, &error);
+    files = GenerateAssembly(dir, name, breadth, depth, size, &error);
   } else {
     std::cerr << kGenUsage;
     return 2;

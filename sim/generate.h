@@ -9,7 +9,7 @@
 
 namespace sim {
 
-struct PartSpec {
+struct PartSize {
   int features = 10;          // protrusions, cuts, holes, rounds and chamfers in turn
   int dims_per_feature = 3;
   int params = 10;            // model parameters, all value types in turn
@@ -19,11 +19,11 @@ struct PartSpec {
 // A part named `name` with the given size. Relations assign dimensions of later
 // features from earlier ones (they regenerate without error); when there are
 // not enough dimensions they assign parameters instead.
-Model MakePart(const std::string& name, const PartSpec& spec);
+Model MakePart(const std::string& name, const PartSize& size);
 
 // Writes `<dir>/<name>.prt.1` (or the next free version). Returns the file
 // written, or empty with `error` set.
-std::string GeneratePart(const std::string& dir, const std::string& name, const PartSpec& spec,
+std::string GeneratePart(const std::string& dir, const std::string& name, const PartSize& size,
                          std::string* error = nullptr);
 
 // Writes an assembly tree: `name`.asm with `breadth` components; at depth 1 they
@@ -32,7 +32,7 @@ std::string GeneratePart(const std::string& dir, const std::string& name, const 
 // breadth^depth parts. Names over 31 characters fail. Returns every file written (the top assembly first), or an empty list
 // with `error` set. breadth >= 1, depth >= 1.
 std::vector<std::string> GenerateAssembly(const std::string& dir, const std::string& name,
-                                          int breadth, int depth, const PartSpec& part,
+                                          int breadth, int depth, const PartSize& part,
                                           std::string* error = nullptr);
 
 // `proe_sim gen` (argv[0] is "gen"): prints the files written, one per line.

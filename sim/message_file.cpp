@@ -88,17 +88,17 @@ std::string Shown(const std::string& format) {
   return bar == std::string::npos ? format : format.substr(0, bar);
 }
 
-std::string Printf(const std::string& spec, const char* text) {
-  int n = std::snprintf(nullptr, 0, spec.c_str(), text);
+std::string Printf(const std::string& conversion, const char* text) {
+  int n = std::snprintf(nullptr, 0, conversion.c_str(), text);
   std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) std::snprintf(out.data(), out.size() + 1, spec.c_str(), text);
+  if (n > 0) std::snprintf(out.data(), out.size() + 1, conversion.c_str(), text);
   return out;
 }
 
 template <class T>
-std::string PrintfNumber(const std::string& spec, T value) {
+std::string PrintfNumber(const std::string& conversion, T value) {
   char buf[512];
-  int n = std::snprintf(buf, sizeof buf, spec.c_str(), value);
+  int n = std::snprintf(buf, sizeof buf, conversion.c_str(), value);
   if (n < 0) return std::string();
   return std::string(buf, static_cast<std::size_t>(n) < sizeof buf ? n : sizeof buf - 1);
 }

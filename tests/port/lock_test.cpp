@@ -51,21 +51,4 @@ TEST(CriticalSectionTest, OtherThreadIsExcludedUntilLastLeave) {
   EXPECT_FALSE(section.OwnedByCurrentThread());
 }
 
-TEST(CriticalSectionTest, GuardsCountedIncrementsFromManyThreads) {
-  port::CriticalSection section;
-  long counter = 0;
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&] {
-      for (int i = 0; i < 10000; ++i) {
-        port::Guard outer(section);
-        port::Guard inner(section);  // re-entry inside the same thread
-        ++counter;
-      }
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-  EXPECT_EQ(counter, 40000);
-}
-
 }  // namespace

@@ -15,82 +15,49 @@ class StringTableTest : public ::testing::Test {
   tavtest::ScopedEnv lang_{"LANG", nullptr};
 };
 
-TEST_F(StringTableTest, EnglishTextsAreExact) {
-  EXPECT_EQ(port::LoadString(5200), L"connect proe error\u00A1\u00A3(%d)");
-  EXPECT_EQ(port::LoadString(5201),
-            L"have not set the environment variable PRO_COMM_MSG_EXE,or pro_comm_msg.exe path "
-            L"error.");
-  EXPECT_EQ(port::LoadString(5202), L"start proe failed. %s");
-  EXPECT_EQ(port::LoadString(5203), L"Proe execution path not found.");
-  EXPECT_EQ(port::LoadString(5210), L"Open File Error.");
-  EXPECT_EQ(port::LoadString(5211), L"has not active document.");
-  EXPECT_EQ(port::LoadString(5212), L"close file failed.");
-  EXPECT_EQ(port::LoadString(5213), L"save file failed.");
-  EXPECT_EQ(port::LoadString(5214), L"db file not exists.");
+TEST_F(StringTableTest, LanguageFollowsTheFirstLocaleVariableSet) {
+  const struct {
+    const char *language, *all, *messages, *lang;
+    unsigned expected;
+  } cases[] = {
+      {nullptr, nullptr, nullptr, nullptr, port::kLanguageEnglish},
+      {nullptr, nullptr, nullptr, "zh_CN.UTF-8", port::kLanguageSimplifiedChinese},
+      {nullptr, nullptr, nullptr, "zh_SG", port::kLanguageSimplifiedChinese},
+      {nullptr, nullptr, nullptr, "zh-cn", port::kLanguageSimplifiedChinese},
+      {nullptr, nullptr, nullptr, "zh_TW@euro", port::kLanguageTraditionalChinese},
+      {nullptr, nullptr, nullptr, "zh_HK", port::kLanguageTraditionalChinese},
+      {nullptr, nullptr, nullptr, "zh_MO.Big5", port::kLanguageTraditionalChinese},
+      {nullptr, nullptr, nullptr, "zh", port::kLanguageEnglish},
+      {nullptr, nullptr, nullptr, "zh_XX", port::kLanguageEnglish},
+      {nullptr, nullptr, nullptr, "de_DE", port::kLanguageEnglish},
+      {nullptr, nullptr, "zh_TW.UTF-8", "en_US.UTF-8", port::kLanguageTraditionalChinese},
+      {nullptr, "zh_CN.UTF-8", "zh_TW.UTF-8", "en_US", port::kLanguageSimplifiedChinese},
+      {"en_GB:zh_CN", "zh_CN.UTF-8", nullptr, nullptr, port::kLanguageEnglish},
+      {"zh_HK:en", nullptr, nullptr, "en_US", port::kLanguageTraditionalChinese},
+  };
+  for (const auto& c : cases) {
+    tavtest::ScopedEnv language("LANGUAGE", c.language), all("LC_ALL", c.all),
+        messages("LC_MESSAGES", c.messages), lang("LANG", c.lang);
+    EXPECT_EQ(port::CurrentLanguage(), c.expected)
+        << (c.language ? c.language : "-") << " " << (c.all ? c.all : "-") << " "
+        << (c.messages ? c.messages : "-") << " " << (c.lang ? c.lang : "-");
+  }
+}
+
+TEST_F(StringTableTest, TextsComeInTheLocalesLanguageAndUnknownIdsAreEmpty) {
   EXPECT_EQ(port::LoadString(5220), L"menu not exists.");
-}
-
-TEST_F(StringTableTest, UnknownIdsGiveEmptyText) {
-  for (unsigned id : {0u, 5199u, 5204u, 5209u, 5215u, 5219u, 5221u, 65535u}) {
-    EXPECT_EQ(port::LoadString(id), L"") << id;
-    EXPECT_EQ(port::LoadString(id, port::kLanguageSimplifiedChinese), L"") << id;
-  }
-}
-
-TEST_F(StringTableTest, SimplifiedChineseForMainlandAndSingapore) {
-  for (const char* locale : {"zh_CN.UTF-8", "zh_SG", "zh_CN.GB18030", "zh-cn"}) {
-    tavtest::ScopedEnv env("LANG", locale);
-    EXPECT_EQ(port::CurrentLanguage(), port::kLanguageSimplifiedChinese) << locale;
-  }
-  tavtest::ScopedEnv env("LANG", "zh_CN.UTF-8");
-  EXPECT_EQ(port::LoadString(5200), L"连接 proe 失败。(%d)");
-  EXPECT_EQ(port::LoadString(5201),
-            L"未设置环境变量 PRO_COMM_MSG_EXE, 或者 pro_comm_msg.exe 路径错误。");
-  EXPECT_EQ(port::LoadString(5202), L"打开 proe 失败。%s");
-  EXPECT_EQ(port::LoadString(5203), L"未找到proe执行路径。");
-  EXPECT_EQ(port::LoadString(5210), L"打开文件错误");
-  EXPECT_EQ(port::LoadString(5211), L"没有活动文件");
-  EXPECT_EQ(port::LoadString(5212), L"关闭文件失败");
-  EXPECT_EQ(port::LoadString(5213), L"保存文件失败");
-  EXPECT_EQ(port::LoadString(5214), L"数据库文件不存在");
-  EXPECT_EQ(port::LoadString(5220), L"菜单不存在");
-}
-
-TEST_F(StringTableTest, TraditionalChineseForTaiwanHongKongMacau) {
-  for (const char* locale : {"zh_TW.UTF-8", "zh_HK", "zh_MO.Big5", "zh_TW@euro"}) {
-    tavtest::ScopedEnv env("LANG", locale);
-    EXPECT_EQ(port::CurrentLanguage(), port::kLanguageTraditionalChinese) << locale;
-  }
-  tavtest::ScopedEnv env("LANG", "zh_TW.UTF-8");
-  EXPECT_EQ(port::LoadString(5203), L"未找到proe執行路徑。");
-  EXPECT_EQ(port::LoadString(5220), L"選單不存在");
-  // Every id has a text of its own in each language.
-  for (unsigned id : {5200u, 5201u, 5202u, 5203u, 5210u, 5211u, 5212u, 5213u, 5214u, 5220u}) {
-    const std::wstring traditional = port::LoadString(id);
-    EXPECT_FALSE(traditional.empty()) << id;
-    EXPECT_NE(traditional, port::LoadString(id, port::kLanguageEnglish)) << id;
-  }
-}
-
-TEST_F(StringTableTest, OtherLocalesGiveEnglish) {
-  for (const char* locale : {"C", "POSIX", "en_US.UTF-8", "de_DE", "zh", "zh_XX", "ja_JP"}) {
-    tavtest::ScopedEnv env("LANG", locale);
-    EXPECT_EQ(port::CurrentLanguage(), port::kLanguageEnglish) << locale;
-  }
-}
-
-TEST_F(StringTableTest, VariablesAreReadInPrecedenceOrder) {
-  tavtest::ScopedEnv lang("LANG", "en_US.UTF-8");
-  tavtest::ScopedEnv messages("LC_MESSAGES", "zh_TW.UTF-8");
-  EXPECT_EQ(port::CurrentLanguage(), port::kLanguageTraditionalChinese);
   {
-    tavtest::ScopedEnv all("LC_ALL", "zh_CN.UTF-8");
-    EXPECT_EQ(port::CurrentLanguage(), port::kLanguageSimplifiedChinese);
-    tavtest::ScopedEnv language("LANGUAGE", "en_GB:zh_CN");
-    EXPECT_EQ(port::CurrentLanguage(), port::kLanguageEnglish);
+    tavtest::ScopedEnv lang("LANG", "zh_CN.UTF-8");
+    EXPECT_EQ(port::LoadString(5220), L"菜单不存在");
   }
-  tavtest::ScopedEnv language("LANGUAGE", "zh_HK:en");
-  EXPECT_EQ(port::CurrentLanguage(), port::kLanguageTraditionalChinese);
+  tavtest::ScopedEnv lang("LANG", "zh_TW.UTF-8");
+  EXPECT_EQ(port::LoadString(5220), L"選單不存在");
+  for (unsigned id : {5200u, 5201u, 5202u, 5203u, 5210u, 5211u, 5212u, 5213u, 5214u, 5220u}) {
+    EXPECT_NE(port::LoadString(id), port::LoadString(id, port::kLanguageEnglish)) << id;
+    EXPECT_NE(port::LoadString(id, port::kLanguageSimplifiedChinese), L"") << id;
+  }
+  for (unsigned id : {0u, 5199u, 5204u, 5209u, 5215u, 5219u, 5221u})
+    EXPECT_EQ(port::LoadString(id), L"") << id;
 }
 
 TEST_F(StringTableTest, WidensStringConversionsForPosixPrintf) {

@@ -276,13 +276,13 @@ TEST_F(ModelFileTest, HandWrittenFilesMayLeaveOutIdsAndSymbols) {
 // ---- The generator ---------------------------------------------------------------------
 
 TEST_F(ModelFileTest, GeneratedPartsLoadAndRegenerate) {
-  PartSpec spec;
-  spec.features = 40;
-  spec.dims_per_feature = 4;
-  spec.params = 25;
-  spec.relation_lines = 100;  // more than half the dimensions: the rest assign parameters
+  PartSize size;
+  size.features = 40;
+  size.dims_per_feature = 4;
+  size.params = 25;
+  size.relation_lines = 100;  // more than half the dimensions: the rest assign parameters
   std::string error;
-  const std::string file = GeneratePart(dir_.path(), "big", spec, &error);
+  const std::string file = GeneratePart(dir_.path(), "big", size, &error);
   ASSERT_EQ(file, dir_.file("big.prt.1")) << error;
   int h = 0;
   ASSERT_EQ(store_.Load("big.prt", PRO_MDL_UNUSED, &h), PRO_TK_NO_ERROR) << store_.last_error();
@@ -292,14 +292,14 @@ TEST_F(ModelFileTest, GeneratedPartsLoadAndRegenerate) {
   EXPECT_EQ(m.params.size(), 25u);
   EXPECT_EQ(m.relations->size(), 101u);
   ASSERT_EQ(store_.Regenerate(h, 0, &error), PRO_TK_NO_ERROR) << error;
-  EXPECT_EQ(GeneratePart(dir_.path(), "big", spec, &error), dir_.file("big.prt.2"));
+  EXPECT_EQ(GeneratePart(dir_.path(), "big", size, &error), dir_.file("big.prt.2"));
 }
 
 TEST_F(ModelFileTest, GeneratedAssemblyTreesHaveBreadthToTheDepthParts) {
-  PartSpec spec;
-  spec.features = 3;
+  PartSize size;
+  size.features = 3;
   std::string error;
-  const std::vector<std::string> files = GenerateAssembly(dir_.path(), "tree", 3, 3, spec, &error);
+  const std::vector<std::string> files = GenerateAssembly(dir_.path(), "tree", 3, 3, size, &error);
   ASSERT_EQ(files.size(), 1u + 3u + 9u + 27u) << error;
   EXPECT_EQ(files.front(), dir_.file("tree.asm.1"));
   int h = 0;
@@ -309,7 +309,7 @@ TEST_F(ModelFileTest, GeneratedAssemblyTreesHaveBreadthToTheDepthParts) {
   ASSERT_EQ(store_.SessionModels(PRO_MDL_PART, &parts), PRO_TK_NO_ERROR);
   EXPECT_EQ(parts.size(), 27u);
   EXPECT_EQ(store_.Regenerate(h, 0, &error), PRO_TK_NO_ERROR) << error;
-  EXPECT_TRUE(GenerateAssembly(dir_.path(), "x", 0, 2, spec, &error).empty());
+  EXPECT_TRUE(GenerateAssembly(dir_.path(), "x", 0, 2, size, &error).empty());
 }
 
 }  // namespace
