@@ -15,7 +15,7 @@
 
 #include <gtest/gtest.h>
 
-#include "protocol/values.h"
+#include "protocol/methods.h"
 #include "tests/client/client_fixture.h"
 #include "tests/client/fake_session.h"
 #include "tests/client/fault_catcher.h"
@@ -100,11 +100,12 @@ ProFunction AsNotify(F f) {
 TEST_F(BrokenSessionTest, HelloCarriesVersionAndTextDirectory) {
   std::thread peer([&] {
     auto m = session_.Expect("hello");
-    EXPECT_EQ(protocol::Arg<int>(m.body, 0), protocol::kProtocolVersion);
-    EXPECT_EQ(protocol::Arg<std::string>(m.body, 1), "disp");
-    EXPECT_EQ(protocol::Arg<std::string>(m.body, 3), "/some/text");
-    EXPECT_GT(protocol::Arg<std::int64_t>(m.body, 4), 0);
-    session_.Reply(m, 0, std::vector<int>{0, 5});
+    const auto [version, display, user, text_path, pid] =
+        protocol::ArgsOf<protocol::method::hello>(m);
+    EXPECT_EQ(version, protocol::kProtocolVersion);
+    EXPECT_EQ(display + "|" + user + "|" + text_path, "disp||/some/text");
+    EXPECT_GT(pid, 0);
+    session_.Reply(m, 0, protocol::ProcessHandle{0, 5});
   });
   EXPECT_EQ(tkclient::TEST_AttachStream(session_.TakeClientFd(), "disp", "/some/text", 0, &handle_),
             PRO_TK_NO_ERROR);

@@ -133,7 +133,7 @@ ProError ProEngineerDisconnect(ProProcessHandle* p_handle, int timeout_sec) {
     conn->SetQuietEnd(true);
     const auto limit = std::min(WaitFor(timeout_sec), RequestDeadline());
     Reply reply;
-    if (conn->Call(Connection::Clock::now() + limit, &reply, "bye") == CallOutcome::kReplied)
+    if (conn->Call<method::bye>(Connection::Clock::now() + limit, &reply) == CallOutcome::kReplied)
       result = static_cast<ProError>(reply.code);
   }
   conn->Shutdown();
@@ -145,7 +145,7 @@ ProError ProEngineerStatusGet(void) {
   if (!conn || !conn->alive()) return PRO_TK_GENERAL_ERROR;
   Reply reply;
   const CallOutcome outcome =
-      conn->Call(Connection::Clock::now() + RequestDeadline(), &reply, "ping");
+      conn->Call<method::ping>(Connection::Clock::now() + RequestDeadline(), &reply);
   return outcome == CallOutcome::kReplied && reply.code == PRO_TK_NO_ERROR ? PRO_TK_NO_ERROR
                                                                            : PRO_TK_GENERAL_ERROR;
 }
@@ -183,8 +183,7 @@ ProError ProEngineerEnd(void) {
   return Guarded([&] {
     std::shared_ptr<Connection> conn = CurrentConnection();
     if (!conn) return PRO_TK_COMM_ERROR;
-    Reply reply;
-    const ProError e = Invoke("ProEngineerEnd", &reply);
+    const ProError e = InvokeCode<method::ProEngineerEnd>();
     // The application ended the session itself: its termination action is
     // not called, so the connection ends without queuing one.
     if (e == PRO_TK_NO_ERROR) {

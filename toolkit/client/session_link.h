@@ -17,9 +17,9 @@ std::string SessionSocketPath(const char* display);
 // when nothing answers there.
 ProError LookUpSession(const std::string& path, std::chrono::milliseconds window, UniqueFd* out);
 
-// Says hello on a connected stream, waiting at most `wait` for the answer, and
-// makes it the process's connection. PRO_TK_E_BUSY when no answer came in
-// time, PRO_TK_E_FOUND when another live connection exists.
+// Says hello on a connected stream (null texts travel as ""), waiting at most
+// `wait` for the answer, and makes it the process's connection. PRO_TK_E_BUSY when no answer came
+// in time, PRO_TK_E_FOUND when another live connection exists.
 ProError AttachSession(UniqueFd fd, const std::string& socket_path, const char* display,
                        const char* user, const char* text_dir, std::chrono::milliseconds wait,
                        ProProcessHandle* p_handle);
