@@ -47,8 +47,8 @@ using Handles = std::vector<ModelHandle>;
 // X(name, (argument types), (out types)); see docs/protocol.md for what each carries.
 #define TAV_WIRE_METHODS(X)                                                                    \
   /* The connection: hello answers ProEngineerConnect with the process handle. */              \
-  X(hello, (int /* version */, Text /* display */, Text /* user */, Text /* text path */,      \
-            std::int64_t /* pid */), (ProcessHandle))                                          \
+  X(hello, (int /* version */, Text /* session id */, Text /* display */, Text /* user */,     \
+            Text /* text path */, std::int64_t /* pid */), (ProcessHandle))                    \
   X(ping, (), ())                                                                              \
   X(bye, (), ())                                                                               \
   X(ProEngineerEnd, (), ())                                                                    \

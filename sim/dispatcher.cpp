@@ -125,8 +125,9 @@ method::Handles HandlesToWire(const std::vector<int>& mdls) {
 
 // ---- Connection
 
-int Serve(method::hello, Call& c, int version, const Text& display, const Text& user,
-          const Text& text_dir, std::int64_t pid, protocol::ProcessHandle& handle) {
+int Serve(method::hello, Call& c, int version, const Text& /*session_id: one session per display*/,
+          const Text& display, const Text& user, const Text& text_dir, std::int64_t pid,
+          protocol::ProcessHandle& handle) {
   if (version != protocol::kProtocolVersion) return PRO_TK_COMM_ERROR;
   if (!text_dir.empty()) {
     struct stat st;

@@ -27,10 +27,10 @@ constexpr int kLoadWindowTries = 20;
 ProError Connect(const std::string& display, const std::string& text_dir,
                  ProProcessHandle* handle) {
   ProBoolean random_choice = PRO_B_FALSE;
-  std::string user, connection_id;
-  return ProEngineerConnect(const_cast<char*>(display.c_str()), user.data(),
-                            connection_id.data(), const_cast<char*>(text_dir.c_str()),
-                            PRO_B_TRUE, kConnectTimeoutSeconds, &random_choice, handle);
+  std::string session_id, user;
+  return ProEngineerConnect(session_id.data(), const_cast<char*>(display.c_str()), user.data(),
+                            const_cast<char*>(text_dir.c_str()), PRO_B_TRUE,
+                            kConnectTimeoutSeconds, &random_choice, handle);
 }
 
 // Message 5200 with the code, and 5201 appended for the missing communication program.

@@ -100,10 +100,10 @@ ProFunction AsNotify(F f) {
 TEST_F(BrokenSessionTest, HelloCarriesVersionAndTextDirectory) {
   std::thread peer([&] {
     auto m = session_.Expect("hello");
-    const auto [version, display, user, text_path, pid] =
+    const auto [version, session_id, display, user, text_path, pid] =
         protocol::ArgsOf<protocol::method::hello>(m);
     EXPECT_EQ(version, protocol::kProtocolVersion);
-    EXPECT_EQ(display + "|" + user + "|" + text_path, "disp||/some/text");
+    EXPECT_EQ(session_id + "|" + display + "|" + user + "|" + text_path, "|disp||/some/text");
     EXPECT_GT(pid, 0);
     session_.Reply(m, 0, protocol::ProcessHandle{0, 5});
   });

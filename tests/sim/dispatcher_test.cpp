@@ -72,7 +72,7 @@ class DispatcherTest : public ::testing::Test {
   }
 
   void Hello(sim::ClientId client = kModule, const std::string& text_dir = "") {
-    ASSERT_EQ(CallFrom<method::hello>(client, 1, "", "me", text_dir, 42).code, 0);
+    ASSERT_EQ(CallFrom<method::hello>(client, 1, "", "", "me", text_dir, 42).code, 0);
   }
 
   std::uint64_t Load(const std::string& file) { return Out<method::ProMdlLoad>(file, -1, 0); }
@@ -105,7 +105,7 @@ protocol::Message DecodeEvent(const sim::Event& e) {
 
 TEST_F(DispatcherTest, InjectedFaultsFailTheNextCallsThenExpire) {
   Ctl({"fault", "ProEngineerConnect", "-48"});
-  EXPECT_EQ(Call<method::hello>(1, "", "", "", 1).code, -48);
+  EXPECT_EQ(Call<method::hello>(1, "", "", "", "", 1).code, -48);
   Hello();
   Ctl({"fault", "ProWindowCurrentGet", "-33", "2"});
   EXPECT_EQ(Code<method::ProWindowCurrentGet>(), -33);
@@ -117,14 +117,14 @@ TEST_F(DispatcherTest, InjectedFaultsFailTheNextCallsThenExpire) {
 }
 
 TEST_F(DispatcherTest, RequestsItCannotServeGetTheirCodes) {
-  EXPECT_EQ(Call<method::hello>(99, "", "", "", 1).code, -11);
+  EXPECT_EQ(Call<method::hello>(99, "", "", "", "", 1).code, -11);
   Hello();
   EXPECT_EQ(RawCode("ProMdlLoad", std::make_tuple(17, -1, 0)), -2);
   EXPECT_EQ(RawCode("ProMdlLoad", std::make_tuple("bolt.prt", -1)), -2);
   EXPECT_EQ(RawCode("ProDimensionValueGet", std::make_tuple("not an item")), -2);
   EXPECT_EQ(RawCode("ProNoSuchFunction", std::make_tuple()), -9);
   dispatcher_.Stop();
-  EXPECT_EQ(CallFrom<method::hello>(kOther, 1, "", "", "", 1).code, -38);
+  EXPECT_EQ(CallFrom<method::hello>(kOther, 1, "", "", "", "", 1).code, -38);
 }
 
 // ---- Models and windows -------------------------------------------------------------------

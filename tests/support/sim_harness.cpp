@@ -266,7 +266,7 @@ protocol::Message WireClient::Exchange(std::uint64_t seq, const std::string& req
 }
 
 protocol::Message WireClient::Hello(const std::string& text_dir) {
-  return Call<protocol::method::hello>(protocol::kProtocolVersion, "", "tester", text_dir,
+  return Call<protocol::method::hello>(protocol::kProtocolVersion, "", "", "tester", text_dir,
                                        static_cast<std::int64_t>(::getpid()));
 }
 

@@ -56,9 +56,9 @@ ProError LookUpSession(const std::string& path, std::chrono::milliseconds window
   }
 }
 
-ProError AttachSession(UniqueFd fd, const std::string& socket_path, const char* display,
-                       const char* user, const char* text_dir, std::chrono::milliseconds wait,
-                       ProProcessHandle* p_handle) {
+ProError AttachSession(UniqueFd fd, const std::string& socket_path, const char* session_id,
+                       const char* display, const char* user, const char* text_dir,
+                       std::chrono::milliseconds wait, ProProcessHandle* p_handle) {
   using Hello = protocol::method::hello;
   auto conn = std::make_shared<Connection>(std::move(fd));
   conn->SetQuietEnd(true);  // a failed handshake is reported by its code alone
@@ -67,8 +67,8 @@ ProError AttachSession(UniqueFd fd, const std::string& socket_path, const char* 
   Reply reply;
   const CallOutcome outcome =
       conn->Call<Hello>(Connection::Clock::now() + limit, &reply,
-                        {protocol::kProtocolVersion, text(display), text(user), text(text_dir),
-                         static_cast<std::int64_t>(::getpid())});
+                        {protocol::kProtocolVersion, text(session_id), text(display), text(user),
+                         text(text_dir), static_cast<std::int64_t>(::getpid())});
   if (outcome == CallOutcome::kTimedOut) return PRO_TK_E_BUSY;
   if (outcome == CallOutcome::kBroken) return PRO_TK_COMM_ERROR;
   if (reply.code != PRO_TK_NO_ERROR) return static_cast<ProError>(reply.code);
@@ -76,7 +76,7 @@ ProError AttachSession(UniqueFd fd, const std::string& socket_path, const char* 
   try {
     const protocol::ProcessHandle wire = std::get<0>(protocol::OutsOf<Hello>(reply.message));
     handle.array_index = wire.array_index;
-    handle.auth_key = static_cast<int>(wire.auth_key);
+    handle.auth_key = static_cast<long>(wire.auth_key);
   } catch (const std::exception&) {
     return PRO_TK_COMM_ERROR;
   }

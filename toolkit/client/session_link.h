@@ -20,9 +20,9 @@ ProError LookUpSession(const std::string& path, std::chrono::milliseconds window
 // Says hello on a connected stream (null texts travel as ""), waiting at most
 // `wait` for the answer, and makes it the process's connection. PRO_TK_E_BUSY when no answer came
 // in time, PRO_TK_E_FOUND when another live connection exists.
-ProError AttachSession(UniqueFd fd, const std::string& socket_path, const char* display,
-                       const char* user, const char* text_dir, std::chrono::milliseconds wait,
-                       ProProcessHandle* p_handle);
+ProError AttachSession(UniqueFd fd, const std::string& socket_path, const char* session_id,
+                       const char* display, const char* user, const char* text_dir,
+                       std::chrono::milliseconds wait, ProProcessHandle* p_handle);
 
 // The lookup window of ProEngineerConnect (about a quarter second).
 constexpr std::chrono::milliseconds kLookUpWindow{250};
