@@ -150,28 +150,6 @@ TEST_F(BrokenSessionTest, SecondConnectionWhileConnectedIsRefused) {
   ping.join();
 }
 
-TEST_F(BrokenSessionTest, RequestsCarryPublishedArgumentsAndOuts) {
-  Attach();
-  std::thread peer([&] {
-    auto m = session_.Expect("ProDimensionValueSet");
-    auto item = protocol::Arg<protocol::Item>(m.body, 0);
-    EXPECT_EQ(item.type, PRO_DIMENSION);
-    EXPECT_EQ(item.id, 12);
-    EXPECT_EQ(item.mdl, 3u);
-    EXPECT_DOUBLE_EQ(protocol::Arg<double>(m.body, 1), 40.5);
-    session_.Reply(m, 0);
-    m = session_.Expect("ProDimensionToleranceGet");
-    session_.Reply(m, 0, 0.25, -0.125);
-  });
-  ProDimension dim{PRO_DIMENSION, 12, reinterpret_cast<ProMdl>(3)};
-  EXPECT_EQ(ProDimensionValueSet(&dim, 40.5), PRO_TK_NO_ERROR);
-  double upper = 0, lower = 0;
-  EXPECT_EQ(ProDimensionToleranceGet(&dim, &upper, &lower), PRO_TK_NO_ERROR);
-  EXPECT_DOUBLE_EQ(upper, 0.25);
-  EXPECT_DOUBLE_EQ(lower, -0.125);
-  peer.join();
-}
-
 TEST_F(BrokenSessionTest, FailedCallOrWrongShapedReplyLeavesOutArgumentsUntouched) {
   Attach();
   std::thread peer([&] {

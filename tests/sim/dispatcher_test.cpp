@@ -190,12 +190,6 @@ TEST_F(DispatcherTest, MessageFilesAreAlsoFoundInTheWorkingDirectory) {
             "from the working dir");
 }
 
-TEST_F(DispatcherTest, ArgTypesListOneLetterPerPosition) {
-  tavtest::WriteFile(text_.file("t.txt"), "K\n%1d of %0w at %2f|||%3s\n#\n#\n");
-  Hello(kModule, text_.path());
-  EXPECT_EQ(Out<method::ProMessageArgTypes>("t.txt", "K"), "wdf");
-}
-
 // ---- Menus, commands and notifications --------------------------------------------------
 
 class DispatcherMenuTest : public DispatcherTest {
