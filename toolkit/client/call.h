@@ -102,4 +102,16 @@ ProError Guarded(F&& body) {
   }
 }
 
+// A guarded call of a method with one integer out, read as the integral or
+// enumeration type T: on success *out receives it.
+template <class M, class T, class... A>
+ProError InvokeInt(T* out, A&&... args) {
+  return Guarded([&] {
+    int value = 0;
+    const ProError e = InvokeOne<M>(&value, std::forward<A>(args)...);
+    if (e == PRO_TK_NO_ERROR) *out = static_cast<T>(value);
+    return e;
+  });
+}
+
 }  // namespace tkclient

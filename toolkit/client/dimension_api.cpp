@@ -13,12 +13,7 @@ namespace {
 template <class M, class T>
 ProError DimensionInt(const ProDimension* dim, T* out) {
   if (!dim || !out) return PRO_TK_BAD_INPUTS;
-  return Guarded([&] {
-    int value = 0;
-    const ProError e = InvokeOne<M>(&value, ItemToWire(*dim));
-    if (e == PRO_TK_NO_ERROR) *out = static_cast<T>(value);
-    return e;
-  });
+  return InvokeInt<M>(out, ItemToWire(*dim));
 }
 
 }  // namespace

@@ -19,12 +19,7 @@ namespace {
 template <class M, class T>
 ProError FeatureInt(const ProFeature* feature, T* out) {
   if (!feature || !out) return PRO_TK_BAD_INPUTS;
-  return Guarded([&] {
-    int value = 0;
-    const ProError e = InvokeOne<M>(&value, ItemToWire(*feature));
-    if (e == PRO_TK_NO_ERROR) *out = static_cast<T>(value);
-    return e;
-  });
+  return InvokeInt<M>(out, ItemToWire(*feature));
 }
 
 template <class M>

@@ -27,17 +27,6 @@ ProError GetMdl(ProMdl* out, A&&... args) {
   });
 }
 
-// A call answering one integer (or enumeration) value.
-template <class M, class T, class... A>
-ProError GetInt(T* out, A&&... args) {
-  return Guarded([&] {
-    int value = 0;
-    const ProError e = InvokeOne<M>(&value, std::forward<A>(args)...);
-    if (e == PRO_TK_NO_ERROR) *out = static_cast<T>(value);
-    return e;
-  });
-}
-
 // A new ProArray holding `items`, or null when memory runs out.
 template <class T>
 T* NewArrayOf(const std::vector<T>& items) {
@@ -114,14 +103,14 @@ ProError ProMdlTypeGet(ProMdl model, ProMdlType* p_type) {
   if (!p_type) return PRO_TK_BAD_INPUTS;
   // Published: the type reads PRO_TYPE_UNUSED whenever the call fails.
   ProError e = PRO_TK_BAD_INPUTS;
-  if (model) e = GetInt<method::ProMdlTypeGet>(p_type, MdlToWire(model));
+  if (model) e = InvokeInt<method::ProMdlTypeGet>(p_type, MdlToWire(model));
   if (e != PRO_TK_NO_ERROR) *p_type = PRO_MDL_UNUSED;
   return e;
 }
 
 ProError ProMdlSubtypeGet(ProMdl model, ProMdlsubtype* p_subtype) {
   if (!model || !p_subtype) return PRO_TK_BAD_INPUTS;
-  return GetInt<method::ProMdlSubtypeGet>(p_subtype, MdlToWire(model));
+  return InvokeInt<method::ProMdlSubtypeGet>(p_subtype, MdlToWire(model));
 }
 
 ProError ProMdlInit(ProName name, ProMdlType type, ProMdl* p_mdl_handle) {
@@ -157,7 +146,7 @@ ProError ProMdlToModelitem(ProMdl mdl, ProModelitem* p_model_item) {
 
 ProError ProMdlWindowGet(ProMdl mdl, int* window_id) {
   if (!mdl || !window_id) return PRO_TK_BAD_INPUTS;
-  return GetInt<method::ProMdlWindowGet>(window_id, MdlToWire(mdl));
+  return InvokeInt<method::ProMdlWindowGet>(window_id, MdlToWire(mdl));
 }
 
 ProError ProSessionMdlList(ProMdlType model_type, ProMdl** p_model_array, int* p_count) {
@@ -193,7 +182,7 @@ ProError ProAsmcompMdlNameGet(ProAsmcomp* p_asm_comp_handle, ProMdlType* r_mdl_t
 
 ProError ProWindowCurrentGet(int* p_window_id) {
   if (!p_window_id) return PRO_TK_BAD_INPUTS;
-  return GetInt<method::ProWindowCurrentGet>(p_window_id);
+  return InvokeInt<method::ProWindowCurrentGet>(p_window_id);
 }
 
 ProError ProWindowCurrentSet(int window_id) {
