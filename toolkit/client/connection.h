@@ -55,7 +55,7 @@ class Connection {
   // Sends method M's request (protocol/methods.h) and waits for its reply until
   // `deadline`. A request that passes its deadline ends the connection (kTimedOut).
   template <class M>
-  CallOutcome Call(Clock::time_point deadline, Reply* reply, const typename M::Args& args = {}) {
+  CallOutcome Call(Clock::time_point deadline, Reply* reply, const typename M::Args& args) {
     std::lock_guard<std::mutex> serial(call_mu_);
     const std::uint64_t seq = ++last_seq_;
     return Exchange(seq, protocol::PackRequestOf<M>(seq, args), deadline, reply);

@@ -133,7 +133,8 @@ ProError ProEngineerDisconnect(ProProcessHandle* p_handle, unsigned int timeout_
     conn->SetQuietEnd(true);
     const auto limit = std::min(WaitFor(timeout_sec), RequestDeadline());
     Reply reply;
-    if (conn->Call<method::bye>(Connection::Clock::now() + limit, &reply) == CallOutcome::kReplied)
+    if (conn->Call<method::bye>(Connection::Clock::now() + limit, &reply, {}) ==
+        CallOutcome::kReplied)
       result = static_cast<ProError>(reply.code);
   }
   conn->Shutdown();
@@ -145,7 +146,7 @@ ProError ProEngineerStatusGet(void) {
   if (!conn || !conn->alive()) return PRO_TK_GENERAL_ERROR;
   Reply reply;
   const CallOutcome outcome =
-      conn->Call<method::ping>(Connection::Clock::now() + RequestDeadline(), &reply);
+      conn->Call<method::ping>(Connection::Clock::now() + RequestDeadline(), &reply, {});
   return outcome == CallOutcome::kReplied && reply.code == PRO_TK_NO_ERROR ? PRO_TK_NO_ERROR
                                                                            : PRO_TK_GENERAL_ERROR;
 }
