@@ -4,20 +4,6 @@
 
 namespace protocol {
 
-std::string PackReplyPacked(std::uint64_t seq, int code, std::uint32_t count,
-                            const msgpack::sbuffer& outs, std::string_view directive) {
-  msgpack::sbuffer buf;
-  msgpack::packer<msgpack::sbuffer> pk(buf);
-  pk.pack_array(5);
-  pk.pack(1);
-  pk.pack(seq);
-  pk.pack(code);
-  pk.pack_array(count);
-  if (count) buf.write(outs.data(), outs.size());
-  pk.pack(directive);
-  return std::string(buf.data(), buf.size());
-}
-
 bool Decode(const std::string& payload, Message* out, std::string* error) {
   try {
     std::size_t offset = 0;

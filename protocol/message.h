@@ -7,6 +7,7 @@
 #include <msgpack.hpp>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 
 namespace protocol {
@@ -30,43 +31,39 @@ struct Message {
 // Returns false, with a reason in *error, when payload is not one valid message.
 bool Decode(const std::string& payload, Message* out, std::string* error);
 
-namespace detail {
-template <class... A>
-void PackArray(msgpack::packer<msgpack::sbuffer>& pk, const A&... items) {
-  pk.pack_array(static_cast<std::uint32_t>(sizeof...(A)));
-  (pk.pack(items), ...);
-}
-}  // namespace detail
-
-template <class... A>
-std::string PackRequest(std::uint64_t seq, std::string_view name, const A&... args) {
+// [0, seq, name, args]: `args` is anything msgpack packs as an array (a std::tuple,
+// a list). Requests of the toolkit's methods are packed with PackRequestOf
+// (protocol/methods.h), which checks them against the method's definition.
+template <class A>
+std::string PackRequest(std::uint64_t seq, std::string_view name, const A& args) {
   msgpack::sbuffer buf;
   msgpack::packer<msgpack::sbuffer> pk(buf);
   pk.pack_array(4);
   pk.pack(0);
   pk.pack(seq);
   pk.pack(name);
-  detail::PackArray(pk, args...);
+  pk.pack(args);
   return std::string(buf.data(), buf.size());
 }
 
-template <class... O>
-std::string PackReply(std::uint64_t seq, int code, std::string_view directive, const O&... outs) {
+// [1, seq, code, outs, directive], `outs` packing as an array like `args` above.
+template <class O>
+std::string PackReply(std::uint64_t seq, int code, std::string_view directive, const O& outs) {
   msgpack::sbuffer buf;
   msgpack::packer<msgpack::sbuffer> pk(buf);
   pk.pack_array(5);
   pk.pack(1);
   pk.pack(seq);
   pk.pack(code);
-  detail::PackArray(pk, outs...);
+  pk.pack(outs);
   pk.pack(directive);
   return std::string(buf.data(), buf.size());
 }
 
-// A reply whose `count` outs were packed one after another into `outs`, for a
-// sender that builds them before it knows the code.
-std::string PackReplyPacked(std::uint64_t seq, int code, std::uint32_t count,
-                            const msgpack::sbuffer& outs, std::string_view directive);
+// A reply without outs: a failure, an injected fault, a method that has none.
+inline std::string PackReply(std::uint64_t seq, int code, std::string_view directive) {
+  return PackReply(seq, code, directive, std::tuple<>());
+}
 
 template <class... A>
 std::string PackEvent(std::string_view name, const A&... args) {
@@ -75,7 +72,8 @@ std::string PackEvent(std::string_view name, const A&... args) {
   pk.pack_array(3);
   pk.pack(2);
   pk.pack(name);
-  detail::PackArray(pk, args...);
+  pk.pack_array(static_cast<std::uint32_t>(sizeof...(A)));
+  (pk.pack(args), ...);
   return std::string(buf.data(), buf.size());
 }
 
@@ -91,10 +89,6 @@ T Arg(const msgpack::object& array, std::uint32_t i) {
 
 inline std::uint32_t ArgCount(const msgpack::object& array) {
   return array.type == msgpack::type::ARRAY ? array.via.array.size : 0;
-}
-
-inline bool ArgIsNil(const msgpack::object& array, std::uint32_t i) {
-  return ArgCount(array) > i && array.via.array.ptr[i].type == msgpack::type::NIL;
 }
 
 }  // namespace protocol

@@ -8,6 +8,32 @@
 namespace protocol {
 
 using ModelHandle = std::uint64_t;  // 0 is the null model
+using CommandId = std::uint64_t;    // uiCmdCmdId and uiCmdAccessId; never 0
+
+// ProProcessHandle: [array_index, auth_key].
+struct ProcessHandle {
+  int array_index = 0;
+  std::int64_t auth_key = 0;
+  MSGPACK_DEFINE_ARRAY(array_index, auth_key)
+};
+
+// ProUnititem: [mdl, name].
+struct Unit {
+  ModelHandle mdl = 0;
+  std::string name;
+  MSGPACK_DEFINE_ARRAY(mdl, name)
+};
+
+// One value of a message's argument list, as the client read it through its
+// pointer: nil (a null pointer, or a position the format skips), text, integer or
+// double.
+struct MessageValue {
+  enum Kind { kNone, kText, kInteger, kDouble };
+  Kind kind = kNone;
+  std::string text;
+  long long integer = 0;
+  double real = 0;
+};
 
 // ProModelitem and its aliases: [type, id, mdl].
 struct Item {
@@ -146,6 +172,50 @@ struct pack<protocol::ParamValue> {
       case 52:
       case 53:
       case 54: pk.pack(v.i); break;
+      default: pk.pack_nil(); break;
+    }
+    return pk;
+  }
+};
+
+template <>
+struct convert<protocol::MessageValue> {
+  const msgpack::object& operator()(const msgpack::object& o, protocol::MessageValue& v) const {
+    v = protocol::MessageValue();
+    switch (o.type) {
+      case type::STR:
+        v.kind = protocol::MessageValue::kText;
+        v.text = o.as<std::string>();
+        break;
+      case type::POSITIVE_INTEGER:
+      case type::NEGATIVE_INTEGER:
+        v.kind = protocol::MessageValue::kInteger;
+        v.integer = o.as<long long>();
+        break;
+      case type::FLOAT32:
+      case type::FLOAT64:
+        v.kind = protocol::MessageValue::kDouble;
+        v.real = o.as<double>();
+        break;
+      case type::BOOLEAN:
+        v.kind = protocol::MessageValue::kInteger;
+        v.integer = o.as<bool>();
+        break;
+      default:
+        break;  // nil, and anything a format could not use
+    }
+    return o;
+  }
+};
+
+template <>
+struct pack<protocol::MessageValue> {
+  template <typename Stream>
+  packer<Stream>& operator()(packer<Stream>& pk, const protocol::MessageValue& v) const {
+    switch (v.kind) {
+      case protocol::MessageValue::kText: pk.pack(v.text); break;
+      case protocol::MessageValue::kInteger: pk.pack(v.integer); break;
+      case protocol::MessageValue::kDouble: pk.pack(v.real); break;
       default: pk.pack_nil(); break;
     }
     return pk;

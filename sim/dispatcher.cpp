@@ -6,57 +6,36 @@
 #include <chrono>
 #include <climits>
 #include <map>
+#include <string_view>
 #include <sys/stat.h>
 #include <tuple>
+#include <type_traits>
 #include <unistd.h>
 
+#include "protocol/methods.h"
 #include "protocol/values.h"
 #include "sim/message_file.h"
 
 namespace sim {
 namespace {
 
-// One request being answered: its arguments, the outputs packed so far, and the
-// effects beyond the reply.
+namespace method = protocol::method;
+using protocol::ModelHandle;
+using Text = method::Text;
+
+// One request being answered: what the handlers work on, and the effects beyond
+// the reply.
 struct Call {
-  Call(Store& s, Session& se, ClientId c, const msgpack::object& a)
-      : store(s), session(se), client(c), args(a), pk(outs) {}
-
-  template <class T>
-  T Arg(std::uint32_t i) const {
-    return protocol::Arg<T>(args, i);
-  }
-  bool Nil(std::uint32_t i) const { return protocol::ArgIsNil(args, i); }
-  // Text that the toolkit allows to be a null pointer; nil reads as "".
-  std::string Text(std::uint32_t i) const { return Nil(i) ? std::string() : Arg<std::string>(i); }
-  const msgpack::object& Raw(std::uint32_t i) const {
-    if (i >= protocol::ArgCount(args)) throw std::out_of_range("missing argument");
-    return args.via.array.ptr[i];
-  }
-
-  template <class T>
-  void Out(const T& value) {
-    pk.pack(value);
-    ++count;
-  }
-
   Store& store;
   Session& session;
   ClientId client;
-  const msgpack::object& args;
-  msgpack::sbuffer outs;
-  msgpack::packer<msgpack::sbuffer> pk;
-  std::uint32_t count = 0;
-  bool keep_outs = false;  // outputs travel with a failure code too
-  std::vector<Event> events;
   bool close = false;
   bool exit = false;
 };
 
-using Handler = int (*)(Call&);
-
 // ---- Wire conversions ---------------------------------------------------------------
 
+// The session's handles and ids are ints; one beyond them names nothing.
 int Handle32(std::uint64_t h) { return h > static_cast<std::uint64_t>(INT_MAX) ? -1 : int(h); }
 
 Item ToItem(const protocol::Item& w) {
@@ -71,24 +50,18 @@ protocol::Item ToWire(const Item& i) {
   protocol::Item w;
   w.type = i.type;
   w.id = i.id;
-  w.mdl = i.mdl > 0 ? static_cast<protocol::ModelHandle>(i.mdl) : 0;
+  w.mdl = i.mdl > 0 ? static_cast<ModelHandle>(i.mdl) : 0;
   return w;
 }
 
-Item ItemArg(const Call& c, std::uint32_t i) { return ToItem(c.Arg<protocol::Item>(i)); }
-
-// A ProMdl argument; nil and 0 are the null model.
-int MdlArg(const Call& c, std::uint32_t i) {
-  if (c.Nil(i)) return 0;
-  return Handle32(c.Arg<std::uint64_t>(i));
-}
+ModelHandle MdlToWire(int mdl) { return mdl > 0 ? static_cast<ModelHandle>(mdl) : 0; }
 
 protocol::Parameter ParamToWire(const Store& store, const ParamRef& p) {
   protocol::Parameter w;
   w.name = p.name;
   if (store.IsModelItem(p.owner)) {
     w.owner.kind = 0;
-    w.owner.mdl = static_cast<protocol::ModelHandle>(p.owner.mdl);
+    w.owner.mdl = MdlToWire(p.owner.mdl);
   } else {
     w.owner.kind = 1;
     w.owner.item = ToWire(p.owner);
@@ -106,16 +79,14 @@ Item OwnerItem(const Store& store, const protocol::ParamOwner& o) {
   return item;
 }
 
-ParamRef ParamArg(const Call& c, std::uint32_t i) {
-  protocol::Parameter w = c.Arg<protocol::Parameter>(i);
+ParamRef ToParam(const Store& store, const protocol::Parameter& w) {
   ParamRef p;
   p.name = w.name;
-  p.owner = OwnerItem(c.store, w.owner);
+  p.owner = OwnerItem(store, w.owner);
   return p;
 }
 
-ParamValue ValueArg(const Call& c, std::uint32_t i) {
-  protocol::ParamValue w = c.Arg<protocol::ParamValue>(i);
+ParamValue ToValue(const protocol::ParamValue& w) {
   ParamValue v;
   v.type = w.type;
   v.d = w.d;
@@ -133,55 +104,31 @@ protocol::ParamValue ValueToWire(const ParamValue& v) {
   return w;
 }
 
-std::vector<MessageValue> MessageValues(const msgpack::object& array) {
-  std::vector<MessageValue> values;
-  if (array.type != msgpack::type::ARRAY) throw msgpack::type_error();
-  for (std::uint32_t i = 0; i < array.via.array.size; ++i) {
-    const msgpack::object& o = array.via.array.ptr[i];
-    MessageValue v;
-    switch (o.type) {
-      case msgpack::type::STR:
-        v.kind = MessageValue::kText;
-        v.text = o.as<std::string>();
-        break;
-      case msgpack::type::POSITIVE_INTEGER:
-      case msgpack::type::NEGATIVE_INTEGER:
-        v.kind = MessageValue::kInteger;
-        v.integer = o.as<long long>();
-        break;
-      case msgpack::type::FLOAT32:
-      case msgpack::type::FLOAT64:
-        v.kind = MessageValue::kDouble;
-        v.real = o.as<double>();
-        break;
-      case msgpack::type::BOOLEAN:
-        v.kind = MessageValue::kInteger;
-        v.integer = o.as<bool>();
-        break;
-      default:
-        break;
-    }
-    values.push_back(std::move(v));
-  }
-  return values;
-}
-
 std::vector<protocol::Item> ItemsToWire(const std::vector<Item>& items) {
   std::vector<protocol::Item> out;
   for (const Item& i : items) out.push_back(ToWire(i));
   return out;
 }
 
-std::vector<std::uint64_t> HandlesToWire(const std::vector<int>& mdls) {
-  return std::vector<std::uint64_t>(mdls.begin(), mdls.end());
+method::Handles HandlesToWire(const std::vector<int>& mdls) {
+  method::Handles out;
+  for (int m : mdls) out.push_back(MdlToWire(m));
+  return out;
 }
 
-// ---- Connection ---------------------------------------------------------------------
+// ---- Handlers -------------------------------------------------------------------------
+//
+// One Serve overload per method of protocol/methods.h: the method's tag, the call,
+// its args (scalars by value, the rest by const reference), then its outs by
+// reference, all of exactly the declared types. The outs travel only when the code
+// lets them (protocol::CarriesOuts).
 
-int Hello(Call& c) {
-  if (c.Arg<int>(0) != protocol::kProtocolVersion) return PRO_TK_COMM_ERROR;
-  std::string display = c.Text(1), user = c.Text(2), text_dir = c.Text(3);
-  long long pid = c.Nil(4) ? 0 : c.Arg<long long>(4);
+// ---- Connection
+
+int Serve(method::hello, Call& c, int version, const Text& /*session_id: one session per display*/,
+          const Text& display, const Text& user, const Text& text_dir, std::int64_t pid,
+          protocol::ProcessHandle& handle) {
+  if (version != protocol::kProtocolVersion) return PRO_TK_COMM_ERROR;
   if (!text_dir.empty()) {
     struct stat st;
     if (::stat(text_dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return PRO_TK_INVALID_DIR;
@@ -192,509 +139,483 @@ int Hello(Call& c) {
   info.user = user;
   info.text_dir = text_dir;
   info.pid = pid;
-  c.Out(std::vector<long long>{static_cast<long long>(::getpid()),
-                               static_cast<long long>(c.client & 0x7fffffff)});
+  handle.array_index = static_cast<int>(::getpid());
+  handle.auth_key = static_cast<std::int64_t>(c.client & 0x7fffffff);
   return PRO_TK_NO_ERROR;
 }
 
-int Ping(Call& c) {
+int Serve(method::ping, Call& c) {
   const ClientInfo* info = c.session.FindClient(c.client);
   return info && info->hello ? PRO_TK_NO_ERROR : PRO_TK_GENERAL_ERROR;
 }
 
-int Bye(Call& c) {
+int Serve(method::bye, Call& c) {
   c.session.ForgetClient(c.client);
   c.close = true;
   return PRO_TK_NO_ERROR;
 }
 
-int EngineerEnd(Call& c) {
+int Serve(method::ProEngineerEnd, Call& c) {
   c.exit = true;
   return PRO_TK_NO_ERROR;
 }
 
-// ---- Models -------------------------------------------------------------------------
+// ---- Models
 
-int MdlLoad(Call& c) {
+int Serve(method::ProMdlLoad, Call& c, const Text& path, int type, int /*ask_user_about_reps*/,
+          ModelHandle& out) {
   int mdl = 0;
-  int rc = c.store.Load(c.Arg<std::string>(0), c.Arg<int>(1), &mdl, true);
-  if (rc == PRO_TK_NO_ERROR) c.Out(static_cast<std::uint64_t>(mdl));
+  int rc = c.store.Load(path, type, &mdl, true);
+  out = MdlToWire(mdl);
   return rc;
 }
 
-int MdlRetrieve(Call& c) {
+int Serve(method::ProMdlRetrieve, Call& c, const Text& name, int type, ModelHandle& out) {
   int mdl = 0;
-  int rc = c.store.Load(c.Arg<std::string>(0), c.Arg<int>(1), &mdl, true);
-  if (rc == PRO_TK_NO_ERROR) c.Out(static_cast<std::uint64_t>(mdl));
+  int rc = c.store.Load(name, type, &mdl, true);
+  out = MdlToWire(mdl);
   return rc;
 }
 
-int MdlDisplay(Call& c) {
-  int mdl = MdlArg(c, 0);
+int Serve(method::ProMdlDisplay, Call& c, ModelHandle handle) {
+  int mdl = Handle32(handle);
   if (mdl == 0) return c.session.CurrentModel() ? PRO_TK_NO_ERROR : PRO_TK_E_NOT_FOUND;
   if (!c.store.Find(mdl)) return PRO_TK_INVALID_PTR;
   c.session.Display(mdl);
   return PRO_TK_NO_ERROR;
 }
 
-int MdlSave(Call& c) { return c.store.Save(MdlArg(c, 0)); }
+int Serve(method::ProMdlSave, Call& c, ModelHandle mdl) { return c.store.Save(Handle32(mdl)); }
 
-int MdlEraseAll(Call& c) {
+int Serve(method::ProMdlEraseAll, Call& c, ModelHandle mdl) {
   std::vector<int> erased;
-  int rc = c.store.Erase(MdlArg(c, 0), &erased);
+  int rc = c.store.Erase(Handle32(mdl), &erased);
   if (rc == PRO_TK_NO_ERROR) c.session.ModelsErased(erased);
   return rc;
 }
 
-int MdlCurrentGet(Call& c) {
+int Serve(method::ProMdlCurrentGet, Call& c, ModelHandle& out) {
   int mdl = c.session.CurrentModel();
   if (mdl == 0) return PRO_TK_BAD_CONTEXT;
-  c.Out(static_cast<std::uint64_t>(mdl));
+  out = MdlToWire(mdl);
   return PRO_TK_NO_ERROR;
 }
 
-int MdlDataGet(Call& c) {
+int Serve(method::ProMdlDataGet, Call& c, ModelHandle mdl, protocol::ModelData& out) {
   ModelData d;
-  int rc = c.store.DataGet(MdlArg(c, 0), &d);
-  if (rc != PRO_TK_NO_ERROR) return rc;
-  protocol::ModelData w;
-  w.name = d.name;
-  w.type = d.type;
-  w.path = d.path;
-  w.device = d.device;
-  w.host = d.host;
-  w.version = d.version;
-  w.subclass = d.subclass;
-  c.Out(w);
+  int rc = c.store.DataGet(Handle32(mdl), &d);
+  out = protocol::ModelData{d.name, d.type, d.path, d.device, d.host, d.version, d.subclass};
   return rc;
 }
 
-int MdlTypeGet(Call& c) {
-  int type = 0;
-  int rc = c.store.TypeGet(MdlArg(c, 0), &type);
-  if (rc == PRO_TK_NO_ERROR) c.Out(type);
-  return rc;
+int Serve(method::ProMdldataGet, Call& c, ModelHandle mdl, protocol::ModelData& out) {
+  return Serve(method::ProMdlDataGet{}, c, mdl, out);
 }
 
-int MdlSubtypeGet(Call& c) {
-  const Model* m = c.store.Find(MdlArg(c, 0));
+int Serve(method::ProMdlTypeGet, Call& c, ModelHandle mdl, int& type) {
+  return c.store.TypeGet(Handle32(mdl), &type);
+}
+
+int Serve(method::ProMdlSubtypeGet, Call& c, ModelHandle mdl, int& subtype) {
+  const Model* m = c.store.Find(Handle32(mdl));
   if (!m) return PRO_TK_BAD_INPUTS;
-  c.Out(m->subtype ? m->subtype : DefaultModelSubtype(m->type));
+  subtype = m->subtype ? m->subtype : DefaultModelSubtype(m->type);
   return PRO_TK_NO_ERROR;
 }
 
-int MdlInit(Call& c) {
+int Serve(method::ProMdlInit, Call& c, const Text& name, int type, ModelHandle& out) {
   int mdl = 0;
-  int rc = c.store.Init(c.Text(0), c.Arg<int>(1), &mdl);
-  if (rc == PRO_TK_NO_ERROR) c.Out(static_cast<std::uint64_t>(mdl));
+  int rc = c.store.Init(name, type, &mdl);
+  out = MdlToWire(mdl);
   return rc;
 }
 
-int MdlDependenciesList(Call& c) {
+int Serve(method::ProMdlDependenciesList, Call& c, ModelHandle mdl,
+          std::vector<protocol::Model>& out) {
   std::vector<ModelRef> deps;
-  int rc = c.store.Dependencies(MdlArg(c, 0), &deps);
-  if (rc != PRO_TK_NO_ERROR) return rc;
-  std::vector<protocol::Model> out;
+  int rc = c.store.Dependencies(Handle32(mdl), &deps);
   for (const ModelRef& r : deps) out.push_back(protocol::Model{r.name, ModelTypeText(r.type)});
-  c.Out(out);
   return rc;
 }
 
-int MdlToModelitem(Call& c) {
+int Serve(method::ProMdlToModelitem, Call& c, ModelHandle mdl, protocol::Item& out) {
   Item item;
-  int rc = c.store.ModelToItem(MdlArg(c, 0), &item);
-  if (rc == PRO_TK_NO_ERROR) c.Out(ToWire(item));
+  int rc = c.store.ModelToItem(Handle32(mdl), &item);
+  out = ToWire(item);
   return rc;
 }
 
-int MdlWindowGet(Call& c) {
-  int mdl = MdlArg(c, 0);
+int Serve(method::ProMdlWindowGet, Call& c, ModelHandle handle, int& window) {
+  int mdl = Handle32(handle);
   if (!c.store.Find(mdl)) return PRO_TK_BAD_INPUTS;
-  int window = c.session.WindowOf(mdl);
-  if (window == 0) return PRO_TK_E_NOT_FOUND;
-  c.Out(window);
-  return PRO_TK_NO_ERROR;
+  window = c.session.WindowOf(mdl);
+  return window == 0 ? PRO_TK_E_NOT_FOUND : PRO_TK_NO_ERROR;
 }
 
-int SessionMdlList(Call& c) {
+int Serve(method::ProSessionMdlList, Call& c, int type, method::Handles& out) {
   std::vector<int> mdls;
-  int rc = c.store.SessionModels(c.Arg<int>(0), &mdls);
-  if (rc == PRO_TK_NO_ERROR) c.Out(HandlesToWire(mdls));
+  int rc = c.store.SessionModels(type, &mdls);
+  out = HandlesToWire(mdls);
   return rc;
 }
 
-int DrawingSolidsCollect(Call& c) {
+int Serve(method::ProDrawingSolidsCollect, Call& c, ModelHandle drawing, method::Handles& out) {
   std::vector<int> mdls;
-  int rc = c.store.DrawingSolids(MdlArg(c, 0), &mdls);
-  if (rc == PRO_TK_NO_ERROR) c.Out(HandlesToWire(mdls));
+  int rc = c.store.DrawingSolids(Handle32(drawing), &mdls);
+  out = HandlesToWire(mdls);
   return rc;
 }
 
-int AsmcompMdlGet(Call& c) {
+int Serve(method::ProAsmcompMdlGet, Call& c, const protocol::Item& comp, ModelHandle& out) {
   int mdl = 0;
-  int rc = c.store.AsmcompMdlGet(ItemArg(c, 0), &mdl);
-  if (rc == PRO_TK_NO_ERROR) c.Out(static_cast<std::uint64_t>(mdl));
+  int rc = c.store.AsmcompMdlGet(ToItem(comp), &mdl);
+  out = MdlToWire(mdl);
   return rc;
 }
 
-int AsmcompMdlNameGet(Call& c) {
-  int type = 0;
-  std::string name;
-  int rc = c.store.AsmcompMdlNameGet(ItemArg(c, 0), &type, &name);
-  if (rc == PRO_TK_NO_ERROR) {
-    c.Out(type);
-    c.Out(name);
-  }
-  return rc;
+int Serve(method::ProAsmcompMdlNameGet, Call& c, const protocol::Item& comp, int& type,
+          Text& name) {
+  return c.store.AsmcompMdlNameGet(ToItem(comp), &type, &name);
 }
 
-// ---- Windows ------------------------------------------------------------------------
+// ---- Windows
 
-int WindowCurrentGet(Call& c) {
+int Serve(method::ProWindowCurrentGet, Call& c, int& window) {
   if (!c.session.WindowsReady()) return PRO_TK_GENERAL_ERROR;
-  c.Out(c.session.current_window());
+  window = c.session.current_window();
   return PRO_TK_NO_ERROR;
 }
 
-int WindowCurrentSet(Call& c) {
-  return c.session.SetCurrent(c.Arg<int>(0)) ? PRO_TK_NO_ERROR : PRO_TK_BAD_INPUTS;
+int Serve(method::ProWindowCurrentSet, Call& c, int window) {
+  return c.session.SetCurrent(window) ? PRO_TK_NO_ERROR : PRO_TK_BAD_INPUTS;
 }
 
-int WindowActivate(Call& c) {
-  int window = c.Arg<int>(0);
+int Serve(method::ProWindowActivate, Call& c, int window) {
   if (!c.session.FindWindow(window)) return PRO_TK_BAD_INPUTS;
   if (!c.session.WindowsReady()) return PRO_TK_GENERAL_ERROR;
   c.session.Activate(window);
   return PRO_TK_NO_ERROR;
 }
 
-int WindowCurrentClose(Call& c) {
+int Serve(method::ProWindowCurrentClose, Call& c) {
   if (!c.session.WindowsReady()) return PRO_TK_GENERAL_ERROR;
   c.session.CloseCurrent();
   return PRO_TK_NO_ERROR;
 }
 
-int WindowMdlGet(Call& c) {
-  const Window* w = c.session.FindWindow(c.Arg<int>(0));
+int Serve(method::ProWindowMdlGet, Call& c, int window, ModelHandle& out) {
+  const Window* w = c.session.FindWindow(window);
   if (!w) return PRO_TK_BAD_INPUTS;
-  c.Out(static_cast<std::uint64_t>(w->mdl));
+  out = MdlToWire(w->mdl);
   return PRO_TK_NO_ERROR;
 }
 
-// ---- Features -----------------------------------------------------------------------
+// ---- Features
 
 // The feature getters that publish only BAD_INPUTS for a handle that is not one.
-template <class F>
-int FeatureGetter(Call& c, F out) {
+template <class T, class F>
+int FeatureGetter(Call& c, const protocol::Item& item, T& out, F get) {
   const Feature* f = nullptr;
-  int rc = c.store.GetFeature(ItemArg(c, 0), &f);
+  int rc = c.store.GetFeature(ToItem(item), &f);
   if (rc == PRO_TK_INVALID_TYPE) rc = PRO_TK_BAD_INPUTS;
   if (rc != PRO_TK_NO_ERROR) return rc;
-  out(*f);
+  out = get(*f);
   return PRO_TK_NO_ERROR;
 }
 
-int FeatureInit(Call& c) {
+int Serve(method::ProFeatureInit, Call& c, ModelHandle mdl, int id, protocol::Item& out) {
   Item item;
-  int rc = c.store.FeatureInit(MdlArg(c, 0), c.Arg<int>(1), &item);
-  if (rc == PRO_TK_NO_ERROR) c.Out(ToWire(item));
+  int rc = c.store.FeatureInit(Handle32(mdl), id, &item);
+  out = ToWire(item);
   return rc;
 }
 
-int FeatureTypeGet(Call& c) {
-  return FeatureGetter(c, [&](const Feature& f) { c.Out(f.type); });
+int Serve(method::ProFeatureTypeGet, Call& c, const protocol::Item& f, int& out) {
+  return FeatureGetter(c, f, out, [](const Feature& x) { return x.type; });
 }
-int FeatureTypenameGet(Call& c) {
-  return FeatureGetter(c, [&](const Feature& f) {
-    c.Out(f.type_name.empty() ? DefaultFeatureTypeName(f.type) : f.type_name);
+int Serve(method::ProFeatureTypenameGet, Call& c, const protocol::Item& f, Text& out) {
+  return FeatureGetter(c, f, out, [](const Feature& x) {
+    return x.type_name.empty() ? DefaultFeatureTypeName(x.type) : x.type_name;
   });
 }
-int FeatureSubtypeGet(Call& c) {
-  return FeatureGetter(c, [&](const Feature& f) { c.Out(f.subtype); });
+int Serve(method::ProFeatureSubtypeGet, Call& c, const protocol::Item& f, Text& out) {
+  return FeatureGetter(c, f, out, [](const Feature& x) { return x.subtype; });
 }
-int FeatureIsNcseq(Call& c) {
+int Serve(method::ProFeatureIsNcseq, Call& c, const protocol::Item& item, int& out) {
   const Feature* f = nullptr;
-  int rc = c.store.GetFeature(ItemArg(c, 0), &f);
-  if (rc == PRO_TK_NO_ERROR) c.Out(f->ncseq ? 1 : 0);
+  int rc = c.store.GetFeature(ToItem(item), &f);
+  if (rc == PRO_TK_NO_ERROR) out = f->ncseq ? 1 : 0;
   return rc;
 }
-int FeatureIsIncomplete(Call& c) {
-  return FeatureGetter(c, [&](const Feature& f) { c.Out(f.incomplete ? 1 : 0); });
+int Serve(method::ProFeatureIsIncomplete, Call& c, const protocol::Item& f, int& out) {
+  return FeatureGetter(c, f, out, [](const Feature& x) { return x.incomplete ? 1 : 0; });
 }
-int FeatureIsReadonly(Call& c) {
-  return FeatureGetter(c, [&](const Feature& f) { c.Out(f.read_only ? 1 : 0); });
+int Serve(method::ProFeatureIsReadonly, Call& c, const protocol::Item& f, int& out) {
+  return FeatureGetter(c, f, out, [](const Feature& x) { return x.read_only ? 1 : 0; });
 }
-int FeaturePatternStatusGet(Call& c) {
-  return FeatureGetter(c, [&](const Feature& f) { c.Out(f.pattern_status); });
+int Serve(method::ProFeaturePatternStatusGet, Call& c, const protocol::Item& f, int& out) {
+  return FeatureGetter(c, f, out, [](const Feature& x) { return x.pattern_status; });
 }
-int FeatureGroupStatusGet(Call& c) {
-  return FeatureGetter(c, [&](const Feature& f) { c.Out(f.group_status); });
+int Serve(method::ProFeatureGroupStatusGet, Call& c, const protocol::Item& f, int& out) {
+  return FeatureGetter(c, f, out, [](const Feature& x) { return x.group_status; });
 }
-int FeatureGrppatternStatusGet(Call& c) {
-  return FeatureGetter(c, [&](const Feature& f) { c.Out(f.grppattern_status); });
+int Serve(method::ProFeatureGrppatternStatusGet, Call& c, const protocol::Item& f, int& out) {
+  return FeatureGetter(c, f, out, [](const Feature& x) { return x.grppattern_status; });
 }
-int FeatureStatusGet(Call& c) {
-  return FeatureGetter(c, [&](const Feature& f) { c.Out(f.status); });
+int Serve(method::ProFeatureStatusGet, Call& c, const protocol::Item& f, int& out) {
+  return FeatureGetter(c, f, out, [](const Feature& x) { return x.status; });
 }
-int FeatureVisibilityGet(Call& c) {
-  return FeatureGetter(c, [&](const Feature& f) { c.Out(f.visible ? 1 : 0); });
+int Serve(method::ProFeatureVisibilityGet, Call& c, const protocol::Item& f, int& out) {
+  return FeatureGetter(c, f, out, [](const Feature& x) { return x.visible ? 1 : 0; });
 }
 
-int FeatureDimensionVisit(Call& c) {
+int Serve(method::ProFeatureDimensionVisit, Call& c, const protocol::Item& feature,
+          std::vector<protocol::Item>& out) {
   std::vector<Item> dims;
-  int rc = c.store.FeatureDimensions(ItemArg(c, 0), &dims);
-  if (rc == PRO_TK_NO_ERROR) c.Out(ItemsToWire(dims));
+  int rc = c.store.FeatureDimensions(ToItem(feature), &dims);
+  out = ItemsToWire(dims);
   return rc;
 }
 
-int SolidFeatstatusGet(Call& c) {
-  std::vector<int> ids, statuses;
-  int rc = c.store.FeatureStatuses(MdlArg(c, 0), &ids, &statuses);
-  if (rc == PRO_TK_NO_ERROR) {
-    c.Out(ids);
-    c.Out(statuses);
-  }
-  return rc;
-}
-
-int SolidFailedFeatsList(Call& c) {
-  std::vector<int> ids;
-  int rc = c.store.FailedFeatures(MdlArg(c, 0), &ids);
-  if (rc == PRO_TK_NO_ERROR) c.Out(ids);
-  return rc;
-}
-
-int SolidRegenerate(Call& c) { return c.store.Regenerate(MdlArg(c, 0), c.Arg<int>(1)); }
-
-int SolidFeatVisit(Call& c) {
+int Serve(method::ProSolidFeatVisit, Call& c, ModelHandle mdl, std::vector<protocol::Item>& out) {
   std::vector<Item> feats;
-  int rc = c.store.Features(MdlArg(c, 0), &feats);
-  if (rc == PRO_TK_NO_ERROR) c.Out(ItemsToWire(feats));
+  int rc = c.store.Features(Handle32(mdl), &feats);
+  out = ItemsToWire(feats);
   return rc;
 }
 
-// ---- Dimensions ---------------------------------------------------------------------
+int Serve(method::ProSolidFeatstatusGet, Call& c, ModelHandle mdl, std::vector<int>& ids,
+          std::vector<int>& statuses) {
+  return c.store.FeatureStatuses(Handle32(mdl), &ids, &statuses);
+}
 
-template <class F>
-int DimensionGetter(Call& c, F out) {
+int Serve(method::ProSolidFailedFeatsList, Call& c, ModelHandle mdl, std::vector<int>& ids) {
+  return c.store.FailedFeatures(Handle32(mdl), &ids);
+}
+
+int Serve(method::ProSolidRegenerate, Call& c, ModelHandle mdl, int flags) {
+  return c.store.Regenerate(Handle32(mdl), flags);
+}
+
+// ---- Dimensions
+
+template <class T, class F>
+int DimensionGetter(Call& c, const protocol::Item& item, T& out, F get) {
   const Dimension* d = nullptr;
-  int rc = c.store.GetDimension(ItemArg(c, 0), &d);
+  int rc = c.store.GetDimension(ToItem(item), &d);
   if (rc != PRO_TK_NO_ERROR) return rc;
-  out(*d);
+  out = get(*d);
   return PRO_TK_NO_ERROR;
 }
 
-int DimensionSymbolGet(Call& c) {
-  return DimensionGetter(c, [&](const Dimension& d) { c.Out(d.symbol); });
+int Serve(method::ProDimensionSymbolGet, Call& c, const protocol::Item& d, Text& out) {
+  return DimensionGetter(c, d, out, [](const Dimension& x) { return x.symbol; });
 }
-int DimensionSymbolSet(Call& c) {
-  return c.store.DimensionSymbolSet(ItemArg(c, 0), c.Arg<std::string>(1));
+int Serve(method::ProDimensionSymbolSet, Call& c, const protocol::Item& d, const Text& symbol) {
+  return c.store.DimensionSymbolSet(ToItem(d), symbol);
 }
-int DimensionValueGet(Call& c) {
-  return DimensionGetter(c, [&](const Dimension& d) { c.Out(d.value); });
+int Serve(method::ProDimensionValueGet, Call& c, const protocol::Item& d, double& out) {
+  return DimensionGetter(c, d, out, [](const Dimension& x) { return x.value; });
 }
-int DimensionValueSet(Call& c) {
-  return c.store.DimensionValueSet(ItemArg(c, 0), c.Arg<double>(1));
+int Serve(method::ProDimensionValueSet, Call& c, const protocol::Item& d, double value) {
+  return c.store.DimensionValueSet(ToItem(d), value);
 }
-int DimensionTypeGet(Call& c) {
-  return DimensionGetter(c, [&](const Dimension& d) { c.Out(d.dim_type); });
+int Serve(method::ProDimensionTypeGet, Call& c, const protocol::Item& d, int& out) {
+  return DimensionGetter(c, d, out, [](const Dimension& x) { return x.dim_type; });
 }
-int DimensionToltypeGet(Call& c) {
-  int t = 0;
-  int rc = c.store.DimensionToltypeGet(ItemArg(c, 0), &t);
-  if (rc == PRO_TK_NO_ERROR) c.Out(t);
-  return rc;
+int Serve(method::ProDimensionToltypeGet, Call& c, const protocol::Item& d, int& out) {
+  return c.store.DimensionToltypeGet(ToItem(d), &out);
 }
-int DimensionToltypeSet(Call& c) {
-  return c.store.DimensionToltypeSet(ItemArg(c, 0), c.Arg<int>(1));
+int Serve(method::ProDimensionToltypeSet, Call& c, const protocol::Item& d, int type) {
+  return c.store.DimensionToltypeSet(ToItem(d), type);
 }
-int DimensionToleranceGet(Call& c) {
-  return DimensionGetter(c, [&](const Dimension& d) {
-    c.Out(d.upper);
-    c.Out(d.lower);
+int Serve(method::ProDimensionToleranceGet, Call& c, const protocol::Item& d, double& upper,
+          double& lower) {
+  return DimensionGetter(c, d, upper, [&](const Dimension& x) {
+    lower = x.lower;
+    return x.upper;
   });
 }
-int DimensionToleranceSet(Call& c) {
-  return c.store.DimensionToleranceSet(ItemArg(c, 0), c.Arg<double>(1), c.Arg<double>(2));
+int Serve(method::ProDimensionToleranceSet, Call& c, const protocol::Item& d, double upper,
+          double lower) {
+  return c.store.DimensionToleranceSet(ToItem(d), upper, lower);
 }
-int DimensionIsReldriven(Call& c) {
-  return DimensionGetter(c, [&](const Dimension& d) { c.Out(d.rel_driven ? 1 : 0); });
+int Serve(method::ProDimensionIsReldriven, Call& c, const protocol::Item& d, int& out) {
+  return DimensionGetter(c, d, out, [](const Dimension& x) { return x.rel_driven ? 1 : 0; });
 }
 
-// ---- Model items --------------------------------------------------------------------
+// ---- Model items and parameters
 
-int ModelitemInit(Call& c) {
+int Serve(method::ProModelitemInit, Call& c, ModelHandle mdl, int id, int type,
+          protocol::Item& out) {
   Item item;
-  int rc = c.store.ModelitemInit(MdlArg(c, 0), c.Arg<int>(1), c.Arg<int>(2), &item);
-  if (rc == PRO_TK_NO_ERROR) c.Out(ToWire(item));
+  int rc = c.store.ModelitemInit(Handle32(mdl), id, type, &item);
+  out = ToWire(item);
   return rc;
 }
 
-int ModelitemNameGet(Call& c) {
-  std::string name;
-  int rc = c.store.ItemNameGet(ItemArg(c, 0), &name);
-  if (rc == PRO_TK_NO_ERROR) c.Out(name);
-  return rc;
+int Serve(method::ProModelitemNameGet, Call& c, const protocol::Item& item, Text& name) {
+  return c.store.ItemNameGet(ToItem(item), &name);
 }
 
-int ModelitemNameSet(Call& c) { return c.store.ItemNameSet(ItemArg(c, 0), c.Arg<std::string>(1)); }
+int Serve(method::ProModelitemNameSet, Call& c, const protocol::Item& item, const Text& name) {
+  return c.store.ItemNameSet(ToItem(item), name);
+}
 
-// ---- Parameters ---------------------------------------------------------------------
-
-int ParameterInit(Call& c) {
+int Serve(method::ProParameterInit, Call& c, const protocol::Item& owner, const Text& name,
+          protocol::Parameter& out) {
   ParamRef p;
-  int rc = c.store.ParamInit(ItemArg(c, 0), c.Text(1), &p);
-  if (rc == PRO_TK_NO_ERROR) c.Out(ParamToWire(c.store, p));
+  int rc = c.store.ParamInit(ToItem(owner), name, &p);
+  if (rc == PRO_TK_NO_ERROR) out = ParamToWire(c.store, p);
   return rc;
 }
 
-int ParameterCreate(Call& c) {
+int Serve(method::ProParameterCreate, Call& c, const protocol::Item& owner, const Text& name,
+          const protocol::ParamValue& value, protocol::Parameter& out) {
   ParamRef p;
-  int rc = c.store.ParamCreate(ItemArg(c, 0), c.Text(1), ValueArg(c, 2), &p);
-  if (rc == PRO_TK_NO_ERROR) c.Out(ParamToWire(c.store, p));
+  int rc = c.store.ParamCreate(ToItem(owner), name, ToValue(value), &p);
+  if (rc == PRO_TK_NO_ERROR) out = ParamToWire(c.store, p);
   return rc;
 }
 
-int ParameterDelete(Call& c) { return c.store.ParamDelete(ParamArg(c, 0)); }
+int Serve(method::ProParameterDelete, Call& c, const protocol::Parameter& param) {
+  return c.store.ParamDelete(ToParam(c.store, param));
+}
 
-int ParameterValueGet(Call& c) {
+int Serve(method::ProParameterValueGet, Call& c, const protocol::Parameter& param,
+          protocol::ParamValue& out) {
   ParamValue v;
-  int rc = c.store.ParamValueGet(ParamArg(c, 0), &v);
-  if (rc == PRO_TK_NO_ERROR) c.Out(ValueToWire(v));
+  int rc = c.store.ParamValueGet(ToParam(c.store, param), &v);
+  out = ValueToWire(v);
   return rc;
 }
 
-int ParameterValueSet(Call& c) { return c.store.ParamValueSet(ParamArg(c, 0), ValueArg(c, 1)); }
-
-int ParameterUnitsGet(Call& c) {
-  ParamRef p = ParamArg(c, 0);
-  std::string units;
-  int rc = c.store.ParamUnitsGet(p, &units);
-  if (rc == PRO_TK_NO_ERROR)
-    c.Out(std::make_tuple(static_cast<std::uint64_t>(p.owner.mdl > 0 ? p.owner.mdl : 0), units));
-  return rc;
+int Serve(method::ProParameterValueSet, Call& c, const protocol::Parameter& param,
+          const protocol::ParamValue& value) {
+  return c.store.ParamValueSet(ToParam(c.store, param), ToValue(value));
 }
 
-int ParameterVisit(Call& c) {
-  Item owner = ItemArg(c, 0);
+int Serve(method::ProParameterUnitsGet, Call& c, const protocol::Parameter& param,
+          protocol::Unit& out) {
+  ParamRef p = ToParam(c.store, param);
+  out.mdl = MdlToWire(p.owner.mdl);
+  return c.store.ParamUnitsGet(p, &out.name);
+}
+
+int Serve(method::ProParameterVisit, Call& c, const protocol::Item& owner_item,
+          std::vector<protocol::Parameter>& out) {
+  Item owner = ToItem(owner_item);
   std::vector<std::string> names;
   int rc = c.store.ParamList(owner, &names);
-  if (rc != PRO_TK_NO_ERROR) return rc;
-  std::vector<protocol::Parameter> out;
   for (const std::string& n : names) out.push_back(ParamToWire(c.store, ParamRef{owner, n}));
-  c.Out(out);
   return rc;
 }
 
-// ---- Relations ----------------------------------------------------------------------
+// ---- Relations
 
-int ModelitemToRelset(Call& c) {
+int Serve(method::ProModelitemToRelset, Call& c, const protocol::Item& item, protocol::Item& out) {
   Item relset;
-  int rc = c.store.ItemToRelset(ItemArg(c, 0), &relset);
-  if (rc == PRO_TK_NO_ERROR) c.Out(ToWire(relset));
+  int rc = c.store.ItemToRelset(ToItem(item), &relset);
+  out = ToWire(relset);
   return rc;
 }
 
-int RelsetCreate(Call& c) {
+int Serve(method::ProRelsetCreate, Call& c, const protocol::Item& item, protocol::Item& out) {
   Item relset;
-  int rc = c.store.RelsetCreate(ItemArg(c, 0), &relset);
-  if (rc == PRO_TK_NO_ERROR) c.Out(ToWire(relset));
+  int rc = c.store.RelsetCreate(ToItem(item), &relset);
+  out = ToWire(relset);
   return rc;
 }
 
-int RelsetRelationsGet(Call& c) {
-  std::vector<std::string> lines;
-  int rc = c.store.RelsetLinesGet(ItemArg(c, 0), &lines);
-  if (rc == PRO_TK_NO_ERROR) c.Out(lines);
-  return rc;
+int Serve(method::ProRelsetRelationsGet, Call& c, const protocol::Item& relset,
+          std::vector<Text>& lines) {
+  return c.store.RelsetLinesGet(ToItem(relset), &lines);
 }
 
-int RelsetRelationsSet(Call& c) {
-  return c.store.RelsetLinesSet(ItemArg(c, 0), c.Arg<std::vector<std::string>>(1));
+int Serve(method::ProRelsetRelationsSet, Call& c, const protocol::Item& relset,
+          const std::vector<Text>& lines) {
+  return c.store.RelsetLinesSet(ToItem(relset), lines);
 }
 
-// ---- Messages -----------------------------------------------------------------------
+// ---- Messages
 
-int MessageDisplay(Call& c) {
+int Serve(method::ProMessageArgTypes, Call& c, const Text& file_name, const Text& key,
+          Text& types) {
+  MessageFile file;
+  int rc = LoadMessageFile(c.session.MessageDirs(c.client), file_name, &file);
+  if (rc != PRO_TK_NO_ERROR) return rc;
+  const MessageEntry* entry = file.Find(key);
+  if (!entry) return PRO_TK_MSG_NOT_FOUND;
+  return MessageArgTypes(entry->format, &types);
+}
+
+int Serve(method::ProMessageDisplay, Call& c, const Text& file, const Text& key,
+          const method::Values& values) {
   std::string text;
-  int rc = ResolveMessage(c.session.MessageDirs(c.client), c.Arg<std::string>(0),
-                          c.Arg<std::string>(1), MessageValues(c.Raw(2)), &text);
+  int rc = ResolveMessage(c.session.MessageDirs(c.client), file, key, values, &text);
   // Over-long text is still shown, cut to the line.
   if (rc == PRO_TK_NO_ERROR || rc == PRO_TK_MSG_TOO_LONG) c.session.AddMessage(text);
   return rc;
 }
 
-int MessageToBuffer(Call& c) {
-  std::string text;
-  int rc = ResolveMessage(c.session.MessageDirs(c.client), c.Arg<std::string>(0),
-                          c.Arg<std::string>(1), MessageValues(c.Raw(2)), &text);
-  if (rc == PRO_TK_NO_ERROR || rc == PRO_TK_MSG_TOO_LONG) {
-    c.Out(text);
-    c.keep_outs = true;
-  }
-  return rc;
+int Serve(method::ProMessageToBuffer, Call& c, const Text& file, const Text& key,
+          const method::Values& values, Text& text) {
+  return ResolveMessage(c.session.MessageDirs(c.client), file, key, values, &text);
 }
 
-int MessageArgTypesCall(Call& c) {
-  MessageFile file;
-  int rc = LoadMessageFile(c.session.MessageDirs(c.client), c.Arg<std::string>(0), &file);
-  if (rc != PRO_TK_NO_ERROR) return rc;
-  const MessageEntry* entry = file.Find(c.Arg<std::string>(1));
-  if (!entry) return PRO_TK_MSG_NOT_FOUND;
-  std::string types;
-  rc = MessageArgTypes(entry->format, &types);
-  if (rc == PRO_TK_NO_ERROR) c.Out(types);
-  return rc;
-}
+int Serve(method::ProMessageClear, Call&) { return PRO_TK_NO_ERROR; }
 
-int MessageClear(Call&) { return PRO_TK_NO_ERROR; }
-
-// ---- Notifications ------------------------------------------------------------------
+// ---- Notifications
 
 bool KnownNotifyType(int type) { return type >= 1 && type <= 137; }
 
-int NotificationSet(Call& c) {
-  int type = c.Arg<int>(0);
+int Serve(method::ProNotificationSet, Call& c, int type, int registered) {
   if (!KnownNotifyType(type)) return PRO_TK_BAD_INPUTS;
-  c.session.SetNotification(c.client, type, c.Arg<int>(1) != 0);
+  c.session.SetNotification(c.client, type, registered != 0);
   return PRO_TK_NO_ERROR;
 }
 
-int NotificationUnset(Call& c) {
-  int type = c.Arg<int>(0);
+int Serve(method::ProNotificationUnset, Call& c, int type) {
   if (!KnownNotifyType(type)) return PRO_TK_BAD_INPUTS;
   c.session.SetNotification(c.client, type, false);
   return PRO_TK_NO_ERROR;
 }
 
-// ---- Commands and menu bar ------------------------------------------------------------
+// ---- Commands and menu bar
 
-int CmdActionAdd(Call& c) {
+int Serve(method::ProCmdActionAdd, Call& c, const Text& name, int priority, int access_state,
+          int /*allow_in_non_active_window*/, int /*allow_in_accessory_window*/,
+          protocol::CommandId& out) {
   int id = 0;
-  int rc = c.session.AddCommand(c.client, c.Arg<std::string>(0), c.Arg<int>(1), c.Arg<int>(2), &id);
+  int rc = c.session.AddCommand(c.client, name, priority, access_state, &id);
   if (rc == PRO_TK_BAD_INPUTS) rc = PRO_TK_GENERAL_ERROR;  // the published codes
-  if (rc == PRO_TK_NO_ERROR) c.Out(id);
+  out = static_cast<protocol::CommandId>(id);
   return rc;
 }
 
-int CmdCmdIdFind(Call& c) {
-  const Command* cmd = c.session.FindCommandByName(c.Text(0));
+int Serve(method::ProCmdCmdIdFind, Call& c, const Text& name, protocol::CommandId& out) {
+  const Command* cmd = c.session.FindCommandByName(name);
   if (!cmd) return PRO_TK_GENERAL_ERROR;
-  c.Out(cmd->id);
+  out = static_cast<protocol::CommandId>(cmd->id);
   return PRO_TK_NO_ERROR;
 }
 
-int CmdAccessFuncAdd(Call& c) {
+int Serve(method::ProCmdAccessFuncAdd, Call& c, protocol::CommandId cmd, int access_state,
+          protocol::CommandId& out) {
   int id = 0;
-  int rc = c.session.AddAccess(c.client, c.Arg<int>(0), c.Arg<int>(1), &id);
-  if (rc == PRO_TK_NO_ERROR) c.Out(id);
+  int rc = c.session.AddAccess(c.client, Handle32(cmd), access_state, &id);
+  out = static_cast<protocol::CommandId>(id);
   return rc;
 }
 
-int CmdAccessFuncRemove(Call& c) { return c.session.RemoveAccess(c.Arg<int>(0), c.Arg<int>(1)); }
+int Serve(method::ProCmdAccessFuncRemove, Call& c, protocol::CommandId cmd,
+          protocol::CommandId access) {
+  return c.session.RemoveAccess(Handle32(cmd), Handle32(access));
+}
 
-int CmdAccessUpdate(Call& c) {
-  return c.session.UpdateAccess(c.client, c.Arg<int>(0), c.Arg<int>(1), c.Arg<int>(2));
+int Serve(method::ProCmdAccessUpdate, Call& c, protocol::CommandId cmd, protocol::CommandId access,
+          int state) {
+  return c.session.UpdateAccess(c.client, Handle32(cmd), Handle32(access), state);
 }
 
 // A menu label or help text from the client's message file. A label key the file
@@ -706,122 +627,80 @@ int Label(Call& c, const std::string& file, const std::string& key, std::string*
   return rc;
 }
 
-int MenubarMenuAdd(Call& c) {
-  std::string name = c.Arg<std::string>(0), neighbor, label;
-  bool has_neighbor = !c.Nil(2);
-  if (has_neighbor) neighbor = c.Arg<std::string>(2);
-  int rc = Label(c, c.Arg<std::string>(4), c.Arg<std::string>(1), &label);
-  if (rc != PRO_TK_NO_ERROR) return rc;
-  return c.session.AddTopMenu(name, label, has_neighbor ? &neighbor : nullptr, c.Arg<int>(3) != 0);
+const std::string* Neighbor(const method::NullableText& neighbor) {
+  return neighbor ? &*neighbor : nullptr;
 }
 
-int MenubarmenuMenuAdd(Call& c) {
-  std::string parent = c.Arg<std::string>(0), name = c.Arg<std::string>(1), neighbor, label;
-  bool has_neighbor = !c.Nil(3);
-  if (has_neighbor) neighbor = c.Arg<std::string>(3);
-  int rc = Label(c, c.Arg<std::string>(5), c.Arg<std::string>(2), &label);
+int Serve(method::ProMenubarMenuAdd, Call& c, const Text& name, const Text& label_key,
+          const method::NullableText& neighbor, int after, const Text& file) {
+  std::string label;
+  int rc = Label(c, file, label_key, &label);
   if (rc != PRO_TK_NO_ERROR) return rc;
-  return c.session.AddSubMenu(parent, name, label, has_neighbor ? &neighbor : nullptr,
-                              c.Arg<int>(4) != 0);
+  return c.session.AddTopMenu(name, label, Neighbor(neighbor), after != 0);
 }
 
-int MenubarmenuPushbuttonAdd(Call& c) {
-  std::string parent = c.Arg<std::string>(0), name = c.Arg<std::string>(1), neighbor, label, help;
-  bool has_neighbor = !c.Nil(4);
-  if (has_neighbor) neighbor = c.Arg<std::string>(4);
-  std::string file = c.Arg<std::string>(7);
-  int rc = Label(c, file, c.Arg<std::string>(2), &label);
-  if (rc == PRO_TK_NO_ERROR) rc = Label(c, file, c.Arg<std::string>(3), &help);
+int Serve(method::ProMenubarmenuMenuAdd, Call& c, const Text& parent, const Text& name,
+          const Text& label_key, const method::NullableText& neighbor, int after,
+          const Text& file) {
+  std::string label;
+  int rc = Label(c, file, label_key, &label);
   if (rc != PRO_TK_NO_ERROR) return rc;
-  return c.session.AddButton(parent, name, label, help, has_neighbor ? &neighbor : nullptr,
-                             c.Arg<int>(5) != 0, c.Arg<int>(6));
+  return c.session.AddSubMenu(parent, name, label, Neighbor(neighbor), after != 0);
 }
 
-const std::map<std::string, Handler>& Handlers() {
-  static const std::map<std::string, Handler> table = {
-      {"hello", Hello},
-      {"ping", Ping},
-      {"bye", Bye},
-      {"ProEngineerEnd", EngineerEnd},
-      {"ProMdlLoad", MdlLoad},
-      {"ProMdlRetrieve", MdlRetrieve},
-      {"ProMdlDisplay", MdlDisplay},
-      {"ProMdlSave", MdlSave},
-      {"ProMdlEraseAll", MdlEraseAll},
-      {"ProMdlCurrentGet", MdlCurrentGet},
-      {"ProMdlDataGet", MdlDataGet},
-      {"ProMdldataGet", MdlDataGet},
-      {"ProMdlTypeGet", MdlTypeGet},
-      {"ProMdlSubtypeGet", MdlSubtypeGet},
-      {"ProMdlInit", MdlInit},
-      {"ProMdlDependenciesList", MdlDependenciesList},
-      {"ProMdlToModelitem", MdlToModelitem},
-      {"ProMdlWindowGet", MdlWindowGet},
-      {"ProSessionMdlList", SessionMdlList},
-      {"ProDrawingSolidsCollect", DrawingSolidsCollect},
-      {"ProAsmcompMdlGet", AsmcompMdlGet},
-      {"ProAsmcompMdlNameGet", AsmcompMdlNameGet},
-      {"ProWindowCurrentGet", WindowCurrentGet},
-      {"ProWindowCurrentSet", WindowCurrentSet},
-      {"ProWindowActivate", WindowActivate},
-      {"ProWindowCurrentClose", WindowCurrentClose},
-      {"ProWindowMdlGet", WindowMdlGet},
-      {"ProFeatureInit", FeatureInit},
-      {"ProFeatureTypeGet", FeatureTypeGet},
-      {"ProFeatureTypenameGet", FeatureTypenameGet},
-      {"ProFeatureSubtypeGet", FeatureSubtypeGet},
-      {"ProFeatureIsNcseq", FeatureIsNcseq},
-      {"ProFeatureIsIncomplete", FeatureIsIncomplete},
-      {"ProFeatureIsReadonly", FeatureIsReadonly},
-      {"ProFeaturePatternStatusGet", FeaturePatternStatusGet},
-      {"ProFeatureGroupStatusGet", FeatureGroupStatusGet},
-      {"ProFeatureGrppatternStatusGet", FeatureGrppatternStatusGet},
-      {"ProFeatureStatusGet", FeatureStatusGet},
-      {"ProFeatureVisibilityGet", FeatureVisibilityGet},
-      {"ProFeatureDimensionVisit", FeatureDimensionVisit},
-      {"ProSolidFeatstatusGet", SolidFeatstatusGet},
-      {"ProSolidFailedFeatsList", SolidFailedFeatsList},
-      {"ProSolidRegenerate", SolidRegenerate},
-      {"ProSolidFeatVisit", SolidFeatVisit},
-      {"ProDimensionSymbolGet", DimensionSymbolGet},
-      {"ProDimensionSymbolSet", DimensionSymbolSet},
-      {"ProDimensionValueGet", DimensionValueGet},
-      {"ProDimensionValueSet", DimensionValueSet},
-      {"ProDimensionTypeGet", DimensionTypeGet},
-      {"ProDimensionToltypeGet", DimensionToltypeGet},
-      {"ProDimensionToltypeSet", DimensionToltypeSet},
-      {"ProDimensionToleranceGet", DimensionToleranceGet},
-      {"ProDimensionToleranceSet", DimensionToleranceSet},
-      {"ProDimensionIsReldriven", DimensionIsReldriven},
-      {"ProModelitemInit", ModelitemInit},
-      {"ProModelitemNameGet", ModelitemNameGet},
-      {"ProModelitemNameSet", ModelitemNameSet},
-      {"ProParameterInit", ParameterInit},
-      {"ProParameterCreate", ParameterCreate},
-      {"ProParameterDelete", ParameterDelete},
-      {"ProParameterValueGet", ParameterValueGet},
-      {"ProParameterValueSet", ParameterValueSet},
-      {"ProParameterUnitsGet", ParameterUnitsGet},
-      {"ProParameterVisit", ParameterVisit},
-      {"ProModelitemToRelset", ModelitemToRelset},
-      {"ProRelsetCreate", RelsetCreate},
-      {"ProRelsetRelationsGet", RelsetRelationsGet},
-      {"ProRelsetRelationsSet", RelsetRelationsSet},
-      {"ProMessageDisplay", MessageDisplay},
-      {"ProMessageToBuffer", MessageToBuffer},
-      {"ProMessageArgTypes", MessageArgTypesCall},
-      {"ProMessageClear", MessageClear},
-      {"ProNotificationSet", NotificationSet},
-      {"ProNotificationUnset", NotificationUnset},
-      {"ProCmdActionAdd", CmdActionAdd},
-      {"ProCmdCmdIdFind", CmdCmdIdFind},
-      {"ProCmdAccessFuncAdd", CmdAccessFuncAdd},
-      {"ProCmdAccessFuncRemove", CmdAccessFuncRemove},
-      {"ProCmdAccessUpdate", CmdAccessUpdate},
-      {"ProMenubarMenuAdd", MenubarMenuAdd},
-      {"ProMenubarmenuMenuAdd", MenubarmenuMenuAdd},
-      {"ProMenubarmenuPushbuttonAdd", MenubarmenuPushbuttonAdd},
-  };
+int Serve(method::ProMenubarmenuPushbuttonAdd, Call& c, const Text& parent, const Text& name,
+          const Text& label_key, const Text& help_key, const method::NullableText& neighbor,
+          int after, protocol::CommandId cmd, const Text& file) {
+  std::string label, help;
+  int rc = Label(c, file, label_key, &label);
+  if (rc == PRO_TK_NO_ERROR) rc = Label(c, file, help_key, &help);
+  if (rc != PRO_TK_NO_ERROR) return rc;
+  return c.session.AddButton(parent, name, label, help, Neighbor(neighbor), after != 0,
+                             Handle32(cmd));
+}
+
+// ---- The table ------------------------------------------------------------------------
+
+template <class T>
+using In = std::conditional_t<std::is_scalar_v<T>, T, const T&>;
+
+template <class M, class Args = typename M::Args, class Outs = typename M::Outs>
+struct HandlerOf;
+template <class M, class... A, class... O>
+struct HandlerOf<M, std::tuple<A...>, std::tuple<O...>> {
+  using Fn = int (*)(M, Call&, In<A>..., O&...);
+};
+
+// Decodes M's args, runs its handler and packs the reply. Arguments of another
+// shape, or a handler that throws, give PRO_TK_BAD_INPUTS.
+template <class M>
+std::string Answer(Call& c, const protocol::Message& request) {
+  // Exactly one Serve has M's shape; a method without one does not compile.
+  const typename HandlerOf<M>::Fn serve = &Serve;
+  typename M::Outs outs{};
+  int code;
+  try {
+    auto args = protocol::ArgsOf<M>(request);
+    code = std::apply(
+        [&](auto&... a) {
+          return std::apply([&](auto&... o) { return serve(M{}, c, a..., o...); }, outs);
+        },
+        args);
+  } catch (const std::exception&) {
+    code = PRO_TK_BAD_INPUTS;
+  }
+  return protocol::PackReplyOf<M>(request.seq, code, outs);
+}
+
+using Answerer = std::string (*)(Call&, const protocol::Message&);
+
+template <class... M>
+std::map<std::string_view, Answerer> TableOf(std::tuple<M...>*) {
+  return {{M::kName, &Answer<M>}...};
+}
+
+const std::map<std::string_view, Answerer>& Answerers() {
+  static const auto table = TableOf(static_cast<method::All*>(nullptr));
   return table;
 }
 
@@ -855,17 +734,15 @@ ControlResult Dispatcher::Control(const std::vector<std::string>& args) {
 Outcome Dispatcher::Handle(ClientId client, const protocol::Message& request) {
   Outcome outcome;
   const std::string& name = request.name;
-  if (name == "ctl") {
-    std::vector<std::string> args;
+  if (name == method::ctl::kName) {
     ControlResult r;
     try {
-      args = request.body.as<std::vector<std::string>>();
+      r = Control(protocol::ArgsOf<method::ctl>(request));
     } catch (const std::exception&) {
       r.code = PRO_TK_BAD_INPUTS;
       r.text = "ctl arguments must be texts\n";
     }
-    if (r.code == 0) r = Control(args);
-    outcome.reply = protocol::PackReply(request.seq, r.code, "", r.text);
+    outcome.reply = protocol::PackReplyOf<method::ctl>(request.seq, r.code, {r.text});
     outcome.events = std::move(r.events);
     outcome.exit = r.exit;
     return outcome;
@@ -887,27 +764,21 @@ Outcome Dispatcher::Handle(ClientId client, const protocol::Message& request) {
   }
 
   std::lock_guard<std::mutex> lock(mutex_);
-  Call call(store_, session_, client, request.body);
-  int code;
   const ClientInfo* info = session_.FindClient(client);
-  auto handler = Handlers().find(name);
-  if (name == "hello" && stopping_) {
-    code = PRO_TK_E_BUSY;
-  } else if (handler == Handlers().end()) {
-    code = PRO_TK_NOT_IMPLEMENTED;
-  } else if (name != "hello" && name != "ping" && name != "bye" && !(info && info->hello)) {
-    code = PRO_TK_BAD_CONTEXT;  // toolkit calls need the handshake first
+  const auto answer = Answerers().find(name);
+  const bool before_hello =
+      name == method::hello::kName || name == method::ping::kName || name == method::bye::kName;
+  Call call{store_, session_, client};
+  if (name == method::hello::kName && stopping_) {
+    outcome.reply = protocol::PackReply(request.seq, PRO_TK_E_BUSY, "");
+  } else if (answer == Answerers().end()) {
+    outcome.reply = protocol::PackReply(request.seq, PRO_TK_NOT_IMPLEMENTED, "");
+  } else if (!before_hello && !(info && info->hello)) {
+    // Toolkit calls need the handshake first.
+    outcome.reply = protocol::PackReply(request.seq, PRO_TK_BAD_CONTEXT, "");
   } else {
-    try {
-      code = handler->second(call);
-    } catch (const std::exception&) {
-      code = PRO_TK_BAD_INPUTS;
-      call.count = 0;
-    }
+    outcome.reply = answer->second(call, request);
   }
-  if (code != PRO_TK_NO_ERROR && !call.keep_outs) call.count = 0;
-  outcome.reply = protocol::PackReplyPacked(request.seq, code, call.count, call.outs, "");
-  outcome.events = std::move(call.events);
   outcome.close = call.close;
   outcome.exit = call.exit;
   return outcome;

@@ -1,9 +1,10 @@
 #pragma once
 // Request to reply: decodes one request of the wire (docs/protocol.md), runs it on
-// the model store and the session state, and packs the reply. Every toolkit
-// function the protocol carries, the protocol's own requests (hello, ping, bye,
-// ProMessageArgTypes, ProCmdAccessUpdate) and "ctl" are answered here, so the
-// whole session can be driven without sockets.
+// the model store and the session state, and packs the reply. Every method of
+// protocol/methods.h (the toolkit functions the protocol carries and its own
+// requests: hello, ping, bye, ProMessageArgTypes, ProCmdAccessUpdate) and "ctl"
+// are answered here, each decoded and answered through its definition there, so
+// the whole session can be driven without sockets.
 //
 // Order of checks for a request: an injected fault for the function (its code, or
 // the "crash" directive), then a configured delay (slept without the lock), then

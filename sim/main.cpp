@@ -17,6 +17,7 @@
 
 #include "protocol/frame.h"
 #include "protocol/message.h"
+#include "protocol/methods.h"
 #include "protocol/session_path.h"
 #include "sim/control.h"
 #include "sim/generate.h"
@@ -153,15 +154,9 @@ int Ctl(int argc, char** argv) {
     if (fd >= 0) ::close(fd);
     return 3;
   }
+  namespace method = protocol::method;
   std::string reply_payload;
-  msgpack::sbuffer request;
-  msgpack::packer<msgpack::sbuffer> pk(request);
-  pk.pack_array(4);
-  pk.pack(0);
-  pk.pack(1);
-  pk.pack(std::string("ctl"));
-  pk.pack(args);  // the action and its arguments are the request's args
-  bool ok = protocol::WriteFrame(fd, request.data(), request.size()) &&
+  bool ok = protocol::WriteFrame(fd, protocol::PackRequestOf<method::ctl>(1, args)) &&
             protocol::ReadFrame(fd, &reply_payload) == protocol::FrameStatus::kOk;
   ::close(fd);
   protocol::Message reply;
@@ -173,7 +168,7 @@ int Ctl(int argc, char** argv) {
   }
   std::string text;
   try {
-    text = protocol::Arg<std::string>(reply.body, 0);
+    text = std::get<0>(protocol::OutsOf<method::ctl>(reply));
   } catch (const std::exception&) {
   }
   if (reply.code != 0) {

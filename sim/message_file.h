@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "protocol/values.h"
+
 namespace sim {
 
 constexpr int kMessageLineMax = 80;  // PRO_LINE_SIZE - 1
@@ -43,13 +45,7 @@ int LoadMessageFile(const std::vector<std::string>& dirs, const std::string& fil
                     MessageFile* out, std::string* found_path = nullptr);
 
 // One substitution value, as the client read it through its pointer.
-struct MessageValue {
-  enum Kind { kNone, kText, kInteger, kDouble };
-  Kind kind = kNone;
-  std::string text;
-  long long integer = 0;
-  double real = 0;
-};
+using MessageValue = protocol::MessageValue;
 
 // One letter per argument position used by `format`: 'w', 's', 'd', 'f', and '-'
 // for a position the format skips. PRO_TK_MSG_FMT_ERROR when a conversion is

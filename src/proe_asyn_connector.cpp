@@ -26,10 +26,10 @@ constexpr int kLoadWindowTries = 20;
 ProError Connect(const std::string& display, const std::string& text_dir,
                  ProProcessHandle* handle) {
   ProBoolean random_choice = PRO_B_FALSE;
-  std::string user, connection_id;
-  return ProEngineerConnect(const_cast<char*>(display.c_str()), user.data(), connection_id.data(),
-                            const_cast<char*>(text_dir.c_str()), PRO_B_TRUE, kConnectTimeoutSeconds,
-                            &random_choice, handle);
+  std::string session_id, user;
+  return ProEngineerConnect(session_id.data(), const_cast<char*>(display.c_str()), user.data(),
+                            const_cast<char*>(text_dir.c_str()), PRO_B_TRUE,
+                            kConnectTimeoutSeconds, &random_choice, handle);
 }
 
 // Message 5200 with the code, and 5201 appended for the missing communication program.
@@ -148,7 +148,7 @@ ProError ProeTermAction(ProeTerminationStatus status) {
 
 void GetHandleOfCaxApp(std::wstring& handle) {
   ProProcessHandle process = ProeCore::Instance()->ProcessHandle();
-  handle = FormatString(L"%d %d", process.array_index, process.auth_key);
+  handle = FormatString(L"%d %ld", process.array_index, process.auth_key);
 }
 
 void ProWindowCurrentActivateWaiting(int tries) {

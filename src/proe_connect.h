@@ -9,7 +9,7 @@
 // it died). Ends the connection without a disconnect request and resets the menus.
 ProError ProeTermAction(ProeTerminationStatus status);
 
-// "%d %d" of the process handle's two words.
+// "%d %ld" of the process handle's two words (its array index and key).
 void GetHandleOfCaxApp(std::wstring& handle);
 
 // Asks for the current window up to `tries` times, pausing one second after each

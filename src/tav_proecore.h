@@ -70,7 +70,7 @@ class ProeCore : public StatusRecord {
   void ListenLoop(int generation);
 
   std::atomic<int> process_handle_{0};
-  std::atomic<int> connection_word_{0};
+  std::atomic<long> connection_word_{0};
   ITavCaxEvents* host_events_ = nullptr;  // guarded by leaf_
   std::wstring handle_text_;              // guarded by leaf_
   wchar_t message_file_[PRO_FILE_NAME_SIZE] = {};

@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
   ProTermFuncSet(OnTermination);
   ProProcessHandle handle;
   ProError e =
-      ProEngineerConnect(display, nullptr, nullptr, nullptr, PRO_B_FALSE, 10, nullptr, &handle);
+      ProEngineerConnect(nullptr, display, nullptr, nullptr, PRO_B_FALSE, 10, nullptr, &handle);
   if (e != PRO_TK_NO_ERROR) {
     std::fprintf(stderr, "cannot connect to a session: error %d\n", e);
     return 1;

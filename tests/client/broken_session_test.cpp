@@ -15,7 +15,7 @@
 
 #include <gtest/gtest.h>
 
-#include "protocol/values.h"
+#include "protocol/methods.h"
 #include "tests/client/client_fixture.h"
 #include "tests/client/fake_session.h"
 #include "tests/client/fault_catcher.h"
@@ -100,11 +100,12 @@ ProFunction AsNotify(F f) {
 TEST_F(BrokenSessionTest, HelloCarriesVersionAndTextDirectory) {
   std::thread peer([&] {
     auto m = session_.Expect("hello");
-    EXPECT_EQ(protocol::Arg<int>(m.body, 0), protocol::kProtocolVersion);
-    EXPECT_EQ(protocol::Arg<std::string>(m.body, 1), "disp");
-    EXPECT_EQ(protocol::Arg<std::string>(m.body, 3), "/some/text");
-    EXPECT_GT(protocol::Arg<std::int64_t>(m.body, 4), 0);
-    session_.Reply(m, 0, std::vector<int>{0, 5});
+    const auto [version, session_id, display, user, text_path, pid] =
+        protocol::ArgsOf<protocol::method::hello>(m);
+    EXPECT_EQ(version, protocol::kProtocolVersion);
+    EXPECT_EQ(session_id + "|" + display + "|" + user + "|" + text_path, "|disp||/some/text");
+    EXPECT_GT(pid, 0);
+    session_.Reply(m, 0, protocol::ProcessHandle{0, 5});
   });
   EXPECT_EQ(tkclient::TEST_AttachStream(session_.TakeClientFd(), "disp", "/some/text", 0, &handle_),
             PRO_TK_NO_ERROR);
@@ -147,28 +148,6 @@ TEST_F(BrokenSessionTest, SecondConnectionWhileConnectedIsRefused) {
   std::thread ping([&] { session_.Reply(session_.Expect("ping"), 0); });
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_NO_ERROR) << "the first connection still serves";
   ping.join();
-}
-
-TEST_F(BrokenSessionTest, RequestsCarryPublishedArgumentsAndOuts) {
-  Attach();
-  std::thread peer([&] {
-    auto m = session_.Expect("ProDimensionValueSet");
-    auto item = protocol::Arg<protocol::Item>(m.body, 0);
-    EXPECT_EQ(item.type, PRO_DIMENSION);
-    EXPECT_EQ(item.id, 12);
-    EXPECT_EQ(item.mdl, 3u);
-    EXPECT_DOUBLE_EQ(protocol::Arg<double>(m.body, 1), 40.5);
-    session_.Reply(m, 0);
-    m = session_.Expect("ProDimensionToleranceGet");
-    session_.Reply(m, 0, 0.25, -0.125);
-  });
-  ProDimension dim{PRO_DIMENSION, 12, reinterpret_cast<ProMdl>(3)};
-  EXPECT_EQ(ProDimensionValueSet(&dim, 40.5), PRO_TK_NO_ERROR);
-  double upper = 0, lower = 0;
-  EXPECT_EQ(ProDimensionToleranceGet(&dim, &upper, &lower), PRO_TK_NO_ERROR);
-  EXPECT_DOUBLE_EQ(upper, 0.25);
-  EXPECT_DOUBLE_EQ(lower, -0.125);
-  peer.join();
 }
 
 TEST_F(BrokenSessionTest, FailedCallOrWrongShapedReplyLeavesOutArgumentsUntouched) {

@@ -27,11 +27,11 @@ namespace {
 
 class ConnectTest : public ClientTest {
  protected:
-  ProError Connect(const std::string& display, int timeout_sec = 5,
-                   const char* text_dir = nullptr) {
-    return ProEngineerConnect(const_cast<char*>(display.c_str()), nullptr, nullptr,
+  ProError Connect(const std::string& display, unsigned int timeout_sec = 5,
+                   const char* text_dir = nullptr, ProProcessHandle* handle = nullptr) {
+    return ProEngineerConnect(nullptr, const_cast<char*>(display.c_str()), nullptr,
                               const_cast<char*>(text_dir), PRO_B_FALSE, timeout_sec, nullptr,
-                              &handle_);
+                              handle ? handle : &handle_);
   }
 
   tavtest::TempDir tmp_;
@@ -90,9 +90,7 @@ TEST_F(ConnectTest, JoinsTheSessionServingTheDisplay) {
   EXPECT_NE(std::string(id).find(socket), std::string::npos) << id;
 
   ProProcessHandle second{};
-  EXPECT_EQ(ProEngineerConnect(const_cast<char*>(session.display().c_str()), nullptr, nullptr,
-                               nullptr, PRO_B_FALSE, 5, nullptr, &second),
-            PRO_TK_E_FOUND)
+  EXPECT_EQ(Connect(session.display(), 5, nullptr, &second), PRO_TK_E_FOUND)
       << "one connection per process";
   EXPECT_EQ(second.array_index, 0);
 

@@ -2,10 +2,10 @@
 
 #include <stdexcept>
 #include <sys/socket.h>
-#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "protocol/values.h"
 #include "toolkit/client/test_hooks.h"
 
 namespace clienttest {
@@ -25,7 +25,7 @@ int FakeSession::TakeClientFd() { return client_fd_.release(); }
 ProError FakeSession::Attach(ProProcessHandle* handle, int word1, int word2) {
   std::thread hello([&] {
     protocol::Message m;
-    if (Read(&m) && m.name == "hello") Reply(m, 0, std::vector<int>{word1, word2});
+    if (Read(&m) && m.name == "hello") Reply(m, 0, protocol::ProcessHandle{word1, word2});
   });
   const ProError e = tkclient::TEST_AttachStream(TakeClientFd(), "", nullptr, 0, handle);
   hello.join();

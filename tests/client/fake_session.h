@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "protocol/frame.h"
 #include "protocol/message.h"
@@ -36,12 +37,14 @@ class FakeSession {
 
   template <class... O>
   void Reply(const protocol::Message& request, int code, const O&... outs) {
-    protocol::WriteFrame(fd_.get(), protocol::PackReply(request.seq, code, "", outs...));
+    protocol::WriteFrame(fd_.get(),
+                         protocol::PackReply(request.seq, code, "", std::make_tuple(outs...)));
   }
   template <class... O>
   void ReplyWithDirective(const protocol::Message& request, const std::string& directive,
                           const O&... outs) {
-    protocol::WriteFrame(fd_.get(), protocol::PackReply(request.seq, 0, directive, outs...));
+    protocol::WriteFrame(fd_.get(),
+                         protocol::PackReply(request.seq, 0, directive, std::make_tuple(outs...)));
   }
   template <class... A>
   void Event(const std::string& name, const A&... args) {

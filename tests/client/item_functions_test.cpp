@@ -12,6 +12,7 @@
 #include <ProWstring.h>
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -217,6 +218,8 @@ TEST_F(ItemFunctionsTest, DimensionVisitAndValuesOfTheBasePlate) {
   EXPECT_EQ(ProDimensionValueGet(&d0, &value), PRO_TK_NO_ERROR);
   EXPECT_DOUBLE_EQ(value, 140.0);
   EXPECT_EQ(ProDimensionToleranceSet(&d0, 0.3, 0.2), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProDimensionToleranceGet(&d0, &upper, &lower), PRO_TK_NO_ERROR);
+  EXPECT_EQ(std::make_pair(upper, lower), std::make_pair(0.3, 0.2));
   EXPECT_EQ(ProDimensionToltypeSet(&d0, PRO_TOL_LIMITS), PRO_TK_NO_ERROR);
 
   ProDimension d1{};

@@ -14,6 +14,7 @@
 
 namespace {
 
+namespace method = protocol::method;
 using protocol::Arg;
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -71,14 +72,14 @@ TEST_F(CtlTest, OpenOfAMissingFileFailsWithAReason) {
 TEST_F(CtlTest, OpenNotifiesAConnectedClientThatRegistered) {
   tavtest::WireClient client(sim_.ConnectRaw());
   ASSERT_EQ(client.Hello().code, 0);
-  ASSERT_EQ(client.Call("ProNotificationSet", 18, 1).code, 0);
+  ASSERT_EQ(client.Call<method::ProNotificationSet>(18, 1).code, 0);
   ASSERT_EQ(sim_.Ctl({"open", "bracket.prt"}).code, 0);
   protocol::Message ev;
   ASSERT_TRUE(client.NextEvent(&ev));
   EXPECT_EQ(ev.name, "notify");
   EXPECT_EQ(Arg<int>(ev.body, 0), 18);
   EXPECT_EQ(Arg<std::vector<protocol::Model>>(ev.body, 1)[0].name, "BRACKET");
-  protocol::Message cur = client.Call("ProMdlCurrentGet");
+  protocol::Message cur = client.Call<method::ProMdlCurrentGet>();
   EXPECT_EQ(cur.code, 0);
 }
 
@@ -108,18 +109,16 @@ TEST_F(CtlTest, PickSendsTheCommandToItsClientAndRefusesUnknownLabels) {
   tavtest::WriteFile(text.file("tav_labels.txt"), "Cap_0\nTav\n#\n#\nCap_1\nExport Data\n#\n#\n");
   tavtest::WireClient client(sim_.ConnectRaw());
   ASSERT_EQ(client.Hello(text.path()).code, 0);
-  ASSERT_EQ(client
-                .Call("ProMenubarMenuAdd", std::string("TavMenu1"), std::string("Cap_0"),
-                      std::string("Windows"), 0, std::string("tav_labels.txt"))
-                .code,
-            0);
-  protocol::Message add = client.Call("ProCmdActionAdd", std::string("TavBtn_Act"), 12, 3, 1, 1);
+  ASSERT_EQ(
+      client.Call<method::ProMenubarMenuAdd>("TavMenu1", "Cap_0", "Windows", 0, "tav_labels.txt")
+          .code,
+      0);
+  protocol::Message add = client.Call<method::ProCmdActionAdd>("TavBtn_Act", 12, 3, 1, 1);
   ASSERT_EQ(add.code, 0);
   int cmd = Arg<int>(add.body, 0);
   ASSERT_EQ(client
-                .Call("ProMenubarmenuPushbuttonAdd", std::string("TavMenu1"), std::string("Cap_1"),
-                      std::string("Cap_1"), std::string("Cap_1"), msgpack::type::nil_t(), 1, cmd,
-                      std::string("tav_labels.txt"))
+                .Call<method::ProMenubarmenuPushbuttonAdd>("TavMenu1", "Cap_1", "Cap_1", "Cap_1",
+                                                           std::nullopt, 1, cmd, "tav_labels.txt")
                 .code,
             0);
   tavtest::CtlResult r = sim_.Ctl({"pick", "Export Data"});
@@ -144,15 +143,12 @@ TEST_F(CtlTest, MessagesListTheMessageAreaOldestFirst) {
   tavtest::WriteFile(text.file("m.txt"), "%CIOne\nfirst %0d\n#\n#\n%CWTwo\nsecond\n#\n#\n");
   tavtest::WireClient client(sim_.ConnectRaw());
   ASSERT_EQ(client.Hello(text.path()).code, 0);
-  ASSERT_EQ(
-      client
-          .Call("ProMessageDisplay", std::string("m.txt"), std::string("One"), std::vector<int>{1})
-          .code,
-      0);
-  ASSERT_EQ(
-      client.Call("ProMessageDisplay", std::string("m.txt"), std::string("Two"), std::vector<int>{})
-          .code,
-      0);
+  ASSERT_EQ(client
+                .Call<method::ProMessageDisplay>(
+                    "m.txt", "One", method::Values{{protocol::MessageValue::kInteger, "", 1, 0}})
+                .code,
+            0);
+  ASSERT_EQ(client.Call<method::ProMessageDisplay>("m.txt", "Two", method::Values{}).code, 0);
   EXPECT_EQ(sim_.Ctl({"messages"}).output, "first 1\nsecond\n");
 }
 
@@ -169,10 +165,10 @@ TEST_F(CtlTest, FaultMakesTheNextCallsOfAFunctionFail) {
   ASSERT_EQ(client.Hello().code, 0);
   tavtest::CtlResult r = sim_.Ctl({"fault", "ProMdlLoad", "-4"});
   ASSERT_EQ(r.code, 0) << r.output;
-  EXPECT_EQ(client.Call("ProMdlLoad", std::string("bolt.prt"), -1, 0).code, -4);
-  EXPECT_EQ(client.Call("ProMdlLoad", std::string("bolt.prt"), -1, 0).code, 0);
+  EXPECT_EQ(client.Call<method::ProMdlLoad>("bolt.prt", -1, 0).code, -4);
+  EXPECT_EQ(client.Call<method::ProMdlLoad>("bolt.prt", -1, 0).code, 0);
   ASSERT_EQ(sim_.Ctl({"fault", "ProMdlLoad", "crash"}).code, 0);
-  EXPECT_EQ(client.Call("ProMdlLoad", std::string("bolt.prt"), -1, 0).directive, "crash");
+  EXPECT_EQ(client.Call<method::ProMdlLoad>("bolt.prt", -1, 0).directive, "crash");
   EXPECT_EQ(sim_.Ctl({"fault", "ProMdlLoad", "oops"}).code, 1);
 }
 
@@ -236,7 +232,7 @@ TEST(CtlStartTest, WindowDelayMeansNoCurrentWindowYet) {
   EXPECT_TRUE(Contains(status, "current-model none\n")) << status;
   tavtest::WireClient client(sim.ConnectRaw());
   ASSERT_EQ(client.Hello().code, 0);
-  EXPECT_EQ(client.Call("ProWindowCurrentGet").code, -1);
+  EXPECT_EQ(client.Call<method::ProWindowCurrentGet>().code, -1);
 }
 
 TEST(CtlStartTest, CtlWithoutASessionFails) {

@@ -8,17 +8,17 @@
 #include <gtest/gtest.h>
 
 #include "protocol/message.h"
-#include "protocol/values.h"
+#include "protocol/methods.h"
 #include "tests/support/sim_harness.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
+namespace method = protocol::method;
 using protocol::Arg;
 
 constexpr sim::ClientId kModule = 1;
 constexpr sim::ClientId kOther = 2;
-const msgpack::type::nil_t kNil;
 
 class DispatcherTest : public ::testing::Test {
  protected:
@@ -34,36 +34,48 @@ class DispatcherTest : public ::testing::Test {
     return o;
   }
 
-  template <class... A>
-  protocol::Message Call(sim::ClientId client, const std::string& name, const A&... args) {
+  protocol::Message Handle(sim::ClientId client, const std::string& packed) {
     std::string why;
-    protocol::Message request;
-    EXPECT_TRUE(protocol::Decode(protocol::PackRequest(++seq_, name, args...), &request, &why));
+    protocol::Message request, reply;
+    EXPECT_TRUE(protocol::Decode(packed, &request, &why));
     sim::Outcome o = dispatcher_.Handle(client, request);
     events_ = o.events;
-    protocol::Message reply;
     EXPECT_TRUE(protocol::Decode(o.reply, &reply, &why)) << why;
     EXPECT_EQ(reply.seq, seq_);
     return reply;
   }
-  template <class... A>
-  protocol::Message Call(const std::string& name, const A&... args) {
-    return Call(kModule, name, args...);
+  // Method M's request as a client packs it, from `client` or the module.
+  template <class M, class... A>
+  protocol::Message CallFrom(sim::ClientId client, const A&... args) {
+    return Handle(client, protocol::PackRequestOf<M>(++seq_, typename M::Args(args...)));
   }
-  template <class... A>
-  int Code(const std::string& name, const A&... args) {
-    return Call(kModule, name, args...).code;
+  template <class M, class... A>
+  protocol::Message Call(const A&... args) {
+    return CallFrom<M>(kModule, args...);
+  }
+  template <class M, class... A>
+  int Code(const A&... args) {
+    return Call<M>(args...).code;
+  }
+  // The first out of a call that must succeed.
+  template <class M, class... A>
+  auto Out(const A&... args) {
+    protocol::Message r = Call<M>(args...);
+    EXPECT_EQ(r.code, 0) << M::kName;
+    return r.code == 0 ? std::get<0>(protocol::OutsOf<M>(r))
+                       : std::tuple_element_t<0, typename M::Outs>();
+  }
+  // A request of a shape no method has.
+  template <class A>
+  int RawCode(const std::string& name, const A& args) {
+    return Handle(kModule, protocol::PackRequest(++seq_, name, args)).code;
   }
 
   void Hello(sim::ClientId client = kModule, const std::string& text_dir = "") {
-    ASSERT_EQ(Call(client, "hello", 1, std::string(), std::string("me"), text_dir, 42).code, 0);
+    ASSERT_EQ(CallFrom<method::hello>(client, 1, "", "", "me", text_dir, 42).code, 0);
   }
 
-  std::uint64_t Load(const std::string& file) {
-    protocol::Message r = Call("ProMdlLoad", file, -1, 0);
-    EXPECT_EQ(r.code, 0) << file;
-    return r.code == 0 ? Arg<std::uint64_t>(r.body, 0) : 0;
-  }
+  std::uint64_t Load(const std::string& file) { return Out<method::ProMdlLoad>(file, -1, 0); }
 
   std::string Ctl(std::vector<std::string> args) {
     sim::ControlResult r = dispatcher_.Control(args);
@@ -93,26 +105,26 @@ protocol::Message DecodeEvent(const sim::Event& e) {
 
 TEST_F(DispatcherTest, InjectedFaultsFailTheNextCallsThenExpire) {
   Ctl({"fault", "ProEngineerConnect", "-48"});
-  EXPECT_EQ(Call("hello", 1, std::string(), std::string(), std::string(), 1).code, -48);
+  EXPECT_EQ(Call<method::hello>(1, "", "", "", "", 1).code, -48);
   Hello();
   Ctl({"fault", "ProWindowCurrentGet", "-33", "2"});
-  EXPECT_EQ(Code("ProWindowCurrentGet"), -33);
-  EXPECT_EQ(Code("ProWindowCurrentGet"), -33);
-  EXPECT_EQ(Code("ProWindowCurrentGet"), 0);
+  EXPECT_EQ(Code<method::ProWindowCurrentGet>(), -33);
+  EXPECT_EQ(Code<method::ProWindowCurrentGet>(), -33);
+  EXPECT_EQ(Code<method::ProWindowCurrentGet>(), 0);
   Ctl({"fault", "ProMdlCurrentGet", "crash"});
-  EXPECT_EQ(Call("ProMdlCurrentGet").directive, "crash");
-  EXPECT_EQ(Call("ProMdlCurrentGet").directive, "");
+  EXPECT_EQ(Call<method::ProMdlCurrentGet>().directive, "crash");
+  EXPECT_EQ(Call<method::ProMdlCurrentGet>().directive, "");
 }
 
 TEST_F(DispatcherTest, RequestsItCannotServeGetTheirCodes) {
-  EXPECT_EQ(Call("hello", 99, std::string(), std::string(), std::string(), 1).code, -11);
+  EXPECT_EQ(Call<method::hello>(99, "", "", "", "", 1).code, -11);
   Hello();
-  EXPECT_EQ(Code("ProMdlLoad", 17, -1, 0), -2);
-  EXPECT_EQ(Code("ProMdlLoad"), -2);
-  EXPECT_EQ(Code("ProDimensionValueGet", std::string("not an item")), -2);
-  EXPECT_EQ(Code("ProNoSuchFunction"), -9);
+  EXPECT_EQ(RawCode("ProMdlLoad", std::make_tuple(17, -1, 0)), -2);
+  EXPECT_EQ(RawCode("ProMdlLoad", std::make_tuple("bolt.prt", -1)), -2);
+  EXPECT_EQ(RawCode("ProDimensionValueGet", std::make_tuple("not an item")), -2);
+  EXPECT_EQ(RawCode("ProNoSuchFunction", std::make_tuple()), -9);
   dispatcher_.Stop();
-  EXPECT_EQ(Call(kOther, "hello", 1, std::string(), std::string(), std::string(), 1).code, -38);
+  EXPECT_EQ(CallFrom<method::hello>(kOther, 1, "", "", "", "", 1).code, -38);
 }
 
 // ---- Models and windows -------------------------------------------------------------------
@@ -120,42 +132,38 @@ TEST_F(DispatcherTest, RequestsItCannotServeGetTheirCodes) {
 TEST_F(DispatcherTest, EachDisplayedModelGetsItsOwnWindow) {
   Hello();
   std::uint64_t bracket = Load("bracket.prt"), bolt = Load("bolt.prt");
-  Call("ProMdlDisplay", bracket);
-  Call("ProMdlDisplay", bolt);
-  int bolt_window = Arg<int>(Call("ProMdlWindowGet", bolt).body, 0);
+  Call<method::ProMdlDisplay>(bracket);
+  Call<method::ProMdlDisplay>(bolt);
+  int bolt_window = Out<method::ProMdlWindowGet>(bolt);
   EXPECT_NE(bolt_window, sim::kBaseWindow);
-  EXPECT_EQ(Arg<int>(Call("ProWindowCurrentGet").body, 0), bolt_window);
+  EXPECT_EQ(Out<method::ProWindowCurrentGet>(), bolt_window);
   // Setting the current window does not change the current model; activating does.
-  EXPECT_EQ(Code("ProWindowCurrentSet", sim::kBaseWindow), 0);
-  EXPECT_EQ(Arg<std::uint64_t>(Call("ProMdlCurrentGet").body, 0), bolt);
-  EXPECT_EQ(Code("ProWindowActivate", sim::kBaseWindow), 0);
-  EXPECT_EQ(Arg<std::uint64_t>(Call("ProMdlCurrentGet").body, 0), bracket);
-  EXPECT_EQ(Code("ProWindowActivate", 77), -2);
-  EXPECT_EQ(Code("ProWindowMdlGet", 77), -2);
+  EXPECT_EQ(Code<method::ProWindowCurrentSet>(sim::kBaseWindow), 0);
+  EXPECT_EQ(Out<method::ProMdlCurrentGet>(), bolt);
+  EXPECT_EQ(Code<method::ProWindowActivate>(sim::kBaseWindow), 0);
+  EXPECT_EQ(Out<method::ProMdlCurrentGet>(), bracket);
+  EXPECT_EQ(Code<method::ProWindowActivate>(77), -2);
+  EXPECT_EQ(Code<method::ProWindowMdlGet>(77), -2);
 }
 
 TEST_F(DispatcherTest, ClosingTheBaseWindowEmptiesIt) {
   Hello();
   std::uint64_t bracket = Load("bracket.prt");
-  Call("ProMdlDisplay", bracket);
-  EXPECT_EQ(Code("ProWindowCurrentClose"), 0);
-  protocol::Message w = Call("ProWindowMdlGet", sim::kBaseWindow);
-  ASSERT_EQ(w.code, 0);
-  EXPECT_EQ(Arg<std::uint64_t>(w.body, 0), 0u);
-  EXPECT_EQ(Code("ProMdlCurrentGet"), -8);
-  EXPECT_EQ(Code("ProMdlDisplay", kNil), -4) << "redisplay with nothing current";
+  Call<method::ProMdlDisplay>(bracket);
+  EXPECT_EQ(Code<method::ProWindowCurrentClose>(), 0);
+  EXPECT_EQ(Out<method::ProWindowMdlGet>(sim::kBaseWindow), 0u);
+  EXPECT_EQ(Code<method::ProMdlCurrentGet>(), -8);
+  EXPECT_EQ(Code<method::ProMdlDisplay>(0), -4) << "redisplay with nothing current";
 }
 
 TEST_F(DispatcherTest, ErasingAModelClosesItsWindowAndRefusesAModelInUse) {
   Hello();
   std::uint64_t plate = Load("plate.asm");
-  Call("ProMdlDisplay", plate);
-  protocol::Message bolt = Call("ProMdlInit", std::string("bolt"), 2);
-  ASSERT_EQ(bolt.code, 0);
-  EXPECT_EQ(Code("ProMdlEraseAll", Arg<std::uint64_t>(bolt.body, 0)), -39);
-  EXPECT_EQ(Code("ProMdlEraseAll", plate), 0);
-  EXPECT_EQ(Code("ProMdlCurrentGet"), -8);
-  EXPECT_EQ(Code("ProSessionMdlList", 2), -4) << "the parts went with the assembly";
+  Call<method::ProMdlDisplay>(plate);
+  EXPECT_EQ(Code<method::ProMdlEraseAll>(Out<method::ProMdlInit>("bolt", 2)), -39);
+  EXPECT_EQ(Code<method::ProMdlEraseAll>(plate), 0);
+  EXPECT_EQ(Code<method::ProMdlCurrentGet>(), -8);
+  EXPECT_EQ(Code<method::ProSessionMdlList>(2), -4) << "the parts went with the assembly";
 }
 
 // ---- Messages -------------------------------------------------------------------------
@@ -164,33 +172,22 @@ TEST_F(DispatcherTest, MessageCodesFollowTheToolkit) {
   tavtest::WriteFile(text_.file("m.txt"),
                      "Short\nhello\n#\n#\nLong\n" + std::string(90, 'x') + "\n#\n#\n");
   Hello(kModule, text_.path());
-  auto none = std::make_tuple();
-  EXPECT_EQ(Code("ProMessageDisplay", std::string("nofile.txt"), std::string("Short"), none), -4);
-  EXPECT_EQ(Code("ProMessageDisplay", std::string("m.txt"), std::string("Nokey"), none), -28);
-  EXPECT_EQ(Code("ProMessageDisplay", std::string("m.txt"), std::string("Long"), none), -32);
+  const method::Values none;
+  EXPECT_EQ(Code<method::ProMessageDisplay>("nofile.txt", "Short", none), -4);
+  EXPECT_EQ(Code<method::ProMessageDisplay>("m.txt", "Nokey", none), -28);
+  EXPECT_EQ(Code<method::ProMessageDisplay>("m.txt", "Long", none), -32);
   ASSERT_EQ(session_.messages().size(), 1u);
   EXPECT_EQ(session_.messages()[0], std::string(80, 'x')) << "shown cut to the line";
-  protocol::Message buf =
-      Call("ProMessageToBuffer", std::string("m.txt"), std::string("Long"), none);
+  protocol::Message buf = Call<method::ProMessageToBuffer>("m.txt", "Long", none);
   EXPECT_EQ(buf.code, -32);
-  EXPECT_EQ(Arg<std::string>(buf.body, 0), std::string(80, 'x'));
+  EXPECT_EQ(std::get<0>(protocol::OutsOf<method::ProMessageToBuffer>(buf)), std::string(80, 'x'));
 }
 
 TEST_F(DispatcherTest, MessageFilesAreAlsoFoundInTheWorkingDirectory) {
   tavtest::WriteFile(work_.file("wd.txt"), "Key\nfrom the working dir\n#\n#\n");
   Hello();
-  protocol::Message r =
-      Call("ProMessageToBuffer", std::string("wd.txt"), std::string("Key"), std::make_tuple());
-  ASSERT_EQ(r.code, 0);
-  EXPECT_EQ(Arg<std::string>(r.body, 0), "from the working dir");
-}
-
-TEST_F(DispatcherTest, ArgTypesListOneLetterPerPosition) {
-  tavtest::WriteFile(text_.file("t.txt"), "K\n%1d of %0w at %2f|||%3s\n#\n#\n");
-  Hello(kModule, text_.path());
-  protocol::Message r = Call("ProMessageArgTypes", std::string("t.txt"), std::string("K"));
-  ASSERT_EQ(r.code, 0);
-  EXPECT_EQ(Arg<std::string>(r.body, 0), "wdf");
+  EXPECT_EQ(Out<method::ProMessageToBuffer>("wd.txt", "Key", method::Values()),
+            "from the working dir");
 }
 
 // ---- Menus, commands and notifications --------------------------------------------------
@@ -206,16 +203,11 @@ class DispatcherMenuTest : public DispatcherTest {
 };
 
 TEST_F(DispatcherMenuTest, ButtonsShowTheirResolvedLabels) {
-  EXPECT_EQ(Code("ProMenubarMenuAdd", std::string("TavMenu1"), std::string("Cap_0"),
-                 std::string("Windows"), 0, std::string("labels.txt")),
+  EXPECT_EQ(Code<method::ProMenubarMenuAdd>("TavMenu1", "Cap_0", "Windows", 0, "labels.txt"), 0);
+  auto cmd = Out<method::ProCmdActionAdd>("TavButton1_Act", 12, 3, 1, 1);
+  EXPECT_EQ(Code<method::ProMenubarmenuPushbuttonAdd>("TavMenu1", "Cap_1", "Cap_1", "Cap_1",
+                                                      std::nullopt, 1, cmd, "labels.txt"),
             0);
-  protocol::Message add = Call("ProCmdActionAdd", std::string("TavButton1_Act"), 12, 3, 1, 1);
-  ASSERT_EQ(add.code, 0);
-  int cmd = Arg<int>(add.body, 0);
-  EXPECT_EQ(
-      Code("ProMenubarmenuPushbuttonAdd", std::string("TavMenu1"), std::string("Cap_1"),
-           std::string("Cap_1"), std::string("Cap_1"), kNil, 1, cmd, std::string("labels.txt")),
-      0);
   std::string bar = Menubar();
   EXPECT_NE(bar.find("menu \"Tav Menu\" name=TavMenu1"), std::string::npos) << bar;
   EXPECT_LT(bar.find("TavMenu1"), bar.find("name=Windows")) << "placed before Windows";
@@ -223,82 +215,74 @@ TEST_F(DispatcherMenuTest, ButtonsShowTheirResolvedLabels) {
                      " shown available"),
             std::string::npos)
       << bar;
-  EXPECT_EQ(Code("ProMenubarMenuAdd", std::string("TavMenu1"), std::string("Cap_0"),
-                 std::string("Windows"), 0, std::string("labels.txt")),
-            -5)
+  EXPECT_EQ(Code<method::ProMenubarMenuAdd>("TavMenu1", "Cap_0", "Windows", 0, "labels.txt"), -5)
       << "a name in use";
-  EXPECT_EQ(Code("ProMenubarMenuAdd", std::string("Other"), std::string("Missing"), kNil, 1,
-                 std::string("labels.txt")),
+  EXPECT_EQ(Code<method::ProMenubarMenuAdd>("Other", "Missing", std::nullopt, 1, "labels.txt"),
             -28);
 }
 
 TEST_F(DispatcherMenuTest, RemovingAccessHidesTheBuiltInCommandUntilRemovedOrClientGone) {
-  protocol::Message acc = Call("ProCmdAccessFuncAdd", sim::kBuiltinCommand, -1);
-  ASSERT_EQ(acc.code, 0);
-  int access = Arg<int>(acc.body, 0);
+  auto access = Out<method::ProCmdAccessFuncAdd>(sim::kBuiltinCommand, -1);
   EXPECT_NE(Menubar().find("name=TVProAction1 command=1 hidden removed"), std::string::npos);
   EXPECT_NE(dispatcher_.Control({"pick", "TVProAction1"}).code, 0);
-  EXPECT_EQ(Code("ProCmdAccessFuncRemove", sim::kBuiltinCommand, access), 0);
+  EXPECT_EQ(Code<method::ProCmdAccessFuncRemove>(sim::kBuiltinCommand, access), 0);
   EXPECT_NE(Menubar().find("name=TVProAction1 command=1 shown available"), std::string::npos);
-  EXPECT_EQ(Code("ProCmdAccessFuncRemove", sim::kBuiltinCommand, access), -1);
+  EXPECT_EQ(Code<method::ProCmdAccessFuncRemove>(sim::kBuiltinCommand, access), -1);
 
-  Call("ProCmdAccessFuncAdd", sim::kBuiltinCommand, -1);
+  Call<method::ProCmdAccessFuncAdd>(sim::kBuiltinCommand, -1);
   dispatcher_.Forget(kModule);
   EXPECT_NE(Menubar().find("name=TVProAction1 command=1 shown available"), std::string::npos);
 }
 
 TEST_F(DispatcherMenuTest, PickSendsTheCommandToTheClientThatRegisteredIt) {
-  Call("ProMenubarMenuAdd", std::string("TavMenu1"), std::string("Cap_0"), kNil, 1,
-       std::string("labels.txt"));
-  int cmd = Arg<int>(Call("ProCmdActionAdd", std::string("Act1"), 12, 3, 1, 1).body, 0);
-  Call("ProMenubarmenuPushbuttonAdd", std::string("TavMenu1"), std::string("B1"),
-       std::string("Cap_1"), std::string("Cap_1"), kNil, 1, cmd, std::string("labels.txt"));
+  Call<method::ProMenubarMenuAdd>("TavMenu1", "Cap_0", std::nullopt, 1, "labels.txt");
+  auto cmd = Out<method::ProCmdActionAdd>("Act1", 12, 3, 1, 1);
+  Call<method::ProMenubarmenuPushbuttonAdd>("TavMenu1", "B1", "Cap_1", "Cap_1", std::nullopt, 1,
+                                            cmd, "labels.txt");
   Ctl({"pick", "Export"});
   ASSERT_EQ(events_.size(), 1u);
   EXPECT_EQ(events_[0].to, kModule);
   protocol::Message ev = DecodeEvent(events_[0]);
   EXPECT_EQ(ev.name, "command");
-  EXPECT_EQ(Arg<int>(ev.body, 0), cmd);
+  EXPECT_EQ(Arg<protocol::CommandId>(ev.body, 0), cmd);
 
   // The client reports its access function greyed the button out.
-  EXPECT_EQ(Code("ProCmdAccessUpdate", cmd, 0, 1), 0);
+  EXPECT_EQ(Code<method::ProCmdAccessUpdate>(cmd, 0, 1), 0);
   sim::ControlResult refused = dispatcher_.Control({"pick", "Export"});
   EXPECT_NE(refused.code, 0);
   EXPECT_TRUE(refused.events.empty());
-  EXPECT_EQ(Call(kOther, "ProCmdAccessUpdate", cmd, 0, 3).code, -2) << "not its command";
+  EXPECT_EQ(CallFrom<method::ProCmdAccessUpdate>(kOther, cmd, 0, 3).code, -2) << "not its command";
 }
 
 TEST_F(DispatcherMenuTest, AClientThatComesBackTakesItsButtonsOver) {
-  Call("ProMenubarMenuAdd", std::string("TavMenu1"), std::string("Cap_0"), kNil, 1,
-       std::string("labels.txt"));
-  int cmd = Arg<int>(Call("ProCmdActionAdd", std::string("Act1"), 12, 3, 1, 1).body, 0);
-  Call("ProMenubarmenuPushbuttonAdd", std::string("TavMenu1"), std::string("B1"),
-       std::string("Cap_1"), std::string("Cap_1"), kNil, 1, cmd, std::string("labels.txt"));
+  Call<method::ProMenubarMenuAdd>("TavMenu1", "Cap_0", std::nullopt, 1, "labels.txt");
+  auto cmd = Out<method::ProCmdActionAdd>("Act1", 12, 3, 1, 1);
+  Call<method::ProMenubarmenuPushbuttonAdd>("TavMenu1", "B1", "Cap_1", "Cap_1", std::nullopt, 1,
+                                            cmd, "labels.txt");
   dispatcher_.Forget(kModule);
   EXPECT_NE(Menubar().find("name=B1 command=" + std::to_string(cmd) + " shown dead"),
             std::string::npos);
   EXPECT_NE(dispatcher_.Control({"pick", "Export"}).code, 0);
 
   Hello(kModule, text_.path());
-  int again = Arg<int>(Call("ProCmdActionAdd", std::string("Act1"), 12, 3, 1, 1).body, 0);
+  auto again = Out<method::ProCmdActionAdd>("Act1", 12, 3, 1, 1);
   EXPECT_NE(again, cmd);
-  EXPECT_EQ(
-      Code("ProMenubarmenuPushbuttonAdd", std::string("TavMenu1"), std::string("B1"),
-           std::string("Cap_1"), std::string("Cap_1"), kNil, 1, again, std::string("labels.txt")),
-      0);
+  EXPECT_EQ(Code<method::ProMenubarmenuPushbuttonAdd>("TavMenu1", "B1", "Cap_1", "Cap_1",
+                                                      std::nullopt, 1, again, "labels.txt"),
+            0);
   EXPECT_EQ(dispatcher_.Control({"pick", "Export"}).code, 0);
 }
 
 TEST_F(DispatcherMenuTest, NewNotifiesTypeSubtypeAndNameThenCreatesTheModel) {
-  EXPECT_EQ(Call(kOther, "ProNotificationSet", 53, 1).code, 0);
+  EXPECT_EQ(CallFrom<method::ProNotificationSet>(kOther, 53, 1).code, 0);
   Ctl({"new", "widget", "prt"});
   ASSERT_EQ(events_.size(), 1u);
   EXPECT_EQ(events_[0].to, kOther);
   protocol::Message ev = DecodeEvent(events_[0]);
   auto args = Arg<std::tuple<int, int, std::string>>(ev.body, 1);
-  EXPECT_EQ(args, std::make_tuple(2, 2, std::string("WIDGET")));
-  EXPECT_EQ(Code("ProMdlInit", std::string("widget"), 2), 0);
-  EXPECT_EQ(Code("ProMdlCurrentGet"), 0);
+  EXPECT_EQ(args, std::make_tuple(2, 2, "WIDGET"));
+  EXPECT_EQ(Code<method::ProMdlInit>("widget", 2), 0);
+  EXPECT_EQ(Code<method::ProMdlCurrentGet>(), 0);
 }
 
 }  // namespace

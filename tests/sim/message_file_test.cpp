@@ -69,8 +69,8 @@ TEST(MessageFileTest, BadFormatsAndValuesHaveTheirCodes) {
   EXPECT_EQ(sim::FormatMessage("%0d", {Text("x")}, &out), -2) << "text for an integer";
   std::string types;
   EXPECT_EQ(sim::MessageArgTypes("%0d %0w", &types), -30) << "one position, two types";
-  ASSERT_EQ(sim::MessageArgTypes("%2f %0w", &types), 0);
-  EXPECT_EQ(types, "w-f");
+  ASSERT_EQ(sim::MessageArgTypes("%2f %0w|||%3s", &types), 0);
+  EXPECT_EQ(types, "w-f") << "the keyboard default after ||| takes no value";
 }
 
 TEST(MessageFileTest, TextOverEightyCharactersIsCutAndReported) {

@@ -11,12 +11,13 @@
 
 #include "protocol/frame.h"
 #include "protocol/message.h"
-#include "protocol/values.h"
+#include "protocol/methods.h"
 #include "tests/support/sim_harness.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
+namespace method = protocol::method;
 using RawClient = tavtest::WireClient;
 
 class ServerTest : public ::testing::Test {
@@ -24,33 +25,21 @@ class ServerTest : public ::testing::Test {
   tavtest::SimHarness sim_;
 };
 
-TEST_F(ServerTest, HelloAnswersProcessHandleAndPingWorksAfterIt) {
+// Until a hello succeeds, ping fails and toolkit calls are out of context; then
+// both work, and bye answers before closing.
+TEST_F(ServerTest, HelloComesFirstAndByeClosesTheConnection) {
   RawClient c(sim_.Connect());
-  protocol::Message ping = c.Call("ping");
-  EXPECT_EQ(ping.code, -1) << "ping before hello";
+  EXPECT_EQ(c.Call<method::ping>().code, -1);
+  EXPECT_EQ(c.Call<method::ProMdlCurrentGet>().code, -8);
+  EXPECT_EQ(c.Hello("/nonexistent/text/dir").code, -15);
+  EXPECT_EQ(c.Call<method::ping>().code, -1);
   protocol::Message hello = c.Hello();
   ASSERT_EQ(hello.code, 0);
-  auto handle = protocol::Arg<std::vector<long long>>(hello.body, 0);
-  ASSERT_EQ(handle.size(), 2u);
-  EXPECT_TRUE(handle[0] != 0 || handle[1] != 0);
-  EXPECT_EQ(c.Call("ping").code, 0);
-}
-
-TEST_F(ServerTest, ByeAnswersThenClosesTheConnection) {
-  RawClient c(sim_.Connect());
-  c.Hello();
-  EXPECT_EQ(c.Call("bye").code, 0);
+  const auto [handle] = protocol::OutsOf<method::hello>(hello);
+  EXPECT_TRUE(handle.array_index != 0 || handle.auth_key != 0);
+  EXPECT_EQ(c.Call<method::ping>().code, 0);
+  EXPECT_EQ(c.Call<method::bye>().code, 0);
   EXPECT_TRUE(c.SeesEndOfStream());
-}
-
-TEST_F(ServerTest, HelloWithMissingTextDirectoryIsInvalidDir) {
-  RawClient c(sim_.Connect());
-  EXPECT_EQ(c.Hello("/nonexistent/text/dir").code, -15);
-}
-
-TEST_F(ServerTest, ToolkitCallsNeedTheHandshake) {
-  RawClient c(sim_.Connect());
-  EXPECT_EQ(c.Call("ProMdlCurrentGet").code, -8);
 }
 
 TEST_F(ServerTest, UndecodableFrameClosesOnlyThatConnection) {
@@ -60,7 +49,7 @@ TEST_F(ServerTest, UndecodableFrameClosesOnlyThatConnection) {
   const std::string garbage = "\xc1\xc1\xc1";  // 0xc1 is never valid MessagePack
   ASSERT_TRUE(protocol::WriteFrame(bad.fd(), garbage));
   EXPECT_TRUE(bad.SeesEndOfStream());
-  EXPECT_EQ(good.Call("ping").code, 0);
+  EXPECT_EQ(good.Call<method::ping>().code, 0);
 }
 
 TEST_F(ServerTest, OversizedFrameClosesOnlyThatConnection) {
@@ -70,7 +59,7 @@ TEST_F(ServerTest, OversizedFrameClosesOnlyThatConnection) {
   const unsigned char head[4] = {0x7f, 0xff, 0xff, 0xff};  // far above the frame limit
   ASSERT_EQ(::write(bad.fd(), head, 4), 4);
   EXPECT_TRUE(bad.SeesEndOfStream());
-  EXPECT_EQ(good.Call("ping").code, 0);
+  EXPECT_EQ(good.Call<method::ping>().code, 0);
 }
 
 TEST_F(ServerTest, AReplyOrEventFromTheClientIsProtocolAbuse) {
@@ -89,10 +78,10 @@ TEST_F(ServerTest, ServesSeveralClientsFromSeveralThreads) {
       RawClient c(fd);
       if (c.Hello().code != 0) ++failures[i];
       for (int k = 0; k < 50; ++k) {
-        if (c.Call("ping").code != 0) ++failures[i];
-        if (c.Call("ProWindowCurrentGet").code != 0) ++failures[i];
+        if (c.Call<method::ping>().code != 0) ++failures[i];
+        if (c.Call<method::ProWindowCurrentGet>().code != 0) ++failures[i];
       }
-      if (c.Call("bye").code != 0) ++failures[i];
+      if (c.Call<method::bye>().code != 0) ++failures[i];
     });
   }
   for (auto& t : threads) t.join();
@@ -104,11 +93,12 @@ TEST_F(ServerTest, ClientThatDisconnectsMidCallIsForgotten) {
   {
     RawClient c(sim_.Connect(&id));
     c.Hello();
-    EXPECT_EQ(c.Call("ProCmdActionAdd", std::string("GoneAct"), 2, 3, 1, 1).code, 0);
-    EXPECT_EQ(c.Call("ProNotificationSet", 18, 1).code, 0);
+    EXPECT_EQ(c.Call<method::ProCmdActionAdd>("GoneAct", 2, 3, 1, 1).code, 0);
+    EXPECT_EQ(c.Call<method::ProNotificationSet>(18, 1).code, 0);
     EXPECT_EQ(sim_.Ctl({"delay", "ProMdlCurrentGet", "50"}).code, 0);
     // The request is in flight (delayed) when the client goes away.
-    ASSERT_TRUE(protocol::WriteFrame(c.fd(), protocol::PackRequest(99, "ProMdlCurrentGet")));
+    ASSERT_TRUE(
+        protocol::WriteFrame(c.fd(), protocol::PackRequestOf<method::ProMdlCurrentGet>(99, {})));
   }
   // Another client can take the command name again once the first is forgotten:
   // wait for that by a call that is answered only after the delay has passed.
@@ -121,7 +111,7 @@ TEST_F(ServerTest, ClientThatDisconnectsMidCallIsForgotten) {
         [&](sim::Store&, sim::Session& s) { return s.FindClient(id) == nullptr; });
     if (!forgotten) std::this_thread::yield();
   }
-  EXPECT_EQ(other.Call("ProCmdActionAdd", std::string("GoneAct"), 2, 3, 1, 1).code, 0);
+  EXPECT_EQ(other.Call<method::ProCmdActionAdd>("GoneAct", 2, 3, 1, 1).code, 0);
 }
 
 TEST_F(ServerTest, ShutdownSendsTerminateToEveryClient) {

@@ -255,9 +255,19 @@ bool WireClient::Read(protocol::Message* m) {
   return protocol::Decode(payload, m, &why);
 }
 
+protocol::Message WireClient::Exchange(std::uint64_t seq, const std::string& request) {
+  if (!protocol::WriteFrame(fd_, request)) return Broken();
+  for (;;) {
+    protocol::Message m;
+    if (!Read(&m)) return Broken();
+    if (m.kind == protocol::Kind::kReply && m.seq == seq) return m;
+    if (m.kind == protocol::Kind::kEvent) events_.push_back(std::move(m));
+  }
+}
+
 protocol::Message WireClient::Hello(const std::string& text_dir) {
-  return Call("hello", protocol::kProtocolVersion, std::string(), std::string("tester"), text_dir,
-              static_cast<int>(::getpid()));
+  return Call<protocol::method::hello>(protocol::kProtocolVersion, "", "", "tester", text_dir,
+                                       static_cast<std::int64_t>(::getpid()));
 }
 
 bool WireClient::NextEvent(protocol::Message* event) {

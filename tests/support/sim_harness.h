@@ -24,6 +24,7 @@
 
 #include "protocol/frame.h"
 #include "protocol/message.h"
+#include "protocol/methods.h"
 #include "sim/server.h"
 #include "tests/support/temp_dir.h"
 
@@ -121,19 +122,13 @@ class WireClient {
   int fd() const { return fd_; }
   void Close();
 
-  // Sends a request and returns its reply; events that arrive first are kept for
-  // NextEvent. When the connection ends first, the reply has code -11
-  // (PRO_TK_COMM_ERROR) and no outputs.
-  template <class... A>
-  protocol::Message Call(const std::string& name, const A&... args) {
+  // Sends method M's request (protocol/methods.h) and returns its reply; events
+  // that arrive first are kept for NextEvent. When the connection ends first, the
+  // reply has code -11 (PRO_TK_COMM_ERROR) and no outputs.
+  template <class M, class... A>
+  protocol::Message Call(const A&... args) {
     const std::uint64_t seq = ++seq_;
-    if (!protocol::WriteFrame(fd_, protocol::PackRequest(seq, name, args...))) return Broken();
-    for (;;) {
-      protocol::Message m;
-      if (!Read(&m)) return Broken();
-      if (m.kind == protocol::Kind::kReply && m.seq == seq) return m;
-      if (m.kind == protocol::Kind::kEvent) events_.push_back(std::move(m));
-    }
+    return Exchange(seq, protocol::PackRequestOf<M>(seq, typename M::Args(args...)));
   }
   // hello with protocol version 1, user "tester", this process's pid.
   protocol::Message Hello(const std::string& text_dir = "");
@@ -144,6 +139,7 @@ class WireClient {
   bool SeesEndOfStream();
 
  private:
+  protocol::Message Exchange(std::uint64_t seq, const std::string& request);
   bool Read(protocol::Message* m);
   static protocol::Message Broken();
 

@@ -17,11 +17,11 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <thread>
 
 #include "protocol/message.h"
 #include "base/unique_fd.h"
+#include "protocol/methods.h"
 
 namespace tkclient {
 
@@ -52,14 +52,13 @@ class Connection {
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
-  // Sends `name(args...)` and waits for its reply until `deadline`. A request
-  // that passes its deadline ends the connection (kTimedOut).
-  template <class... A>
-  CallOutcome Call(Clock::time_point deadline, Reply* reply, std::string_view name,
-                   const A&... args) {
+  // Sends method M's request (protocol/methods.h) and waits for its reply until
+  // `deadline`. A request that passes its deadline ends the connection (kTimedOut).
+  template <class M>
+  CallOutcome Call(Clock::time_point deadline, Reply* reply, const typename M::Args& args) {
     std::lock_guard<std::mutex> serial(call_mu_);
     const std::uint64_t seq = ++last_seq_;
-    return Exchange(seq, protocol::PackRequest(seq, name, args...), deadline, reply);
+    return Exchange(seq, protocol::PackRequestOf<M>(seq, args), deadline, reply);
   }
 
   // The oldest queued event, if any.

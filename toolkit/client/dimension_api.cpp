@@ -9,16 +9,11 @@ using namespace tkclient;
 
 namespace {
 
-template <class T>
-ProError DimensionInt(const char* name, const ProDimension* dim, T* out) {
+// A dimension call answering one integer or enumeration value.
+template <class M, class T>
+ProError DimensionInt(const ProDimension* dim, T* out) {
   if (!dim || !out) return PRO_TK_BAD_INPUTS;
-  return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke(name, &reply, ItemToWire(*dim));
-    if (e != PRO_TK_NO_ERROR) return e;
-    *out = static_cast<T>(OutAt<int>(reply, 0));
-    return PRO_TK_NO_ERROR;
-  });
+  return InvokeInt<M>(out, ItemToWire(*dim));
 }
 
 }  // namespace
@@ -28,48 +23,45 @@ extern "C" {
 ProError ProDimensionSymbolGet(ProDimension* dimension, ProName symbol) {
   if (!dimension || !symbol) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke("ProDimensionSymbolGet", &reply, ItemToWire(*dimension));
-    if (e != PRO_TK_NO_ERROR) return e;
-    CopyToWide(OutAt<std::string>(reply, 0), symbol, PRO_NAME_SIZE);
-    return PRO_TK_NO_ERROR;
+    std::string text;
+    const ProError e = InvokeOne<method::ProDimensionSymbolGet>(&text, ItemToWire(*dimension));
+    if (e == PRO_TK_NO_ERROR) CopyToWide(text, symbol, PRO_NAME_SIZE);
+    return e;
   });
 }
 
 ProError ProDimensionSymbolSet(ProDimension* dimension, ProName symbol) {
   if (!dimension || !symbol) return PRO_TK_BAD_INPUTS;
-  return Guarded(
-      [&] { return InvokeCode("ProDimensionSymbolSet", ItemToWire(*dimension), ToUtf8(symbol)); });
+  return Guarded([&] {
+    return InvokeCode<method::ProDimensionSymbolSet>(ItemToWire(*dimension), ToUtf8(symbol));
+  });
 }
 
 ProError ProDimensionValueGet(ProDimension* dimension, double* value) {
   if (!dimension || !value) return PRO_TK_BAD_INPUTS;
-  return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke("ProDimensionValueGet", &reply, ItemToWire(*dimension));
-    if (e != PRO_TK_NO_ERROR) return e;
-    *value = OutAt<double>(reply, 0);
-    return PRO_TK_NO_ERROR;
-  });
+  return Guarded(
+      [&] { return InvokeOne<method::ProDimensionValueGet>(value, ItemToWire(*dimension)); });
 }
 
 ProError ProDimensionValueSet(ProDimension* dimension, double value) {
   if (!dimension) return PRO_TK_BAD_INPUTS;
-  return Guarded([&] { return InvokeCode("ProDimensionValueSet", ItemToWire(*dimension), value); });
+  return Guarded(
+      [&] { return InvokeCode<method::ProDimensionValueSet>(ItemToWire(*dimension), value); });
 }
 
 ProError ProDimensionTypeGet(ProDimension* dimension, ProDimensiontype* type) {
-  return DimensionInt("ProDimensionTypeGet", dimension, type);
+  return DimensionInt<method::ProDimensionTypeGet>(dimension, type);
 }
 
 ProError ProDimensionToltypeGet(ProDimension* dimension, ProDimToleranceType* type) {
-  return DimensionInt("ProDimensionToltypeGet", dimension, type);
+  return DimensionInt<method::ProDimensionToltypeGet>(dimension, type);
 }
 
 ProError ProDimensionToltypeSet(ProDimension* dimension, ProDimToleranceType type) {
   if (!dimension) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    return InvokeCode("ProDimensionToltypeSet", ItemToWire(*dimension), static_cast<int>(type));
+    return InvokeCode<method::ProDimensionToltypeSet>(ItemToWire(*dimension),
+                                                      static_cast<int>(type));
   });
 }
 
@@ -77,26 +69,23 @@ ProError ProDimensionToleranceGet(ProDimension* dimension, double* upper_limit,
                                   double* lower_limit) {
   if (!dimension || !upper_limit || !lower_limit) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke("ProDimensionToleranceGet", &reply, ItemToWire(*dimension));
-    if (e != PRO_TK_NO_ERROR) return e;
-    const double upper = OutAt<double>(reply, 0);
-    const double lower = OutAt<double>(reply, 1);
-    *upper_limit = upper;
-    *lower_limit = lower;
-    return PRO_TK_NO_ERROR;
+    method::ProDimensionToleranceGet::Outs limits;
+    const ProError e = Invoke<method::ProDimensionToleranceGet>(&limits, ItemToWire(*dimension));
+    if (e == PRO_TK_NO_ERROR) std::tie(*upper_limit, *lower_limit) = limits;
+    return e;
   });
 }
 
 ProError ProDimensionToleranceSet(ProDimension* dimension, double upper_limit, double lower_limit) {
   if (!dimension) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    return InvokeCode("ProDimensionToleranceSet", ItemToWire(*dimension), upper_limit, lower_limit);
+    return InvokeCode<method::ProDimensionToleranceSet>(ItemToWire(*dimension), upper_limit,
+                                                        lower_limit);
   });
 }
 
 ProError ProDimensionIsReldriven(ProDimension* dimension, ProBoolean* rel_driven) {
-  return DimensionInt("ProDimensionIsReldriven", dimension, rel_driven);
+  return DimensionInt<method::ProDimensionIsReldriven>(dimension, rel_driven);
 }
 
 }  // extern "C"

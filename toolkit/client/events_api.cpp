@@ -169,7 +169,8 @@ void ReevaluateAccess() {
   for (const Entry& entry : entries) {
     const int now = EvaluateAccess(entry.fn, entry.reported);
     if (now == entry.reported) continue;
-    if (InvokeCode("ProCmdAccessUpdate", entry.cmd_id, entry.access_id, now) != PRO_TK_NO_ERROR)
+    if (InvokeCode<method::ProCmdAccessUpdate>(entry.cmd_id, entry.access_id, now) !=
+        PRO_TK_NO_ERROR)
       continue;
     ClientState& s = State();
     std::lock_guard<std::mutex> lock(s.mu);
@@ -213,7 +214,7 @@ ProError ProTermFuncSet(ProTerminationAction term_function) {
 ProError ProNotificationSet(ProNotifyType type, ProFunction notify_function) {
   return Guarded([&] {
     const ProError e =
-        InvokeCode("ProNotificationSet", static_cast<int>(type), notify_function ? 1 : 0);
+        InvokeCode<method::ProNotificationSet>(static_cast<int>(type), notify_function ? 1 : 0);
     if (e != PRO_TK_NO_ERROR) return e;
     ClientState& s = State();
     std::lock_guard<std::mutex> lock(s.mu);
@@ -227,7 +228,7 @@ ProError ProNotificationSet(ProNotifyType type, ProFunction notify_function) {
 
 ProError ProNotificationUnset(ProNotifyType type) {
   return Guarded([&] {
-    const ProError e = InvokeCode("ProNotificationUnset", static_cast<int>(type));
+    const ProError e = InvokeCode<method::ProNotificationUnset>(static_cast<int>(type));
     if (e != PRO_TK_NO_ERROR) return e;
     ClientState& s = State();
     std::lock_guard<std::mutex> lock(s.mu);
@@ -242,12 +243,11 @@ ProError ProCmdActionAdd(char* action_name, uiCmdCmdActFn action_cb, uiCmdPriori
   if (!action_name || !action_cb || !action_id) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     const int state = EvaluateAccess(access_func, ACCESS_AVAILABLE);
-    Reply reply;
-    const ProError e =
-        Invoke("ProCmdActionAdd", &reply, std::string(action_name), static_cast<int>(priority),
-               state, allow_in_non_active_window ? 1 : 0, allow_in_accessory_window ? 1 : 0);
+    protocol::CommandId id = 0;
+    const ProError e = InvokeOne<method::ProCmdActionAdd>(
+        &id, std::string(action_name), static_cast<int>(priority), state,
+        allow_in_non_active_window ? 1 : 0, allow_in_accessory_window ? 1 : 0);
     if (e != PRO_TK_NO_ERROR) return e;
-    const auto id = OutAt<std::uint64_t>(reply, 0);
     {
       ClientState& s = State();
       std::lock_guard<std::mutex> lock(s.mu);
@@ -261,11 +261,10 @@ ProError ProCmdActionAdd(char* action_name, uiCmdCmdActFn action_cb, uiCmdPriori
 ProError ProCmdCmdIdFind(char* cmd_name, uiCmdCmdId* cmd_id) {
   if (!cmd_name || !cmd_id) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke("ProCmdCmdIdFind", &reply, std::string(cmd_name));
-    if (e != PRO_TK_NO_ERROR) return e;
-    *cmd_id = IdFromWire(OutAt<std::uint64_t>(reply, 0));
-    return PRO_TK_NO_ERROR;
+    protocol::CommandId id = 0;
+    const ProError e = InvokeOne<method::ProCmdCmdIdFind>(&id, std::string(cmd_name));
+    if (e == PRO_TK_NO_ERROR) *cmd_id = IdFromWire(id);
+    return e;
   });
 }
 
@@ -274,10 +273,9 @@ ProError ProCmdAccessFuncAdd(uiCmdCmdId cmd_id, uiCmdAccessFn access_func,
   if (!cmd_id || !access_func || !access_id) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     const int state = EvaluateAccess(access_func, ACCESS_AVAILABLE);
-    Reply reply;
-    const ProError e = Invoke("ProCmdAccessFuncAdd", &reply, IdToWire(cmd_id), state);
+    protocol::CommandId id = 0;
+    const ProError e = InvokeOne<method::ProCmdAccessFuncAdd>(&id, IdToWire(cmd_id), state);
     if (e != PRO_TK_NO_ERROR) return e;
-    const auto id = OutAt<std::uint64_t>(reply, 0);
     {
       ClientState& s = State();
       std::lock_guard<std::mutex> lock(s.mu);
@@ -291,7 +289,8 @@ ProError ProCmdAccessFuncAdd(uiCmdCmdId cmd_id, uiCmdAccessFn access_func,
 ProError ProCmdAccessFuncRemove(uiCmdCmdId cmd_id, uiCmdAccessId access_id) {
   if (!cmd_id || !access_id) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    const ProError e = InvokeCode("ProCmdAccessFuncRemove", IdToWire(cmd_id), IdToWire(access_id));
+    const ProError e =
+        InvokeCode<method::ProCmdAccessFuncRemove>(IdToWire(cmd_id), IdToWire(access_id));
     if (e != PRO_TK_NO_ERROR) return e;
     ClientState& s = State();
     std::lock_guard<std::mutex> lock(s.mu);

@@ -16,42 +16,32 @@ using namespace tkclient;
 namespace {
 
 // A feature call answering one integer or enumeration value.
-template <class T>
-ProError FeatureInt(const char* name, const ProFeature* feature, T* out) {
+template <class M, class T>
+ProError FeatureInt(const ProFeature* feature, T* out) {
   if (!feature || !out) return PRO_TK_BAD_INPUTS;
-  return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke(name, &reply, ItemToWire(*feature));
-    if (e != PRO_TK_NO_ERROR) return e;
-    *out = static_cast<T>(OutAt<int>(reply, 0));
-    return PRO_TK_NO_ERROR;
-  });
+  return InvokeInt<M>(out, ItemToWire(*feature));
 }
 
-ProError FeatureText(const char* name, const ProFeature* feature, wchar_t* out, std::size_t size) {
+template <class M>
+ProError FeatureText(const ProFeature* feature, wchar_t* out, std::size_t size) {
   if (!feature || !out) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke(name, &reply, ItemToWire(*feature));
-    if (e != PRO_TK_NO_ERROR) return e;
-    CopyToWide(OutAt<std::string>(reply, 0), out, size);
-    return PRO_TK_NO_ERROR;
+    std::string text;
+    const ProError e = InvokeOne<M>(&text, ItemToWire(*feature));
+    if (e == PRO_TK_NO_ERROR) CopyToWide(text, out, size);
+    return e;
   });
 }
 
 // Fetches a list of items, then visits it locally.
-template <class Filter, class Action>
-ProError VisitItems(const char* name, const protocol::Item& owner_or_mdl_item, bool by_model,
-                    protocol::ModelHandle mdl, Action action, Filter filter, ProAppData data) {
+template <class M, class Owner, class Filter, class Action>
+ProError VisitItems(const Owner& owner, Action action, Filter filter, ProAppData data) {
   std::vector<ProModelitem> items;
   const ProError e = Guarded([&] {
-    Reply reply;
-    const ProError code =
-        by_model ? Invoke(name, &reply, mdl) : Invoke(name, &reply, owner_or_mdl_item);
-    if (code != PRO_TK_NO_ERROR) return code;
-    for (const auto& w : OutAt<std::vector<protocol::Item>>(reply, 0))
-      items.push_back(ItemFromWire(w));
-    return PRO_TK_NO_ERROR;
+    std::vector<protocol::Item> wire;
+    const ProError code = InvokeOne<M>(&wire, owner);
+    for (const auto& w : wire) items.push_back(ItemFromWire(w));
+    return code;
   });
   if (e != PRO_TK_NO_ERROR) return e;
   return VisitLocally(items, filter, action, data);
@@ -64,71 +54,69 @@ extern "C" {
 ProError ProFeatureInit(ProSolid p_owner_handle, int feat_id, ProFeature* p_feat_handle) {
   if (!p_owner_handle || !p_feat_handle) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke("ProFeatureInit", &reply, MdlToWire(p_owner_handle), feat_id);
-    if (e != PRO_TK_NO_ERROR) return e;
-    *p_feat_handle = ItemFromWire(OutAt<protocol::Item>(reply, 0));
-    return PRO_TK_NO_ERROR;
+    protocol::Item item;
+    const ProError e = InvokeOne<method::ProFeatureInit>(&item, MdlToWire(p_owner_handle), feat_id);
+    if (e == PRO_TK_NO_ERROR) *p_feat_handle = ItemFromWire(item);
+    return e;
   });
 }
 
 ProError ProFeatureTypeGet(ProFeature* p_feat_handle, ProFeattype* p_type) {
-  return FeatureInt("ProFeatureTypeGet", p_feat_handle, p_type);
+  return FeatureInt<method::ProFeatureTypeGet>(p_feat_handle, p_type);
 }
 
 ProError ProFeatureTypenameGet(ProFeature* feature, ProName feattypename) {
-  return FeatureText("ProFeatureTypenameGet", feature, feattypename, PRO_NAME_SIZE);
+  return FeatureText<method::ProFeatureTypenameGet>(feature, feattypename, PRO_NAME_SIZE);
 }
 
 ProError ProFeatureSubtypeGet(ProFeature* feature, ProLine subtype) {
-  return FeatureText("ProFeatureSubtypeGet", feature, subtype, PRO_LINE_SIZE);
+  return FeatureText<method::ProFeatureSubtypeGet>(feature, subtype, PRO_LINE_SIZE);
 }
 
 ProError ProFeatureIsIncomplete(ProFeature* p_feat_handle, ProBoolean* p_is_incomplete) {
-  return FeatureInt("ProFeatureIsIncomplete", p_feat_handle, p_is_incomplete);
+  return FeatureInt<method::ProFeatureIsIncomplete>(p_feat_handle, p_is_incomplete);
 }
 
 ProError ProFeatureIsReadonly(ProFeature* p_feat_handle, ProBoolean* r_is_read_only) {
-  return FeatureInt("ProFeatureIsReadonly", p_feat_handle, r_is_read_only);
+  return FeatureInt<method::ProFeatureIsReadonly>(p_feat_handle, r_is_read_only);
 }
 
 ProError ProFeatureStatusGet(ProFeature* p_feat_handle, ProFeatStatus* p_status) {
-  return FeatureInt("ProFeatureStatusGet", p_feat_handle, p_status);
+  return FeatureInt<method::ProFeatureStatusGet>(p_feat_handle, p_status);
 }
 
 ProError ProFeatureVisibilityGet(ProFeature* p_feat_handle, ProBoolean* p_visible) {
-  return FeatureInt("ProFeatureVisibilityGet", p_feat_handle, p_visible);
+  return FeatureInt<method::ProFeatureVisibilityGet>(p_feat_handle, p_visible);
 }
 
 ProError ProFeaturePatternStatusGet(ProFeature* p_feat_handle, ProPatternStatus* p_pattern_status) {
-  return FeatureInt("ProFeaturePatternStatusGet", p_feat_handle, p_pattern_status);
+  return FeatureInt<method::ProFeaturePatternStatusGet>(p_feat_handle, p_pattern_status);
 }
 
 ProError ProFeatureGroupStatusGet(ProFeature* p_feat_handle, ProGroupStatus* p_group_status) {
-  return FeatureInt("ProFeatureGroupStatusGet", p_feat_handle, p_group_status);
+  return FeatureInt<method::ProFeatureGroupStatusGet>(p_feat_handle, p_group_status);
 }
 
 ProError ProFeatureGrppatternStatusGet(ProFeature* p_feat_handle,
                                        ProGrppatternStatus* p_grp_pattern_status) {
-  return FeatureInt("ProFeatureGrppatternStatusGet", p_feat_handle, p_grp_pattern_status);
+  return FeatureInt<method::ProFeatureGrppatternStatusGet>(p_feat_handle, p_grp_pattern_status);
 }
 
 ProError ProFeatureIsNcseq(const ProFeature* feat, ProBoolean* p_is_ncseq) {
-  return FeatureInt("ProFeatureIsNcseq", feat, p_is_ncseq);
+  return FeatureInt<method::ProFeatureIsNcseq>(feat, p_is_ncseq);
 }
 
 ProError ProFeatureDimensionVisit(ProFeature* feature, ProDimensionVisitAction visit,
                                   ProDimensionFilterAction filter, ProAppData data) {
   if (!feature || !visit) return PRO_TK_BAD_INPUTS;
-  return VisitItems("ProFeatureDimensionVisit", ItemToWire(*feature), false, 0, visit, filter,
-                    data);
+  return VisitItems<method::ProFeatureDimensionVisit>(ItemToWire(*feature), visit, filter, data);
 }
 
 ProError ProSolidFeatVisit(ProSolid p_handle, ProFeatureVisitAction visit_action,
                            ProFeatureFilterAction filter_action, ProAppData app_data) {
   if (!p_handle || !visit_action) return PRO_TK_BAD_INPUTS;
-  return VisitItems("ProSolidFeatVisit", protocol::Item{}, true, MdlToWire(p_handle), visit_action,
-                    filter_action, app_data);
+  return VisitItems<method::ProSolidFeatVisit>(MdlToWire(p_handle), visit_action, filter_action,
+                                               app_data);
 }
 
 ProError ProSolidFeatstatusGet(ProSolid solid, int** p_feat_id_array,
@@ -140,11 +128,10 @@ ProError ProSolidFeatstatusGet(ProSolid solid, int** p_feat_id_array,
       (*p_status_array && ArrayElementSize(*p_status_array) != sizeof(ProFeatStatus)))
     return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke("ProSolidFeatstatusGet", &reply, MdlToWire(solid));
+    method::ProSolidFeatstatusGet::Outs lists;
+    const ProError e = Invoke<method::ProSolidFeatstatusGet>(&lists, MdlToWire(solid));
     if (e != PRO_TK_NO_ERROR) return e;
-    const auto ids = OutAt<std::vector<int>>(reply, 0);
-    const auto statuses = OutAt<std::vector<int>>(reply, 1);
+    const auto& [ids, statuses] = lists;
     if (ids.size() != statuses.size()) throw BadReply("id and status lists differ in length");
     std::vector<ProFeatStatus> st(statuses.size());
     for (std::size_t i = 0; i < statuses.size(); ++i)
@@ -176,10 +163,9 @@ ProError ProSolidFailedFeatsList(ProSolid solid, int** r_failed_feat_ids) {
   if (*r_failed_feat_ids && ArrayElementSize(*r_failed_feat_ids) != sizeof(int))
     return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke("ProSolidFailedFeatsList", &reply, MdlToWire(solid));
+    std::vector<int> ids;
+    const ProError e = InvokeOne<method::ProSolidFailedFeatsList>(&ids, MdlToWire(solid));
     if (e != PRO_TK_NO_ERROR) return e;
-    const auto ids = OutAt<std::vector<int>>(reply, 0);
     ProArray array = *r_failed_feat_ids;
     if (!AppendToCallerArray(&array, sizeof(int), ids.data(), static_cast<int>(ids.size())))
       return PRO_TK_OUT_OF_MEMORY;
@@ -190,7 +176,8 @@ ProError ProSolidFailedFeatsList(ProSolid solid, int** r_failed_feat_ids) {
 
 ProError ProSolidRegenerate(ProSolid p_handle, int flags) {
   if (!p_handle) return PRO_TK_BAD_INPUTS;
-  return Guarded([&] { return InvokeCode("ProSolidRegenerate", MdlToWire(p_handle), flags); });
+  return Guarded(
+      [&] { return InvokeCode<method::ProSolidRegenerate>(MdlToWire(p_handle), flags); });
 }
 
 }  // extern "C"

@@ -7,6 +7,7 @@
 #include <ProWstring.h>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "toolkit/client/call.h"
@@ -20,25 +21,23 @@ using namespace tkclient;
 namespace {
 
 // A call answering one item handle.
-template <class... A>
-ProError GetItem(const char* name, ProModelitem* out, const A&... args) {
+template <class M, class... A>
+ProError GetItem(ProModelitem* out, A&&... args) {
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke(name, &reply, args...);
-    if (e != PRO_TK_NO_ERROR) return e;
-    *out = ItemFromWire(OutAt<protocol::Item>(reply, 0));
-    return PRO_TK_NO_ERROR;
+    protocol::Item item;
+    const ProError e = InvokeOne<M>(&item, std::forward<A>(args)...);
+    if (e == PRO_TK_NO_ERROR) *out = ItemFromWire(item);
+    return e;
   });
 }
 
-template <class... A>
-ProError GetParameter(const char* name, ProParameter* out, const A&... args) {
+template <class M, class... A>
+ProError GetParameter(ProParameter* out, A&&... args) {
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke(name, &reply, args...);
-    if (e != PRO_TK_NO_ERROR) return e;
-    *out = ParameterFromWire(OutAt<protocol::Parameter>(reply, 0));
-    return PRO_TK_NO_ERROR;
+    protocol::Parameter param;
+    const ProError e = InvokeOne<M>(&param, std::forward<A>(args)...);
+    if (e == PRO_TK_NO_ERROR) *out = ParameterFromWire(param);
+    return e;
   });
 }
 
@@ -57,30 +56,29 @@ extern "C" {
 ProError ProModelitemInit(ProMdl p_owner_handle, int item_id, ProType item_type,
                           ProModelitem* p_handle) {
   if (!p_owner_handle || !p_handle) return PRO_TK_BAD_INPUTS;
-  return GetItem("ProModelitemInit", p_handle, MdlToWire(p_owner_handle), item_id,
-                 static_cast<int>(item_type));
+  return GetItem<method::ProModelitemInit>(p_handle, MdlToWire(p_owner_handle), item_id,
+                                           static_cast<int>(item_type));
 }
 
 ProError ProModelitemNameGet(ProModelitem* p_item, ProName name) {
   if (!p_item || !name) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke("ProModelitemNameGet", &reply, ItemToWire(*p_item));
-    if (e != PRO_TK_NO_ERROR) return e;
-    CopyToWide(OutAt<std::string>(reply, 0), name, PRO_NAME_SIZE);
-    return PRO_TK_NO_ERROR;
+    std::string text;
+    const ProError e = InvokeOne<method::ProModelitemNameGet>(&text, ItemToWire(*p_item));
+    if (e == PRO_TK_NO_ERROR) CopyToWide(text, name, PRO_NAME_SIZE);
+    return e;
   });
 }
 
 ProError ProModelitemNameSet(ProModelitem* p_item, ProName name) {
   if (!p_item || !name) return PRO_TK_BAD_INPUTS;
   return Guarded(
-      [&] { return InvokeCode("ProModelitemNameSet", ItemToWire(*p_item), ToUtf8(name)); });
+      [&] { return InvokeCode<method::ProModelitemNameSet>(ItemToWire(*p_item), ToUtf8(name)); });
 }
 
 ProError ProParameterInit(ProModelitem* owner, ProName name, ProParameter* param) {
   if (!owner || !name || !param) return PRO_TK_BAD_INPUTS;
-  return GetParameter("ProParameterInit", param, ItemToWire(*owner), ToUtf8(name));
+  return GetParameter<method::ProParameterInit>(param, ItemToWire(*owner), ToUtf8(name));
 }
 
 ProError ProParameterCreate(ProModelitem* owner, ProName name, ProParamvalue* proval,
@@ -88,22 +86,21 @@ ProError ProParameterCreate(ProModelitem* owner, ProName name, ProParamvalue* pr
   if (!owner || !name || !proval || !param) return PRO_TK_BAD_INPUTS;
   protocol::ParamValue value;
   if (!ValueToWire(*proval, &value)) return PRO_TK_BAD_INPUTS;
-  return GetParameter("ProParameterCreate", param, ItemToWire(*owner), ToUtf8(name), value);
+  return GetParameter<method::ProParameterCreate>(param, ItemToWire(*owner), ToUtf8(name), value);
 }
 
 ProError ProParameterDelete(ProParameter* param) {
   if (!param) return PRO_TK_BAD_INPUTS;
-  return Guarded([&] { return InvokeCode("ProParameterDelete", ParameterToWire(*param)); });
+  return Guarded([&] { return InvokeCode<method::ProParameterDelete>(ParameterToWire(*param)); });
 }
 
 ProError ProParameterValueGet(ProParameter* param, ProParamvalue* proval) {
   if (!param || !proval) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke("ProParameterValueGet", &reply, ParameterToWire(*param));
-    if (e != PRO_TK_NO_ERROR) return e;
-    ValueFromWire(OutAt<protocol::ParamValue>(reply, 0), proval);
-    return PRO_TK_NO_ERROR;
+    protocol::ParamValue value;
+    const ProError e = InvokeOne<method::ProParameterValueGet>(&value, ParameterToWire(*param));
+    if (e == PRO_TK_NO_ERROR) ValueFromWire(value, proval);
+    return e;
   });
 }
 
@@ -112,7 +109,7 @@ ProError ProParameterValueSet(ProParameter* param, ProParamvalue* proval) {
   protocol::ParamValue value;
   if (!ValueToWire(*proval, &value)) return PRO_TK_BAD_INPUTS;
   return Guarded(
-      [&] { return InvokeCode("ProParameterValueSet", ParameterToWire(*param), value); });
+      [&] { return InvokeCode<method::ProParameterValueSet>(ParameterToWire(*param), value); });
 }
 
 ProError ProParameterVisit(ProModelitem* owner, ProParameterFilter filter,
@@ -120,12 +117,10 @@ ProError ProParameterVisit(ProModelitem* owner, ProParameterFilter filter,
   if (!owner || !action) return PRO_TK_BAD_INPUTS;
   std::vector<ProParameter> params;
   const ProError e = Guarded([&] {
-    Reply reply;
-    const ProError code = Invoke("ProParameterVisit", &reply, ItemToWire(*owner));
-    if (code != PRO_TK_NO_ERROR) return code;
-    for (const auto& w : OutAt<std::vector<protocol::Parameter>>(reply, 0))
-      params.push_back(ParameterFromWire(w));
-    return PRO_TK_NO_ERROR;
+    std::vector<protocol::Parameter> wire;
+    const ProError code = InvokeOne<method::ProParameterVisit>(&wire, ItemToWire(*owner));
+    for (const auto& w : wire) params.push_back(ParameterFromWire(w));
+    return code;
   });
   if (e != PRO_TK_NO_ERROR) return e;
   return VisitLocally(params, filter, action, data);
@@ -134,17 +129,13 @@ ProError ProParameterVisit(ProModelitem* owner, ProParameterFilter filter,
 ProError ProParameterUnitsGet(ProParameter* param, ProUnititem* units) {
   if (!param || !units) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke("ProParameterUnitsGet", &reply, ParameterToWire(*param));
+    protocol::Unit unit;
+    const ProError e = InvokeOne<method::ProParameterUnitsGet>(&unit, ParameterToWire(*param));
     if (e != PRO_TK_NO_ERROR) return e;
-    // [mdl, name]: the unit's owning model and the unit's name.
-    const auto unit = OutAt<msgpack::object>(reply, 0);
-    const auto owner = protocol::Arg<protocol::ModelHandle>(unit, 0);
-    const auto name = protocol::Arg<std::string>(unit, 1);
     ProUnititem u;
     std::memset(&u, 0, sizeof u);
-    u.owner = MdlFromWire(owner);
-    CopyToWide(name, u.name, PRO_NAME_SIZE);
+    u.owner = MdlFromWire(unit.mdl);
+    CopyToWide(unit.name, u.name, PRO_NAME_SIZE);
     *units = u;
     return PRO_TK_NO_ERROR;
   });
@@ -152,12 +143,12 @@ ProError ProParameterUnitsGet(ProParameter* param, ProUnititem* units) {
 
 ProError ProModelitemToRelset(ProModelitem* p_item, ProRelset* p_relset) {
   if (!p_item || !p_relset) return PRO_TK_BAD_INPUTS;
-  return GetItem("ProModelitemToRelset", p_relset, ItemToWire(*p_item));
+  return GetItem<method::ProModelitemToRelset>(p_relset, ItemToWire(*p_item));
 }
 
 ProError ProRelsetCreate(ProModelitem* p_item, ProRelset* p_relset) {
   if (!p_item || !p_relset) return PRO_TK_BAD_INPUTS;
-  return GetItem("ProRelsetCreate", p_relset, ItemToWire(*p_item));
+  return GetItem<method::ProRelsetCreate>(p_relset, ItemToWire(*p_item));
 }
 
 ProError ProRelsetRelationsGet(ProRelset* p_relset, ProWstring** p_line_array) {
@@ -165,10 +156,9 @@ ProError ProRelsetRelationsGet(ProRelset* p_relset, ProWstring** p_line_array) {
   if (*p_line_array && ArrayElementSize(*p_line_array) != sizeof(ProWstring))
     return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke("ProRelsetRelationsGet", &reply, ItemToWire(*p_relset));
+    std::vector<std::string> lines;
+    const ProError e = InvokeOne<method::ProRelsetRelationsGet>(&lines, ItemToWire(*p_relset));
     if (e != PRO_TK_NO_ERROR) return e;
-    const auto lines = OutAt<std::vector<std::string>>(reply, 0);
     std::vector<ProWstring> strings;
     strings.reserve(lines.size());
     bool ok = true;
@@ -201,7 +191,7 @@ ProError ProRelsetRelationsSet(ProRelset* p_relset, ProWstring* line_array, int 
     std::vector<std::string> lines;
     lines.reserve(static_cast<std::size_t>(n_lines));
     for (int i = 0; i < n_lines; ++i) lines.push_back(ToUtf8(line_array[i]));
-    return InvokeCode("ProRelsetRelationsSet", ItemToWire(*p_relset), lines);
+    return InvokeCode<method::ProRelsetRelationsSet>(ItemToWire(*p_relset), std::move(lines));
   });
 }
 

@@ -14,9 +14,9 @@ ProError ProMenubarMenuAdd(ProMenuItemName menu_name, ProMenuItemLabel untransla
                            ProFileName filename) {
   if (!menu_name || !untranslated_menu_label || !filename) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    return InvokeCode("ProMenubarMenuAdd", std::string(menu_name),
-                      std::string(untranslated_menu_label), NarrowArg(neighbor),
-                      add_after_neighbor ? 1 : 0, ToUtf8(filename));
+    return InvokeCode<method::ProMenubarMenuAdd>(
+        std::string(menu_name), std::string(untranslated_menu_label), NarrowArg(neighbor),
+        add_after_neighbor ? 1 : 0, ToUtf8(filename));
   });
 }
 
@@ -25,9 +25,9 @@ ProError ProMenubarmenuMenuAdd(ProMenuItemName parent_menu, ProMenuItemName menu
                                ProBoolean add_after_neighbor, ProFileName filename) {
   if (!parent_menu || !menu_name || !menu_label || !filename) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    return InvokeCode("ProMenubarmenuMenuAdd", std::string(parent_menu), std::string(menu_name),
-                      std::string(menu_label), NarrowArg(neighbor), add_after_neighbor ? 1 : 0,
-                      ToUtf8(filename));
+    return InvokeCode<method::ProMenubarmenuMenuAdd>(
+        std::string(parent_menu), std::string(menu_name), std::string(menu_label),
+        NarrowArg(neighbor), add_after_neighbor ? 1 : 0, ToUtf8(filename));
   });
 }
 
@@ -40,10 +40,10 @@ ProError ProMenubarmenuPushbuttonAdd(ProMenuItemName parent_menu, ProMenuItemNam
       !filename)
     return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    return InvokeCode("ProMenubarmenuPushbuttonAdd", std::string(parent_menu),
-                      std::string(push_button_name), std::string(push_button_label),
-                      std::string(one_line_help), NarrowArg(neighbor), add_after_neighbor ? 1 : 0,
-                      IdToWire(action_id), ToUtf8(filename));
+    return InvokeCode<method::ProMenubarmenuPushbuttonAdd>(
+        std::string(parent_menu), std::string(push_button_name), std::string(push_button_label),
+        std::string(one_line_help), NarrowArg(neighbor), add_after_neighbor ? 1 : 0,
+        IdToWire(action_id), ToUtf8(filename));
   });
 }
 

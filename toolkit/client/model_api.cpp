@@ -4,6 +4,7 @@
 #include <ProDrawing.h>
 #include <ProMdl.h>
 #include <ProWindows.h>
+#include <utility>
 #include <vector>
 
 #include "toolkit/client/call.h"
@@ -16,47 +17,38 @@ using namespace tkclient;
 namespace {
 
 // A call answering one model handle.
-template <class... A>
-ProError GetMdl(const char* name, ProMdl* out, const A&... args) {
+template <class M, class... A>
+ProError GetMdl(ProMdl* out, A&&... args) {
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke(name, &reply, args...);
-    if (e != PRO_TK_NO_ERROR) return e;
-    *out = MdlFromWire(OutAt<protocol::ModelHandle>(reply, 0));
-    return PRO_TK_NO_ERROR;
+    protocol::ModelHandle mdl = 0;
+    const ProError e = InvokeOne<M>(&mdl, std::forward<A>(args)...);
+    if (e == PRO_TK_NO_ERROR) *out = MdlFromWire(mdl);
+    return e;
   });
 }
 
-// A call answering one integer (or enumeration) value.
-template <class T, class... A>
-ProError GetInt(const char* name, T* out, const A&... args) {
-  return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke(name, &reply, args...);
-    if (e != PRO_TK_NO_ERROR) return e;
-    *out = static_cast<T>(OutAt<int>(reply, 0));
-    return PRO_TK_NO_ERROR;
-  });
+// A new ProArray holding `items`, or null when memory runs out.
+template <class T>
+T* NewArrayOf(const std::vector<T>& items) {
+  ProArray array = NewArray(0, sizeof(T), items.empty() ? 1 : static_cast<int>(items.size()));
+  if (array && !ArrayAppend(&array, items.data(), static_cast<int>(items.size())))
+    ProArrayFree(&array);
+  return static_cast<T*>(array);
 }
 
 // A call answering a list of model handles, returned as a new ProArray.
-template <class Handle, class... A>
-ProError GetMdlArray(const char* name, Handle** out, int* count, const A&... args) {
+template <class M, class Handle, class... A>
+ProError GetMdlArray(Handle** out, int* count, A&&... args) {
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke(name, &reply, args...);
+    method::Handles handles;
+    const ProError e = InvokeOne<M>(&handles, std::forward<A>(args)...);
     if (e != PRO_TK_NO_ERROR) return e;
-    const auto handles = OutAt<std::vector<protocol::ModelHandle>>(reply, 0);
     std::vector<Handle> items;
     items.reserve(handles.size());
     for (auto h : handles) items.push_back(static_cast<Handle>(MdlFromWire(h)));
-    ProArray array =
-        NewArray(0, sizeof(Handle), items.empty() ? 1 : static_cast<int>(items.size()));
-    if (!array || !ArrayAppend(&array, items.data(), static_cast<int>(items.size()))) {
-      if (array) ProArrayFree(&array);
-      return PRO_TK_OUT_OF_MEMORY;
-    }
-    *out = static_cast<Handle*>(array);
+    Handle* array = NewArrayOf(items);
+    if (!array) return PRO_TK_OUT_OF_MEMORY;
+    *out = array;
     if (count) *count = static_cast<int>(items.size());
     return PRO_TK_NO_ERROR;
   });
@@ -69,42 +61,41 @@ extern "C" {
 ProError ProMdlLoad(ProPath full_path, ProMdlType type, ProBoolean ask_user_about_reps,
                     ProMdl* p_handle) {
   if (!full_path || !p_handle) return PRO_TK_BAD_INPUTS;
-  return GetMdl("ProMdlLoad", p_handle, ToUtf8(full_path), static_cast<int>(type),
-                ask_user_about_reps ? 1 : 0);
+  return GetMdl<method::ProMdlLoad>(p_handle, ToUtf8(full_path), static_cast<int>(type),
+                                    ask_user_about_reps ? 1 : 0);
 }
 
 ProError ProMdlRetrieve(ProFamilyName name, ProMdlType type, ProMdl* p_handle) {
   if (!name || !p_handle) return PRO_TK_BAD_INPUTS;
-  return GetMdl("ProMdlRetrieve", p_handle, ToUtf8(name), static_cast<int>(type));
+  return GetMdl<method::ProMdlRetrieve>(p_handle, ToUtf8(name), static_cast<int>(type));
 }
 
 ProError ProMdlDisplay(ProMdl model) {
-  return Guarded([&] { return InvokeCode("ProMdlDisplay", MdlToWire(model)); });
+  return Guarded([&] { return InvokeCode<method::ProMdlDisplay>(MdlToWire(model)); });
 }
 
 ProError ProMdlSave(ProMdl handle) {
   if (!handle) return PRO_TK_BAD_INPUTS;
-  return Guarded([&] { return InvokeCode("ProMdlSave", MdlToWire(handle)); });
+  return Guarded([&] { return InvokeCode<method::ProMdlSave>(MdlToWire(handle)); });
 }
 
 ProError ProMdlEraseAll(ProMdl model) {
   if (!model) return PRO_TK_BAD_INPUTS;
-  return Guarded([&] { return InvokeCode("ProMdlEraseAll", MdlToWire(model)); });
+  return Guarded([&] { return InvokeCode<method::ProMdlEraseAll>(MdlToWire(model)); });
 }
 
 ProError ProMdlCurrentGet(ProMdl* p_handle) {
   if (!p_handle) return PRO_TK_BAD_INPUTS;
-  return GetMdl("ProMdlCurrentGet", p_handle);
+  return GetMdl<method::ProMdlCurrentGet>(p_handle);
 }
 
 ProError ProMdlDataGet(ProMdl handle, ProMdldata* p_data) {
   if (!handle || !p_data) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke("ProMdlDataGet", &reply, MdlToWire(handle));
-    if (e != PRO_TK_NO_ERROR) return e;
-    ModelDataFromWire(OutAt<protocol::ModelData>(reply, 0), p_data);
-    return PRO_TK_NO_ERROR;
+    protocol::ModelData data;
+    const ProError e = InvokeOne<method::ProMdlDataGet>(&data, MdlToWire(handle));
+    if (e == PRO_TK_NO_ERROR) ModelDataFromWire(data, p_data);
+    return e;
   });
 }
 
@@ -112,37 +103,32 @@ ProError ProMdlTypeGet(ProMdl model, ProMdlType* p_type) {
   if (!p_type) return PRO_TK_BAD_INPUTS;
   // Published: the type reads PRO_TYPE_UNUSED whenever the call fails.
   ProError e = PRO_TK_BAD_INPUTS;
-  if (model) e = GetInt("ProMdlTypeGet", p_type, MdlToWire(model));
+  if (model) e = InvokeInt<method::ProMdlTypeGet>(p_type, MdlToWire(model));
   if (e != PRO_TK_NO_ERROR) *p_type = PRO_MDL_UNUSED;
   return e;
 }
 
 ProError ProMdlSubtypeGet(ProMdl model, ProMdlsubtype* p_subtype) {
   if (!model || !p_subtype) return PRO_TK_BAD_INPUTS;
-  return GetInt("ProMdlSubtypeGet", p_subtype, MdlToWire(model));
+  return InvokeInt<method::ProMdlSubtypeGet>(p_subtype, MdlToWire(model));
 }
 
 ProError ProMdlInit(ProName name, ProMdlType type, ProMdl* p_mdl_handle) {
   if (!name || !p_mdl_handle) return PRO_TK_BAD_INPUTS;
-  return GetMdl("ProMdlInit", p_mdl_handle, ToUtf8(name), static_cast<int>(type));
+  return GetMdl<method::ProMdlInit>(p_mdl_handle, ToUtf8(name), static_cast<int>(type));
 }
 
 ProError ProMdlDependenciesList(ProMdl model, ProModel** p_dependencies_list, int* p_count) {
   if (!model || !p_dependencies_list) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke("ProMdlDependenciesList", &reply, MdlToWire(model));
+    std::vector<protocol::Model> models;
+    const ProError e = InvokeOne<method::ProMdlDependenciesList>(&models, MdlToWire(model));
     if (e != PRO_TK_NO_ERROR) return e;
-    const auto models = OutAt<std::vector<protocol::Model>>(reply, 0);
     std::vector<ProModel> items(models.size());
     for (std::size_t i = 0; i < models.size(); ++i) ModelFromWire(models[i], &items[i]);
-    ProArray array =
-        NewArray(0, sizeof(ProModel), items.empty() ? 1 : static_cast<int>(items.size()));
-    if (!array || !ArrayAppend(&array, items.data(), static_cast<int>(items.size()))) {
-      if (array) ProArrayFree(&array);
-      return PRO_TK_OUT_OF_MEMORY;
-    }
-    *p_dependencies_list = static_cast<ProModel*>(array);
+    ProModel* array = NewArrayOf(items);
+    if (!array) return PRO_TK_OUT_OF_MEMORY;
+    *p_dependencies_list = array;
     if (p_count) *p_count = static_cast<int>(items.size());
     return PRO_TK_NO_ERROR;
   });
@@ -151,44 +137,43 @@ ProError ProMdlDependenciesList(ProMdl model, ProModel** p_dependencies_list, in
 ProError ProMdlToModelitem(ProMdl mdl, ProModelitem* p_model_item) {
   if (!mdl || !p_model_item) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke("ProMdlToModelitem", &reply, MdlToWire(mdl));
-    if (e != PRO_TK_NO_ERROR) return e;
-    *p_model_item = ItemFromWire(OutAt<protocol::Item>(reply, 0));
-    return PRO_TK_NO_ERROR;
+    protocol::Item item;
+    const ProError e = InvokeOne<method::ProMdlToModelitem>(&item, MdlToWire(mdl));
+    if (e == PRO_TK_NO_ERROR) *p_model_item = ItemFromWire(item);
+    return e;
   });
 }
 
 ProError ProMdlWindowGet(ProMdl mdl, int* window_id) {
   if (!mdl || !window_id) return PRO_TK_BAD_INPUTS;
-  return GetInt("ProMdlWindowGet", window_id, MdlToWire(mdl));
+  return InvokeInt<method::ProMdlWindowGet>(window_id, MdlToWire(mdl));
 }
 
 ProError ProSessionMdlList(ProMdlType model_type, ProMdl** p_model_array, int* p_count) {
   if (!p_model_array) return PRO_TK_BAD_INPUTS;
-  return GetMdlArray("ProSessionMdlList", p_model_array, p_count, static_cast<int>(model_type));
+  return GetMdlArray<method::ProSessionMdlList>(p_model_array, p_count,
+                                                static_cast<int>(model_type));
 }
 
 ProError ProDrawingSolidsCollect(ProDrawing drawing, ProSolid** solids) {
   if (!drawing || !solids) return PRO_TK_BAD_INPUTS;
-  return GetMdlArray("ProDrawingSolidsCollect", solids, static_cast<int*>(nullptr),
-                     MdlToWire(drawing));
+  return GetMdlArray<method::ProDrawingSolidsCollect>(solids, static_cast<int*>(nullptr),
+                                                      MdlToWire(drawing));
 }
 
 ProError ProAsmcompMdlGet(ProAsmcomp* p_feat_handle, ProMdl* p_mdl_handle) {
   if (!p_feat_handle || !p_mdl_handle) return PRO_TK_BAD_INPUTS;
-  return GetMdl("ProAsmcompMdlGet", p_mdl_handle, ItemToWire(*p_feat_handle));
+  return GetMdl<method::ProAsmcompMdlGet>(p_mdl_handle, ItemToWire(*p_feat_handle));
 }
 
 ProError ProAsmcompMdlNameGet(ProAsmcomp* p_asm_comp_handle, ProMdlType* r_mdl_type,
                               ProFamilyName r_mdl_name) {
   if (!p_asm_comp_handle || !r_mdl_type || !r_mdl_name) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
-    Reply reply;
-    const ProError e = Invoke("ProAsmcompMdlNameGet", &reply, ItemToWire(*p_asm_comp_handle));
+    method::ProAsmcompMdlNameGet::Outs outs;
+    const ProError e = Invoke<method::ProAsmcompMdlNameGet>(&outs, ItemToWire(*p_asm_comp_handle));
     if (e != PRO_TK_NO_ERROR) return e;
-    const int type = OutAt<int>(reply, 0);
-    const std::string name = OutAt<std::string>(reply, 1);
+    const auto& [type, name] = outs;
     *r_mdl_type = static_cast<ProMdlType>(type);
     CopyToWide(name, r_mdl_name, PRO_FAMILY_NAME_SIZE);
     return PRO_TK_NO_ERROR;
@@ -197,24 +182,24 @@ ProError ProAsmcompMdlNameGet(ProAsmcomp* p_asm_comp_handle, ProMdlType* r_mdl_t
 
 ProError ProWindowCurrentGet(int* p_window_id) {
   if (!p_window_id) return PRO_TK_BAD_INPUTS;
-  return GetInt("ProWindowCurrentGet", p_window_id);
+  return InvokeInt<method::ProWindowCurrentGet>(p_window_id);
 }
 
 ProError ProWindowCurrentSet(int window_id) {
-  return Guarded([&] { return InvokeCode("ProWindowCurrentSet", window_id); });
+  return Guarded([&] { return InvokeCode<method::ProWindowCurrentSet>(window_id); });
 }
 
 ProError ProWindowActivate(int window) {
-  return Guarded([&] { return InvokeCode("ProWindowActivate", window); });
+  return Guarded([&] { return InvokeCode<method::ProWindowActivate>(window); });
 }
 
 ProError ProWindowCurrentClose(void) {
-  return Guarded([&] { return InvokeCode("ProWindowCurrentClose"); });
+  return Guarded([&] { return InvokeCode<method::ProWindowCurrentClose>(); });
 }
 
 ProError ProWindowMdlGet(int window, ProMdl* r_mdl) {
   if (!r_mdl) return PRO_TK_BAD_INPUTS;
-  return GetMdl("ProWindowMdlGet", r_mdl, window);
+  return GetMdl<method::ProWindowMdlGet>(r_mdl, window);
 }
 
 }  // extern "C"

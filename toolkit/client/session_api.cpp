@@ -32,8 +32,8 @@ bool IsDirectory(const char* path) {
   return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::chrono::milliseconds WaitFor(int timeout_sec) {
-  if (timeout_sec <= 0) return RequestDeadline();
+std::chrono::milliseconds WaitFor(unsigned int timeout_sec) {
+  if (timeout_sec == 0) return RequestDeadline();
   return std::chrono::seconds(timeout_sec);
 }
 
@@ -59,14 +59,13 @@ using namespace tkclient;
 
 extern "C" {
 
-ProError ProEngineerConnect(char* display, char* user, char* connection_id, char* text_dir,
-                            ProBoolean random_choice, int timeout_sec, ProBoolean* p_random_choice,
-                            ProProcessHandle* p_handle) {
-  (void)connection_id;  // one session per display: there is nothing to choose between
-  (void)random_choice;
+ProError ProEngineerConnect(char* proe_session_id, char* display, char* user, char* textpath,
+                            ProBoolean allow_random, unsigned int timeout_sec,
+                            ProBoolean* random_choice, ProProcessHandle* p_handle) {
+  (void)allow_random;  // one session per display: there is nothing to choose between
   if (!p_handle) return PRO_TK_BAD_INPUTS;
   if (!CommProgramPresent()) return PRO_TK_CANT_MODIFY;
-  if (text_dir && *text_dir && !IsDirectory(text_dir)) return PRO_TK_INVALID_DIR;
+  if (textpath && *textpath && !IsDirectory(textpath)) return PRO_TK_INVALID_DIR;
   return Guarded([&] {
     {
       std::shared_ptr<Connection> current = CurrentConnection();
@@ -76,8 +75,9 @@ ProError ProEngineerConnect(char* display, char* user, char* connection_id, char
     base::UniqueFd fd;
     ProError e = LookUpSession(path, kLookUpWindow, &fd);
     if (e != PRO_TK_NO_ERROR) return e;
-    e = AttachSession(std::move(fd), path, display, user, text_dir, WaitFor(timeout_sec), p_handle);
-    if (e == PRO_TK_NO_ERROR && p_random_choice) *p_random_choice = PRO_B_FALSE;
+    e = AttachSession(std::move(fd), path, proe_session_id, display, user, textpath,
+                      WaitFor(timeout_sec), p_handle);
+    if (e == PRO_TK_NO_ERROR && random_choice) *random_choice = PRO_B_FALSE;
     return e;
   });
 }
@@ -100,7 +100,7 @@ ProBoolean ProEngineerConnectIdExtract(ProProcessHandle p_handle, ProConnectionI
   return PRO_B_TRUE;
 }
 
-ProError ProEngineerDisconnect(ProProcessHandle* p_handle, int timeout_sec) {
+ProError ProEngineerDisconnect(ProProcessHandle* p_handle, unsigned int timeout_sec) {
   if (!p_handle) return PRO_TK_BAD_INPUTS;
   std::shared_ptr<Connection> conn;
   {
@@ -117,7 +117,8 @@ ProError ProEngineerDisconnect(ProProcessHandle* p_handle, int timeout_sec) {
     conn->SetQuietEnd(true);
     const auto limit = std::min(WaitFor(timeout_sec), RequestDeadline());
     Reply reply;
-    if (conn->Call(Connection::Clock::now() + limit, &reply, "bye") == CallOutcome::kReplied)
+    if (conn->Call<method::bye>(Connection::Clock::now() + limit, &reply, {}) ==
+        CallOutcome::kReplied)
       result = static_cast<ProError>(reply.code);
   }
   conn->Shutdown();
@@ -129,7 +130,7 @@ ProError ProEngineerStatusGet(void) {
   if (!conn || !conn->alive()) return PRO_TK_GENERAL_ERROR;
   Reply reply;
   const CallOutcome outcome =
-      conn->Call(Connection::Clock::now() + RequestDeadline(), &reply, "ping");
+      conn->Call<method::ping>(Connection::Clock::now() + RequestDeadline(), &reply, {});
   return outcome == CallOutcome::kReplied && reply.code == PRO_TK_NO_ERROR ? PRO_TK_NO_ERROR
                                                                            : PRO_TK_GENERAL_ERROR;
 }
@@ -158,7 +159,7 @@ ProError ProEngineerStart(char* proe_path, char* prodev_text_path) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(until - Connection::Clock::now());
     ProProcessHandle handle;
-    return AttachSession(std::move(fd), path, nullptr, nullptr, prodev_text_path,
+    return AttachSession(std::move(fd), path, nullptr, nullptr, nullptr, prodev_text_path,
                          std::max(left, std::chrono::milliseconds(1)), &handle);
   });
 }
@@ -167,8 +168,7 @@ ProError ProEngineerEnd(void) {
   return Guarded([&] {
     std::shared_ptr<Connection> conn = CurrentConnection();
     if (!conn) return PRO_TK_COMM_ERROR;
-    Reply reply;
-    const ProError e = Invoke("ProEngineerEnd", &reply);
+    const ProError e = InvokeCode<method::ProEngineerEnd>();
     // The application ended the session itself: its termination action is
     // not called, so the connection ends without queuing one.
     if (e == PRO_TK_NO_ERROR) {

@@ -48,27 +48,27 @@ ProError LookUpSession(const std::string& path, std::chrono::milliseconds window
   }
 }
 
-ProError AttachSession(base::UniqueFd fd, const std::string& socket_path, const char* display,
-                       const char* user, const char* text_dir, std::chrono::milliseconds wait,
-                       ProProcessHandle* p_handle) {
+ProError AttachSession(base::UniqueFd fd, const std::string& socket_path, const char* session_id,
+                       const char* display, const char* user, const char* text_dir,
+                       std::chrono::milliseconds wait, ProProcessHandle* p_handle) {
+  using Hello = protocol::method::hello;
   auto conn = std::make_shared<Connection>(std::move(fd));
   conn->SetQuietEnd(true);  // a failed handshake is reported by its code alone
   const std::chrono::milliseconds limit = std::min(wait, RequestDeadline());
+  const auto text = [](const char* t) { return std::string(t ? t : ""); };
   Reply reply;
   const CallOutcome outcome =
-      conn->Call(Connection::Clock::now() + limit, &reply, "hello", protocol::kProtocolVersion,
-                 std::string(display ? display : ""), std::string(user ? user : ""),
-                 std::string(text_dir ? text_dir : ""), static_cast<std::int64_t>(::getpid()));
+      conn->Call<Hello>(Connection::Clock::now() + limit, &reply,
+                        {protocol::kProtocolVersion, text(session_id), text(display), text(user),
+                         text(text_dir), static_cast<std::int64_t>(::getpid())});
   if (outcome == CallOutcome::kTimedOut) return PRO_TK_E_BUSY;
   if (outcome == CallOutcome::kBroken) return PRO_TK_COMM_ERROR;
   if (reply.code != PRO_TK_NO_ERROR) return static_cast<ProError>(reply.code);
   ProProcessHandle handle{};
   try {
-    if (protocol::ArgCount(reply.outs()) < 1) return PRO_TK_COMM_ERROR;
-    const msgpack::object& words = reply.outs().via.array.ptr[0];
-    if (protocol::ArgCount(words) != 2) return PRO_TK_COMM_ERROR;
-    handle.array_index = static_cast<int>(protocol::Arg<std::int64_t>(words, 0));
-    handle.auth_key = static_cast<int>(protocol::Arg<std::int64_t>(words, 1));
+    const protocol::ProcessHandle wire = std::get<0>(protocol::OutsOf<Hello>(reply.message));
+    handle.array_index = wire.array_index;
+    handle.auth_key = static_cast<long>(wire.auth_key);
   } catch (const std::exception&) {
     return PRO_TK_COMM_ERROR;
   }

@@ -14,12 +14,12 @@ namespace tkclient {
 // when nothing answers there.
 ProError LookUpSession(const std::string& path, std::chrono::milliseconds window, base::UniqueFd* out);
 
-// Says hello on a connected stream, waiting at most `wait` for the answer, and
-// makes it the process's connection. PRO_TK_E_BUSY when no answer came in
-// time, PRO_TK_E_FOUND when another live connection exists.
-ProError AttachSession(base::UniqueFd fd, const std::string& socket_path, const char* display,
-                       const char* user, const char* text_dir, std::chrono::milliseconds wait,
-                       ProProcessHandle* p_handle);
+// Says hello on a connected stream (null texts travel as ""), waiting at most
+// `wait` for the answer, and makes it the process's connection. PRO_TK_E_BUSY when no answer came
+// in time, PRO_TK_E_FOUND when another live connection exists.
+ProError AttachSession(base::UniqueFd fd, const std::string& socket_path, const char* session_id,
+                       const char* display, const char* user, const char* text_dir,
+                       std::chrono::milliseconds wait, ProProcessHandle* p_handle);
 
 // The lookup window of ProEngineerConnect (about a quarter second).
 constexpr std::chrono::milliseconds kLookUpWindow{250};

@@ -12,7 +12,7 @@ ProError TEST_AttachStream(int fd, const char* display, const char* text_dir, in
   const std::chrono::milliseconds wait =
       timeout_sec > 0 ? std::chrono::milliseconds(std::chrono::seconds(timeout_sec))
                       : RequestDeadline();
-  return AttachSession(std::move(owned), "", display, nullptr, text_dir, wait, p_handle);
+  return AttachSession(std::move(owned), "", nullptr, display, nullptr, text_dir, wait, p_handle);
 }
 
 void TEST_ResetClient() {

@@ -121,22 +121,9 @@ void ModelDataFromWire(const protocol::ModelData& data, ProMdldata* out) {
   out->subclass = data.subclass;
 }
 
-NullableText NarrowArg(const char* text) {
-  NullableText t;
-  if (text) {
-    t.null = false;
-    t.text = text;
-  }
-  return t;
-}
-
-NullableText WideArg(const wchar_t* text) {
-  NullableText t;
-  if (text) {
-    t.null = false;
-    t.text = ToUtf8(text);
-  }
-  return t;
+std::optional<std::string> NarrowArg(const char* text) {
+  if (!text) return std::nullopt;
+  return std::string(text);
 }
 
 }  // namespace tkclient

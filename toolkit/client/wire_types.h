@@ -7,8 +7,8 @@
 #include <ProToolkit.h>
 #include <ProUICmd.h>
 #include <cstdint>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "protocol/values.h"
 
@@ -42,44 +42,7 @@ void ValueFromWire(const protocol::ParamValue& value, ProParamvalue* out);
 void ModelFromWire(const protocol::Model& model, ProModel* out);
 void ModelDataFromWire(const protocol::ModelData& data, ProMdldata* out);
 
-// A text argument the toolkit allows to be null: nil on the wire when it is.
-struct NullableText {
-  bool null = true;
-  std::string text;
-  template <typename Packer>
-  void msgpack_pack(Packer& pk) const {
-    if (null)
-      pk.pack_nil();
-    else
-      pk.pack(text);
-  }
-};
-NullableText NarrowArg(const char* text);
-NullableText WideArg(const wchar_t* text);
-
-// One element of a heterogeneous argument list (message values).
-struct WireValue {
-  enum class Kind { kNil, kInt, kDouble, kText } kind = Kind::kNil;
-  std::int64_t i = 0;
-  double d = 0;
-  std::string text;
-  template <typename Packer>
-  void msgpack_pack(Packer& pk) const {
-    switch (kind) {
-      case Kind::kNil:
-        pk.pack_nil();
-        break;
-      case Kind::kInt:
-        pk.pack(i);
-        break;
-      case Kind::kDouble:
-        pk.pack(d);
-        break;
-      case Kind::kText:
-        pk.pack(text);
-        break;
-    }
-  }
-};
+// A narrow text argument the toolkit allows to be null: nil on the wire when it is.
+std::optional<std::string> NarrowArg(const char* text);
 
 }  // namespace tkclient

@@ -14,10 +14,10 @@
 extern "C" {
 #endif
 
-/* Identifies the connected session; two 32-bit words (8 bytes). */
-typedef struct pro_process_handle {
+/* Identifies the connected session. */
+typedef struct PeerIdx {
   int array_index;
-  int auth_key;
+  long auth_key;
 } ProProcessHandle;
 
 /* Connection id text, "host:H:addr_ver:A:...:netaddr:N". */
@@ -26,15 +26,16 @@ typedef char ProConnectionId[PRO_CONNECTID_SIZE];
 /* Called once when the session ends; see ProConst.h for the status. */
 typedef ProError (*ProTerminationAction)(ProeTerminationStatus term_type);
 
-/* Joins a running session on `display` run by `user` (NULL = any). When several
- * match, random_choice TRUE picks one (reported in *p_random_choice), FALSE
- * fails with PRO_TK_E_AMBIGUOUS. text_dir names the application's text
- * directory (message files). Fails with PRO_TK_NOT_EXIST when no session
- * runs, PRO_TK_CANT_MODIFY without a communication program, PRO_TK_E_BUSY when
- * the session does not answer within timeout_sec. */
-ProError ProEngineerConnect(char* display, char* user, char* connection_id,
-                            char* text_dir, ProBoolean random_choice,
-                            int timeout_sec, ProBoolean* p_random_choice,
+/* Joins a running session on `display` run by `user` (NULL = any), trying the
+ * session named by proe_session_id (a connection id, or "") first. When several
+ * match, allow_random TRUE picks one (reported in *random_choice), FALSE fails
+ * with PRO_TK_E_AMBIGUOUS. textpath names the application's text directory
+ * (message files). Fails with PRO_TK_NOT_EXIST when no session runs,
+ * PRO_TK_CANT_MODIFY without a communication program, PRO_TK_E_BUSY when the
+ * session does not answer within timeout_sec. */
+ProError ProEngineerConnect(char* proe_session_id, char* display, char* user,
+                            char* textpath, ProBoolean allow_random,
+                            unsigned int timeout_sec, ProBoolean* random_choice,
                             ProProcessHandle* p_handle);
 
 /* Writes the connection id of the session behind p_handle. */
@@ -42,7 +43,8 @@ ProBoolean ProEngineerConnectIdExtract(ProProcessHandle p_handle,
                                        ProConnectionId proe_connect_id);
 
 /* Leaves the session; the handle is invalid afterwards. */
-ProError ProEngineerDisconnect(ProProcessHandle* p_handle, int timeout_sec);
+ProError ProEngineerDisconnect(ProProcessHandle* p_handle,
+                               unsigned int timeout_sec);
 
 /* PRO_TK_NO_ERROR while a connected session answers, else
  * PRO_TK_GENERAL_ERROR. */

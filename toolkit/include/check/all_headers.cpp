@@ -32,7 +32,14 @@
 
 namespace {
 
-static_assert(sizeof(ProProcessHandle) == 8, "process handle is two 32-bit words");
+static_assert(sizeof(ProProcessHandle) == 2 * sizeof(long),
+              "process handle: an int and a long");
+static_assert(std::is_same<decltype(ProProcessHandle::array_index), int>::value &&
+                  std::is_same<decltype(ProProcessHandle::auth_key), long>::value,
+              "process handle members");
+static_assert(std::is_same<decltype(uiCmdValue::type), uiCmdValueType>::value &&
+                  std::is_union<decltype(uiCmdValue::value)>::value,
+              "a command value is its type and a union of the values");
 static_assert(sizeof(ProBoolean) == sizeof(int), "ProBoolean is int-sized");
 static_assert(sizeof(ProName) == 32 * sizeof(wchar_t), "ProName holds 32 wide characters");
 static_assert(sizeof(ProLine) == 81 * sizeof(wchar_t), "ProLine holds 81 wide characters");
@@ -75,9 +82,12 @@ static_assert(std::is_same<ProFeature, ProModelitem>::value &&
 
 // Argument order of calls whose same-typed arguments are easy to swap.
 static_assert(std::is_same<decltype(&ProEngineerConnect),
-                           ProError (*)(char*, char*, char*, char*, ProBoolean, int,
+                           ProError (*)(char*, char*, char*, char*, ProBoolean, unsigned int,
                                         ProBoolean*, ProProcessHandle*)>::value,
               "ProEngineerConnect signature");
+static_assert(std::is_same<decltype(&ProEngineerDisconnect),
+                           ProError (*)(ProProcessHandle*, unsigned int)>::value,
+              "ProEngineerDisconnect signature");
 static_assert(std::is_same<decltype(&ProParameterVisit),
                            ProError (*)(ProModelitem*, ProParameterFilter,
                                         ProParameterAction, ProAppData)>::value,
