@@ -127,17 +127,20 @@ TEST_F(ConnectTest, SessionStillStartingIsJoinedOnceItListens) {
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_NO_ERROR);
 }
 
+// A proe_sim process on a display whose name holds a '/', blanks and non-ASCII
+// letters: the client must look exactly where the simulator listens.
 class ProcessSessionTest : public ConnectTest {
  protected:
   void SetUp() override {
     ConnectTest::SetUp();
     tavtest::SimProcessOptions o;
     o.tmpdir = tmp_.path();
-    o.display = "proc";
+    o.display = kDisplay;
     o.args = {"--search-path", tavtest::SampleModelsDir()};
     session_ = std::make_unique<tavtest::SimProcess>(o);
-    ASSERT_EQ(Connect("proc"), PRO_TK_NO_ERROR);
+    ASSERT_EQ(Connect(o.display), PRO_TK_NO_ERROR);
   }
+  static constexpr char kDisplay[] = "host:0/Konstruktion Träger";
   void TearDown() override {
     ConnectTest::TearDown();
     session_.reset();
@@ -179,7 +182,7 @@ TEST_F(ProcessSessionTest, ExitingSessionEndsNormallyOnce) {
 TEST_F(ProcessSessionTest, ExampleProgramListsTheFeaturesOfAModel) {
   EXPECT_EQ(ProEngineerDisconnect(&handle_, 5), PRO_TK_NO_ERROR);
   const std::string cmd =
-      std::string(TAV_BINARY_DIR) + "/bin/connect_and_list bracket.prt 0 proc 2>&1";
+      std::string(TAV_BINARY_DIR) + "/bin/connect_and_list bracket.prt 0 '" + kDisplay + "' 2>&1";
   FILE* out = ::popen(cmd.c_str(), "r");
   ASSERT_NE(out, nullptr);
   std::string text;
