@@ -77,8 +77,13 @@ int ProeAsynCommand::OpenFile(const wchar_t* filePath) {
     Show(FormatString(L"opened file %ls.", path.c_str()));
     return 0;
   });
-  ProWindowCurrentActivateWaiting(kOpenWindowTries);
-  return result;
+  // The window wait runs after the lock is left; a failure in it fails the
+  // operation like one inside.
+  const bool waited = TAV_GUARDED_FRAME(m_nStatus, m_strStatus, {
+    InstallSehTranslator();
+    ProWindowCurrentActivateWaiting(kOpenWindowTries);
+  });
+  return waited ? result : -1;
 }
 
 int ProeAsynCommand::CloseFile(const wchar_t* fileName) {
@@ -128,10 +133,20 @@ void ProeAsynCommand::GetCurrentMdlFullName(std::wstring& fullName) {
 bool ProeAsynCommand::ConnIsValid() { return ProEngineerStatusGet() == PRO_TK_NO_ERROR; }
 
 void ProeAsynCommand::Disconnect() {
-  ProeCore::Instance()->ShowMessage(L"disconnect.");
-  ProeMenuManager::Instance()->RestoreDefaultCommand();
-  ProeCore::Instance()->Disconnect(false);
-  ProeMenuManager::Instance()->Reset();
+  // Disconnect returns nothing and also runs from the destructor, so no failure may
+  // leave it. Each step is guarded on its own, so that a failing one still lets the
+  // connection end and the menus reset; a failure stays in the status record and
+  // goes to the log.
+  const auto step = [this](CatchSite site, void (*body)()) {
+    RunGuardedAndLog(L"ProeAsynCommand::Disconnect", m_nStatus, m_strStatus, site, [body] {
+      InstallSehTranslator();
+      body();
+    });
+  };
+  step(TAV_CATCH_SITE, [] { ProeCore::Instance()->ShowMessage(L"disconnect."); });
+  step(TAV_CATCH_SITE, [] { ProeMenuManager::Instance()->RestoreDefaultCommand(); });
+  step(TAV_CATCH_SITE, [] { ProeCore::Instance()->Disconnect(false); });
+  step(TAV_CATCH_SITE, [] { ProeMenuManager::Instance()->Reset(); });
 }
 
 void ProeAsynCommand::Release() { static_cast<IProeAsynCommand*>(this)->Disconnect(); }
