@@ -95,10 +95,46 @@ CtlResult CtlOn(const std::string& display, const std::vector<std::string>& args
   return result;
 }
 
+void TestClock::Sleep(unsigned milliseconds) {
+  {
+    std::unique_lock<std::mutex> hold(mutex_);
+    pauses_[std::this_thread::get_id()].push_back(milliseconds);
+    ++waiting_;
+    changed_.notify_all();
+    changed_.wait(hold, [&] { return !held_; });
+    --waiting_;
+  }
+  fast_.Sleep(milliseconds);
+}
+
+std::vector<unsigned> TestClock::PausesOf(std::thread::id thread) const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  auto found = pauses_.find(thread);
+  return found == pauses_.end() ? std::vector<unsigned>() : found->second;
+}
+
+void TestClock::ForgetPauses() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  pauses_.clear();
+}
+
+bool TestClock::HoldSleeper() {
+  std::unique_lock<std::mutex> hold(mutex_);
+  held_ = true;
+  return changed_.wait_for(hold, std::chrono::seconds(10), [&] { return waiting_ > 0; });
+}
+
+void TestClock::Release() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  held_ = false;
+  changed_.notify_all();
+}
+
 ModuleTest::ModuleTest() = default;
 
 ModuleTest::~ModuleTest() {
   // The listen thread sleeps on the fixture's clock; let it end before the clock goes.
+  clock_.Release();
   command().Disconnect();
   EXPECT_TRUE(ProeCore::Instance()->TEST_WaitListenThreads(0, 10000));
 }
