@@ -52,11 +52,6 @@ bool RunGuarded(int& code, std::wstring& message, CatchSite site, Body&& body) {
   return false;
 }
 
-template <typename Body>
-bool RunGuarded(StatusRecord& status, CatchSite site, Body&& body) {
-  return RunGuarded(status.m_nStatus, status.m_strStatus, site, std::forward<Body>(body));
-}
-
 // Writes a caught failure to the log as one line, "<operation>: <message>" with
 // the message's line feeds as blanks. Never throws: a line that cannot be written
 // is lost.
