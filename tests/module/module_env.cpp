@@ -2,9 +2,7 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
-#include <stdexcept>
 #include <thread>
 #include <unistd.h>
 
@@ -15,16 +13,13 @@
 namespace tavtest {
 namespace {
 
-std::string& TmpDirStorage() {
-  static std::string dir;
-  return dir;
-}
+std::string tmp_dir;  // set by main() before any test runs
 
 std::string LogPath() { return ModuleTmpDir() + "tav_cax_log.txt"; }
 
 }  // namespace
 
-const std::string& ModuleTmpDir() { return TmpDirStorage(); }
+const std::string& ModuleTmpDir() { return tmp_dir; }
 
 std::string SamplePath(const std::string& file) { return SampleModelsDir() + "/" + file; }
 
@@ -107,15 +102,9 @@ void TestClock::Sleep(unsigned milliseconds) {
   fast_.Sleep(milliseconds);
 }
 
-std::vector<unsigned> TestClock::PausesOf(std::thread::id thread) const {
+std::vector<unsigned> TestClock::TakePauses(std::thread::id thread) {
   std::lock_guard<std::mutex> hold(mutex_);
-  auto found = pauses_.find(thread);
-  return found == pauses_.end() ? std::vector<unsigned>() : found->second;
-}
-
-void TestClock::ForgetPauses() {
-  std::lock_guard<std::mutex> hold(mutex_);
-  pauses_.clear();
+  return std::move(pauses_[thread]);
 }
 
 bool TestClock::HoldSleeper() {
@@ -170,8 +159,8 @@ int main(int argc, char** argv) {
   const char* base = std::getenv("TMPDIR");
   std::string pattern = std::string(base && *base ? base : "/tmp") + "/tavmodule-XXXXXX";
   if (!::mkdtemp(pattern.data())) return 2;
-  tavtest::TmpDirStorage() = pattern + "/";
-  ::setenv("TMPDIR", tavtest::TmpDirStorage().c_str(), 1);
+  tavtest::tmp_dir = pattern + "/";
+  ::setenv("TMPDIR", tavtest::tmp_dir.c_str(), 1);
   ::setenv("PRO_COMM_MSG_EXE", "/bin/true", 1);
   ::setenv("LANG", "C.UTF-8", 1);
   ::unsetenv("LANGUAGE");
@@ -179,7 +168,7 @@ int main(int argc, char** argv) {
   ::unsetenv("LC_MESSAGES");
   ::testing::InitGoogleTest(&argc, argv);
   int result = RUN_ALL_TESTS();
-  std::string cleanup = "rm -rf '" + tavtest::TmpDirStorage() + "'";
+  std::string cleanup = "rm -rf '" + tavtest::tmp_dir + "'";
   if (std::system(cleanup.c_str()) != 0) return result ? result : 3;
   return result;
 }

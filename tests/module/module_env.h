@@ -57,16 +57,15 @@ class TestClock : public port::Clock {
   std::int64_t Seconds() override { return fast_.Seconds(); }
   std::int64_t Milliseconds() override { return fast_.Milliseconds(); }
 
-  // The pauses (milliseconds) of `thread` since the last ForgetPauses.
-  std::vector<unsigned> PausesOf(std::thread::id thread) const;
-  void ForgetPauses();
+  // The pauses (milliseconds) `thread` took since the last call for it.
+  std::vector<unsigned> TakePauses(std::thread::id thread);
   // Holds sleepers from now until Release; true once one waits (real time).
   bool HoldSleeper();
   void Release();
 
  private:
   port::FastClock fast_;
-  mutable std::mutex mutex_;
+  std::mutex mutex_;
   std::condition_variable changed_;
   std::map<std::thread::id, std::vector<unsigned>> pauses_;
   bool held_ = false;
