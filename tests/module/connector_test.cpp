@@ -32,8 +32,11 @@ class ConnectorTest : public ModuleTest {
     return r;
   }
   ~ConnectorTest() override {
-    // A session the module started is not ours to kill by pid; ask it to leave.
-    if (!sim_) CtlOn(display_, {"exit"});
+    // A session the module started is not ours to kill by pid: leave it, then ask
+    // it to go (an ended connection left to the client keeps its reader unjoined).
+    if (sim_) return;
+    command().Disconnect();
+    CtlOn(display_, {"exit"});
   }
 };
 
