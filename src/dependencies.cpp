@@ -73,34 +73,32 @@ namespace TAVCAX {
 namespace TAVPROE2 {
 
 int ProeAsynCommand::GetDependencies(std::wstring& dependencies) {
-  TAV_MODEL_OPERATION({
+  return ModelOperation(m_nStatus, m_strStatus, TAV_CATCH_SITE, [&] {
     dependencies.clear();
     ProMdl current = nullptr;
     if (ProMdlCurrentGet(&current) != PRO_TK_NO_ERROR || !current) {
       SetStatus(-1, LoadResString(5211));
-    } else {
-      std::vector<ProMdl> work = {current};
-      for (std::size_t next = 0; next < work.size(); ++next) {
-        ProArrayOwner array;
-        int count = 0;
-        if (ProMdlDependenciesList(work[next], array.address(), &count) != PRO_TK_NO_ERROR)
-          continue;
-        for (int i = 0; i < count; ++i) {
-          const ProModel& element = array.get()[i];
-          ProMdl model = nullptr;
-          int code = ModelTypeFromExtension(element.type);
-          if (ProMdlInit(const_cast<wchar_t*>(element.name), static_cast<ProMdlType>(code),
-                         &model) != PRO_TK_NO_ERROR)
-            continue;
-          if (std::find(work.begin(), work.end(), model) != work.end()) continue;
-          work.push_back(model);
-          AppendUnique(MdlFullName(model), dependencies, L"|", false);
-        }
-      }
-      result = 0;
+      return -1;
     }
+    std::vector<ProMdl> work = {current};
+    for (std::size_t next = 0; next < work.size(); ++next) {
+      ProArrayOwner array;
+      int count = 0;
+      if (ProMdlDependenciesList(work[next], array.address(), &count) != PRO_TK_NO_ERROR) continue;
+      for (int i = 0; i < count; ++i) {
+        const ProModel& element = array.get()[i];
+        ProMdl model = nullptr;
+        int code = ModelTypeFromExtension(element.type);
+        if (ProMdlInit(const_cast<wchar_t*>(element.name), static_cast<ProMdlType>(code), &model) !=
+            PRO_TK_NO_ERROR)
+          continue;
+        if (std::find(work.begin(), work.end(), model) != work.end()) continue;
+        work.push_back(model);
+        AppendUnique(MdlFullName(model), dependencies, L"|", false);
+      }
+    }
+    return 0;
   });
-  return result;
 }
 
 }  // namespace TAVPROE2

@@ -1,6 +1,7 @@
 #include "src/guarded_frame.h"
 
 #include "base/utf.h"
+#include "src/log.h"
 
 namespace {
 
@@ -30,4 +31,15 @@ void ReportUnexpected(CatchSite site, int& code, std::wstring& message) {
   TAVBASE::TX_Exception wrapped(L"Unexpected error.", file, L"", site.line);
   MarkCaught(wrapped, file, site.line);
   SetStatus(code, message, -1, DescribeError(wrapped));
+}
+
+void LogCaught(const wchar_t* operation, const std::wstring& message) noexcept {
+  try {
+    std::wstring line = std::wstring(operation) + L": " + message;
+    while (!line.empty() && line.back() == L'\n') line.pop_back();
+    for (wchar_t& c : line)
+      if (c == L'\n') c = L' ';
+    WriteLog(line);
+  } catch (...) {
+  }
 }

@@ -52,9 +52,19 @@ bool RunGuarded(int& code, std::wstring& message, CatchSite site, Body&& body) {
   return false;
 }
 
+// Writes a caught failure to the log as one line, "<operation>: <message>" with
+// the message's line feeds as blanks. Never throws: a line that cannot be written
+// is lost.
+void LogCaught(const wchar_t* operation, const std::wstring& message) noexcept;
+
+// For the operations that return nothing (Disconnect, Release), whose host may
+// never look at the status record: RunGuarded, and a failure is also logged.
 template <typename Body>
-bool RunGuarded(StatusRecord& status, CatchSite site, Body&& body) {
-  return RunGuarded(status.m_nStatus, status.m_strStatus, site, std::forward<Body>(body));
+bool RunGuardedAndLog(const wchar_t* operation, int& code, std::wstring& message, CatchSite site,
+                      Body&& body) {
+  if (RunGuarded(code, message, site, std::forward<Body>(body))) return true;
+  LogCaught(operation, message);
+  return false;
 }
 
 // The body is a braced block; it may contain commas. Evaluates to the bool of

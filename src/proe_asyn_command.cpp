@@ -2,7 +2,6 @@
 #include <ProMdl.h>
 #include <ProWindows.h>
 
-#include "port/lock.h"
 #include "src/guarded_frame.h"
 #include "src/model_operation.h"
 #include "src/proe_connect.h"
@@ -52,8 +51,8 @@ void ProeAsynCommand::SetStatus(int code, const std::wstring& message) {
 }
 
 int ProeAsynCommand::OpenFile(const wchar_t* filePath) {
-  const std::wstring path = filePath ? filePath : L"";
-  TAV_MODEL_OPERATION({
+  int result = ModelOperation(m_nStatus, m_strStatus, TAV_CATCH_SITE, [&] {
+    const std::wstring path = filePath ? filePath : L"";
     Show(FormatString(L"prepare open file %ls.", path.c_str()));
     // A path that does not fit the toolkit's buffer is refused, never cut: a cut
     // path could name another file.
@@ -66,57 +65,64 @@ int ProeAsynCommand::OpenFile(const wchar_t* filePath) {
     }
     if (!loaded || ProMdlDisplay(model) != PRO_TK_NO_ERROR) {
       SetStatus(-1, LoadResString(5210));
-    } else {
-      ProMdlLoad(buffer, PRO_MDL_UNUSED, PRO_B_FALSE, &model);
-      int window = -1;
-      ProMdlWindowGet(model, &window);
-      if (window != -1) {
-        ProWindowCurrentSet(window);
-        ProWindowActivate(window);
-      }
-      Show(FormatString(L"opened file %ls.", path.c_str()));
-      result = 0;
+      return -1;
     }
+    ProMdlLoad(buffer, PRO_MDL_UNUSED, PRO_B_FALSE, &model);
+    int window = -1;
+    ProMdlWindowGet(model, &window);
+    if (window != -1) {
+      ProWindowCurrentSet(window);
+      ProWindowActivate(window);
+    }
+    Show(FormatString(L"opened file %ls.", path.c_str()));
+    return 0;
   });
-  ProWindowCurrentActivateWaiting(kOpenWindowTries);
-  return result;
+  // The window wait runs after the lock is left; a failure in it fails the
+  // operation like one inside.
+  const bool waited = TAV_GUARDED_FRAME(m_nStatus, m_strStatus, {
+    InstallSehTranslator();
+    ProWindowCurrentActivateWaiting(kOpenWindowTries);
+  });
+  return waited ? result : -1;
 }
 
 int ProeAsynCommand::CloseFile(const wchar_t* fileName) {
-  const std::wstring name = fileName ? fileName : L"";
-  TAV_MODEL_OPERATION({
+  return ModelOperation(m_nStatus, m_strStatus, TAV_CATCH_SITE, [&] {
+    const std::wstring name = fileName ? fileName : L"";
     Show(L"prepare close file.");
     ProMdl model = CurrentModel();
     std::wstring full_name = MdlFullName(model);
     Show(FormatString(L"prepare close file %ls.", name.c_str()));
     if (!model) {
       SetStatus(-1, LoadResString(5211));
-    } else if (ProMdlEraseAll(model) != PRO_TK_NO_ERROR) {
-      SetStatus(-1, LoadResString(5212));
-    } else {
-      Show(FormatString(L"closed file %ls.", full_name.c_str()));
-      result = 0;
+      return -1;
     }
+    if (ProMdlEraseAll(model) != PRO_TK_NO_ERROR) {
+      SetStatus(-1, LoadResString(5212));
+      return -1;
+    }
+    Show(FormatString(L"closed file %ls.", full_name.c_str()));
+    return 0;
   });
-  return result;
 }
 
 int ProeAsynCommand::SaveFile(std::wstring& savedPath) {
-  TAV_MODEL_OPERATION({
+  return ModelOperation(m_nStatus, m_strStatus, TAV_CATCH_SITE, [&] {
     Show(L"prepare save file.");
     savedPath.clear();
     ProMdl model = CurrentModel();
     if (!model) {
       SetStatus(-1, LoadResString(5211));
-    } else if (ProMdlSave(model) != PRO_TK_NO_ERROR) {
-      SetStatus(-1, LoadResString(5213));
-    } else {
-      savedPath = MdlFullName(model);
-      Show(FormatString(L"saved file %ls.", savedPath.c_str()));
-      result = 0;
+      return -1;
     }
+    if (ProMdlSave(model) != PRO_TK_NO_ERROR) {
+      SetStatus(-1, LoadResString(5213));
+      return -1;
+    }
+    savedPath = MdlFullName(model);
+    Show(FormatString(L"saved file %ls.", savedPath.c_str()));
+    return 0;
   });
-  return result;
 }
 
 void ProeAsynCommand::GetCurrentMdlFullName(std::wstring& fullName) {
@@ -127,10 +133,20 @@ void ProeAsynCommand::GetCurrentMdlFullName(std::wstring& fullName) {
 bool ProeAsynCommand::ConnIsValid() { return ProEngineerStatusGet() == PRO_TK_NO_ERROR; }
 
 void ProeAsynCommand::Disconnect() {
-  ProeCore::Instance()->ShowMessage(L"disconnect.");
-  ProeMenuManager::Instance()->RestoreDefaultCommand();
-  ProeCore::Instance()->Disconnect(false);
-  ProeMenuManager::Instance()->Reset();
+  // Disconnect returns nothing and also runs from the destructor, so no failure may
+  // leave it. Each step is guarded on its own, so that a failing one still lets the
+  // connection end and the menus reset; a failure stays in the status record and
+  // goes to the log.
+  const auto step = [this](CatchSite site, void (*body)()) {
+    RunGuardedAndLog(L"ProeAsynCommand::Disconnect", m_nStatus, m_strStatus, site, [body] {
+      InstallSehTranslator();
+      body();
+    });
+  };
+  step(TAV_CATCH_SITE, [] { ProeCore::Instance()->ShowMessage(L"disconnect."); });
+  step(TAV_CATCH_SITE, [] { ProeMenuManager::Instance()->RestoreDefaultCommand(); });
+  step(TAV_CATCH_SITE, [] { ProeCore::Instance()->Disconnect(false); });
+  step(TAV_CATCH_SITE, [] { ProeMenuManager::Instance()->Reset(); });
 }
 
 void ProeAsynCommand::Release() { static_cast<IProeAsynCommand*>(this)->Disconnect(); }

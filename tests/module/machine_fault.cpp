@@ -1,6 +1,8 @@
-// A machine fault raised inside a toolkit call during OpenFile becomes the command's
-// status, and the module stays usable. Built as an executable of its own: see
+// Machine faults raised inside toolkit calls (the session's "crash" fault) become
+// the status of the operation that made them, wherever in it they happen, and the
+// host goes on. Built as an executable of its own: see
 // tests/support/sanitizer_options.h.
+#include "src/proe_menu_manager.h"
 #include "src/tav_proecore.h"
 #include "tests/module/module_env.h"
 #include "tests/support/sanitizer_options.h"
@@ -8,23 +10,72 @@
 namespace tavtest {
 namespace {
 
-using CommandTest = ConnectedTest;
-
-TEST_F(CommandTest, MachineFaultInsideOpenFileBecomesTheStatusAndTheNextCallWorks) {
-  Fault("ProMdlLoad", "crash");
-  EXPECT_EQ(-1, Open(SamplePath("bolt.prt.1")));
-  EXPECT_EQ(-1, command_.m_nStatus);
-  const std::wstring& text = command_.m_strStatus;
+::testing::AssertionResult IsAccessViolation(const std::wstring& status) {
   const std::wstring head = L"() error: EXCEPTION_ACCESS_VIOLATION\n address:\t0x";
   const std::wstring tail = L" code:\t\t3221225477\n";
-  ASSERT_GE(text.size(), head.size() + 8 + tail.size()) << Narrow(text);
-  EXPECT_EQ(head, text.substr(0, head.size()));
-  EXPECT_EQ(tail, text.substr(text.size() - tail.size()));
+  if (status.size() >= head.size() + 8 + tail.size() && status.rfind(head, 0) == 0 &&
+      status.compare(status.size() - tail.size(), tail.size(), tail) == 0)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "status: " << Narrow(status);
+}
+
+// Inside the lock (loading) and in the window wait after it.
+class OpenFileFaultTest : public ConnectedTest,
+                          public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(OpenFileFaultTest, BecomesTheStatusAndTheNextCallWorks) {
+  Fault(GetParam(), "crash");
+  EXPECT_EQ(-1, Open(SamplePath("bolt.prt.1")));
+  EXPECT_EQ(-1, command_.m_nStatus);
+  EXPECT_TRUE(IsAccessViolation(command_.m_strStatus));
   EXPECT_FALSE(ProeCore::Instance()->Lock().OwnedByCurrentThread());
 
   EXPECT_EQ(0, Open(SamplePath("bolt.prt.1"))) << Narrow(command_.m_strStatus);
-  EXPECT_EQ(0, command_.m_nStatus);
   EXPECT_EQ(L"", command_.m_strStatus);
+}
+
+INSTANTIATE_TEST_SUITE_P(LoadOrWindowWait, OpenFileFaultTest,
+                         ::testing::Values("ProMdlLoad", "ProWindowCurrentGet"));
+
+using DisconnectFaultTest = ConnectedTest;
+
+// Disconnect returns nothing and also runs from the destructor: a fault in its
+// window refresh is kept in the status and the log, and the connection still ends.
+TEST_F(DisconnectFaultTest, KeepsTheFaultAndStillEndsTheConnection) {
+  Fault("ProWindowCurrentGet", "crash");
+  const std::size_t mark = LogSize();
+  command().Disconnect();
+  EXPECT_TRUE(IsAccessViolation(command_.m_strStatus));
+  EXPECT_FALSE(ProeCore::Instance()->IsConnected());
+  const std::string line = "ProeAsynCommand::Disconnect: () error: EXCEPTION_ACCESS_VIOLATION ";
+  bool logged = false;
+  for (const std::string& l : LogLinesSince(mark)) logged |= l.rfind(line, 0) == 0;
+  EXPECT_TRUE(logged);
+
+  Connect();
+  {
+    TAVCAX::TAVPROE2::ProeAsynCommand other;
+    Fault("ProWindowCurrentGet", "crash");
+  }  // a fault thrown out of the destructor would end the process here
+  EXPECT_FALSE(ProeCore::Instance()->IsConnected());
+  Connect();
+  EXPECT_EQ(0, Open(SamplePath("bolt.prt.1"))) << Narrow(command_.m_strStatus);
+}
+
+// Giving the default command back makes a remove call only when an access function
+// was attached: the pending crash fires only then.
+TEST_F(DisconnectFaultTest, RemovesNoAccessFunctionThatWasNeverAttached) {
+  Fault("ProCmdAccessFuncRemove", "crash");
+  command().Disconnect();
+  EXPECT_EQ(L"", command_.m_strStatus);
+
+  Connect();
+  {
+    port::Guard hold(ProeCore::Instance()->Lock());  // as menu construction holds it
+    ProeMenuManager::Instance()->HideDefaultCommand();
+  }
+  command().Disconnect();
+  EXPECT_TRUE(IsAccessViolation(command_.m_strStatus));
 }
 
 }  // namespace

@@ -2,9 +2,7 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
-#include <stdexcept>
 #include <thread>
 #include <unistd.h>
 
@@ -15,16 +13,13 @@
 namespace tavtest {
 namespace {
 
-std::string& TmpDirStorage() {
-  static std::string dir;
-  return dir;
-}
+std::string tmp_dir;  // set by main() before any test runs
 
 std::string LogPath() { return ModuleTmpDir() + "tav_cax_log.txt"; }
 
 }  // namespace
 
-const std::string& ModuleTmpDir() { return TmpDirStorage(); }
+const std::string& ModuleTmpDir() { return tmp_dir; }
 
 std::string SamplePath(const std::string& file) { return SampleModelsDir() + "/" + file; }
 
@@ -95,10 +90,40 @@ CtlResult CtlOn(const std::string& display, const std::vector<std::string>& args
   return result;
 }
 
+void TestClock::Sleep(unsigned milliseconds) {
+  {
+    std::unique_lock<std::mutex> hold(mutex_);
+    pauses_[std::this_thread::get_id()].push_back(milliseconds);
+    ++waiting_;
+    changed_.notify_all();
+    changed_.wait(hold, [&] { return !held_; });
+    --waiting_;
+  }
+  fast_.Sleep(milliseconds);
+}
+
+std::vector<unsigned> TestClock::TakePauses(std::thread::id thread) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return std::move(pauses_[thread]);
+}
+
+bool TestClock::HoldSleeper() {
+  std::unique_lock<std::mutex> hold(mutex_);
+  held_ = true;
+  return changed_.wait_for(hold, std::chrono::seconds(10), [&] { return waiting_ > 0; });
+}
+
+void TestClock::Release() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  held_ = false;
+  changed_.notify_all();
+}
+
 ModuleTest::ModuleTest() = default;
 
 ModuleTest::~ModuleTest() {
   // The listen thread sleeps on the fixture's clock; let it end before the clock goes.
+  clock_.Release();
   command().Disconnect();
   EXPECT_TRUE(ProeCore::Instance()->TEST_WaitListenThreads(0, 10000));
 }
@@ -134,8 +159,8 @@ int main(int argc, char** argv) {
   const char* base = std::getenv("TMPDIR");
   std::string pattern = std::string(base && *base ? base : "/tmp") + "/tavmodule-XXXXXX";
   if (!::mkdtemp(pattern.data())) return 2;
-  tavtest::TmpDirStorage() = pattern + "/";
-  ::setenv("TMPDIR", tavtest::TmpDirStorage().c_str(), 1);
+  tavtest::tmp_dir = pattern + "/";
+  ::setenv("TMPDIR", tavtest::tmp_dir.c_str(), 1);
   ::setenv("PRO_COMM_MSG_EXE", "/bin/true", 1);
   ::setenv("LANG", "C.UTF-8", 1);
   ::unsetenv("LANGUAGE");
@@ -143,7 +168,7 @@ int main(int argc, char** argv) {
   ::unsetenv("LC_MESSAGES");
   ::testing::InitGoogleTest(&argc, argv);
   int result = RUN_ALL_TESTS();
-  std::string cleanup = "rm -rf '" + tavtest::TmpDirStorage() + "'";
+  std::string cleanup = "rm -rf '" + tavtest::tmp_dir + "'";
   if (std::system(cleanup.c_str()) != 0) return result ? result : 3;
   return result;
 }

@@ -5,9 +5,13 @@
 // singletons exist. ModuleTest starts a real proe_sim on a display of its own and
 // runs the module's waits on a fast clock.
 #include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -43,6 +47,31 @@ std::string Narrow(const std::wstring& wide);
 // Runs `proe_sim ctl --display D ARGS` for a session this test did not start.
 CtlResult CtlOn(const std::string& display, const std::vector<std::string>& args);
 
+// The fixture's clock: virtual time as on a port::FastClock. It also keeps the
+// pauses each thread took, and can hold every sleeper at the start of its pause
+// (the listen thread pauses between its rounds, outside the module-wide lock).
+class TestClock : public port::Clock {
+ public:
+  explicit TestClock(double scale) : fast_(scale) {}
+  void Sleep(unsigned milliseconds) override;
+  std::int64_t Seconds() override { return fast_.Seconds(); }
+  std::int64_t Milliseconds() override { return fast_.Milliseconds(); }
+
+  // The pauses (milliseconds) `thread` took since the last call for it.
+  std::vector<unsigned> TakePauses(std::thread::id thread);
+  // Holds sleepers from now until Release; true once one waits (real time).
+  bool HoldSleeper();
+  void Release();
+
+ private:
+  port::FastClock fast_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::map<std::thread::id, std::vector<unsigned>> pauses_;
+  bool held_ = false;
+  int waiting_ = 0;
+};
+
 class ModuleTest : public ::testing::Test {
  protected:
   // Virtual time runs this many times faster than real time.
@@ -61,7 +90,7 @@ class ModuleTest : public ::testing::Test {
   TAVCAX::TAVPROE2::IProeAsynConnector& connector() { return connector_; }
   TAVCAX::TAVPROE2::IProeAsynCommand& command() { return command_; }
 
-  port::FastClock clock_{kClockScale};
+  TestClock clock_{kClockScale};
   port::ScopedClock use_clock_{clock_};
   std::string display_ = UniqueDisplay();
   std::unique_ptr<SimProcess> sim_;

@@ -10,33 +10,23 @@ namespace {
 
 class NotificationTest : public ModuleTest {};
 
-TEST_F(NotificationTest, NewModelReachesHostOnTheListenThread) {
+TEST_F(NotificationTest, NewAndOpenedModelsReachTheHostOnTheListenThread) {
   StartSession();
-  FakeHost& host = host_;
-  Connect(&host);
+  Connect(&host_);
   ASSERT_EQ(0, sim_->Ctl({"new", "widget", "prt"}).code);
-  ASSERT_TRUE(host.WaitForCalls("OnNewModel", 1));
-  auto calls = host.Calls();
-  ASSERT_EQ(1u, calls.size());
-  EXPECT_EQ(std::vector<std::wstring>{handle_}, calls[0].args);
-  EXPECT_NE(std::this_thread::get_id(), calls[0].thread);
-}
-
-TEST_F(NotificationTest, OpenedModelReachesHostWithItsFullName) {
-  StartSession();
-  FakeHost& host = host_;
-  Connect(&host);
+  ASSERT_TRUE(host_.WaitForCalls("OnNewModel", 1));
   ASSERT_EQ(0, sim_->Ctl({"open", SamplePath("bracket.prt.1")}).code);
-  ASSERT_TRUE(host.WaitForCalls("OnModelOpened", 1));
-  auto calls = host.Calls();
-  ASSERT_EQ(1u, calls.size());
-  EXPECT_EQ((std::vector<std::wstring>{handle_, Wide(SamplePath("bracket.prt.1"))}), calls[0].args);
+  ASSERT_TRUE(host_.WaitForCalls("OnModelOpened", 1));
+  const auto calls = host_.Calls();
+  ASSERT_EQ(2u, calls.size());
+  EXPECT_EQ(std::vector<std::wstring>{handle_}, calls[0].args);
+  EXPECT_EQ((std::vector<std::wstring>{handle_, Wide(SamplePath("bracket.prt.1"))}), calls[1].args);
+  EXPECT_NE(std::this_thread::get_id(), calls[0].thread);
 }
 
 TEST_F(NotificationTest, HostWithoutEventInterfaceHearsNothing) {
   StartSession();
-  FakeHost& host = plain_host_;
-  Connect(&host);
+  Connect(&plain_host_);
   ASSERT_EQ(0, sim_->Ctl({"new", "widget", "prt"}).code);
   ASSERT_EQ(0, sim_->Ctl({"open", SamplePath("bolt.prt.1")}).code);
   // The session writes events before its later replies on the same connection, so
@@ -47,35 +37,27 @@ TEST_F(NotificationTest, HostWithoutEventInterfaceHearsNothing) {
     ProEventProcess();
   }
   command().Disconnect();
-  EXPECT_TRUE(host.Calls().empty());
-  EXPECT_EQ(0, host.References());
+  EXPECT_TRUE(plain_host_.Calls().empty());
+  EXPECT_EQ(0, plain_host_.References());
 }
 
 TEST_F(NotificationTest, MenuPickLeavesTheLockWhileTheHostRunsAndPassesArgumentsInOrder) {
-  FakeHost& host = host_;
   port::CriticalSection& lock = ProeCore::Instance()->Lock();
   bool held_during_call = true;
-  host.on_pick = [&](const FakeHost::Call&) { held_during_call = lock.OwnedByCurrentThread(); };
+  host_.on_pick = [&](const FakeHost::Call&) { held_during_call = lock.OwnedByCurrentThread(); };
   lock.Enter();
-  NotifyMenuPick(&host, L"12 34", L"/models/bracket.prt.1", L"<mnu id=\"7\"/>");
+  NotifyMenuPick(&host_, L"12 34", L"/models/bracket.prt.1", L"<mnu id=\"7\"/>");
+  NotifyMenuPick(&host_, L"12 34", L"", L"<mnu/>");  // no current model: still called
   EXPECT_TRUE(lock.OwnedByCurrentThread());
   lock.Leave();
   EXPECT_FALSE(held_during_call);
-  auto calls = host.Calls();
-  ASSERT_EQ(1u, calls.size());
+  const auto calls = host_.Calls();
+  ASSERT_EQ(2u, calls.size());
   EXPECT_EQ("FireClickMenu", calls[0].method);
   EXPECT_EQ((std::vector<std::wstring>{L"12 34", L"/models/bracket.prt.1", L"<mnu id=\"7\"/>"}),
             calls[0].args);
-  EXPECT_EQ(0, host.References());
-}
-
-TEST_F(NotificationTest, MenuPickWithoutCurrentModelStillCallsTheHost) {
-  FakeHost& host = host_;
-  ProeCore::Instance()->Lock().Enter();
-  NotifyMenuPick(&host, L"1 2", L"", L"<mnu/>");
-  ProeCore::Instance()->Lock().Leave();
-  ASSERT_EQ(1u, host.CountOf("FireClickMenu"));
-  EXPECT_EQ(L"", host.Calls()[0].args[1]);
+  EXPECT_EQ((std::vector<std::wstring>{L"12 34", L"", L"<mnu/>"}), calls[1].args);
+  EXPECT_EQ(0, host_.References());
 }
 
 }  // namespace
