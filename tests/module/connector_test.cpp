@@ -1,4 +1,5 @@
 // Joining, starting and losing the CAD session through ProeAsynConnector.
+#include <algorithm>
 #include <regex>
 #include <sys/stat.h>
 
@@ -19,7 +20,9 @@ class ConnectorTest : public ModuleTest {
     return path;
   }
   std::string StartSimScript() {
-    return WriteScript("start_" + display_ + ".sh",
+    std::string name = display_;
+    std::replace(name.begin(), name.end(), '/', '_');
+    return WriteScript("start " + name + ".sh",
                        std::string("exec '") + TAV_PROE_SIM + "' --display '" + display_ +
                            "' --search-path '" + SampleModelsDir() + "' >/dev/null 2>&1",
                        true);

@@ -23,9 +23,11 @@ const std::string& ModuleTmpDir() { return tmp_dir; }
 
 std::string SamplePath(const std::string& file) { return SampleModelsDir() + "/" + file; }
 
+// Displays with a '/', a blank and a non-ASCII letter, as hosts name them: the
+// module and proe_sim must agree on where such a session listens.
 std::string UniqueDisplay() {
   static std::atomic<int> counter{0};
-  return "mt" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+  return "ws/Prüfstand " + std::to_string(::getpid()) + "-" + std::to_string(++counter);
 }
 
 std::size_t LogSize() { return ReadFile(LogPath()).size(); }

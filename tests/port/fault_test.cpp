@@ -1,7 +1,6 @@
 #include "port/fault.h"
 
 #include <signal.h>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -45,41 +44,6 @@ TEST_F(FaultTranslationTest, AccessViolationBecomesException) {
   EXPECT_FALSE(SignalBlocked(SIGSEGV));
 }
 
-TEST_F(FaultTranslationTest, IntegerDivisionByZeroBecomesException) {
-  try {
-    tavtest::DivideByZero();
-    FAIL() << "no fault";
-  } catch (const Fault& fault) {
-    EXPECT_EQ(fault.code, 0xC0000094u);
-  }
-  EXPECT_FALSE(SignalBlocked(SIGFPE));
-}
-
-TEST_F(FaultTranslationTest, RepeatedFaultsAreAllTranslated) {
-  int caught = 0;
-  for (int i = 0; i < 3; ++i) {
-    try {
-      tavtest::ReadInvalidAddress();
-    } catch (const Fault&) {
-      ++caught;
-    }
-    try {
-      tavtest::DivideByZero();
-    } catch (const Fault&) {
-      ++caught;
-    }
-  }
-  EXPECT_EQ(caught, 6);
-}
-
-TEST_F(FaultTranslationTest, TranslatorIsPerThread) {
-  EXPECT_EQ(port::CurrentFaultTranslator(), &ThrowFault);
-  port::FaultTranslator seen_on_other = &ThrowFault;
-  std::thread other([&] { seen_on_other = port::CurrentFaultTranslator(); });
-  other.join();
-  EXPECT_EQ(seen_on_other, nullptr);
-}
-
 TEST(FaultCodeTest, SignalsMapToWindowsCodes) {
   EXPECT_EQ(port::WindowsCodeForSignal(SIGSEGV, SEGV_MAPERR), 0xC0000005u);
   EXPECT_EQ(port::WindowsCodeForSignal(SIGBUS, BUS_ADRERR), 0xC0000006u);
@@ -88,20 +52,6 @@ TEST(FaultCodeTest, SignalsMapToWindowsCodes) {
   EXPECT_EQ(port::WindowsCodeForSignal(SIGFPE, FPE_FLTDIV), 0xC000008Eu);
   EXPECT_EQ(port::WindowsCodeForSignal(SIGILL, ILL_ILLOPC), 0xC000001Du);
   EXPECT_EQ(port::WindowsCodeForSignal(SIGILL, ILL_PRVOPC), 0xC0000096u);
-}
-
-// A thread that installed no translator dies of its fault as if nothing were
-// installed, even while other threads of the process translate theirs.
-TEST(FaultTranslationDeathTest, ThreadWithoutTranslatorKeepsDefaultAction) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        port::SetFaultTranslator(&ThrowFault);  // handlers are in place
-        std::thread bare([] { tavtest::ReadInvalidAddress(); });
-        bare.join();
-        std::_Exit(0);
-      },
-      ::testing::KilledBySignal(SIGSEGV), "");
 }
 
 TEST(FaultTranslationDeathTest, DivisionWithoutTranslatorKillsWithSigfpe) {
