@@ -177,8 +177,12 @@ void ProeCore::Disconnect(bool proe_gone) {
     m_nListen.store(0);
     WriteLog(L"stoped listen thread, [ProeMenuManager::Disconnect()]");
     if (!proe_gone) {
-      ProProcessHandle handle = ProcessHandle();
-      ProEngineerDisconnect(&handle, 5);
+      // A failure of the request must not keep the module joined to a session it
+      // has left: the state below is reset whatever happens here.
+      RunGuarded(m_nStatus, m_strStatus, TAV_CATCH_SITE, [this] {
+        ProProcessHandle handle = ProcessHandle();
+        ProEngineerDisconnect(&handle, 5);
+      });
     }
     WriteLog(L"after ProEngineerDisconnect, [ProeMenuManager::Disconnect()]");
     Reset();
