@@ -93,6 +93,7 @@ TEST_F(ConnectTest, JoinsTheSessionServingTheDisplay) {
   EXPECT_EQ(Connect(session.display(), 5, nullptr, &second), PRO_TK_E_FOUND)
       << "one connection per process";
   EXPECT_EQ(second.array_index, 0);
+  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_NO_ERROR) << "the first one still serves";
 
   EXPECT_EQ(ProEngineerDisconnect(&handle_, 5), PRO_TK_NO_ERROR);
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
@@ -100,12 +101,16 @@ TEST_F(ConnectTest, JoinsTheSessionServingTheDisplay) {
   EXPECT_EQ(Connect(session.display()), PRO_TK_NO_ERROR) << "a new connection after leaving";
 }
 
-TEST_F(ConnectTest, SessionThatDoesNotAnswerIsBusyAfterTheTimeOut) {
+TEST_F(ConnectTest, SessionThatRefusesOrIgnoresTheHelloIsNotJoined) {
   tavtest::SimHarness session;
   ASSERT_TRUE(session.Listen());
+  handle_.array_index = 42;
+  ASSERT_EQ(session.Ctl({"fault", "ProEngineerConnect", "-40"}).code, 0);
+  EXPECT_EQ(Connect(session.display()), PRO_TK_NO_LICENSE) << "the session's code passes on";
   ASSERT_EQ(session.Ctl({"delay", "hello", "20000"}).code, 0);
   tkclient::TEST_SetRequestDeadline(300ms);  // bounds the 1 s time-out given below
   EXPECT_EQ(Connect(session.display(), 1), PRO_TK_E_BUSY);
+  EXPECT_EQ(handle_.array_index, 42) << "the handle is written only on success";
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
 }
 

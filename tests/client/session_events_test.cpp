@@ -26,7 +26,6 @@ namespace {
 std::atomic<int> g_access{ACCESS_AVAILABLE};
 ProFileName g_msg_file = L"tavclient.txt";
 
-
 int OnRun(uiCmdCmdId, uiCmdValue*, void*) {
   g_rec->Add("run");
   return 0;
@@ -88,12 +87,13 @@ class SessionEventsTest : public SessionTest {
         PRO_TK_NO_ERROR);
     return cmd;
   }
-
 };
 
 TEST_F(SessionEventsTest, PickedButtonRunsItsActionInsideEventProcessing) {
   AddButton(OnRun);
-  EXPECT_NE(Ctl({"menubar"}).find("button \"Run Tav\""), std::string::npos);
+  const std::string bar = Ctl({"menubar"});
+  EXPECT_LT(bar.find("menu \"Tav Tools\" name=TavMenu"), bar.find("name=Help")) << bar;
+  EXPECT_NE(bar.find("  button \"Run Tav\" name=TavRunBtn"), std::string::npos) << bar;
   Ctl({"pick", "Run Tav"});
   Ctl({"pick", "Run Tav"});
   Barrier();
@@ -101,6 +101,16 @@ TEST_F(SessionEventsTest, PickedButtonRunsItsActionInsideEventProcessing) {
   ProEventProcess();
   EXPECT_EQ(rec_.Calls(), (std::vector<std::string>{"run", "run"}));
   EXPECT_EQ(rec_.threads[0], std::this_thread::get_id());
+}
+
+TEST_F(SessionEventsTest, MenusNeedFreeNamesAndLabelsFromTheFile) {
+  AddButton(OnRun);
+  char menu[] = "TavMenu", sub[] = "TavSub", label[] = "TAV Menu", missing[] = "TAV Missing";
+  EXPECT_EQ(ProMenubarMenuAdd(menu, label, nullptr, PRO_B_TRUE, g_msg_file), PRO_TK_E_FOUND);
+  EXPECT_EQ(ProMenubarMenuAdd(sub, missing, nullptr, PRO_B_TRUE, g_msg_file), PRO_TK_MSG_NOT_FOUND);
+  EXPECT_EQ(ProMenubarmenuMenuAdd(menu, sub, label, nullptr, PRO_B_TRUE, g_msg_file),
+            PRO_TK_NO_ERROR);
+  EXPECT_NE(Ctl({"menubar"}).find("  menu \"Tav Tools\" name=TavSub"), std::string::npos);
 }
 
 TEST_F(SessionEventsTest, NotificationsArriveWithTheirArgumentsInOrder) {
@@ -201,9 +211,20 @@ TEST_F(SessionEventsTest, CommandsAreFoundByNameIncludingTheSessionsOwn) {
                             PRO_B_TRUE, PRO_B_TRUE, &again),
             PRO_TK_E_FOUND);
   EXPECT_EQ(again, nullptr);
+
+  // The session's own command can be hidden too, until the access function goes.
+  uiCmdAccessId hide = nullptr;
+  ASSERT_EQ(ProCmdAccessFuncAdd(
+                own, [](uiCmdAccessMode) { return ACCESS_REMOVE; }, &hide),
+            PRO_TK_NO_ERROR);
+  EXPECT_NE(harness_->Ctl({"pick", "TVProAction1"}).code, 0);
+  ASSERT_EQ(ProCmdAccessFuncRemove(own, hide), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProCmdAccessFuncRemove(own, hide), PRO_TK_GENERAL_ERROR);
+  EXPECT_EQ(harness_->Ctl({"pick", "TVProAction1"}).code, 0);
 }
 
 TEST_F(SessionEventsTest, MessagesAreFormattedFromTheApplicationsFile) {
+  tavtest::WriteFile(harness_->working_dir() + "wd.txt", "Key\nfrom the working dir\n#\n#\n");
   wchar_t who[] = L"W\u00fcrth";
   int parts = 12;
   double mm = 7.5;
@@ -220,16 +241,25 @@ TEST_F(SessionEventsTest, MessagesAreFormattedFromTheApplicationsFile) {
   EXPECT_EQ(ProMessageToBuffer(line, g_msg_file, "USER Gap", who, &skipped, &five),
             PRO_TK_NO_ERROR);
   EXPECT_STREQ(line, L"W\u00fcrth then 5");
+  // A text too long for the line is shown and returned cut to it.
+  const std::wstring eighty(80, L'x');
+  EXPECT_EQ(ProMessageToBuffer(line, g_msg_file, "USER Long"), PRO_TK_MSG_TOO_LONG);
+  EXPECT_EQ(line, eighty);
+  EXPECT_EQ(ProMessageDisplay(g_msg_file, "USER Long"), PRO_TK_MSG_TOO_LONG);
+  EXPECT_NE(Ctl({"messages"}).find(std::string(80, 'x') + "\n"), std::string::npos);
   EXPECT_EQ(ProMessageDisplay(g_msg_file, "USER Missing"), PRO_TK_MSG_NOT_FOUND);
-  ProFileName nofile = L"nofile.txt";
-  EXPECT_NE(ProMessageDisplay(nofile, "USER Greeting", who, &parts, &mm), PRO_TK_NO_ERROR);
+  ProFileName nofile = L"nofile.txt", in_working_dir = L"wd.txt";
+  EXPECT_EQ(ProMessageDisplay(nofile, "USER Greeting", who, &parts, &mm), PRO_TK_E_NOT_FOUND);
+  EXPECT_EQ(ProMessageToBuffer(line, in_working_dir, "Key"), PRO_TK_NO_ERROR);
+  EXPECT_STREQ(line, L"from the working dir");
   ProMessageClear();
 }
 
-TEST_F(SessionEventsTest, InjectedFaultCodeIsReturned) {
-  Ctl({"fault", "ProMdlLoad", "-24", "1"});
+TEST_F(SessionEventsTest, InjectedFaultCodeIsReturnedForTheGivenNumberOfCalls) {
+  Ctl({"fault", "ProMdlLoad", "-24", "2"});
   std::wstring p = L"bracket.prt";
   ProMdl mdl = nullptr;
+  EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_CANT_OPEN);
   EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_CANT_OPEN);
   EXPECT_EQ(mdl, nullptr);
   EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_NO_ERROR);
@@ -284,11 +314,34 @@ TEST_F(SessionEventsTest, SessionEndRunsTerminationOnceAndLaterCallsFailAtOnce) 
   EXPECT_EQ(rec_.Calls(), (std::vector<std::string>{"run", "term 1"}));
 }
 
-TEST_F(SessionEventsTest, DisconnectForgetsTheClientsCommands) {
+TEST_F(SessionEventsTest, AClientThatComesBackTakesItsButtonsOver) {
   AddButton(OnRun);
+  ProProcessHandle wrong{1, 2};
+  EXPECT_EQ(ProEngineerDisconnect(&wrong, 5), PRO_TK_BAD_INPUTS);
   EXPECT_EQ(ProEngineerDisconnect(&handle_, 5), PRO_TK_NO_ERROR);
-  EXPECT_NE(harness_->Ctl({"pick", "Run Tav"}).code, 0);
+  EXPECT_EQ(ProEngineerDisconnect(&handle_, 5), PRO_TK_BAD_INPUTS) << "the handle is spent";
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
+  EXPECT_NE(Ctl({"menubar"}).find("name=TavRunBtn command=2 shown dead"), std::string::npos);
+  EXPECT_NE(harness_->Ctl({"pick", "Run Tav"}).code, 0);
+  ProEventProcess();
+  EXPECT_TRUE(rec_.Calls().empty()) << "leaving is not a termination";
+
+  ASSERT_EQ(
+      tkclient::TEST_AttachStream(harness_->Connect(), "", text_dir_.path().c_str(), 0, &handle_),
+      PRO_TK_NO_ERROR);
+  uiCmdCmdId cmd = nullptr;
+  ASSERT_EQ(ProCmdActionAdd(const_cast<char*>("TavRun"), OnRun, uiProeImmediate, nullptr,
+                            PRO_B_TRUE, PRO_B_TRUE, &cmd),
+            PRO_TK_NO_ERROR);
+  EXPECT_EQ(
+      ProMenubarmenuPushbuttonAdd(const_cast<char*>("TavMenu"), const_cast<char*>("TavRunBtn"),
+                                  const_cast<char*>("TAV Run"), const_cast<char*>("TAV Run help"),
+                                  nullptr, PRO_B_TRUE, cmd, g_msg_file),
+      PRO_TK_NO_ERROR);
+  Ctl({"pick", "Run Tav"});
+  Barrier();
+  ProEventProcess();
+  EXPECT_EQ(rec_.Calls(), std::vector<std::string>{"run"});
 }
 
 }  // namespace

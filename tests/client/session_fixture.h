@@ -35,6 +35,10 @@ constexpr const char* kMessageFileText =
     "TAV Run help\n"
     "Runs the Tav action\n"
     "#\n"
+    "#\n"
+    "USER Long\n"
+    "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n"
+    "#\n"
     "#\n";
 
 class SessionTest : public ClientTest {
