@@ -11,9 +11,9 @@
 #include <thread>
 #include <tuple>
 
+#include "base/unique_fd.h"
 #include "protocol/frame.h"
 #include "protocol/message.h"
-#include "base/unique_fd.h"
 
 namespace clienttest {
 
@@ -40,12 +40,6 @@ class FakeSession {
     protocol::WriteFrame(fd_.get(),
                          protocol::PackReply(request.seq, code, "", std::make_tuple(outs...)));
   }
-  template <class... O>
-  void ReplyWithDirective(const protocol::Message& request, const std::string& directive,
-                          const O&... outs) {
-    protocol::WriteFrame(fd_.get(),
-                         protocol::PackReply(request.seq, 0, directive, std::make_tuple(outs...)));
-  }
   template <class... A>
   void Event(const std::string& name, const A&... args) {
     protocol::WriteFrame(fd_.get(), protocol::PackEvent(name, args...));
@@ -54,8 +48,6 @@ class FakeSession {
   // Raw bytes, as a broken session might send them.
   void SendRaw(const std::string& bytes);
   void Close();
-
-  int fd() const { return fd_.get(); }
 
  private:
   base::UniqueFd fd_;

@@ -49,8 +49,9 @@ int OnRunNested(uiCmdCmdId, uiCmdValue*, void*) {
 
 uiCmdAccessState Access(uiCmdAccessMode) { return static_cast<uiCmdAccessState>(g_access.load()); }
 
-ProError OnNew(ProMdlType type, int, ProName name) {
-  g_rec->Add("new " + std::to_string(static_cast<int>(type)) + " " + tkclient::ToUtf8(name));
+ProError OnNew(ProMdlType type, int subtype, ProName name) {
+  g_rec->Add("new " + std::to_string(static_cast<int>(type)) + " " + std::to_string(subtype) + " " +
+             tkclient::ToUtf8(name));
   return PRO_TK_NO_ERROR;
 }
 
@@ -122,7 +123,7 @@ TEST_F(SessionEventsTest, NotificationsArriveWithTheirArgumentsInOrder) {
   Ctl({"new", "gehaeuse", "prt"});
   Barrier();
   ProEventProcess();
-  EXPECT_EQ(rec_.Calls(), (std::vector<std::string>{"opened BOLT.PRT", "run", "new 2 GEHAEUSE"}));
+  EXPECT_EQ(rec_.Calls(), (std::vector<std::string>{"opened BOLT.PRT", "run", "new 2 2 GEHAEUSE"}));
   ASSERT_EQ(ProNotificationUnset(PRO_MDL_RETRIEVE_POST), PRO_TK_NO_ERROR);
   Ctl({"open", tavtest::SampleModelsDir() + "washer.prt.1"});
   Barrier();
