@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -176,7 +177,14 @@ TEST_F(ProcessSessionTest, KilledSessionEndsAbnormallyAndLaterCallsFailAtOnce) {
 
 TEST_F(ProcessSessionTest, ExitingSessionEndsNormallyOnce) {
   ASSERT_EQ(session_->Ctl({"exit"}).code, 0);
-  EXPECT_NE(session_->WaitExit(), -1);
+  const int status = session_->WaitExit();
+  ASSERT_NE(status, -1);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  struct stat st;
+  EXPECT_NE(::stat(session_->socket_path().c_str(), &st), 0) << "socket file removed";
+  const tavtest::CtlResult gone = session_->Ctl({"status"});
+  EXPECT_EQ(gone.code, 3);
+  EXPECT_NE(gone.output.find("no session runs on display"), std::string::npos) << gone.output;
   EXPECT_EQ(SomeCall(), PRO_TK_COMM_ERROR);
   ProEventProcess();
   ProEventProcess();

@@ -247,7 +247,10 @@ TEST_F(SessionEventsTest, MessagesAreFormattedFromTheApplicationsFile) {
   EXPECT_EQ(ProMessageToBuffer(line, g_msg_file, "USER Long"), PRO_TK_MSG_TOO_LONG);
   EXPECT_EQ(line, eighty);
   EXPECT_EQ(ProMessageDisplay(g_msg_file, "USER Long"), PRO_TK_MSG_TOO_LONG);
-  EXPECT_NE(Ctl({"messages"}).find(std::string(80, 'x') + "\n"), std::string::npos);
+  const std::string shown = Ctl({"messages"});
+  const std::size_t cut = shown.find(std::string(80, 'x') + "\n");
+  EXPECT_NE(cut, std::string::npos) << shown;
+  EXPECT_LT(shown.find("Hello W\xc3\xbcrth"), cut) << "oldest first";
   EXPECT_EQ(ProMessageDisplay(g_msg_file, "USER Missing"), PRO_TK_MSG_NOT_FOUND);
   ProFileName nofile = L"nofile.txt", in_working_dir = L"wd.txt";
   EXPECT_EQ(ProMessageDisplay(nofile, "USER Greeting", who, &parts, &mm), PRO_TK_E_NOT_FOUND);
