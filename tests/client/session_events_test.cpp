@@ -72,22 +72,23 @@ class SessionEventsTest : public SessionTest {
     g_access = ACCESS_AVAILABLE;
   }
 
-  // A "Tav Tools" menu with a "Run Tav" button bound to a new command.
-  uiCmdCmdId AddButton(uiCmdCmdActFn action, uiCmdAccessFn access = nullptr) {
+  // A "Tav Tools" menu (placed before Help) with a "Run Tav" button bound to a new
+  // command.
+  uiCmdCmdId AddButton(uiCmdCmdActFn action, uiCmdAccessFn access = nullptr, bool menu = true) {
     uiCmdCmdId cmd = nullptr;
-    EXPECT_EQ(ProCmdActionAdd(const_cast<char*>("TavRun"), action, uiProeImmediate, access,
-                              PRO_B_TRUE, PRO_B_TRUE, &cmd),
-              PRO_TK_NO_ERROR);
-    EXPECT_EQ(ProMenubarMenuAdd(const_cast<char*>("TavMenu"), const_cast<char*>("TAV Menu"),
-                                const_cast<char*>("Help"), PRO_B_FALSE, g_msg_file),
-              PRO_TK_NO_ERROR);
     EXPECT_EQ(
-        ProMenubarmenuPushbuttonAdd(const_cast<char*>("TavMenu"), const_cast<char*>("TavRunBtn"),
-                                    const_cast<char*>("TAV Run"), const_cast<char*>("TAV Run help"),
-                                    nullptr, PRO_B_TRUE, cmd, g_msg_file),
+        ProCmdActionAdd(C("TavRun"), action, uiProeImmediate, access, PRO_B_TRUE, PRO_B_TRUE, &cmd),
         PRO_TK_NO_ERROR);
+    const ProError menu_added =
+        menu ? ProMenubarMenuAdd(C("TavMenu"), C("TAV Menu"), C("Help"), PRO_B_FALSE, g_msg_file)
+             : PRO_TK_NO_ERROR;
+    EXPECT_EQ(menu_added, PRO_TK_NO_ERROR);
+    EXPECT_EQ(ProMenubarmenuPushbuttonAdd(C("TavMenu"), C("TavRunBtn"), C("TAV Run"),
+                                          C("TAV Run help"), nullptr, PRO_B_TRUE, cmd, g_msg_file),
+              PRO_TK_NO_ERROR);
     return cmd;
   }
+  static char* C(const char* text) { return const_cast<char*>(text); }
 };
 
 TEST_F(SessionEventsTest, PickedButtonRunsItsActionInsideEventProcessing) {
@@ -95,6 +96,14 @@ TEST_F(SessionEventsTest, PickedButtonRunsItsActionInsideEventProcessing) {
   const std::string bar = Ctl({"menubar"});
   EXPECT_LT(bar.find("menu \"Tav Tools\" name=TavMenu"), bar.find("name=Help")) << bar;
   EXPECT_NE(bar.find("  button \"Run Tav\" name=TavRunBtn"), std::string::npos) << bar;
+  EXPECT_EQ(ProMenubarMenuAdd(C("TavMenu"), C("TAV Menu"), nullptr, PRO_B_TRUE, g_msg_file),
+            PRO_TK_E_FOUND);
+  EXPECT_EQ(ProMenubarMenuAdd(C("Other"), C("TAV Missing"), nullptr, PRO_B_TRUE, g_msg_file),
+            PRO_TK_MSG_NOT_FOUND);
+  EXPECT_EQ(ProMenubarmenuMenuAdd(C("TavMenu"), C("TavSub"), C("TAV Menu"), nullptr, PRO_B_TRUE,
+                                  g_msg_file),
+            PRO_TK_NO_ERROR);
+  EXPECT_NE(Ctl({"menubar"}).find("  menu \"Tav Tools\" name=TavSub"), std::string::npos);
   Ctl({"pick", "Run Tav"});
   Ctl({"pick", "Run Tav"});
   Barrier();
@@ -102,16 +111,6 @@ TEST_F(SessionEventsTest, PickedButtonRunsItsActionInsideEventProcessing) {
   ProEventProcess();
   EXPECT_EQ(rec_.Calls(), (std::vector<std::string>{"run", "run"}));
   EXPECT_EQ(rec_.threads[0], std::this_thread::get_id());
-}
-
-TEST_F(SessionEventsTest, MenusNeedFreeNamesAndLabelsFromTheFile) {
-  AddButton(OnRun);
-  char menu[] = "TavMenu", sub[] = "TavSub", label[] = "TAV Menu", missing[] = "TAV Missing";
-  EXPECT_EQ(ProMenubarMenuAdd(menu, label, nullptr, PRO_B_TRUE, g_msg_file), PRO_TK_E_FOUND);
-  EXPECT_EQ(ProMenubarMenuAdd(sub, missing, nullptr, PRO_B_TRUE, g_msg_file), PRO_TK_MSG_NOT_FOUND);
-  EXPECT_EQ(ProMenubarmenuMenuAdd(menu, sub, label, nullptr, PRO_B_TRUE, g_msg_file),
-            PRO_TK_NO_ERROR);
-  EXPECT_NE(Ctl({"menubar"}).find("  menu \"Tav Tools\" name=TavSub"), std::string::npos);
 }
 
 TEST_F(SessionEventsTest, NotificationsArriveWithTheirArgumentsInOrder) {
@@ -201,16 +200,16 @@ TEST_F(SessionEventsTest, AccessFunctionsDecideWhatTheMenuBarShows) {
 
 TEST_F(SessionEventsTest, CommandsAreFoundByNameIncludingTheSessionsOwn) {
   uiCmdCmdId own = nullptr;
-  EXPECT_EQ(ProCmdCmdIdFind(const_cast<char*>("TVProAction1"), &own), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProCmdCmdIdFind(C("TVProAction1"), &own), PRO_TK_NO_ERROR);
   EXPECT_NE(own, nullptr);
   uiCmdCmdId cmd = AddButton(OnRun);
   uiCmdCmdId found = nullptr;
-  EXPECT_EQ(ProCmdCmdIdFind(const_cast<char*>("TavRun"), &found), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProCmdCmdIdFind(C("TavRun"), &found), PRO_TK_NO_ERROR);
   EXPECT_EQ(found, cmd);
   uiCmdCmdId again = nullptr;
-  EXPECT_EQ(ProCmdActionAdd(const_cast<char*>("TavRun"), OnRun, uiProeImmediate, nullptr,
-                            PRO_B_TRUE, PRO_B_TRUE, &again),
-            PRO_TK_E_FOUND);
+  EXPECT_EQ(
+      ProCmdActionAdd(C("TavRun"), OnRun, uiProeImmediate, nullptr, PRO_B_TRUE, PRO_B_TRUE, &again),
+      PRO_TK_E_FOUND);
   EXPECT_EQ(again, nullptr);
 
   // The session's own command can be hidden too, until the access function goes.
@@ -333,15 +332,7 @@ TEST_F(SessionEventsTest, AClientThatComesBackTakesItsButtonsOver) {
   ASSERT_EQ(
       tkclient::TEST_AttachStream(harness_->Connect(), "", text_dir_.path().c_str(), 0, &handle_),
       PRO_TK_NO_ERROR);
-  uiCmdCmdId cmd = nullptr;
-  ASSERT_EQ(ProCmdActionAdd(const_cast<char*>("TavRun"), OnRun, uiProeImmediate, nullptr,
-                            PRO_B_TRUE, PRO_B_TRUE, &cmd),
-            PRO_TK_NO_ERROR);
-  EXPECT_EQ(
-      ProMenubarmenuPushbuttonAdd(const_cast<char*>("TavMenu"), const_cast<char*>("TavRunBtn"),
-                                  const_cast<char*>("TAV Run"), const_cast<char*>("TAV Run help"),
-                                  nullptr, PRO_B_TRUE, cmd, g_msg_file),
-      PRO_TK_NO_ERROR);
+  AddButton(OnRun, nullptr, /*menu=*/false);  // the menu stayed
   Ctl({"pick", "Run Tav"});
   Barrier();
   ProEventProcess();

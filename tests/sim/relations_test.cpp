@@ -3,9 +3,11 @@
 
 #include <cmath>
 #include <map>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "sim/model_file.h"
 #include "sim/regenerate.h"
 
 namespace sim {
@@ -131,101 +133,78 @@ TEST(RelationParseTest, DeepNestingIsRefusedNotFatal) {
 
 // ---- Regeneration of a model value ----------------------------------------------
 
-Model SmallPart() {
+// A part with d0 = 10, d1 = 20, d2 = 30 on feature 1, the parameters SCALE = 2.0,
+// COUNT = 1 (an integer) and FLAG (a boolean), the given model relations and
+// further members of feature 1 (relations, status, parameters), regenerated.
+Model Regenerated(const std::string& relations, const std::string& feature = "",
+                  std::string* error = nullptr) {
+  const std::string text =
+      R"({"format": "tavproe-model", "name": "BLOCK", "type": "PRT",
+          "parameters": [{"name": "SCALE", "value": 2.0}, {"name": "COUNT", "value": 1},
+                         {"name": "FLAG", "value": true}],
+          "relations": [)" +
+      relations + R"(], "features": [{"id": 1, "type": 917, "dimensions": [
+          {"id": 0, "symbol": "d0", "value": 10}, {"id": 1, "symbol": "d1", "value": 20},
+          {"id": 2, "symbol": "d2", "value": 30}])" +
+      feature + "}]}";
   Model m;
-  m.name = "BLOCK";
-  m.type = 2;
-  Feature f;
-  f.id = 1;
-  f.type = 917;
-  f.type_name = "PROTRUSION";
-  f.dims = {0, 1, 2};
-  m.features.push_back(f);
-  for (int k = 0; k < 3; ++k) {
-    Dimension d;
-    d.id = k;
-    d.symbol = "d" + std::to_string(k);
-    d.value = 10.0 * (k + 1);
-    m.dimensions.push_back(d);
-  }
-  Parameter p;
-  p.name = "SCALE";
-  p.value = ParamValue::Double(2.0);
-  m.params.push_back(p);
+  std::string why;
+  EXPECT_TRUE(ModelFromText(text, &m, &why)) << why;
+  std::string& reason = error ? *error : why;
+  EXPECT_EQ(RegenerateModel(m, &reason), error == nullptr)
+      << relations << feature << ": " << reason;
   return m;
 }
 
-TEST(RegenerateTest, ModelRelationsRunBeforeFeatureRelationsInOrder) {
-  Model m = SmallPart();
-  m.relations = RelationSet{"d1 = d0 * scale", "/* comment", "", "d2 = d1 + 1"};
-  Feature hole;
-  hole.id = 2;
-  hole.type = 911;
-  hole.relations = RelationSet{"D0 = d2 / 3"};
-  m.features.push_back(hole);
-  std::string error;
-  ASSERT_TRUE(RegenerateModel(m, &error)) << error;
-  EXPECT_DOUBLE_EQ(m.dimensions[1].value, 20);
-  EXPECT_DOUBLE_EQ(m.dimensions[2].value, 21);
-  EXPECT_DOUBLE_EQ(m.dimensions[0].value, 7);
-  EXPECT_TRUE(m.dimensions[0].rel_driven);
-  EXPECT_TRUE(m.dimensions[1].rel_driven);
-  EXPECT_TRUE(m.dimensions[2].rel_driven);
+std::vector<double> Values(const Model& m) {
+  std::vector<double> out;
+  for (const Dimension& d : m.dimensions) out.push_back(d.value);
+  return out;
 }
 
-TEST(RegenerateTest, RelationsOfSuppressedFeaturesDoNotRun) {
-  Model m = SmallPart();
-  m.features[0].status = 5;
-  m.features[0].relations = RelationSet{"d0 = 99"};
-  std::string error;
-  ASSERT_TRUE(RegenerateModel(m, &error)) << error;
-  EXPECT_DOUBLE_EQ(m.dimensions[0].value, 10);
-  EXPECT_FALSE(m.dimensions[0].rel_driven);
+TEST(RegenerateTest, RelationsSetTheirDimensions) {
+  const struct {
+    const char* what;
+    std::string relations, feature;
+    std::vector<double> values;
+  } cases[] = {
+      {"model relations in order, then the feature's",
+       R"("d1 = d0 * scale", "/* comment", "", "d2 = d1 + 1")",
+       R"(, "relations": ["D0 = d2 / 3"])",
+       {7, 20, 21}},
+      {"a suppressed feature's relations do not run",
+       "",
+       R"(, "status": "suppressed", "relations": ["d0 = 99"])",
+       {10, 20, 30}},
+      {"a negative value becomes its size", R"("d0 = -d1")", "", {20, 20, 30}},
+      {"a feature's parameters shadow the model's",
+       R"("d2 = d1 * scale")",
+       R"(, "parameters": [{"name": "SCALE", "value": 3.0}], "relations": ["d0 = d1 * scale"])",
+       {60, 20, 40}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Values(Regenerated(c.relations, c.feature)), c.values) << c.what;
+  const Model m = Regenerated(R"("d1 = d0 * scale")", R"(, "relations": ["d2 = 1"])");
+  EXPECT_EQ(std::vector<bool>({m.dimensions[0].rel_driven, m.dimensions[1].rel_driven,
+                               m.dimensions[2].rel_driven}),
+            std::vector<bool>({false, true, true}));
 }
 
 TEST(RegenerateTest, AssigningAnUnknownNameCreatesARealParameter) {
-  Model m = SmallPart();
-  m.relations = RelationSet{"area = d0 * d1", "label = \"A\" + \"B\""};
-  std::string error;
-  ASSERT_TRUE(RegenerateModel(m, &error)) << error;
-  ASSERT_EQ(m.params.size(), 3u);
-  EXPECT_EQ(m.params[1].name, "AREA");
-  EXPECT_EQ(m.params[1].value, ParamValue::Double(200));
-  EXPECT_EQ(m.params[2].value, ParamValue::String("AB"));
+  const Model m = Regenerated(R"("area = d0 * d1", "label = \"A\" + \"B\"")");
+  ASSERT_EQ(m.params.size(), 5u);
+  EXPECT_EQ(m.params[3].name, "AREA");
+  EXPECT_EQ(m.params[3].value, ParamValue::Double(200));
+  EXPECT_EQ(m.params[4].value, ParamValue::String("AB"));
 }
 
 TEST(RegenerateTest, WrongTypesAndUnknownDimensionsFail) {
-  const char* bad[] = {"d7 = 1", "d0 = \"x\"", "count = 2.5", "flag = 3", "d0 = nothing"};
-  for (const char* text : bad) {
-    Model m = SmallPart();
-    Parameter count{"COUNT", ParamValue::Integer(1), "", ""};
-    Parameter flag{"FLAG", ParamValue::Boolean(true), "", ""};
-    m.params.push_back(count);
-    m.params.push_back(flag);
-    m.relations = RelationSet{text};
+  for (const char* line : {R"("d7 = 1")", R"("d0 = \"x\"")", R"("count = 2.5")", R"("flag = 3")",
+                           R"("d0 = nothing")"}) {
     std::string error;
-    EXPECT_FALSE(RegenerateModel(m, &error)) << text;
-    EXPECT_FALSE(error.empty());
+    Regenerated(line, "", &error);
+    EXPECT_FALSE(error.empty()) << line;
   }
-}
-
-TEST(RegenerateTest, NegativeValuesBecomeTheirSize) {
-  Model m = SmallPart();
-  m.relations = RelationSet{"d0 = -d1"};
-  std::string error;
-  ASSERT_TRUE(RegenerateModel(m, &error)) << error;
-  EXPECT_DOUBLE_EQ(m.dimensions[0].value, 20);
-}
-
-TEST(RegenerateTest, FeatureParametersShadowModelParameters) {
-  Model m = SmallPart();
-  m.features[0].params.push_back(Parameter{"SCALE", ParamValue::Double(3.0), "", ""});
-  m.features[0].relations = RelationSet{"d0 = d1 * scale"};
-  m.relations = RelationSet{"d2 = d1 * scale"};
-  std::string error;
-  ASSERT_TRUE(RegenerateModel(m, &error)) << error;
-  EXPECT_DOUBLE_EQ(m.dimensions[0].value, 60);
-  EXPECT_DOUBLE_EQ(m.dimensions[2].value, 40);
 }
 
 }  // namespace
