@@ -41,27 +41,25 @@ class ConnectTest : public ClientTest {
   ProProcessHandle handle_{};
 };
 
-TEST_F(ConnectTest, RefusesWithoutAnExecutableCommunicationProgram) {
-  {
-    tavtest::ScopedEnv unset("PRO_COMM_MSG_EXE", nullptr);
-    EXPECT_EQ(Connect("d"), PRO_TK_CANT_MODIFY);
-  }
-  tavtest::WriteFile(tmp_.file("not_exec"), "data");
-  {
-    tavtest::ScopedEnv plain("PRO_COMM_MSG_EXE", tmp_.file("not_exec").c_str());
-    EXPECT_EQ(Connect("d"), PRO_TK_CANT_MODIFY);
-  }
-  {
-    tavtest::ScopedEnv dir("PRO_COMM_MSG_EXE", tmp_.path().c_str());
-    EXPECT_EQ(Connect("d"), PRO_TK_CANT_MODIFY);
+TEST_F(ConnectTest, RefusesWithoutTheCommunicationProgramOrTextDirectory) {
+  tavtest::WriteFile(tmp_.file("file"), "data");
+  const struct {
+    const char* exe;  // PRO_COMM_MSG_EXE
+    std::string text_dir;
+    ProError want;
+  } cases[] = {
+      {nullptr, "", PRO_TK_CANT_MODIFY},
+      {tmp_.file("file").c_str(), "", PRO_TK_CANT_MODIFY},  // not executable
+      {tmp_.path().c_str(), "", PRO_TK_CANT_MODIFY},        // a directory
+      {"/bin/true", tmp_.file("file"), PRO_TK_INVALID_DIR},
+      {"/bin/true", tmp_.file("missing"), PRO_TK_INVALID_DIR},
+  };
+  for (const auto& c : cases) {
+    tavtest::ScopedEnv exe("PRO_COMM_MSG_EXE", c.exe);
+    EXPECT_EQ(Connect("d", 5, c.text_dir.empty() ? nullptr : c.text_dir.c_str()), c.want)
+        << (c.exe ? c.exe : "unset") << " " << c.text_dir;
   }
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
-}
-
-TEST_F(ConnectTest, TextDirectoryThatIsNotADirectoryIsRefused) {
-  tavtest::WriteFile(tmp_.file("file"), "x");
-  EXPECT_EQ(Connect("d", 5, tmp_.file("file").c_str()), PRO_TK_INVALID_DIR);
-  EXPECT_EQ(Connect("d", 5, tmp_.file("missing").c_str()), PRO_TK_INVALID_DIR);
 }
 
 TEST_F(ConnectTest, NoSessionOnTheDisplayIsNotExistAfterAShortLook) {
@@ -207,30 +205,21 @@ TEST_F(ProcessSessionTest, ExampleProgramListsTheFeaturesOfAModel) {
   EXPECT_NE(text.find("CORNER_ROUND"), std::string::npos) << text;
 }
 
-TEST(EngineerStartTest, StartsASessionAndEndsItWithoutTermination) {
-  tkclient::TEST_ResetClient();
-  tavtest::TempDir tmp;
-  tavtest::ScopedEnv tmpdir("TMPDIR", tmp.path().c_str());
-  tavtest::ScopedEnv exe("PRO_COMM_MSG_EXE", "/bin/true");
-  Recorder rec;
-  g_rec = &rec;
-  ProTermFuncSet(OnTerm);
+TEST_F(ConnectTest, StartedSessionEndsWithoutTermination) {
   ASSERT_EQ(ProEngineerStart(const_cast<char*>(TAV_PROE_SIM), nullptr), PRO_TK_NO_ERROR);
-  // The started session is not our child: it must end through the toolkit.
-  // Its socket disappearing shows that it did.
+  // The started session serves the default display. It is not our child: it ends
+  // through the toolkit.
   const std::string socket =
-      tmp.path() + "proe-sim-" + std::to_string(::getuid()) + "/default.sock";
+      tmp_.path() + "proe-sim-" + std::to_string(::getuid()) + "/default.sock";
   struct stat st;
   EXPECT_EQ(::stat(socket.c_str(), &st), 0);
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_NO_ERROR);
   EXPECT_EQ(ProEngineerEnd(), PRO_TK_NO_ERROR);
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
   ProEventProcess();
-  EXPECT_TRUE(rec.Calls().empty()) << "the application ended it itself";
+  EXPECT_TRUE(rec_.Calls().empty()) << "the application ended it itself";
   EXPECT_EQ(ProEngineerStart(const_cast<char*>("/nonexistent/proe"), nullptr),
             PRO_TK_GENERAL_ERROR);
-  tkclient::TEST_ResetClient();
-  g_rec = nullptr;
 }
 
 }  // namespace
