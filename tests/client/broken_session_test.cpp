@@ -161,9 +161,10 @@ TEST_F(BrokenSessionTest, TwoThreadsNeverInterleaveOnTheWire) {
   Attach();
   // The session answers ProMdlInit with a handle derived from the name; a
   // mixed-up reply or a torn frame would show as a wrong handle or a -11.
-  SessionThread peer(&session_, [](FakeSession& s, const protocol::Message& m) {
-    const auto name = protocol::Arg<std::string>(m.body, 0);
-    s.Reply(m, 0, static_cast<std::uint64_t>(std::stoul(name.substr(1))));
+  std::thread peer([&] {
+    protocol::Message m;
+    while (session_.Read(&m))
+      session_.Reply(m, 0, std::stoull(protocol::Arg<std::string>(m.body, 0).substr(1)));
   });
   std::atomic<int> wrong{0};
   auto worker = [&](int base) {
@@ -182,6 +183,7 @@ TEST_F(BrokenSessionTest, TwoThreadsNeverInterleaveOnTheWire) {
   b.join();
   EXPECT_EQ(wrong.load(), 0);
   session_.Close();
+  peer.join();
 }
 
 TEST_F(BrokenSessionTest, DisconnectWaitsNoLongerThanItsTimeout) {

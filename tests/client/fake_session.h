@@ -8,7 +8,6 @@
 #include <ProCore.h>
 #include <cstdint>
 #include <string>
-#include <thread>
 #include <tuple>
 
 #include "base/unique_fd.h"
@@ -20,10 +19,6 @@ namespace clienttest {
 class FakeSession {
  public:
   FakeSession();  // makes the socket pair
-  ~FakeSession();
-
-  // The client's end; ownership passes to whoever takes it.
-  int TakeClientFd();
 
   // Attaches the client to this session, answering its hello with the given
   // handle words. Returns the client's result.
@@ -52,25 +47,6 @@ class FakeSession {
  private:
   base::UniqueFd fd_;
   base::UniqueFd client_fd_;
-};
-
-// Answers requests on a thread until the client goes away, with `handler`
-// deciding each reply. Joined on destruction.
-class SessionThread {
- public:
-  template <class F>
-  SessionThread(FakeSession* session, F handler)
-      : thread_([session, handler]() mutable {
-          protocol::Message m;
-          while (session->Read(&m)) handler(*session, m);
-        }) {}
-  ~SessionThread() {
-    if (thread_.joinable()) thread_.join();
-  }
-  void Join() { thread_.join(); }
-
- private:
-  std::thread thread_;
 };
 
 }  // namespace clienttest
