@@ -1,15 +1,12 @@
 // The model store where its rules reach further than one toolkit call shows:
-// what erasing takes along, regeneration across an assembly, and parameter edits
-// against a plain reference model. Each toolkit function's own answers are
-// covered end to end by the client tests.
+// what erasing takes along, and regeneration across an assembly. Each toolkit
+// function's own answers are covered end to end by the client tests.
 #include "sim/store.h"
 
 #include <ProFeatType.h>
 #include <ProObjects.h>
 #include <cmath>
 #include <filesystem>
-#include <map>
-#include <random>
 
 #include <gtest/gtest.h>
 
@@ -116,66 +113,6 @@ TEST_F(StoreTest, AFailedRegenerationLeavesEveryModelAsBefore) {
   EXPECT_DOUBLE_EQ(Value(bracket, 1), 150.0);
   EXPECT_DOUBLE_EQ(Value(plate, 1), 130.0);
   EXPECT_DOUBLE_EQ(Value(washer, 2), 1.6);
-}
-
-// Random parameter edits applied to the store and to a plain map side by side;
-// the first step where they disagree is reported.
-TEST_F(StoreTest, RandomParameterEditsMatchAPlainReferenceModel) {
-  const int b = Load("washer.prt");
-  const Item owner = ModelItem(b);
-  std::map<std::string, ParamValue> expected;
-  for (const Parameter& p : store_.Find(b)->params) expected[p.name] = p.value;
-  const char* const names[] = {"A", "b", "MASSE", "masse", "DESCRIPTION", "Größe", "SIZE"};
-  std::mt19937 rng(20240611);
-  for (int step = 0; step < 3000; ++step) {
-    const std::string name = names[rng() % 7];
-    const std::string key = ToUpper(name);
-    ParamValue v;
-    switch (rng() % 3) {
-      case 0:
-        v = ParamValue::Double(static_cast<int>(rng() % 1000) / 8.0);
-        break;
-      case 1:
-        v = ParamValue::Integer(static_cast<int>(rng() % 100) - 50);
-        break;
-      default:
-        v = ParamValue::String("s" + std::to_string(rng() % 10));
-        break;
-    }
-    const bool exists = expected.count(key) > 0;
-    ParamRef ref{owner, name};
-    ProError got = PRO_TK_NO_ERROR, want = PRO_TK_NO_ERROR;
-    switch (rng() % 4) {
-      case 0:
-        got = store_.ParamCreate(owner, name, v, nullptr);
-        want = exists ? PRO_TK_E_FOUND : PRO_TK_NO_ERROR;
-        if (!exists) expected[key] = v;
-        break;
-      case 1:
-        got = store_.ParamDelete(ref);
-        want = exists ? PRO_TK_NO_ERROR : PRO_TK_GENERAL_ERROR;
-        expected.erase(key);
-        break;
-      case 2:
-        got = store_.ParamValueSet(ref, v);
-        want = !exists ? PRO_TK_GENERAL_ERROR
-                       : (expected[key].type == v.type ? PRO_TK_NO_ERROR : PRO_TK_BAD_INPUTS);
-        if (want == PRO_TK_NO_ERROR) expected[key] = v;
-        break;
-      default: {
-        ParamValue out;
-        got = store_.ParamValueGet(ref, &out);
-        want = exists ? PRO_TK_NO_ERROR : PRO_TK_GENERAL_ERROR;
-        if (exists) {
-          ASSERT_EQ(out, expected[key]) << "step " << step << " " << name;
-        }
-      }
-    }
-    ASSERT_EQ(got, want) << "step " << step << " " << name;
-    std::vector<std::string> list;
-    ASSERT_EQ(store_.ParamList(owner, &list), PRO_TK_NO_ERROR);
-    ASSERT_EQ(list.size(), expected.size()) << "step " << step;
-  }
 }
 
 }  // namespace
