@@ -110,25 +110,19 @@ TEST(RelationParseTest, RecognisesEmptyLinesCommentsAndAssignments) {
 }
 
 TEST(RelationParseTest, RefusesMalformedLines) {
-  const char* bad[] = {"d1 =",        "= 3",         "d1 3",           "d1 = (2",
-                       "d1 = 2)",     "d1 = 2 +",    "d1 = foo(2)",    "d1 = sqrt 2",
-                       "d1 = 2 ** 3", "d1 = \"open", "3 = d1",         "d1 = 0x10",
-                       "d1 = 2 3",    "IF d1 > 2",   "d1 = sin(1, 2)", "d1 == 2"};
-  for (const char* text : bad) {
+  std::vector<std::string> bad = {"d1 =",        "= 3",         "d1 3",           "d1 = (2",
+                                  "d1 = 2)",     "d1 = 2 +",    "d1 = foo(2)",    "d1 = sqrt 2",
+                                  "d1 = 2 ** 3", "d1 = \"open", "3 = d1",         "d1 = 0x10",
+                                  "d1 = 2 3",    "IF d1 > 2",   "d1 = sin(1, 2)", "d1 == 2"};
+  // Deep nesting is refused, not a stack overflow.
+  bad.push_back("d1 = " + std::string(100000, '(') + "1" + std::string(100000, ')'));
+  bad.push_back("d1 = " + std::string(100000, '-') + "1");
+  for (const std::string& text : bad) {
     RelationLine line;
     std::string error;
-    EXPECT_FALSE(ParseRelation(text, &line, &error)) << text;
-    EXPECT_FALSE(error.empty()) << text;
+    EXPECT_FALSE(ParseRelation(text, &line, &error)) << text.substr(0, 20);
+    EXPECT_FALSE(error.empty()) << text.substr(0, 20);
   }
-}
-
-TEST(RelationParseTest, DeepNestingIsRefusedNotFatal) {
-  std::string deep = "d1 = " + std::string(100000, '(') + "1" + std::string(100000, ')');
-  RelationLine line;
-  std::string error;
-  EXPECT_FALSE(ParseRelation(deep, &line, &error));
-  std::string minus = "d1 = " + std::string(100000, '-') + "1";
-  EXPECT_FALSE(ParseRelation(minus, &line, &error));
 }
 
 // ---- Regeneration of a model value ----------------------------------------------
