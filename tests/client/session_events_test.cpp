@@ -16,7 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/client/fault_catcher.h"
 #include "tests/client/session_fixture.h"
 #include "toolkit/client/wide_text.h"
 
@@ -261,25 +260,6 @@ TEST_F(SessionEventsTest, InjectedFaultCodeIsReturnedForTheGivenNumberOfCalls) {
   ProMdl mdl = nullptr;
   EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_CANT_OPEN);
   EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_CANT_OPEN);
-  EXPECT_EQ(mdl, nullptr);
-  EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_NO_ERROR);
-}
-
-TEST_F(SessionEventsTest, InjectedCrashIsAMachineFaultInTheCallerAndLeavesTheClientUsable) {
-  SKIP_WHERE_FAULTS_CANNOT_UNWIND();
-  Ctl({"fault", "ProMdlLoad", "crash"});
-  std::wstring p = L"bracket.prt";
-  ProMdl mdl = nullptr;
-  bool faulted = false;
-  {
-    FaultCatcher catcher;
-    try {
-      ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl);
-    } catch (const MachineFault&) {
-      faulted = true;
-    }
-  }
-  EXPECT_TRUE(faulted);
   EXPECT_EQ(mdl, nullptr);
   EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_NO_ERROR);
 }
