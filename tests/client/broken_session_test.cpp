@@ -39,8 +39,8 @@ class BrokenSessionTest : public ClientTest {
     return ProMdlCurrentGet(&mdl);
   }
 
-  // Registers a command through the fake session and returns its id.
-  uiCmdCmdId AddCommand(const char* name, uiCmdCmdActFn fn, std::uint64_t id) {
+  // Registers a command that the fake session numbers `id`.
+  void AddCommand(const char* name, uiCmdCmdActFn fn, std::uint64_t id) {
     std::thread peer([&] {
       auto m = session_.Expect("ProCmdActionAdd");
       session_.Reply(m, 0, id);
@@ -50,7 +50,6 @@ class BrokenSessionTest : public ClientTest {
                               PRO_B_TRUE, &cmd),
               PRO_TK_NO_ERROR);
     peer.join();
-    return cmd;
   }
 
   FakeSession session_;
