@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -40,27 +41,25 @@ class ConnectTest : public ClientTest {
   ProProcessHandle handle_{};
 };
 
-TEST_F(ConnectTest, RefusesWithoutAnExecutableCommunicationProgram) {
-  {
-    tavtest::ScopedEnv unset("PRO_COMM_MSG_EXE", nullptr);
-    EXPECT_EQ(Connect("d"), PRO_TK_CANT_MODIFY);
-  }
-  tavtest::WriteFile(tmp_.file("not_exec"), "data");
-  {
-    tavtest::ScopedEnv plain("PRO_COMM_MSG_EXE", tmp_.file("not_exec").c_str());
-    EXPECT_EQ(Connect("d"), PRO_TK_CANT_MODIFY);
-  }
-  {
-    tavtest::ScopedEnv dir("PRO_COMM_MSG_EXE", tmp_.path().c_str());
-    EXPECT_EQ(Connect("d"), PRO_TK_CANT_MODIFY);
+TEST_F(ConnectTest, RefusesWithoutTheCommunicationProgramOrTextDirectory) {
+  tavtest::WriteFile(tmp_.file("file"), "data");
+  const struct {
+    const char* exe;  // PRO_COMM_MSG_EXE
+    std::string text_dir;
+    ProError want;
+  } cases[] = {
+      {nullptr, "", PRO_TK_CANT_MODIFY},
+      {tmp_.file("file").c_str(), "", PRO_TK_CANT_MODIFY},  // not executable
+      {tmp_.path().c_str(), "", PRO_TK_CANT_MODIFY},        // a directory
+      {"/bin/true", tmp_.file("file"), PRO_TK_INVALID_DIR},
+      {"/bin/true", tmp_.file("missing"), PRO_TK_INVALID_DIR},
+  };
+  for (const auto& c : cases) {
+    tavtest::ScopedEnv exe("PRO_COMM_MSG_EXE", c.exe);
+    EXPECT_EQ(Connect("d", 5, c.text_dir.empty() ? nullptr : c.text_dir.c_str()), c.want)
+        << (c.exe ? c.exe : "unset") << " " << c.text_dir;
   }
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
-}
-
-TEST_F(ConnectTest, TextDirectoryThatIsNotADirectoryIsRefused) {
-  tavtest::WriteFile(tmp_.file("file"), "x");
-  EXPECT_EQ(Connect("d", 5, tmp_.file("file").c_str()), PRO_TK_INVALID_DIR);
-  EXPECT_EQ(Connect("d", 5, tmp_.file("missing").c_str()), PRO_TK_INVALID_DIR);
 }
 
 TEST_F(ConnectTest, NoSessionOnTheDisplayIsNotExistAfterAShortLook) {
@@ -93,6 +92,7 @@ TEST_F(ConnectTest, JoinsTheSessionServingTheDisplay) {
   EXPECT_EQ(Connect(session.display(), 5, nullptr, &second), PRO_TK_E_FOUND)
       << "one connection per process";
   EXPECT_EQ(second.array_index, 0);
+  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_NO_ERROR) << "the first one still serves";
 
   EXPECT_EQ(ProEngineerDisconnect(&handle_, 5), PRO_TK_NO_ERROR);
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
@@ -100,12 +100,16 @@ TEST_F(ConnectTest, JoinsTheSessionServingTheDisplay) {
   EXPECT_EQ(Connect(session.display()), PRO_TK_NO_ERROR) << "a new connection after leaving";
 }
 
-TEST_F(ConnectTest, SessionThatDoesNotAnswerIsBusyAfterTheTimeOut) {
+TEST_F(ConnectTest, SessionThatRefusesOrIgnoresTheHelloIsNotJoined) {
   tavtest::SimHarness session;
   ASSERT_TRUE(session.Listen());
+  handle_.array_index = 42;
+  ASSERT_EQ(session.Ctl({"fault", "ProEngineerConnect", "-40"}).code, 0);
+  EXPECT_EQ(Connect(session.display()), PRO_TK_NO_LICENSE) << "the session's code passes on";
   ASSERT_EQ(session.Ctl({"delay", "hello", "20000"}).code, 0);
   tkclient::TEST_SetRequestDeadline(300ms);  // bounds the 1 s time-out given below
   EXPECT_EQ(Connect(session.display(), 1), PRO_TK_E_BUSY);
+  EXPECT_EQ(handle_.array_index, 42) << "the handle is written only on success";
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
 }
 
@@ -171,7 +175,14 @@ TEST_F(ProcessSessionTest, KilledSessionEndsAbnormallyAndLaterCallsFailAtOnce) {
 
 TEST_F(ProcessSessionTest, ExitingSessionEndsNormallyOnce) {
   ASSERT_EQ(session_->Ctl({"exit"}).code, 0);
-  EXPECT_NE(session_->WaitExit(), -1);
+  const int status = session_->WaitExit();
+  ASSERT_NE(status, -1);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  struct stat st;
+  EXPECT_NE(::stat(session_->socket_path().c_str(), &st), 0) << "socket file removed";
+  const tavtest::CtlResult gone = session_->Ctl({"status"});
+  EXPECT_EQ(gone.code, 3);
+  EXPECT_NE(gone.output.find("no session runs on display"), std::string::npos) << gone.output;
   EXPECT_EQ(SomeCall(), PRO_TK_COMM_ERROR);
   ProEventProcess();
   ProEventProcess();
@@ -194,30 +205,21 @@ TEST_F(ProcessSessionTest, ExampleProgramListsTheFeaturesOfAModel) {
   EXPECT_NE(text.find("CORNER_ROUND"), std::string::npos) << text;
 }
 
-TEST(EngineerStartTest, StartsASessionAndEndsItWithoutTermination) {
-  tkclient::TEST_ResetClient();
-  tavtest::TempDir tmp;
-  tavtest::ScopedEnv tmpdir("TMPDIR", tmp.path().c_str());
-  tavtest::ScopedEnv exe("PRO_COMM_MSG_EXE", "/bin/true");
-  Recorder rec;
-  g_rec = &rec;
-  ProTermFuncSet(OnTerm);
+TEST_F(ConnectTest, StartedSessionEndsWithoutTermination) {
   ASSERT_EQ(ProEngineerStart(const_cast<char*>(TAV_PROE_SIM), nullptr), PRO_TK_NO_ERROR);
-  // The started session is not our child: it must end through the toolkit.
-  // Its socket disappearing shows that it did.
+  // The started session serves the default display. It is not our child: it ends
+  // through the toolkit.
   const std::string socket =
-      tmp.path() + "proe-sim-" + std::to_string(::getuid()) + "/default.sock";
+      tmp_.path() + "proe-sim-" + std::to_string(::getuid()) + "/default.sock";
   struct stat st;
   EXPECT_EQ(::stat(socket.c_str(), &st), 0);
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_NO_ERROR);
   EXPECT_EQ(ProEngineerEnd(), PRO_TK_NO_ERROR);
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
   ProEventProcess();
-  EXPECT_TRUE(rec.Calls().empty()) << "the application ended it itself";
+  EXPECT_TRUE(rec_.Calls().empty()) << "the application ended it itself";
   EXPECT_EQ(ProEngineerStart(const_cast<char*>("/nonexistent/proe"), nullptr),
             PRO_TK_GENERAL_ERROR);
-  tkclient::TEST_ResetClient();
-  g_rec = nullptr;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <sys/socket.h>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -18,16 +19,12 @@ FakeSession::FakeSession() {
   fd_ = base::UniqueFd(sv[1]);
 }
 
-FakeSession::~FakeSession() = default;
-
-int FakeSession::TakeClientFd() { return client_fd_.release(); }
-
 ProError FakeSession::Attach(ProProcessHandle* handle, int word1, int word2) {
   std::thread hello([&] {
     protocol::Message m;
     if (Read(&m) && m.name == "hello") Reply(m, 0, protocol::ProcessHandle{word1, word2});
   });
-  const ProError e = tkclient::TEST_AttachStream(TakeClientFd(), "", nullptr, 0, handle);
+  const ProError e = tkclient::TEST_AttachStream(client_fd_.release(), "", nullptr, 0, handle);
   hello.join();
   return e;
 }

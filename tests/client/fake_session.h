@@ -8,22 +8,17 @@
 #include <ProCore.h>
 #include <cstdint>
 #include <string>
-#include <thread>
 #include <tuple>
 
+#include "base/unique_fd.h"
 #include "protocol/frame.h"
 #include "protocol/message.h"
-#include "base/unique_fd.h"
 
 namespace clienttest {
 
 class FakeSession {
  public:
   FakeSession();  // makes the socket pair
-  ~FakeSession();
-
-  // The client's end; ownership passes to whoever takes it.
-  int TakeClientFd();
 
   // Attaches the client to this session, answering its hello with the given
   // handle words. Returns the client's result.
@@ -40,12 +35,6 @@ class FakeSession {
     protocol::WriteFrame(fd_.get(),
                          protocol::PackReply(request.seq, code, "", std::make_tuple(outs...)));
   }
-  template <class... O>
-  void ReplyWithDirective(const protocol::Message& request, const std::string& directive,
-                          const O&... outs) {
-    protocol::WriteFrame(fd_.get(),
-                         protocol::PackReply(request.seq, 0, directive, std::make_tuple(outs...)));
-  }
   template <class... A>
   void Event(const std::string& name, const A&... args) {
     protocol::WriteFrame(fd_.get(), protocol::PackEvent(name, args...));
@@ -55,30 +44,9 @@ class FakeSession {
   void SendRaw(const std::string& bytes);
   void Close();
 
-  int fd() const { return fd_.get(); }
-
  private:
   base::UniqueFd fd_;
   base::UniqueFd client_fd_;
-};
-
-// Answers requests on a thread until the client goes away, with `handler`
-// deciding each reply. Joined on destruction.
-class SessionThread {
- public:
-  template <class F>
-  SessionThread(FakeSession* session, F handler)
-      : thread_([session, handler]() mutable {
-          protocol::Message m;
-          while (session->Read(&m)) handler(*session, m);
-        }) {}
-  ~SessionThread() {
-    if (thread_.joinable()) thread_.join();
-  }
-  void Join() { thread_.join(); }
-
- private:
-  std::thread thread_;
 };
 
 }  // namespace clienttest

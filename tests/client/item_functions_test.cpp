@@ -11,6 +11,8 @@
 #include <ProSolid.h>
 #include <ProWstring.h>
 #include <algorithm>
+#include <cmath>
+#include <cwchar>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,10 +40,20 @@ class ItemFunctionsTest : public SessionTest {
     EXPECT_EQ(ProFeatureInit(solid_, id, &f), PRO_TK_NO_ERROR);
     return f;
   }
+  ProDimension Dim(int id, ProType type = PRO_DIMENSION) {
+    ProDimension d{};
+    EXPECT_EQ(ProModelitemInit(mdl_, id, type, &d), PRO_TK_NO_ERROR);
+    return d;
+  }
   ProModelitem ModelItem() {
     ProModelitem item{};
     EXPECT_EQ(ProMdlToModelitem(mdl_, &item), PRO_TK_NO_ERROR);
     return item;
+  }
+  ProParameter Param(ProModelitem owner, std::wstring name) {
+    ProParameter p{};
+    EXPECT_EQ(ProParameterInit(&owner, name.data(), &p), PRO_TK_NO_ERROR);
+    return p;
   }
   ProMdl mdl_ = nullptr;
   ProSolid solid_ = nullptr;
@@ -75,19 +87,19 @@ TEST_F(ItemFunctionsTest, FeatureVisitFollowsItsFilterAndAction) {
     ProError result;
     std::vector<int> ids;
   } cases[] = {
-      {-1, -1, false, PRO_TK_NO_ERROR, kBracketFeatureIds},           // every feature, in order
-      {-1, 100, true, PRO_TK_NO_ERROR, {112, 130, 145, 160}},         // filter skips, passes status
-      {40, -1, false, PRO_TK_USER_ABORT, {1, 3, 5, 7, 9, 40}},        // action's result stops it
-      {-1, 100000, false, PRO_TK_E_NOT_FOUND, {}},                    // all filtered out
+      {-1, -1, false, PRO_TK_NO_ERROR, kBracketFeatureIds},     // every feature, in order
+      {-1, 100, true, PRO_TK_NO_ERROR, {112, 130, 145, 160}},   // filter skips, passes status
+      {40, -1, false, PRO_TK_USER_ABORT, {1, 3, 5, 7, 9, 40}},  // action's result stops it
+      {-1, 100000, false, PRO_TK_E_NOT_FOUND, {}},              // all filtered out
   };
   for (const auto& c : cases) {
     Walk w;
     w.stop_at = c.stop_at;
     w.skip_below = c.skip_below;
     w.filter_tags = c.filter_tags;
-    EXPECT_EQ(ProSolidFeatVisit(solid_, RecordFeature, c.skip_below < 0 ? nullptr : FilterFeature,
-                                &w),
-              c.result);
+    EXPECT_EQ(
+        ProSolidFeatVisit(solid_, RecordFeature, c.skip_below < 0 ? nullptr : FilterFeature, &w),
+        c.result);
     EXPECT_EQ(w.ids, c.ids) << c.stop_at << " " << c.skip_below;
     for (ProError st : w.statuses) EXPECT_EQ(st, c.filter_tags ? PRO_TK_E_FOUND : PRO_TK_NO_ERROR);
   }
@@ -136,13 +148,14 @@ TEST_F(ItemFunctionsTest, FeatureQueriesReportTheSampleFeatures) {
   ProFeature suppressed = Feature(160);
   EXPECT_EQ(ProFeatureStatusGet(&suppressed, &status), PRO_TK_NO_ERROR);
   EXPECT_EQ(status, PRO_FEAT_SUPPRESSED);
-  ProBoolean flag = PRO_B_TRUE;
-  EXPECT_EQ(ProFeatureIsIncomplete(&f, &flag), PRO_TK_NO_ERROR);
-  EXPECT_EQ(flag, PRO_B_FALSE);
-  EXPECT_EQ(ProFeatureIsNcseq(&f, &flag), PRO_TK_NO_ERROR);
-  EXPECT_EQ(flag, PRO_B_FALSE);
-  EXPECT_EQ(ProFeatureVisibilityGet(&f, &flag), PRO_TK_NO_ERROR);
-  EXPECT_EQ(flag, PRO_B_TRUE);
+  ProBoolean incomplete = PRO_B_TRUE, ncseq = PRO_B_TRUE, readonly = PRO_B_TRUE,
+             visible = PRO_B_FALSE;
+  EXPECT_EQ(ProFeatureIsIncomplete(&f, &incomplete), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProFeatureIsNcseq(&f, &ncseq), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProFeatureIsReadonly(&f, &readonly), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProFeatureVisibilityGet(&f, &visible), PRO_TK_NO_ERROR);
+  EXPECT_EQ(std::vector<int>({incomplete, ncseq, readonly, visible}),
+            std::vector<int>({PRO_B_FALSE, PRO_B_FALSE, PRO_B_FALSE, PRO_B_TRUE}));
   ProPatternStatus ps;
   ProGroupStatus gs;
   ProGrppatternStatus gps;
@@ -150,13 +163,6 @@ TEST_F(ItemFunctionsTest, FeatureQueriesReportTheSampleFeatures) {
   EXPECT_EQ(ProFeatureGroupStatusGet(&f, &gs), PRO_TK_NO_ERROR);
   EXPECT_EQ(ProFeatureGrppatternStatusGet(&f, &gps), PRO_TK_NO_ERROR);
   EXPECT_EQ(ps, PRO_PATTERN_NONE);
-
-  ProName name;
-  ProFeature unnamed = Feature(1);
-  EXPECT_EQ(ProModelitemNameGet(&unnamed, name), PRO_TK_E_NOT_FOUND);
-  ProFeature missing{};
-  EXPECT_EQ(ProFeatureInit(solid_, 4242, &missing), PRO_TK_NOT_EXIST);
-  EXPECT_EQ(missing.id, 0) << "not written on failure";
 }
 
 TEST_F(ItemFunctionsTest, FeatureStatusesAppendToTheCallersArrays) {
@@ -179,6 +185,10 @@ TEST_F(ItemFunctionsTest, FeatureStatusesAppendToTheCallersArrays) {
   ASSERT_EQ(ProSolidFailedFeatsList(solid_, &failed), PRO_TK_NO_ERROR);
   ProArraySizeGet(failed, &size);
   EXPECT_EQ(std::vector<int>(failed, failed + size), std::vector<int>{145});
+  ProMdl washer = nullptr;
+  std::wstring path = L"washer.prt";
+  ASSERT_EQ(ProMdlLoad(path.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &washer), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProSolidFailedFeatsList(static_cast<ProSolid>(washer), &failed), PRO_TK_E_NOT_FOUND);
   ProArrayFree(reinterpret_cast<ProArray*>(&ids));
   ProArrayFree(reinterpret_cast<ProArray*>(&statuses));
   ProArrayFree(reinterpret_cast<ProArray*>(&failed));
@@ -196,12 +206,8 @@ TEST_F(ItemFunctionsTest, DimensionVisitAndValuesOfTheBasePlate) {
   std::vector<std::string> symbols;
   EXPECT_EQ(ProFeatureDimensionVisit(&base, RecordDimension, nullptr, &symbols), PRO_TK_NO_ERROR);
   EXPECT_EQ(symbols, (std::vector<std::string>{"d0", "d1", "d2", "rd16"}));
-  ProFeature datum = Feature(1);
-  EXPECT_EQ(ProFeatureDimensionVisit(&datum, RecordDimension, nullptr, &symbols),
-            PRO_TK_E_NOT_FOUND);
 
-  ProDimension d0{};
-  ASSERT_EQ(ProModelitemInit(mdl_, 0, PRO_DIMENSION, &d0), PRO_TK_NO_ERROR);
+  ProDimension d0 = Dim(0);
   double value = 0;
   EXPECT_EQ(ProDimensionValueGet(&d0, &value), PRO_TK_NO_ERROR);
   EXPECT_DOUBLE_EQ(value, 120.0);
@@ -222,47 +228,45 @@ TEST_F(ItemFunctionsTest, DimensionVisitAndValuesOfTheBasePlate) {
   EXPECT_EQ(std::make_pair(upper, lower), std::make_pair(0.3, 0.2));
   EXPECT_EQ(ProDimensionToltypeSet(&d0, PRO_TOL_LIMITS), PRO_TK_NO_ERROR);
 
-  ProDimension d1{};
-  ASSERT_EQ(ProModelitemInit(mdl_, 1, PRO_DIMENSION, &d1), PRO_TK_NO_ERROR);
+  // A symbol is kept in lower case and is the dimension's name.
+  ProDimension d4 = Dim(4);
+  ProName slot = L"Slot_Depth", read;
+  EXPECT_EQ(ProDimensionSymbolSet(&d4, slot), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProModelitemNameGet(&d4, read), PRO_TK_NO_ERROR);
+  EXPECT_STREQ(read, L"slot_depth");
+}
+
+TEST_F(ItemFunctionsTest, RenamingADrivenDimensionFreesItAndBreaksItsRelation) {
+  ProDimension d1 = Dim(1);
   ProBoolean driven = PRO_B_FALSE;
   EXPECT_EQ(ProDimensionIsReldriven(&d1, &driven), PRO_TK_NO_ERROR);
   EXPECT_EQ(driven, PRO_B_TRUE) << "d1 = d0 / 2";
-  ProName taken = L"d0";
-  EXPECT_EQ(ProDimensionSymbolSet(&d1, taken), PRO_TK_NO_CHANGE);
+  ProName width = L"width";
+  ASSERT_EQ(ProDimensionSymbolSet(&d1, width), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProDimensionIsReldriven(&d1, &driven), PRO_TK_NO_ERROR);
+  EXPECT_EQ(driven, PRO_B_FALSE);
+  EXPECT_EQ(ProSolidRegenerate(solid_, PRO_REGEN_NO_FLAGS), PRO_TK_GENERAL_ERROR) << "d1 is gone";
 }
-
-TEST_F(ItemFunctionsTest, ReferenceDimensionCannotChange) {
-  ProDimension rd{};
-  ASSERT_EQ(ProModelitemInit(mdl_, 16, PRO_REF_DIMENSION, &rd), PRO_TK_NO_ERROR);
-  EXPECT_EQ(ProDimensionValueSet(&rd, 1.0), PRO_TK_BAD_CONTEXT);
-}
-
-struct ParamWalk {
-  std::vector<std::string> names;
-};
 
 ProError RecordParameter(ProParameter* p, ProError, ProAppData data) {
-  static_cast<ParamWalk*>(data)->names.push_back(tkclient::ToUtf8(p->id));
+  static_cast<std::vector<std::string>*>(data)->push_back(tkclient::ToUtf8(p->id));
   return PRO_TK_NO_ERROR;
 }
 
 TEST_F(ItemFunctionsTest, ParameterVisitAndValuesOfEveryType) {
   ProModelitem owner = ModelItem();
-  ParamWalk walk;
-  ASSERT_EQ(ProParameterVisit(&owner, nullptr, RecordParameter, &walk), PRO_TK_NO_ERROR);
-  EXPECT_EQ(walk.names.size(), 8u);
-  EXPECT_NE(std::find(walk.names.begin(), walk.names.end(), "MAT\xc3\x89RIAU"), walk.names.end());
+  std::vector<std::string> names;
+  ASSERT_EQ(ProParameterVisit(&owner, nullptr, RecordParameter, &names), PRO_TK_NO_ERROR);
+  EXPECT_EQ(names.size(), 8u);
+  EXPECT_NE(std::find(names.begin(), names.end(), "MAT\xc3\x89RIAU"), names.end());
 
-  ProParameter p;
-  ProName material = L"MAT\u00c9RIAU";
-  ASSERT_EQ(ProParameterInit(&owner, material, &p), PRO_TK_NO_ERROR);
+  ProParameter p = Param(owner, L"mat\u00e9riau");  // names are found without regard to case
   ProParamvalue v;
   ASSERT_EQ(ProParameterValueGet(&p, &v), PRO_TK_NO_ERROR);
   EXPECT_EQ(v.type, PRO_PARAM_STRING);
   EXPECT_STREQ(v.value.s_val, L"S235JR");
 
-  ProName part_no = L"PART_NO";
-  ASSERT_EQ(ProParameterInit(&owner, part_no, &p), PRO_TK_NO_ERROR);
+  p = Param(owner, L"PART_NO");
   ASSERT_EQ(ProParameterValueGet(&p, &v), PRO_TK_NO_ERROR);
   EXPECT_EQ(v.type, PRO_PARAM_INTEGER);
   EXPECT_EQ(v.value.i_val, 40211);
@@ -272,22 +276,15 @@ TEST_F(ItemFunctionsTest, ParameterVisitAndValuesOfEveryType) {
   ASSERT_EQ(ProParameterValueGet(&p, &again), PRO_TK_NO_ERROR);
   EXPECT_EQ(again.value.i_val, 40212);
 
-  ProName purchased = L"IS_PURCHASED";
-  ASSERT_EQ(ProParameterInit(&owner, purchased, &p), PRO_TK_NO_ERROR);
+  p = Param(owner, L"IS_PURCHASED");
   ASSERT_EQ(ProParameterValueGet(&p, &v), PRO_TK_NO_ERROR);
   EXPECT_EQ(v.type, PRO_PARAM_BOOLEAN);
   EXPECT_EQ(v.value.l_val, 0);
 
-  ProName density = L"DENSITY";
-  ASSERT_EQ(ProParameterInit(&owner, density, &p), PRO_TK_NO_ERROR);
+  p = Param(owner, L"DENSITY");
   ProUnititem unit;
   ASSERT_EQ(ProParameterUnitsGet(&p, &unit), PRO_TK_NO_ERROR);
   EXPECT_STREQ(unit.name, L"g/cm3");
-  ASSERT_EQ(ProParameterInit(&owner, part_no, &p), PRO_TK_NO_ERROR);
-  EXPECT_EQ(ProParameterUnitsGet(&p, &unit), PRO_TK_E_NOT_FOUND);
-
-  ProName none = L"NO_SUCH";
-  EXPECT_EQ(ProParameterInit(&owner, none, &p), PRO_TK_E_NOT_FOUND);
 }
 
 TEST_F(ItemFunctionsTest, ParametersAreCreatedOnFeaturesAndDeleted) {
@@ -296,47 +293,57 @@ TEST_F(ItemFunctionsTest, ParametersAreCreatedOnFeaturesAndDeleted) {
   const double depth = 12.5;
   ASSERT_EQ(ProParamvalueSet(&v, &depth, PRO_PARAM_DOUBLE), PRO_TK_NO_ERROR);
   ProParameter p;
-  ProName name = L"DEPTH";
+  ProName name = L"Depth";
   ASSERT_EQ(ProParameterCreate(&hole, name, &v, &p), PRO_TK_NO_ERROR);
   EXPECT_EQ(p.owner.type, PRM_ITEM);
   EXPECT_EQ(p.owner.who.item.id, 67);
-  ProParameter again;
-  EXPECT_EQ(ProParameterCreate(&hole, name, &v, &again), PRO_TK_E_FOUND);
-  ParamWalk walk;
-  ASSERT_EQ(ProParameterVisit(&hole, nullptr, RecordParameter, &walk), PRO_TK_NO_ERROR);
-  EXPECT_EQ(walk.names, (std::vector<std::string>{"FIT", "DEPTH"}));
+  std::vector<std::string> names;
+  ASSERT_EQ(ProParameterVisit(&hole, nullptr, RecordParameter, &names), PRO_TK_NO_ERROR);
+  EXPECT_EQ(names, (std::vector<std::string>{"FIT", "DEPTH"}));
+  std::wcscpy(p.id, L"depth");  // a handle may name it in any case
   EXPECT_EQ(ProParameterDelete(&p), PRO_TK_NO_ERROR);
-  EXPECT_EQ(ProParameterInit(&hole, name, &again), PRO_TK_E_NOT_FOUND);
+  names.clear();
+  ASSERT_EQ(ProParameterVisit(&hole, nullptr, RecordParameter, &names), PRO_TK_NO_ERROR);
+  EXPECT_EQ(names, std::vector<std::string>{"FIT"});
+  ProParameter gone;
+  EXPECT_EQ(ProParameterInit(&hole, name, &gone), PRO_TK_E_NOT_FOUND);
+  EXPECT_EQ(ProParameterDelete(&p), PRO_TK_GENERAL_ERROR);
+  EXPECT_EQ(ProParameterValueSet(&p, &v), PRO_TK_GENERAL_ERROR);
 }
 
 TEST_F(ItemFunctionsTest, RelationsReadAndWriteAsWideStringArrays) {
   ProModelitem owner = ModelItem();
   ProRelset relset;
   ASSERT_EQ(ProModelitemToRelset(&owner, &relset), PRO_TK_NO_ERROR);
-  ProWstring* lines = nullptr;
-  ASSERT_EQ(ProArrayAlloc(0, sizeof(ProWstring), 1, reinterpret_cast<ProArray*>(&lines)),
-            PRO_TK_NO_ERROR);
-  ASSERT_EQ(ProRelsetRelationsGet(&relset, &lines), PRO_TK_NO_ERROR);
-  int n = 0;
-  ProArraySizeGet(lines, &n);
-  ASSERT_EQ(n, 6);
-  EXPECT_STREQ(lines[1], L"d1 = d0 / 2");
-  EXPECT_EQ(ProWstringproarrayFree(lines), PRO_TK_NO_ERROR);
+  auto lines = [&] {
+    ProWstring* array = nullptr;
+    EXPECT_EQ(ProArrayAlloc(0, sizeof(ProWstring), 1, reinterpret_cast<ProArray*>(&array)),
+              PRO_TK_NO_ERROR);
+    EXPECT_EQ(ProRelsetRelationsGet(&relset, &array), PRO_TK_NO_ERROR);
+    int n = 0;
+    ProArraySizeGet(array, &n);
+    std::vector<std::string> out;
+    for (int i = 0; i < n; ++i) out.push_back(tkclient::ToUtf8(array[i]));
+    EXPECT_EQ(ProWstringproarrayFree(array), PRO_TK_NO_ERROR);
+    return out;
+  };
+  ASSERT_EQ(lines().size(), 6u);
+  EXPECT_EQ(lines()[1], "d1 = d0 / 2");
 
   std::wstring a = L"d1 = d0 / 3", b = L"d3 = d1 / 2";
   ProWstring set[] = {a.data(), b.data()};
   ASSERT_EQ(ProRelsetRelationsSet(&relset, set, 2), PRO_TK_NO_ERROR);
   ASSERT_EQ(ProSolidRegenerate(solid_, PRO_REGEN_NO_FLAGS), PRO_TK_NO_ERROR);
-  ProDimension d1{};
-  ASSERT_EQ(ProModelitemInit(mdl_, 1, PRO_DIMENSION, &d1), PRO_TK_NO_ERROR);
+  ProDimension d1 = Dim(1);
   double value = 0;
   ASSERT_EQ(ProDimensionValueGet(&d1, &value), PRO_TK_NO_ERROR);
   EXPECT_DOUBLE_EQ(value, 40.0);
 
-  std::wstring bad = L"d1 = = (";
-  ProWstring refused[] = {bad.data()};
-  EXPECT_NE(ProRelsetRelationsSet(&relset, refused, 1), PRO_TK_NO_ERROR);
-  EXPECT_EQ(ProRelsetRelationsSet(&relset, nullptr, 1), PRO_TK_BAD_INPUTS);
+  // One line that does not parse refuses the whole set.
+  std::wstring bad = L"d2 = (d0";
+  ProWstring refused[] = {a.data(), bad.data()};
+  EXPECT_EQ(ProRelsetRelationsSet(&relset, refused, 2), PRO_TK_GENERAL_ERROR);
+  EXPECT_EQ(lines(), (std::vector<std::string>{"d1 = d0 / 3", "d3 = d1 / 2"}));
 
   ProFeature hole = Feature(67);
   ProRelset created;
@@ -344,15 +351,87 @@ TEST_F(ItemFunctionsTest, RelationsReadAndWriteAsWideStringArrays) {
   EXPECT_EQ(ProRelsetCreate(&hole, &created), PRO_TK_E_FOUND);
 }
 
-TEST_F(ItemFunctionsTest, ItemNamesAreSetAndRefusedWhenTaken) {
+TEST_F(ItemFunctionsTest, ItemNamesAreSetInUpperCase) {
   ProFeature chamfer = Feature(130);
-  ProName name = L"FASE";
+  ProName name = L"fase", read;
   EXPECT_EQ(ProModelitemNameSet(&chamfer, name), PRO_TK_NO_ERROR);
-  ProName read;
   EXPECT_EQ(ProModelitemNameGet(&chamfer, read), PRO_TK_NO_ERROR);
   EXPECT_STREQ(read, L"FASE");
-  ProName taken = L"SLOT_CUT";
-  EXPECT_EQ(ProModelitemNameSet(&chamfer, taken), PRO_TK_E_FOUND);
+}
+
+ProError NameSet(ProModelitem item, std::wstring name) {
+  return ProModelitemNameSet(&item, name.data());
+}
+ProError SymbolSet(ProDimension dim, std::wstring symbol) {
+  return ProDimensionSymbolSet(&dim, symbol.data());
+}
+ProError ParamInit(ProModelitem owner, std::wstring name) {
+  ProParameter p;
+  return ProParameterInit(&owner, name.data(), &p);
+}
+ProError Create(ProModelitem owner, std::wstring name, ProParamvalue value) {
+  ProParameter p;
+  return ProParameterCreate(&owner, name.data(), &value, &p);
+}
+
+// The main refusal of each function; none of them changes the model.
+TEST_F(ItemFunctionsTest, RefusalsOfEachFunction) {
+  ProModelitem owner = ModelItem(), item;
+  ProFeature datum = Feature(1), chamfer = Feature(130), missing{PRO_FEATURE, 999, mdl_};
+  ProDimension d0 = Dim(0), d4 = Dim(4), driven = Dim(8), ref = Dim(16, PRO_REF_DIMENSION);
+  ProParameter part_no = Param(owner, L"PART_NO"), revision = Param(owner, L"REVISION");
+  ProParameter no_owner = part_no;
+  no_owner.owner.type = PRM_ITEM;
+  no_owner.owner.who.item = missing;
+  ProParamvalue number, long_text, v;
+  const double d = 1.5;
+  ProParamvalueSet(&number, &d, PRO_PARAM_DOUBLE);
+  const std::wstring eighty(80, L'x');  // fits a value, not a parameter
+  ProParamvalueSet(&long_text, eighty.c_str(), PRO_PARAM_STRING);
+  ProName name;
+  ProDimToleranceType tol;
+  ProUnititem unit;
+
+  EXPECT_EQ(ProFeatureInit(solid_, 4242, &item), PRO_TK_NOT_EXIST);
+  EXPECT_EQ(ProModelitemInit(mdl_, 16, PRO_DIMENSION, &item), PRO_TK_NOT_EXIST) << "a reference";
+  EXPECT_EQ(ProModelitemInit(mdl_, 1, PRO_EDGE, &item), PRO_TK_BAD_INPUTS);
+  EXPECT_EQ(ProModelitemNameGet(&datum, name), PRO_TK_E_NOT_FOUND) << "unnamed";
+  EXPECT_EQ(ProFeatureDimensionVisit(&datum, RecordDimension, nullptr, nullptr),
+            PRO_TK_E_NOT_FOUND);
+  // Names as the CAD system checks them.
+  EXPECT_EQ(NameSet(chamfer, L"loch_\u00f88"), PRO_TK_E_FOUND) << "taken, in other case";
+  EXPECT_EQ(NameSet(chamfer, std::wstring(32, L'A')), PRO_TK_LINE_TOO_LONG);
+  EXPECT_EQ(NameSet(chamfer, L"BRACKET.PRT"), PRO_TK_INVALID_NAME);
+  EXPECT_EQ(NameSet(chamfer, L""), PRO_TK_INVALID_NAME);
+  EXPECT_EQ(NameSet(missing, L"X"), PRO_TK_BAD_INPUTS);
+  EXPECT_EQ(NameSet(d4, L"d5"), PRO_TK_E_FOUND);
+  EXPECT_EQ(SymbolSet(d4, L"D0"), PRO_TK_NO_CHANGE);
+  EXPECT_EQ(SymbolSet(d4, L""), PRO_TK_BAD_INPUTS);
+  EXPECT_EQ(SymbolSet(d4, L"2x"), PRO_TK_BAD_INPUTS);
+  // Dimensions that cannot change.
+  EXPECT_EQ(ProDimensionValueSet(&ref, 1.0), PRO_TK_BAD_CONTEXT);
+  EXPECT_EQ(ProDimensionToltypeGet(&ref, &tol), PRO_TK_BAD_CONTEXT);
+  EXPECT_EQ(ProDimensionValueSet(&driven, 9.0), PRO_TK_BAD_CONTEXT) << "a feature's relation";
+  EXPECT_EQ(ProDimensionValueSet(&d0, NAN), PRO_TK_BAD_INPUTS);
+  // Parameters.
+  EXPECT_EQ(ParamInit(owner, L"NO_SUCH"), PRO_TK_E_NOT_FOUND);
+  EXPECT_EQ(ParamInit(missing, L"FIT"), PRO_TK_BAD_CONTEXT);
+  EXPECT_EQ(ProParameterValueGet(&no_owner, &v), PRO_TK_E_NOT_FOUND);
+  EXPECT_EQ(ProParameterValueSet(&part_no, &number), PRO_TK_BAD_INPUTS) << "another type";
+  EXPECT_EQ(ProParameterValueSet(&revision, &long_text), PRO_TK_BAD_INPUTS);
+  EXPECT_EQ(ProParameterUnitsGet(&part_no, &unit), PRO_TK_E_NOT_FOUND);
+  EXPECT_EQ(Create(owner, L"Revision", number), PRO_TK_E_FOUND);
+  EXPECT_EQ(Create(owner, L"d7", number), PRO_TK_INVALID_NAME) << "a dimension's symbol";
+  EXPECT_EQ(Create(owner, L"TWO WORDS", number), PRO_TK_INVALID_NAME);
+  EXPECT_EQ(Create(owner, std::wstring(32, L'P'), number), PRO_TK_BAD_INPUTS);
+  EXPECT_EQ(Create(missing, L"X", number), PRO_TK_BAD_CONTEXT);
+  // Relations.
+  EXPECT_EQ(ProModelitemToRelset(&chamfer, &item), PRO_TK_E_NOT_FOUND);
+  EXPECT_EQ(ProRelsetRelationsSet(&owner, nullptr, 1), PRO_TK_BAD_INPUTS);
+
+  EXPECT_EQ(ProModelitemNameGet(&chamfer, name), PRO_TK_E_NOT_FOUND) << "refusals change nothing";
+  EXPECT_EQ(ProParameterValueGet(&revision, &v), PRO_TK_NO_ERROR);
+  EXPECT_STRNE(v.value.s_val, eighty.c_str());
 }
 
 }  // namespace

@@ -14,56 +14,32 @@
 
 namespace {
 
-std::vector<int> Contents(int* array) {
+std::vector<int> Contents(ProArray array) {
   int n = 0;
   EXPECT_EQ(ProArraySizeGet(array, &n), PRO_TK_NO_ERROR);
-  return std::vector<int>(array, array + n);
+  return std::vector<int>(static_cast<int*>(array), static_cast<int*>(array) + n);
 }
 
-TEST(ProArrayTest, AllocatesZeroedElementsOfTheGivenSize) {
+TEST(ProArrayTest, AllocatesZeroedAppendsInsertsAndGrows) {
   ProArray a = nullptr;
-  ASSERT_EQ(ProArrayAlloc(3, sizeof(double), 2, &a), PRO_TK_NO_ERROR);
-  int n = -1;
-  EXPECT_EQ(ProArraySizeGet(a, &n), PRO_TK_NO_ERROR);
-  EXPECT_EQ(n, 3);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(static_cast<double*>(a)[i], 0.0);
-  EXPECT_EQ(ProArrayFree(&a), PRO_TK_NO_ERROR);
-  EXPECT_EQ(a, nullptr) << "free clears the caller's pointer";
-}
-
-TEST(ProArrayTest, AppendsWithUnusedOrNegativeIndexAndInsertsAtAnIndex) {
-  ProArray a = nullptr;
-  ASSERT_EQ(ProArrayAlloc(0, sizeof(int), 1, &a), PRO_TK_NO_ERROR);
-  int one = 1, two[] = {2, 3}, zero = 0, nine = 9;
+  ASSERT_EQ(ProArrayAlloc(2, sizeof(int), 1, &a), PRO_TK_NO_ERROR);
+  EXPECT_EQ(Contents(a), (std::vector<int>{0, 0}));
+  int one = 1, two[] = {2, 3}, nine = 9;
   EXPECT_EQ(ProArrayObjectAdd(&a, PRO_VALUE_UNUSED, 1, &one), PRO_TK_NO_ERROR);
-  EXPECT_EQ(ProArrayObjectAdd(&a, -7, 2, two), PRO_TK_NO_ERROR);
-  EXPECT_EQ(ProArrayObjectAdd(&a, 0, 1, &zero), PRO_TK_NO_ERROR);
-  EXPECT_EQ(ProArrayObjectAdd(&a, 4, 1, &nine), PRO_TK_NO_ERROR) << "index == size appends";
-  EXPECT_EQ(Contents(static_cast<int*>(a)), (std::vector<int>{0, 1, 2, 3, 9}));
-  ProArrayFree(&a);
-}
-
-TEST(ProArrayTest, GrowsPastManyReallocationsKeepingContents) {
-  ProArray a = nullptr;
-  ASSERT_EQ(ProArrayAlloc(0, sizeof(int), 3, &a), PRO_TK_NO_ERROR);
-  std::vector<int> expected;
+  EXPECT_EQ(ProArrayObjectAdd(&a, -7, 2, two), PRO_TK_NO_ERROR) << "a negative index appends";
+  EXPECT_EQ(ProArrayObjectAdd(&a, 0, 1, &nine), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProArrayObjectAdd(&a, 6, 1, &nine), PRO_TK_NO_ERROR) << "index == size appends";
+  EXPECT_EQ(Contents(a), (std::vector<int>{9, 0, 0, 1, 2, 3, 9}));
+  // The source lies inside the array, which reallocates while adding.
+  EXPECT_EQ(ProArrayObjectAdd(&a, 1, 3, a), PRO_TK_NO_ERROR);
+  std::vector<int> expected{9, 9, 0, 0, 0, 0, 1, 2, 3, 9};
   for (int i = 0; i < 1000; ++i) {
     ASSERT_EQ(ProArrayObjectAdd(&a, PRO_VALUE_UNUSED, 1, &i), PRO_TK_NO_ERROR);
     expected.push_back(i);
   }
-  EXPECT_EQ(Contents(static_cast<int*>(a)), expected);
-  ProArrayFree(&a);
-}
-
-TEST(ProArrayTest, AddingItsOwnElementsIsSafe) {
-  ProArray a = nullptr;
-  ASSERT_EQ(ProArrayAlloc(0, sizeof(int), 1, &a), PRO_TK_NO_ERROR);
-  int v[] = {1, 2};
-  ProArrayObjectAdd(&a, PRO_VALUE_UNUSED, 2, v);
-  // The source lies inside the array, which reallocates while adding.
-  EXPECT_EQ(ProArrayObjectAdd(&a, 0, 2, a), PRO_TK_NO_ERROR);
-  EXPECT_EQ(Contents(static_cast<int*>(a)), (std::vector<int>{1, 2, 1, 2}));
-  ProArrayFree(&a);
+  EXPECT_EQ(Contents(a), expected);
+  EXPECT_EQ(ProArrayFree(&a), PRO_TK_NO_ERROR);
+  EXPECT_EQ(a, nullptr) << "free clears the caller's pointer";
 }
 
 TEST(ProArrayTest, RefusesBadArguments) {
@@ -85,7 +61,7 @@ TEST(ProArrayTest, RefusesBadArguments) {
   EXPECT_EQ(ProArrayObjectAdd(&a, 2, 1, &x), PRO_TK_BAD_INPUTS) << "index beyond the end";
   EXPECT_EQ(ProArrayObjectAdd(&a, 0, 0, &x), PRO_TK_BAD_INPUTS);
   EXPECT_EQ(ProArrayObjectAdd(&a, 0, 1, nullptr), PRO_TK_BAD_INPUTS);
-  EXPECT_EQ(Contents(static_cast<int*>(a)), std::vector<int>{0}) << "refusals change nothing";
+  EXPECT_EQ(Contents(a), std::vector<int>{0}) << "refusals change nothing";
   alignas(16) char plain[128] = {};
   EXPECT_EQ(ProArraySizeGet(plain + 64, &x), PRO_TK_BAD_INPUTS) << "not an array";
   EXPECT_EQ(ProArraySizeGet(plain + 3, &x), PRO_TK_BAD_INPUTS) << "misaligned";
@@ -117,33 +93,33 @@ TEST(StringConversionTest, RoundTripsNonAsciiText) {
   EXPECT_STREQ(back, "");
 }
 
-TEST(ParamvalueTest, SetsAndReadsEachType) {
+// Sets a value of `type` and reads it back.
+template <class T>
+void RoundTrip(ProParamvalueType type, const void* in, T* out) {
   ProParamvalue v;
+  ASSERT_EQ(ProParamvalueSet(&v, in, type), PRO_TK_NO_ERROR);
+  ProParamvalueType read;
+  EXPECT_EQ(ProParamvalueTypeGet(&v, &read), PRO_TK_NO_ERROR);
+  EXPECT_EQ(read, type);
+  EXPECT_EQ(ProParamvalueValueGet(&v, type, out), PRO_TK_NO_ERROR);
+}
+
+TEST(ParamvalueTest, SetsAndReadsEachType) {
   const double d = 2.5;
-  ASSERT_EQ(ProParamvalueSet(&v, &d, PRO_PARAM_DOUBLE), PRO_TK_NO_ERROR);
-  ProParamvalueType type;
-  EXPECT_EQ(ProParamvalueTypeGet(&v, &type), PRO_TK_NO_ERROR);
-  EXPECT_EQ(type, PRO_PARAM_DOUBLE);
-  double d_out = 0;
-  EXPECT_EQ(ProParamvalueValueGet(&v, PRO_PARAM_DOUBLE, &d_out), PRO_TK_NO_ERROR);
-  EXPECT_EQ(d_out, 2.5);
-
-  ASSERT_EQ(ProParamvalueSet(&v, L"St\u00e4hl", PRO_PARAM_STRING), PRO_TK_NO_ERROR);
-  ProLine s_out;
-  EXPECT_EQ(ProParamvalueValueGet(&v, PRO_PARAM_STRING, s_out), PRO_TK_NO_ERROR);
-  EXPECT_STREQ(s_out, L"St\u00e4hl");
-
   const int i = -42;
-  ASSERT_EQ(ProParamvalueSet(&v, &i, PRO_PARAM_INTEGER), PRO_TK_NO_ERROR);
-  int i_out = 0;
-  EXPECT_EQ(ProParamvalueValueGet(&v, PRO_PARAM_INTEGER, &i_out), PRO_TK_NO_ERROR);
-  EXPECT_EQ(i_out, -42);
-
   const short yes = 1;
-  ASSERT_EQ(ProParamvalueSet(&v, &yes, PRO_PARAM_BOOLEAN), PRO_TK_NO_ERROR);
+  double d_out = 0;
+  int i_out = 0;
   short b_out = 0;
-  EXPECT_EQ(ProParamvalueValueGet(&v, PRO_PARAM_BOOLEAN, &b_out), PRO_TK_NO_ERROR);
+  ProLine s_out;
+  RoundTrip(PRO_PARAM_DOUBLE, &d, &d_out);
+  RoundTrip(PRO_PARAM_INTEGER, &i, &i_out);
+  RoundTrip(PRO_PARAM_BOOLEAN, &yes, &b_out);
+  RoundTrip(PRO_PARAM_STRING, L"St\u00e4hl", s_out);
+  EXPECT_EQ(d_out, 2.5);
+  EXPECT_EQ(i_out, -42);
   EXPECT_EQ(b_out, 1);
+  EXPECT_STREQ(s_out, L"St\u00e4hl");
 }
 
 TEST(ParamvalueTest, RefusesWrongTypesNullsAndOverlongTextWithoutChange) {

@@ -17,13 +17,20 @@
 namespace clienttest {
 namespace {
 
+ProError LoadAs(std::wstring path, ProMdlType type, ProMdl* mdl) {
+  return ProMdlLoad(path.data(), type, PRO_B_FALSE, mdl);
+}
+
 class ModelFunctionsTest : public SessionTest {
  protected:
   ProMdl Load(const wchar_t* path) {
     ProMdl mdl = nullptr;
-    std::wstring p = path;
-    EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_NO_ERROR)
-        << tkclient::ToUtf8(path);
+    EXPECT_EQ(LoadAs(path, PRO_MDL_UNUSED, &mdl), PRO_TK_NO_ERROR) << tkclient::ToUtf8(path);
+    return mdl;
+  }
+  ProMdl Init(std::wstring name, ProMdlType type) {
+    ProMdl mdl = nullptr;
+    EXPECT_EQ(ProMdlInit(name.data(), type, &mdl), PRO_TK_NO_ERROR) << tkclient::ToUtf8(name);
     return mdl;
   }
 };
@@ -41,75 +48,105 @@ TEST_F(ModelFunctionsTest, LoadsAModelAndReportsItsIdentity) {
   EXPECT_EQ(data.version, 1);
   EXPECT_STREQ(data.device, L"");
   EXPECT_EQ(data.path[std::wcslen(data.path) - 1], L'/');
-  ProMdl found = nullptr;
-  ProName name = L"BRACKET";
-  EXPECT_EQ(ProMdlInit(name, PRO_MDL_PART, &found), PRO_TK_NO_ERROR);
-  EXPECT_EQ(found, mdl) << "a handle stays the same across calls";
+  EXPECT_EQ(Init(L"BRACKET", PRO_MDL_PART), mdl) << "a handle stays the same across calls";
+  EXPECT_EQ(Load(L"BRACKET.PRT"), mdl) << "a model in memory is not read again";
+  ProMdl retrieved = nullptr;
+  ProFamilyName name = L"bracket";
+  EXPECT_EQ(ProMdlRetrieve(name, PRO_MDL_PART, &retrieved), PRO_TK_NO_ERROR);
+  EXPECT_EQ(retrieved, mdl);
   ProMdlsubtype sub;
   EXPECT_EQ(ProMdlSubtypeGet(mdl, &sub), PRO_TK_NO_ERROR);
   ProModelitem item;
   EXPECT_EQ(ProMdlToModelitem(mdl, &item), PRO_TK_NO_ERROR);
   EXPECT_EQ(item.owner, mdl);
-}
-
-TEST_F(ModelFunctionsTest, NonAsciiModelNamesSurviveTheRoundTrip) {
-  ProMdl mdl = Load(L"tr\u00e4ger.prt");
-  ASSERT_NE(mdl, nullptr);
-  ProMdldata data;
-  ASSERT_EQ(ProMdlDataGet(mdl, &data), PRO_TK_NO_ERROR);
+  // A name in other letters than ASCII survives the round trip.
+  ASSERT_EQ(ProMdlDataGet(Load(L"tr\u00e4ger.prt"), &data), PRO_TK_NO_ERROR);
   EXPECT_STREQ(data.name, L"TR\u00c4GER");
 }
 
-TEST_F(ModelFunctionsTest, MissingModelFailsAndLeavesTheHandleAlone) {
+TEST_F(ModelFunctionsTest, LoadRefusesWhatNamesNoModelFileAndLeavesTheHandleAlone) {
+  const struct {
+    const wchar_t* path;
+    ProMdlType type;
+    ProError want;
+  } cases[] = {
+      {L"no_such_model.prt", PRO_MDL_UNUSED, PRO_TK_E_NOT_FOUND},
+      {L"bracket", PRO_MDL_UNUSED, PRO_TK_BAD_INPUTS},  // no type at all
+      {L"bracket.prt", PRO_MDL_ASSEMBLY, PRO_TK_BAD_INPUTS},
+      {L"bracket.xyz", PRO_MDL_UNUSED, PRO_TK_BAD_INPUTS},
+      {L"", PRO_MDL_PART, PRO_TK_BAD_INPUTS},
+      {L"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa.prt", PRO_MDL_UNUSED, PRO_TK_INVALID_NAME},  // 32
+  };
   ProMdl mdl = reinterpret_cast<ProMdl>(0x77);
-  std::wstring p = L"no_such_model.prt";
-  EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_E_NOT_FOUND);
-  EXPECT_EQ(mdl, reinterpret_cast<ProMdl>(0x77));
+  for (const auto& c : cases)
+    EXPECT_EQ(LoadAs(c.path, c.type, &mdl), c.want) << tkclient::ToUtf8(c.path);
   ProName name = L"NOPE";
   EXPECT_EQ(ProMdlInit(name, PRO_MDL_PART, &mdl), PRO_TK_E_NOT_FOUND);
   EXPECT_EQ(mdl, reinterpret_cast<ProMdl>(0x77));
+  EXPECT_EQ(LoadAs(L"bracket", PRO_MDL_PART, &mdl), PRO_TK_NO_ERROR) << "the type given apart";
 }
 
 TEST_F(ModelFunctionsTest, CurrentModelAndWindowsFollowDisplay) {
   ProMdl current = nullptr;
   EXPECT_EQ(ProMdlCurrentGet(&current), PRO_TK_BAD_CONTEXT);
-  ProMdl mdl = Load(L"bracket.prt");
+  ProMdl bracket = Load(L"bracket.prt"), bolt = Load(L"bolt.prt");
   int window = -5;
-  EXPECT_EQ(ProMdlWindowGet(mdl, &window), PRO_TK_E_NOT_FOUND);
+  EXPECT_EQ(ProMdlWindowGet(bracket, &window), PRO_TK_E_NOT_FOUND);
   EXPECT_EQ(window, -5);
-  ASSERT_EQ(ProMdlDisplay(mdl), PRO_TK_NO_ERROR);
+  ASSERT_EQ(ProMdlDisplay(bracket), PRO_TK_NO_ERROR);
   EXPECT_EQ(ProMdlCurrentGet(&current), PRO_TK_NO_ERROR);
-  EXPECT_EQ(current, mdl);
-  ASSERT_EQ(ProMdlWindowGet(mdl, &window), PRO_TK_NO_ERROR);
+  EXPECT_EQ(current, bracket);
+  int base = 0, bolt_window = 0, cur_window = 0;
+  ASSERT_EQ(ProMdlWindowGet(bracket, &base), PRO_TK_NO_ERROR);
   ProMdl shown = nullptr;
-  EXPECT_EQ(ProWindowMdlGet(window, &shown), PRO_TK_NO_ERROR);
-  EXPECT_EQ(shown, mdl);
-  int cur_window = 0;
+  EXPECT_EQ(ProWindowMdlGet(base, &shown), PRO_TK_NO_ERROR);
+  EXPECT_EQ(shown, bracket);
+
+  // Each displayed model gets its own window, which becomes current.
+  ASSERT_EQ(ProMdlDisplay(bolt), PRO_TK_NO_ERROR);
+  ASSERT_EQ(ProMdlWindowGet(bolt, &bolt_window), PRO_TK_NO_ERROR);
+  EXPECT_NE(bolt_window, base);
   EXPECT_EQ(ProWindowCurrentGet(&cur_window), PRO_TK_NO_ERROR);
-  EXPECT_EQ(ProWindowCurrentSet(cur_window), PRO_TK_NO_ERROR);
-  EXPECT_EQ(ProWindowActivate(window), PRO_TK_NO_ERROR);
+  EXPECT_EQ(cur_window, bolt_window);
+  // Setting the current window leaves the current model; activating changes it.
+  EXPECT_EQ(ProWindowCurrentSet(base), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProMdlCurrentGet(&current), PRO_TK_NO_ERROR);
+  EXPECT_EQ(current, bolt);
+  EXPECT_EQ(ProWindowActivate(base), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProMdlCurrentGet(&current), PRO_TK_NO_ERROR);
+  EXPECT_EQ(current, bracket);
+  EXPECT_EQ(ProWindowActivate(77), PRO_TK_BAD_INPUTS);
   EXPECT_EQ(ProWindowMdlGet(9999, &shown), PRO_TK_BAD_INPUTS);
+
+  // Closing the base window empties it.
+  EXPECT_EQ(ProWindowCurrentClose(), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProWindowMdlGet(base, &shown), PRO_TK_NO_ERROR);
+  EXPECT_EQ(shown, nullptr);
+  EXPECT_EQ(ProMdlCurrentGet(&current), PRO_TK_BAD_CONTEXT);
+  EXPECT_EQ(ProMdlDisplay(nullptr), PRO_TK_E_NOT_FOUND) << "redisplay with nothing current";
 }
 
 TEST_F(ModelFunctionsTest, SessionListAndDependenciesComeAsProArrays) {
+  ProMdl* parts = nullptr;
+  int count = -1;
+  EXPECT_EQ(ProSessionMdlList(PRO_MDL_PART, &parts, &count), PRO_TK_E_NOT_FOUND);
   ProMdl plate = Load(L"plate.asm");
   ASSERT_NE(plate, nullptr);
   ProModel* deps = nullptr;
-  int count = -1;
   ASSERT_EQ(ProMdlDependenciesList(plate, &deps, &count), PRO_TK_NO_ERROR);
   int size = 0;
   EXPECT_EQ(ProArraySizeGet(deps, &size), PRO_TK_NO_ERROR);
   EXPECT_EQ(size, count);
-  std::set<std::string> names;
+  std::vector<std::string> names;
   for (int i = 0; i < count; ++i)
-    names.insert(tkclient::ToUtf8(deps[i].name) + "." + tkclient::ToUtf8(deps[i].type));
-  EXPECT_TRUE(names.count("BRACKET.PRT")) << count;
-  EXPECT_TRUE(names.count("FASTENER.ASM"));
+    names.push_back(tkclient::ToUtf8(deps[i].name) + "." + tkclient::ToUtf8(deps[i].type));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"BRACKET.PRT", "BOLT.PRT", "WASHER.PRT", "FASTENER.ASM"}))
+      << "first level only, each model once";
   EXPECT_EQ(ProArrayFree(reinterpret_cast<ProArray*>(&deps)), PRO_TK_NO_ERROR);
 
-  ProMdl* parts = nullptr;
   ASSERT_EQ(ProSessionMdlList(PRO_MDL_PART, &parts, &count), PRO_TK_NO_ERROR);
-  EXPECT_GE(count, 3) << "the assembly brought its parts";
+  EXPECT_EQ(count, 4) << "the assembly brought its parts";
   ProMdlType type;
   for (int i = 0; i < count; ++i) {
     EXPECT_EQ(ProMdlTypeGet(parts[i], &type), PRO_TK_NO_ERROR);
@@ -147,7 +184,7 @@ TEST_F(ModelFunctionsTest, AssemblyComponentsNameTheirModels) {
   EXPECT_EQ(names.count("BRACKET"), 1u);
 }
 
-TEST_F(ModelFunctionsTest, DrawingShowsItsSolids) {
+TEST_F(ModelFunctionsTest, DrawingShowsItsSolidsAndCannotBeRegenerated) {
   ProMdl drw = Load(L"plate.drw");
   ASSERT_NE(drw, nullptr);
   ProSolid* solids = nullptr;
@@ -156,17 +193,28 @@ TEST_F(ModelFunctionsTest, DrawingShowsItsSolids) {
   ProArraySizeGet(solids, &n);
   EXPECT_EQ(n, 2);
   ProArrayFree(reinterpret_cast<ProArray*>(&solids));
+  EXPECT_EQ(ProSolidRegenerate(static_cast<ProSolid>(drw), PRO_REGEN_NO_FLAGS), PRO_TK_BAD_INPUTS);
 }
 
-TEST_F(ModelFunctionsTest, ErasedModelHandleGivesAnErrorNotACrash) {
-  ProMdl mdl = Load(L"bolt.prt");
-  ASSERT_EQ(ProMdlEraseAll(mdl), PRO_TK_NO_ERROR);
+TEST_F(ModelFunctionsTest, ErasingTakesWhatOnlyTheModelUsesAndRefusesAModelInUse) {
+  ProMdl plate = Load(L"plate.asm");
+  ASSERT_EQ(ProMdlDisplay(plate), PRO_TK_NO_ERROR);
+  ProMdl bolt = Init(L"BOLT", PRO_MDL_PART);
+  EXPECT_EQ(ProMdlEraseAll(bolt), PRO_TK_E_IN_USE);
+  ASSERT_EQ(ProMdlEraseAll(plate), PRO_TK_NO_ERROR);
+  ProMdl current = nullptr;
+  EXPECT_EQ(ProMdlCurrentGet(&current), PRO_TK_BAD_CONTEXT) << "its window went with it";
+  ProMdl* parts = nullptr;
+  int count = 0;
+  EXPECT_EQ(ProSessionMdlList(PRO_MDL_PART, &parts, &count), PRO_TK_E_NOT_FOUND)
+      << "the parts went with the assembly";
+  // The old handle gives an error, not a crash.
   ProMdlType type = PRO_MDL_PART;
-  EXPECT_NE(ProMdlTypeGet(mdl, &type), PRO_TK_NO_ERROR);
+  EXPECT_NE(ProMdlTypeGet(bolt, &type), PRO_TK_NO_ERROR);
   EXPECT_EQ(type, PRO_MDL_UNUSED);
   ProMdldata data;
-  EXPECT_NE(ProMdlDataGet(mdl, &data), PRO_TK_NO_ERROR);
-  EXPECT_NE(ProMdlSave(mdl), PRO_TK_NO_ERROR);
+  EXPECT_NE(ProMdlDataGet(bolt, &data), PRO_TK_NO_ERROR);
+  EXPECT_NE(ProMdlSave(bolt), PRO_TK_NO_ERROR);
 }
 
 TEST_F(ModelFunctionsTest, SavingWritesTheNextVersion) {

@@ -16,7 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/client/fault_catcher.h"
 #include "tests/client/session_fixture.h"
 #include "toolkit/client/wide_text.h"
 
@@ -25,7 +24,6 @@ namespace {
 
 std::atomic<int> g_access{ACCESS_AVAILABLE};
 ProFileName g_msg_file = L"tavclient.txt";
-
 
 int OnRun(uiCmdCmdId, uiCmdValue*, void*) {
   g_rec->Add("run");
@@ -50,8 +48,9 @@ int OnRunNested(uiCmdCmdId, uiCmdValue*, void*) {
 
 uiCmdAccessState Access(uiCmdAccessMode) { return static_cast<uiCmdAccessState>(g_access.load()); }
 
-ProError OnNew(ProMdlType type, int, ProName name) {
-  g_rec->Add("new " + std::to_string(static_cast<int>(type)) + " " + tkclient::ToUtf8(name));
+ProError OnNew(ProMdlType type, int subtype, ProName name) {
+  g_rec->Add("new " + std::to_string(static_cast<int>(type)) + " " + std::to_string(subtype) + " " +
+             tkclient::ToUtf8(name));
   return PRO_TK_NO_ERROR;
 }
 
@@ -72,28 +71,38 @@ class SessionEventsTest : public SessionTest {
     g_access = ACCESS_AVAILABLE;
   }
 
-  // A "Tav Tools" menu with a "Run Tav" button bound to a new command.
-  uiCmdCmdId AddButton(uiCmdCmdActFn action, uiCmdAccessFn access = nullptr) {
+  // A "Tav Tools" menu (placed before Help) with a "Run Tav" button bound to a new
+  // command.
+  uiCmdCmdId AddButton(uiCmdCmdActFn action, uiCmdAccessFn access = nullptr, bool menu = true) {
     uiCmdCmdId cmd = nullptr;
-    EXPECT_EQ(ProCmdActionAdd(const_cast<char*>("TavRun"), action, uiProeImmediate, access,
-                              PRO_B_TRUE, PRO_B_TRUE, &cmd),
-              PRO_TK_NO_ERROR);
-    EXPECT_EQ(ProMenubarMenuAdd(const_cast<char*>("TavMenu"), const_cast<char*>("TAV Menu"),
-                                const_cast<char*>("Help"), PRO_B_FALSE, g_msg_file),
-              PRO_TK_NO_ERROR);
     EXPECT_EQ(
-        ProMenubarmenuPushbuttonAdd(const_cast<char*>("TavMenu"), const_cast<char*>("TavRunBtn"),
-                                    const_cast<char*>("TAV Run"), const_cast<char*>("TAV Run help"),
-                                    nullptr, PRO_B_TRUE, cmd, g_msg_file),
+        ProCmdActionAdd(C("TavRun"), action, uiProeImmediate, access, PRO_B_TRUE, PRO_B_TRUE, &cmd),
         PRO_TK_NO_ERROR);
+    const ProError menu_added =
+        menu ? ProMenubarMenuAdd(C("TavMenu"), C("TAV Menu"), C("Help"), PRO_B_FALSE, g_msg_file)
+             : PRO_TK_NO_ERROR;
+    EXPECT_EQ(menu_added, PRO_TK_NO_ERROR);
+    EXPECT_EQ(ProMenubarmenuPushbuttonAdd(C("TavMenu"), C("TavRunBtn"), C("TAV Run"), C("TAV Run"),
+                                          nullptr, PRO_B_TRUE, cmd, g_msg_file),
+              PRO_TK_NO_ERROR);
     return cmd;
   }
-
+  static char* C(const char* text) { return const_cast<char*>(text); }
 };
 
 TEST_F(SessionEventsTest, PickedButtonRunsItsActionInsideEventProcessing) {
   AddButton(OnRun);
-  EXPECT_NE(Ctl({"menubar"}).find("button \"Run Tav\""), std::string::npos);
+  const std::string bar = Ctl({"menubar"});
+  EXPECT_LT(bar.find("menu \"Tav Tools\" name=TavMenu"), bar.find("name=Help")) << bar;
+  EXPECT_NE(bar.find("  button \"Run Tav\" name=TavRunBtn"), std::string::npos) << bar;
+  EXPECT_EQ(ProMenubarMenuAdd(C("TavMenu"), C("TAV Menu"), nullptr, PRO_B_TRUE, g_msg_file),
+            PRO_TK_E_FOUND);
+  EXPECT_EQ(ProMenubarMenuAdd(C("Other"), C("TAV Missing"), nullptr, PRO_B_TRUE, g_msg_file),
+            PRO_TK_MSG_NOT_FOUND);
+  EXPECT_EQ(ProMenubarmenuMenuAdd(C("TavMenu"), C("TavSub"), C("TAV Menu"), nullptr, PRO_B_TRUE,
+                                  g_msg_file),
+            PRO_TK_NO_ERROR);
+  EXPECT_NE(Ctl({"menubar"}).find("  menu \"Tav Tools\" name=TavSub"), std::string::npos);
   Ctl({"pick", "Run Tav"});
   Ctl({"pick", "Run Tav"});
   Barrier();
@@ -112,7 +121,7 @@ TEST_F(SessionEventsTest, NotificationsArriveWithTheirArgumentsInOrder) {
   Ctl({"new", "gehaeuse", "prt"});
   Barrier();
   ProEventProcess();
-  EXPECT_EQ(rec_.Calls(), (std::vector<std::string>{"opened BOLT.PRT", "run", "new 2 GEHAEUSE"}));
+  EXPECT_EQ(rec_.Calls(), (std::vector<std::string>{"opened BOLT.PRT", "run", "new 2 2 GEHAEUSE"}));
   ASSERT_EQ(ProNotificationUnset(PRO_MDL_RETRIEVE_POST), PRO_TK_NO_ERROR);
   Ctl({"open", tavtest::SampleModelsDir() + "washer.prt.1"});
   Barrier();
@@ -174,36 +183,44 @@ TEST_F(SessionEventsTest, AccessFunctionsDecideWhatTheMenuBarShows) {
   g_access = ACCESS_AVAILABLE;
   ProEventProcess();  // re-evaluates and reports
   EXPECT_EQ(harness_->Ctl({"pick", "Run Tav"}).code, 0) << Ctl({"menubar"});
-
-  // A further access function can hide the command; removing it restores it.
-  uiCmdAccessId hide = nullptr;
-  ASSERT_EQ(ProCmdAccessFuncAdd(
-                cmd, [](uiCmdAccessMode) { return ACCESS_INVISIBLE; }, &hide),
-            PRO_TK_NO_ERROR);
-  EXPECT_NE(harness_->Ctl({"pick", "Run Tav"}).code, 0);
-  ASSERT_EQ(ProCmdAccessFuncRemove(cmd, hide), PRO_TK_NO_ERROR);
-  EXPECT_EQ(harness_->Ctl({"pick", "Run Tav"}).code, 0) << Ctl({"menubar"});
   Barrier();
   ProEventProcess();
-  EXPECT_EQ(rec_.Calls(), (std::vector<std::string>{"run", "run"}));
+  EXPECT_EQ(rec_.Calls(), std::vector<std::string>{"run"});
+
+  // A further access function can hide a command, the session's own too, until
+  // it is removed.
+  uiCmdCmdId own = nullptr;
+  ASSERT_EQ(ProCmdCmdIdFind(C("TVProAction1"), &own), PRO_TK_NO_ERROR);
+  for (uiCmdCmdId hidden : {cmd, own}) {
+    uiCmdAccessId hide = nullptr;
+    ASSERT_EQ(ProCmdAccessFuncAdd(
+                  hidden, [](uiCmdAccessMode) { return ACCESS_REMOVE; }, &hide),
+              PRO_TK_NO_ERROR);
+    const std::string id = std::to_string(reinterpret_cast<std::uintptr_t>(hidden));
+    EXPECT_NE(Ctl({"menubar"}).find("command=" + id + " hidden removed"), std::string::npos);
+    ASSERT_EQ(ProCmdAccessFuncRemove(hidden, hide), PRO_TK_NO_ERROR);
+    EXPECT_EQ(ProCmdAccessFuncRemove(hidden, hide), PRO_TK_GENERAL_ERROR);
+  }
+  EXPECT_EQ(Ctl({"menubar"}).find("hidden"), std::string::npos);
 }
 
 TEST_F(SessionEventsTest, CommandsAreFoundByNameIncludingTheSessionsOwn) {
   uiCmdCmdId own = nullptr;
-  EXPECT_EQ(ProCmdCmdIdFind(const_cast<char*>("TVProAction1"), &own), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProCmdCmdIdFind(C("TVProAction1"), &own), PRO_TK_NO_ERROR);
   EXPECT_NE(own, nullptr);
   uiCmdCmdId cmd = AddButton(OnRun);
   uiCmdCmdId found = nullptr;
-  EXPECT_EQ(ProCmdCmdIdFind(const_cast<char*>("TavRun"), &found), PRO_TK_NO_ERROR);
+  EXPECT_EQ(ProCmdCmdIdFind(C("TavRun"), &found), PRO_TK_NO_ERROR);
   EXPECT_EQ(found, cmd);
   uiCmdCmdId again = nullptr;
-  EXPECT_EQ(ProCmdActionAdd(const_cast<char*>("TavRun"), OnRun, uiProeImmediate, nullptr,
-                            PRO_B_TRUE, PRO_B_TRUE, &again),
-            PRO_TK_E_FOUND);
+  EXPECT_EQ(
+      ProCmdActionAdd(C("TavRun"), OnRun, uiProeImmediate, nullptr, PRO_B_TRUE, PRO_B_TRUE, &again),
+      PRO_TK_E_FOUND);
   EXPECT_EQ(again, nullptr);
 }
 
 TEST_F(SessionEventsTest, MessagesAreFormattedFromTheApplicationsFile) {
+  tavtest::WriteFile(harness_->working_dir() + "wd.txt", "Key\nfrom the working dir\n#\n#\n");
   wchar_t who[] = L"W\u00fcrth";
   int parts = 12;
   double mm = 7.5;
@@ -220,52 +237,31 @@ TEST_F(SessionEventsTest, MessagesAreFormattedFromTheApplicationsFile) {
   EXPECT_EQ(ProMessageToBuffer(line, g_msg_file, "USER Gap", who, &skipped, &five),
             PRO_TK_NO_ERROR);
   EXPECT_STREQ(line, L"W\u00fcrth then 5");
+  // A text too long for the line is shown and returned cut to it.
+  const std::wstring eighty(80, L'x');
+  EXPECT_EQ(ProMessageToBuffer(line, g_msg_file, "USER Long"), PRO_TK_MSG_TOO_LONG);
+  EXPECT_EQ(line, eighty);
+  EXPECT_EQ(ProMessageDisplay(g_msg_file, "USER Long"), PRO_TK_MSG_TOO_LONG);
+  const std::string shown = Ctl({"messages"});
+  const std::size_t cut = shown.find(std::string(80, 'x') + "\n");
+  EXPECT_NE(cut, std::string::npos) << shown;
+  EXPECT_LT(shown.find("Hello W\xc3\xbcrth"), cut) << "oldest first";
   EXPECT_EQ(ProMessageDisplay(g_msg_file, "USER Missing"), PRO_TK_MSG_NOT_FOUND);
-  ProFileName nofile = L"nofile.txt";
-  EXPECT_NE(ProMessageDisplay(nofile, "USER Greeting", who, &parts, &mm), PRO_TK_NO_ERROR);
+  ProFileName nofile = L"nofile.txt", in_working_dir = L"wd.txt";
+  EXPECT_EQ(ProMessageDisplay(nofile, "USER Greeting", who, &parts, &mm), PRO_TK_E_NOT_FOUND);
+  EXPECT_EQ(ProMessageToBuffer(line, in_working_dir, "Key"), PRO_TK_NO_ERROR);
+  EXPECT_STREQ(line, L"from the working dir");
   ProMessageClear();
 }
 
-TEST_F(SessionEventsTest, InjectedFaultCodeIsReturned) {
-  Ctl({"fault", "ProMdlLoad", "-24", "1"});
+TEST_F(SessionEventsTest, InjectedFaultCodeIsReturnedForTheGivenNumberOfCalls) {
+  Ctl({"fault", "ProMdlLoad", "-24", "2"});
   std::wstring p = L"bracket.prt";
   ProMdl mdl = nullptr;
   EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_CANT_OPEN);
+  EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_CANT_OPEN);
   EXPECT_EQ(mdl, nullptr);
   EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_NO_ERROR);
-}
-
-TEST_F(SessionEventsTest, InjectedCrashIsAMachineFaultInTheCallerAndLeavesTheClientUsable) {
-  SKIP_WHERE_FAULTS_CANNOT_UNWIND();
-  Ctl({"fault", "ProMdlLoad", "crash"});
-  std::wstring p = L"bracket.prt";
-  ProMdl mdl = nullptr;
-  bool faulted = false;
-  {
-    FaultCatcher catcher;
-    try {
-      ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl);
-    } catch (const MachineFault&) {
-      faulted = true;
-    }
-  }
-  EXPECT_TRUE(faulted);
-  EXPECT_EQ(mdl, nullptr);
-  EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_NO_ERROR);
-}
-
-TEST_F(SessionEventsTest, CrashInsideACallbackIsCaughtAtEventProcessing) {
-  SKIP_WHERE_FAULTS_CANNOT_UNWIND();
-  Ctl({"fault", "ProMdlCurrentGet", "crash"});
-  AddButton(OnRunNested);
-  Ctl({"pick", "Run Tav"});
-  Barrier();
-  FaultCatcher catcher;
-  testing::internal::CaptureStderr();
-  ProEventProcess();
-  EXPECT_NE(testing::internal::GetCapturedStderr().find(
-                "toolkit client: callback raised: access violation"),
-            std::string::npos);
 }
 
 TEST_F(SessionEventsTest, SessionEndRunsTerminationOnceAndLaterCallsFailAtOnce) {
@@ -284,11 +280,26 @@ TEST_F(SessionEventsTest, SessionEndRunsTerminationOnceAndLaterCallsFailAtOnce) 
   EXPECT_EQ(rec_.Calls(), (std::vector<std::string>{"run", "term 1"}));
 }
 
-TEST_F(SessionEventsTest, DisconnectForgetsTheClientsCommands) {
+TEST_F(SessionEventsTest, AClientThatComesBackTakesItsButtonsOver) {
   AddButton(OnRun);
+  ProProcessHandle wrong{1, 2};
+  EXPECT_EQ(ProEngineerDisconnect(&wrong, 5), PRO_TK_BAD_INPUTS);
   EXPECT_EQ(ProEngineerDisconnect(&handle_, 5), PRO_TK_NO_ERROR);
-  EXPECT_NE(harness_->Ctl({"pick", "Run Tav"}).code, 0);
+  EXPECT_EQ(ProEngineerDisconnect(&handle_, 5), PRO_TK_BAD_INPUTS) << "the handle is spent";
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
+  EXPECT_NE(Ctl({"menubar"}).find("name=TavRunBtn command=2 shown dead"), std::string::npos);
+  EXPECT_NE(harness_->Ctl({"pick", "Run Tav"}).code, 0);
+  ProEventProcess();
+  EXPECT_TRUE(rec_.Calls().empty()) << "leaving is not a termination";
+
+  ASSERT_EQ(
+      tkclient::TEST_AttachStream(harness_->Connect(), "", text_dir_.path().c_str(), 0, &handle_),
+      PRO_TK_NO_ERROR);
+  AddButton(OnRun, nullptr, /*menu=*/false);  // the menu stayed
+  Ctl({"pick", "Run Tav"});
+  Barrier();
+  ProEventProcess();
+  EXPECT_EQ(rec_.Calls(), std::vector<std::string>{"run"});
 }
 
 }  // namespace

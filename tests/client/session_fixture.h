@@ -32,8 +32,8 @@ constexpr const char* kMessageFileText =
     "Run Tav\n"
     "#\n"
     "#\n"
-    "TAV Run help\n"
-    "Runs the Tav action\n"
+    "USER Long\n"
+    "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n"
     "#\n"
     "#\n";
 

@@ -1,72 +1,56 @@
 // Message files as the session reads them: entry layout, class prefixes, byte-order
 // marks and line ends, conversions with fields, and the published codes.
 #include "sim/message_file.h"
-#include "sim/model.h"
 
 #include <gtest/gtest.h>
 
+#include "sim/model.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 using sim::MessageValue;
 
-MessageValue Text(const std::string& s) {
-  MessageValue v;
-  v.kind = MessageValue::kText;
-  v.text = s;
-  return v;
-}
-MessageValue Int(long long n) {
-  MessageValue v;
-  v.kind = MessageValue::kInteger;
-  v.integer = n;
-  return v;
-}
-MessageValue Real(double d) {
-  MessageValue v;
-  v.kind = MessageValue::kDouble;
-  v.real = d;
-  return v;
-}
+MessageValue Text(const std::string& s) { return {MessageValue::kText, s}; }
+MessageValue Int(long long n) { return {MessageValue::kInteger, "", n}; }
+MessageValue Real(double d) { return {MessageValue::kDouble, "", 0, d}; }
 
 TEST(MessageFileTest, KeysLoseTheirClassPrefixAndKeepSpaces) {
   sim::MessageFile f = sim::MessageFile::Parse(
-      "%CPUSER Prompt\nEnter a value\n#\n#\n%CEUSER Error\nBroken\n#\n#\nPlain key\nplain\n\n#\n");
+      "\xEF\xBB\xBF%CPUSER Prompt\r\nEnter a value\r\n#\r\n#\r\n%CEUSER Error\nBroken\n#\n#\n"
+      "Plain key\nplain\n\n#\n");
   ASSERT_EQ(f.size(), 3u);
-  ASSERT_NE(f.Find("USER Prompt"), nullptr);
+  ASSERT_NE(f.Find("USER Prompt"), nullptr) << "neither byte-order mark nor prefix in the key";
   EXPECT_EQ(f.Find("USER Prompt")->klass, 'P');
+  EXPECT_EQ(f.Find("USER Prompt")->format, "Enter a value") << "no CR in the text";
   EXPECT_EQ(f.Find("USER Error")->format, "Broken");
   EXPECT_EQ(f.Find("Plain key")->klass, 0);
   EXPECT_EQ(f.Find("Plain key")->format, "plain") << "a blank translation line is allowed";
   EXPECT_EQ(f.Find("%CPUSER Prompt"), nullptr);
 }
 
-TEST(MessageFileTest, ByteOrderMarkAndCrLfAreNotPartOfTheText) {
-  sim::MessageFile f =
-      sim::MessageFile::Parse("\xEF\xBB\xBFMorvelCap_0\r\nWerkzeugkästen\r\n#\r\n#\r\n");
-  ASSERT_NE(f.Find("MorvelCap_0"), nullptr);
-  EXPECT_EQ(f.Find("MorvelCap_0")->format, "Werkzeugkästen");
-}
-
-TEST(MessageFileTest, ConversionsTakeTheirArgumentByPosition) {
-  std::string out;
-  ASSERT_EQ(sim::FormatMessage("%1d items in %0w (%2(6.2)f mm, %1(4)d)",
-                               {Text("BRACKET"), Int(7), Real(3.14159)}, &out),
-            0);
-  EXPECT_EQ(out, "7 items in BRACKET (  3.14 mm,    7)");
-  ASSERT_EQ(sim::FormatMessage("%0f and 50% and %%", {Real(1.5)}, &out), 0);
-  EXPECT_EQ(out, "1.500000 and 50% and %");
-  ASSERT_EQ(sim::FormatMessage("Value: %0s|||default", {Text("x")}, &out), 0);
-  EXPECT_EQ(out, "Value: x");
-}
-
-TEST(MessageFileTest, BadFormatsAndValuesHaveTheirCodes) {
-  std::string out;
-  EXPECT_EQ(sim::FormatMessage("%0q", {Int(1)}, &out), -30);
-  EXPECT_EQ(sim::FormatMessage("%0(5.2f", {Real(1)}, &out), -30);
-  EXPECT_EQ(sim::FormatMessage("%1d", {Int(1)}, &out), -2) << "value missing";
-  EXPECT_EQ(sim::FormatMessage("%0d", {Text("x")}, &out), -2) << "text for an integer";
+TEST(MessageFileTest, ConversionsTakeTheirArgumentByPositionOrHaveTheirCodes) {
+  const std::vector<MessageValue> values{Text("BRACKET"), Int(7), Real(3.14159)};
+  const struct {
+    const char* format;
+    int code;
+    const char* text;
+  } cases[] = {
+      {"%1d items in %0w (%2(6.2)f mm, %1(4)d)", 0, "7 items in BRACKET (  3.14 mm,    7)"},
+      {"%2f and 50% and %%", 0, "3.141590 and 50% and %"},
+      {"Value: %0s|||default", 0, "Value: BRACKET"},
+      {"%0q", -30, ""},
+      {"%2(5.2f", -30, ""},
+      {"%3d", -2, ""},  // no value
+      {"%0d", -2, ""},  // text for an integer
+  };
+  for (const auto& c : cases) {
+    std::string out;
+    EXPECT_EQ(sim::FormatMessage(c.format, values, &out), c.code) << c.format;
+    if (c.code == 0) {
+      EXPECT_EQ(out, c.text) << c.format;
+    }
+  }
   std::string types;
   EXPECT_EQ(sim::MessageArgTypes("%0d %0w", &types), -30) << "one position, two types";
   ASSERT_EQ(sim::MessageArgTypes("%2f %0w|||%3s", &types), 0);
@@ -96,12 +80,8 @@ TEST(MessageFileTest, FilesAreSearchedInOrderAndNamesMustBeBare) {
   EXPECT_EQ(sim::ResolveMessage(dirs, "msg.txt", "Other", {}, &out), -28);
   EXPECT_EQ(sim::ResolveMessage(dirs, "none.txt", "K", {}, &out), -4);
   EXPECT_EQ(sim::ResolveMessage(dirs, "../msg.txt", "K", {}, &out), -2);
-}
-
-TEST(MessageFileTest, SearchDirectoriesIncludeTheTextSubfolders) {
-  std::vector<std::string> dirs = sim::MessageSearchDirs("/c", "", "/work/");
-  std::vector<std::string> expected{"/c/", "/c/text/usascii/", "/c/text/", "/work/"};
-  EXPECT_EQ(dirs, expected);
+  EXPECT_EQ(sim::MessageSearchDirs("/c", "", "/work/"),
+            (std::vector<std::string>{"/c/", "/c/text/usascii/", "/c/text/", "/work/"}));
 }
 
 }  // namespace

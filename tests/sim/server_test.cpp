@@ -1,6 +1,7 @@
 // The session server over real sockets: a raw protocol client on a socketpair
 // (SimHarness::Connect) or on the display's socket, several clients at once, and
 // connections that misbehave.
+#include <ProNotify.h>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -32,40 +33,47 @@ TEST_F(ServerTest, HelloComesFirstAndByeClosesTheConnection) {
   EXPECT_EQ(c.Call<method::ping>().code, -1);
   EXPECT_EQ(c.Call<method::ProMdlCurrentGet>().code, -8);
   EXPECT_EQ(c.Hello("/nonexistent/text/dir").code, -15);
+  EXPECT_EQ(c.Call<method::hello>(99, "", "", "", "", 1).code, -11) << "another protocol version";
   EXPECT_EQ(c.Call<method::ping>().code, -1);
   protocol::Message hello = c.Hello();
   ASSERT_EQ(hello.code, 0);
   const auto [handle] = protocol::OutsOf<method::hello>(hello);
   EXPECT_TRUE(handle.array_index != 0 || handle.auth_key != 0);
   EXPECT_EQ(c.Call<method::ping>().code, 0);
+  // Requests no method of the wire fits get a code; the connection stays.
+  EXPECT_EQ(c.CallUnchecked("ProMdlLoad", std::make_tuple(17, -1, 0)).code, -2);
+  EXPECT_EQ(c.CallUnchecked("ProMdlLoad", std::make_tuple("bolt.prt", -1)).code, -2);
+  EXPECT_EQ(c.CallUnchecked("ProDimensionValueGet", std::make_tuple("not an item")).code, -2);
+  EXPECT_EQ(c.CallUnchecked("ProNoSuchFunction", std::make_tuple()).code, -9);
   EXPECT_EQ(c.Call<method::bye>().code, 0);
   EXPECT_TRUE(c.SeesEndOfStream());
+  // A session on its way out takes nobody new.
+  RawClient late(sim_.Connect());
+  sim_.server().dispatcher().Stop();
+  EXPECT_EQ(late.Hello().code, -38);
 }
 
-TEST_F(ServerTest, UndecodableFrameClosesOnlyThatConnection) {
+// What a broken client may send; each closes its own connection and no other.
+TEST_F(ServerTest, BrokenFramesCloseOnlyThatConnection) {
+  const std::string reply = protocol::PackReply(1, 0, "");
+  const struct {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"undecodable", std::string("\0\0\0\3", 4) + "\xc1\xc1\xc1"},  // never MessagePack
+      {"oversized", std::string("\x7f\xff\xff\xff", 4)},             // far above the limit
+      {"a reply", std::string(3, '\0') + static_cast<char>(reply.size()) + reply},
+  };
   RawClient good(sim_.Connect());
-  RawClient bad(sim_.Connect());
-  good.Hello();
-  const std::string garbage = "\xc1\xc1\xc1";  // 0xc1 is never valid MessagePack
-  ASSERT_TRUE(protocol::WriteFrame(bad.fd(), garbage));
-  EXPECT_TRUE(bad.SeesEndOfStream());
-  EXPECT_EQ(good.Call<method::ping>().code, 0);
-}
-
-TEST_F(ServerTest, OversizedFrameClosesOnlyThatConnection) {
-  RawClient good(sim_.Connect());
-  RawClient bad(sim_.Connect());
-  good.Hello();
-  const unsigned char head[4] = {0x7f, 0xff, 0xff, 0xff};  // far above the frame limit
-  ASSERT_EQ(::write(bad.fd(), head, 4), 4);
-  EXPECT_TRUE(bad.SeesEndOfStream());
-  EXPECT_EQ(good.Call<method::ping>().code, 0);
-}
-
-TEST_F(ServerTest, AReplyOrEventFromTheClientIsProtocolAbuse) {
-  RawClient bad(sim_.Connect());
-  ASSERT_TRUE(protocol::WriteFrame(bad.fd(), protocol::PackReply(1, 0, "")));
-  EXPECT_TRUE(bad.SeesEndOfStream());
+  ASSERT_EQ(good.Hello().code, 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RawClient bad(sim_.Connect());
+    ASSERT_EQ(::write(bad.fd(), c.bytes.data(), c.bytes.size()),
+              static_cast<ssize_t>(c.bytes.size()));
+    EXPECT_TRUE(bad.SeesEndOfStream());
+    EXPECT_EQ(good.Call<method::ping>().code, 0);
+  }
 }
 
 TEST_F(ServerTest, ServesSeveralClientsFromSeveralThreads) {
@@ -86,6 +94,40 @@ TEST_F(ServerTest, ServesSeveralClientsFromSeveralThreads) {
   }
   for (auto& t : threads) t.join();
   for (int i = 0; i < kClients; ++i) EXPECT_EQ(failures[i], 0) << "client " << i;
+}
+
+// A pick goes to the client that added the command, a notification to the one that
+// asked for it, and the end of the session to everyone.
+TEST_F(ServerTest, EventsGoToTheClientsTheyBelongTo) {
+  tavtest::TempDir text;
+  tavtest::WriteFile(text.file("labels.txt"), "Cap_0\nTav\n#\n#\nCap_1\nExport\n#\n#\n");
+  RawClient a(sim_.Connect()), b(sim_.Connect());
+  ASSERT_EQ(a.Hello(text.path()).code, 0);
+  ASSERT_EQ(b.Hello().code, 0);
+  ASSERT_EQ(
+      a.Call<method::ProMenubarMenuAdd>("TavMenu", "Cap_0", std::nullopt, 1, "labels.txt").code, 0);
+  const auto [cmd] = protocol::OutsOf<method::ProCmdActionAdd>(
+      a.Call<method::ProCmdActionAdd>("Act", 12, 3, 1, 1));
+  ASSERT_EQ(a.Call<method::ProMenubarmenuPushbuttonAdd>("TavMenu", "B1", "Cap_1", "Cap_1",
+                                                        std::nullopt, 1, cmd, "labels.txt")
+                .code,
+            0);
+  ASSERT_EQ(b.Call<method::ProNotificationSet>(static_cast<int>(PRO_FILE_OPEN_OK), 1).code, 0);
+  EXPECT_EQ(b.Call<method::ProCmdAccessUpdate>(cmd, 0, 3).code, -2) << "not its command";
+  ASSERT_EQ(sim_.Ctl({"pick", "Export"}).code, 0);
+  ASSERT_EQ(sim_.Ctl({"new", "widget", "prt"}).code, 0);
+  sim_.Shutdown();
+  protocol::Message ev;
+  ASSERT_TRUE(a.NextEvent(&ev));
+  EXPECT_EQ(ev.name, "command");
+  ASSERT_TRUE(b.NextEvent(&ev));
+  EXPECT_EQ(ev.name, "notify");
+  for (RawClient* c : {&a, &b}) {
+    ASSERT_TRUE(c->NextEvent(&ev));
+    EXPECT_EQ(ev.name, "terminate");
+    EXPECT_EQ(protocol::Arg<int>(ev.body, 0), 1);
+    EXPECT_TRUE(c->SeesEndOfStream());
+  }
 }
 
 TEST_F(ServerTest, ClientThatDisconnectsMidCallIsForgotten) {
@@ -112,37 +154,6 @@ TEST_F(ServerTest, ClientThatDisconnectsMidCallIsForgotten) {
     if (!forgotten) std::this_thread::yield();
   }
   EXPECT_EQ(other.Call<method::ProCmdActionAdd>("GoneAct", 2, 3, 1, 1).code, 0);
-}
-
-TEST_F(ServerTest, ShutdownSendsTerminateToEveryClient) {
-  RawClient a(sim_.Connect());
-  RawClient b(sim_.Connect());
-  a.Hello();
-  b.Hello();
-  sim_.Shutdown();
-  for (RawClient* c : {&a, &b}) {
-    protocol::Message ev;
-    ASSERT_TRUE(c->NextEvent(&ev));
-    EXPECT_EQ(ev.name, "terminate");
-    EXPECT_EQ(protocol::Arg<int>(ev.body, 0), 1);
-    EXPECT_TRUE(c->SeesEndOfStream());
-  }
-}
-
-TEST_F(ServerTest, ListensOnTheDisplaySocketAndRefusesASecondSession) {
-  tavtest::TempDir tmp;
-  tavtest::ScopedEnv env("TMPDIR", tmp.path().c_str());
-  tavtest::SimHarness first;
-  std::string error;
-  ASSERT_TRUE(first.Listen(&error)) << error;
-  const std::string path = first.server().socket_path();
-  EXPECT_EQ(path, tmp.path() + "proe-sim-" + std::to_string(::getuid()) + "/" + first.display() +
-                      ".sock");
-  tavtest::SimHarnessOptions same;
-  same.display = first.display();
-  tavtest::SimHarness second(same);
-  EXPECT_FALSE(second.Listen(&error));
-  EXPECT_NE(error.find("already served"), std::string::npos) << error;
 }
 
 TEST_F(ServerTest, ReplacesAStaleSocketFile) {

@@ -130,6 +130,12 @@ class WireClient {
     const std::uint64_t seq = ++seq_;
     return Exchange(seq, protocol::PackRequestOf<M>(seq, typename M::Args(args...)));
   }
+  // A request of any name and arguments, as a broken client may send it.
+  template <class A>
+  protocol::Message CallUnchecked(const std::string& name, const A& args) {
+    const std::uint64_t seq = ++seq_;
+    return Exchange(seq, protocol::PackRequest(seq, name, args));
+  }
   // hello with protocol version 1, user "tester", this process's pid.
   protocol::Message Hello(const std::string& text_dir = "");
   // The next event, waiting for it if none is kept; false when the connection ends.
