@@ -34,42 +34,25 @@ class SqliteLayerTest : public ::testing::Test {
 
 TEST_F(SqliteLayerTest, RaisesTheCodeNameCodeAndMessageOfEachFailure) {
   CppSQLite3Connection closed;
-  CppSQLite3Cursor none;
-  CppSQLite3Cursor empty = db_.ExecuteQuery(L"select featId from dims");
-  const struct {
-    std::function<void()> action;
-    const wchar_t* text;
-  } cases[] = {
-      {[&] { closed.ExecuteStatement(L"begin transaction"); },
-       L"CPPSQLITE_ERROR[1000]: Database not open"},
+  CppSQLite3Cursor none, rows = db_.ExecuteQuery(L"select featId from dims");
+  const std::pair<std::function<void()>, const wchar_t*> cases[] = {
+      {[&] { closed.ExecuteStatement(L"begin"); }, L"CPPSQLITE_ERROR[1000]: Database not open"},
       {[&] { db_.ExecuteStatement(L"insert into 'RURO_2_feature' (featId) values (1)"); },
        L"SQLITE_ERROR[1]: no such table: RURO_2_feature"},
-      {[&] { db_.ExecuteQuery(L"selec featId from dims"); },
-       L"SQLITE_ERROR[1]: near \"selec\": syntax error"},
       {[&] { none.AtEnd(); }, L"CPPSQLITE_ERROR[1000]: Null Virtual Machine pointer"},
-      {[&] { empty.ColumnIndex(L"featid"); },
-       L"CPPSQLITE_ERROR[1000]: Invalid field name requested"},
-      {[&] { empty.ColumnType(1); }, L"CPPSQLITE_ERROR[1000]: Invalid field index requested"},
-      {[&] { empty.GetInt(-1, 0); }, L"CPPSQLITE_ERROR[1000]: Invalid field index requested"},
-      {[&] { closed.Open(base::Utf8ToWide(dir_.file("missing/exchange.db"))); },
-       L"SQLITE_CANTOPEN[14]: unable to open database file"},
-      {[&] { throw CppSQLite3Exception(2067, nullptr); }, L"UNKNOWN_ERROR[2067]: "},
+      {[&] { rows.GetInt(L"featid", 0); }, L"CPPSQLITE_ERROR[1000]: Invalid field name requested"},
+      {[&] { rows.ColumnType(1); }, L"CPPSQLITE_ERROR[1000]: Invalid field index requested"},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.text, Raised(c.action));
-  EXPECT_EQ(0, empty.ColumnIndex(L"featId"));
+  for (const auto& [action, text] : cases) EXPECT_EQ(text, Raised(action));
 }
 
 TEST_F(SqliteLayerTest, ReadsRowsByIndexAndNameAndNullsAsTheDefault) {
-  db_.ExecuteStatement(L"insert into dims values (7, 25.4, 'd0')");
-  db_.ExecuteStatement(L"insert into dims values (NULL, NULL, NULL)");
+  db_.ExecuteStatement(L"insert into dims values (7, 25.4, 'd0'), (NULL, NULL, NULL)");
   CppSQLite3Cursor rows = db_.ExecuteQuery(L"select * from dims order by rowid");
-  ASSERT_FALSE(rows.AtEnd());
   EXPECT_EQ(7, rows.GetInt(L"featId", -1));
   EXPECT_EQ(25.4, rows.GetDouble(1, 0.0));
-  EXPECT_EQ(25, rows.GetInt(L"dimValue", 0));  // SQLite's own conversion
   EXPECT_EQ(L"d0", rows.GetText(L"dimSymbol", L"-"));
   rows.Next();
-  EXPECT_EQ(5, rows.ColumnType(0));
   EXPECT_EQ(-1, rows.GetInt(L"featId", -1));
   EXPECT_EQ(0.5, rows.GetDouble(L"dimValue", 0.5));
   EXPECT_EQ(L"-", rows.GetText(2, L"-"));
@@ -80,13 +63,13 @@ TEST_F(SqliteLayerTest, ReadsRowsByIndexAndNameAndNullsAsTheDefault) {
 TEST_F(SqliteLayerTest, AHeldStatementKeepsTheDatabaseOpenUntilFinalizedOrReplaced) {
   CppSQLite3Cursor rows = db_.ExecuteQuery(L"select * from dims");
   EXPECT_TRUE(rows.AtEnd());  // no rows, and the statement is still held
-  EXPECT_EQ(L"SQLITE_BUSY[5]: unable to close due to unfinalized statements or unfinished backups",
-            Raised([&] { db_.Close(); }));
+  EXPECT_EQ(
+      L"SQLITE_BUSY[5]: unable to close due to unfinalized statements or "
+      L"unfinished backups",
+      Raised([&] { db_.Close(); }));
   rows = db_.ExecuteQuery(L"select count(*) from dims");  // finalizes the first
-  EXPECT_EQ(0, rows.GetInt(0, -1));
   rows.Finalize();
   EXPECT_EQ(L"(nothing raised)", Raised([&] { db_.Close(); }));
-
   // A connection destroyed under a live statement hands its database to SQLite,
   // which closes it with that statement (the address sanitizer sees no leak).
   CppSQLite3Cursor outlives;
@@ -98,20 +81,15 @@ TEST_F(SqliteLayerTest, AHeldStatementKeepsTheDatabaseOpenUntilFinalizedOrReplac
   EXPECT_EQ(42, outlives.GetInt(0, 0));
 }
 
-TEST_F(SqliteLayerTest, CompilesAQueryAgainAfterAnotherConnectionChangedTheSchema) {
-  db_.ExecuteQuery(L"select * from dims").Finalize();
+TEST_F(SqliteLayerTest, MeetsAnotherConnectionsSchemaChangeAndLock) {
   CppSQLite3Connection other;
   other.Open(path_);
   other.ExecuteStatement(L"alter table dims add column note text");
+  // Compiled against the schema this connection read before, then again.
   EXPECT_EQ(L"(nothing raised)", Raised([&] { db_.ExecuteQuery(L"select * from dims"); }));
-}
-
-TEST_F(SqliteLayerTest, ALockHeldElsewhereEndsAStatementUnraisedAndAQueryRaised) {
-  CppSQLite3Connection other;
-  other.Open(path_);
   other.ExecuteStatement(L"begin exclusive");
   db_.SetBusyTimeout(20);
-  EXPECT_EQ(0, db_.ExecuteStatement(L"insert into dims values (1, 1.5, 'd1')"));
+  EXPECT_EQ(0, db_.ExecuteStatement(L"insert into dims values (1, 1.5, 'd1', '')"));
   EXPECT_EQ(L"SQLITE_BUSY[5]: database is locked",
             Raised([&] { db_.ExecuteQuery(L"select * from dims"); }));
   other.ExecuteStatement(L"rollback");

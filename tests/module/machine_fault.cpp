@@ -80,7 +80,6 @@ TEST_F(DisconnectFaultTest, RemovesNoAccessFunctionThatWasNeverAttached) {
 
 using ExportFaultTest = ConnectedTest;
 
-// In the middle of an export, between two toolkit calls for one feature.
 TEST_F(ExportFaultTest, BecomesTheStatusOfTheRefresh) {
   ASSERT_EQ(0, Open(SamplePath("washer.prt.1")));
   Fault("ProFeatureTypenameGet", "crash");
