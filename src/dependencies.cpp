@@ -1,6 +1,5 @@
 #include "src/dependencies.h"
 
-#include <ProArray.h>
 #include <ProMdl.h>
 #include <algorithm>
 #include <cwctype>
@@ -8,6 +7,7 @@
 
 #include "src/model_operation.h"
 #include "src/res_string.h"
+#include "src/toolkit_array.h"
 #include "tavproe2/ProeAsynCommand.h"
 
 namespace {
@@ -20,25 +20,6 @@ struct TypeCode {
 const TypeCode kModelTypes[] = {{L"sec", 11},  {L"prt", 2},  {L"asm", 1},  {L"drw", 4},
                                 {L"mfg", 37},  {L"lay", 19}, {L"frm", 33}, {L"rep", 105},
                                 {L"mrk", 116}, {L"dgm", 121}};
-
-// Frees a toolkit array when it goes out of scope, also when an exception ends
-// the walk.
-class ProArrayOwner {
- public:
-  ProArrayOwner() = default;
-  ~ProArrayOwner() { Free(); }
-  ProArrayOwner(const ProArrayOwner&) = delete;
-  ProArrayOwner& operator=(const ProArrayOwner&) = delete;
-  ProModel** address() { return &models_; }
-  ProModel* get() const { return models_; }
-  void Free() {
-    if (models_) ProArrayFree(reinterpret_cast<ProArray*>(&models_));
-    models_ = nullptr;
-  }
-
- private:
-  ProModel* models_ = nullptr;
-};
 
 bool EqualIgnoringCase(const std::wstring& a, const wchar_t* b) {
   std::size_t i = 0;
@@ -82,11 +63,11 @@ int ProeAsynCommand::GetDependencies(std::wstring& dependencies) {
     }
     std::vector<ProMdl> work = {current};
     for (std::size_t next = 0; next < work.size(); ++next) {
-      ProArrayOwner array;
+      ToolkitArray<ProModel> array;
       int count = 0;
       if (ProMdlDependenciesList(work[next], array.address(), &count) != PRO_TK_NO_ERROR) continue;
       for (int i = 0; i < count; ++i) {
-        const ProModel& element = array.get()[i];
+        const ProModel& element = array[i];
         ProMdl model = nullptr;
         int code = ModelTypeFromExtension(element.type);
         if (ProMdlInit(const_cast<wchar_t*>(element.name), static_cast<ProMdlType>(code), &model) !=

@@ -78,5 +78,16 @@ TEST_F(DisconnectFaultTest, RemovesNoAccessFunctionThatWasNeverAttached) {
   EXPECT_TRUE(IsAccessViolation(command_.m_strStatus));
 }
 
+using ExportFaultTest = ConnectedTest;
+
+TEST_F(ExportFaultTest, BecomesTheStatusOfTheRefresh) {
+  ASSERT_EQ(0, Open(SamplePath("washer.prt.1")));
+  Fault("ProFeatureTypenameGet", "crash");
+  TempDir dir;
+  EXPECT_EQ(-1, command().RefreshTable(L"feature", Wide(dir.file("x.db")).c_str()));
+  EXPECT_TRUE(IsAccessViolation(command_.m_strStatus));
+  EXPECT_FALSE(ProeCore::Instance()->Lock().OwnedByCurrentThread());
+}
+
 }  // namespace
 }  // namespace tavtest

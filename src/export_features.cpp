@@ -1,0 +1,134 @@
+// The feature and dimension exports of ProMdlToDb, and the naming of features.
+#include <ProAsmcomp.h>
+#include <ProDimension.h>
+#include <ProFeature.h>
+#include <ProModelitem.h>
+#include <ProNcseq.h>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "src/ProMdlToDb.h"
+
+namespace {
+
+// One answer of a feature query whose result the export does not look at: a query
+// that fails leaves 0 in the column.
+template <typename T, typename Query>
+int Answer(Query query, ProFeature& feature) {
+  T value{};
+  query(&feature, &value);
+  return static_cast<int>(value);
+}
+
+// The dimension visit: keeps every dimension but those of unknown type (-1).
+ProError CollectDimension(ProDimension* dimension, ProError, ProAppData data) {
+  ProDimensiontype type{};
+  ProDimensionTypeGet(dimension, &type);
+  if (type != PRODIMTYPE_UNKNOWN)
+    static_cast<std::vector<ProDimension>*>(data)->push_back(*dimension);
+  return PRO_TK_NO_ERROR;
+}
+
+}  // namespace
+
+int ProMdlToDb::ExportFeatures(const std::wstring& kind) {
+  return Step(TAV_CATCH_SITE, [&] {
+    row_.SetTable(ExchangeRow::TableName(kind));
+    for (std::size_t i = 0; i < features_.size(); ++i) {
+      ProFeature& feature = features_[i].feature;
+      row_.Clear();
+      row_.AddIntColumn(L"featId", feature.id);
+      std::wstring name;
+      if (ItemName(feature, name) != 0) return -1;
+      row_.AddTextColumn(L"featName", name.c_str());
+      ProName type_name = {};
+      const ProError rc = ProFeatureTypenameGet(&feature, type_name);
+      if (rc != PRO_TK_NO_ERROR) return RecordToolkitFailure(rc);
+      row_.AddTextColumn(L"featType", type_name);
+      ProLine subtype = {};
+      ProFeatureSubtypeGet(&feature, subtype);
+      row_.AddTextColumn(L"featSubtype", subtype);
+      row_.AddIntColumn(L"featStatus", features_[i].status);
+      row_.AddIntColumn(L"isNcseq", Answer<ProBoolean>(ProFeatureIsNcseq, feature));
+      row_.AddIntColumn(L"isIncomplete", Answer<ProBoolean>(ProFeatureIsIncomplete, feature));
+      row_.AddIntColumn(L"isReadonly", Answer<ProBoolean>(ProFeatureIsReadonly, feature));
+      row_.AddIntColumn(L"patternStatus",
+                        Answer<ProPatternStatus>(ProFeaturePatternStatusGet, feature));
+      row_.AddIntColumn(L"groupStatus", Answer<ProGroupStatus>(ProFeatureGroupStatusGet, feature));
+      row_.AddIntColumn(L"grppatStatus",
+                        Answer<ProGrppatternStatus>(ProFeatureGrppatternStatusGet, feature));
+      row_.AddIntColumn(L"featIndex", static_cast<int>(i));
+      InsertRow();
+    }
+    return 0;
+  });
+}
+
+int ProMdlToDb::ItemName(const ProFeature& feature, std::wstring& name) {
+  return Step(TAV_CATCH_SITE, [&] {
+    name.clear();
+    ProFeature item = feature;
+    ProName buffer = {};
+    const ProError rc = ProModelitemNameGet(&item, buffer);
+    if (rc == PRO_TK_NO_ERROR) name = buffer;
+    // A named feature records "no error" too.
+    if (rc != PRO_TK_E_NOT_FOUND) return RecordToolkitFailure(rc);
+    ProFeattype type = 0;
+    const ProError typed = ProFeatureTypeGet(&item, &type);
+    if (type == PRO_FEAT_COMPONENT) {
+      ProMdlType model_type = PRO_MDL_UNUSED;
+      ProFamilyName model_name = {};
+      ProAsmcompMdlNameGet(&item, &model_type, model_name);
+      name = model_name;
+      if (model_type == PRO_MDL_ASSEMBLY) name += L".ASM";
+      if (model_type == PRO_MDL_PART) name += L".PRT";
+    } else {
+      name = L"---";
+    }
+    return static_cast<int>(typed);
+  });
+}
+
+int ProMdlToDb::ExportDimensions(const std::wstring& kind) {
+  return Step(TAV_CATCH_SITE, [&] {
+    int result = 0;
+    // Dimension ids belong to one model: a drawing's solids may repeat them.
+    std::set<std::pair<ProMdl, int>> written;
+    row_.SetTable(ExchangeRow::TableName(kind));
+    std::vector<ProDimension> dimensions;
+    for (FeatureEntry& entry : features_) {
+      dimensions.clear();
+      result = ProFeatureDimensionVisit(&entry.feature, CollectDimension, nullptr, &dimensions);
+      if (result == PRO_TK_E_NOT_FOUND) continue;
+      if (result != PRO_TK_NO_ERROR) return RecordToolkitFailure(result);
+      for (ProDimension& dimension : dimensions) {
+        if (!written.insert({dimension.owner, dimension.id}).second) continue;
+        // The queries' results are not looked at: a failed one leaves 0.
+        ProName symbol = {};
+        double value = 0.0, upper = 0.0, lower = 0.0;
+        ProDimensiontype type{};
+        ProDimToleranceType tolerance{};
+        ProBoolean driven = PRO_B_FALSE;
+        ProDimensionSymbolGet(&dimension, symbol);
+        ProDimensionValueGet(&dimension, &value);
+        ProDimensionTypeGet(&dimension, &type);
+        ProDimensionToltypeGet(&dimension, &tolerance);
+        ProDimensionToleranceGet(&dimension, &upper, &lower);
+        ProDimensionIsReldriven(&dimension, &driven);
+        row_.Clear();
+        row_.AddIntColumn(L"dimId", dimension.id);
+        row_.AddIntColumn(L"featId", entry.feature.id);
+        row_.AddTextColumn(L"dimSymbol", symbol);
+        row_.AddDoubleColumn(L"dimValue", value);
+        row_.AddIntColumn(L"dimType", type);
+        row_.AddIntColumn(L"tolType", tolerance);
+        row_.AddDoubleColumn(L"upperLimit", upper);
+        row_.AddDoubleColumn(L"lowerLimit", lower);
+        row_.AddIntColumn(L"isReldriven", driven);
+        InsertRow();
+      }
+    }
+    return result;
+  });
+}

@@ -1,0 +1,32 @@
+// ProeAsynCommand::RefreshTable: the host's entry to the export.
+#include <ProMdl.h>
+
+#include "src/ProMdlToDb.h"
+#include "src/model_operation.h"
+#include "src/res_string.h"
+#include "src/tav_proecore.h"
+#include "tavproe2/ProeAsynCommand.h"
+
+namespace TAVCAX {
+namespace TAVPROE2 {
+
+int ProeAsynCommand::RefreshTable(const wchar_t* kindList, const wchar_t* dbPath) {
+  return ModelOperation(m_nStatus, m_strStatus, TAV_CATCH_SITE, [&] {
+    ProMdlToDb exporter;
+    ProMdl model = nullptr;
+    // Without a model the database file is not even opened.
+    if (ProMdlCurrentGet(&model) != PRO_TK_NO_ERROR || !model) {
+      SetStatus(-1, LoadResString(5211));
+      return -1;
+    }
+    if (exporter.ExportModel(kindList ? kindList : L"", dbPath ? dbPath : L"") != 0) {
+      SetStatus(exporter.m_nStatus, exporter.m_strStatus);
+      return -1;
+    }
+    ProeCore::Instance()->ShowMessage(L"refreshed tabled ok.");
+    return 0;
+  });
+}
+
+}  // namespace TAVPROE2
+}  // namespace TAVCAX

@@ -1,0 +1,52 @@
+#pragma once
+// One open SQLite database file: the exchange database that the export writes
+// and the import reads. Statements are complete SQL texts built by the caller;
+// nothing is bound or cached, each call compiles its statement afresh.
+//
+// Failures are raised as CppSQLite3Exception (src/sqlite_exception.h), never
+// returned. A locked file is waited for by SQLite's busy handler, up to the busy
+// time-out (60 seconds unless set otherwise).
+//
+// Ownership: the connection owns its sqlite3 handle from Open (a failed Open
+// included) until Close or destruction. Cursors returned by ExecuteQuery own
+// their statements and must be finalized or dropped before Close succeeds. One
+// thread at a time; the module uses it inside the module-wide lock.
+#include <string>
+
+#include "src/sqlite_cursor.h"
+
+class CppSQLite3Connection {
+ public:
+  CppSQLite3Connection() = default;
+  // Closes the database; never raises. A database that refuses to close (a
+  // statement still held) is closed as soon as its last statement is finalized.
+  virtual ~CppSQLite3Connection();
+  CppSQLite3Connection(const CppSQLite3Connection&) = delete;
+  CppSQLite3Connection& operator=(const CppSQLite3Connection&) = delete;
+
+  // Opens (SQLite creates a missing file) and sets the busy time-out. A database
+  // already open here is closed first.
+  void Open(const std::wstring& path);
+  // Closes the database; raises and stays open when SQLite refuses.
+  void Close();
+
+  // Runs one statement that returns no rows; returns 0. A step that fails with
+  // SQLITE_ERROR raises; a step that ends otherwise (done, or busy after the
+  // time-out) returns 0. Compiled again after another connection changed the
+  // schema.
+  int ExecuteStatement(const std::wstring& sql);
+  // Runs a query and returns a cursor on its first row (AtEnd at once when it has
+  // none). Compiled again after another connection changed the schema.
+  CppSQLite3Cursor ExecuteQuery(const std::wstring& sql);
+
+  void SetBusyTimeout(int milliseconds);
+
+ private:
+  // Raises (1000, "Database not open") without a database.
+  void RequireOpen() const;
+  // Only the first statement of `sql` is compiled.
+  sqlite3_stmt* Prepare(const std::wstring& sql);
+
+  sqlite3* db_ = nullptr;
+  int busy_timeout_ms_ = 60000;
+};
