@@ -19,7 +19,13 @@ int ProeAsynCommand::RefreshTable(const wchar_t* kindList, const wchar_t* dbPath
       SetStatus(-1, LoadResString(5211));
       return -1;
     }
-    if (exporter.ExportModel(kindList ? kindList : L"", dbPath ? dbPath : L"") != 0) {
+    // SQLite would take an empty name for a private temporary database: the rows
+    // would go nowhere while the export reported success.
+    if (!dbPath || !*dbPath) {
+      SetStatus(-1, LoadResString(5214));
+      return -1;
+    }
+    if (exporter.ExportModel(kindList ? kindList : L"", dbPath) != 0) {
       SetStatus(exporter.m_nStatus, exporter.m_strStatus);
       return -1;
     }

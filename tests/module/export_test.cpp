@@ -165,6 +165,9 @@ TEST_F(ExportTest, WithoutAModelLeavesNoFile) {
   EXPECT_EQ(-1, command().RefreshTable(L"feature", Wide(db).c_str()));
   EXPECT_EQ(L"has not active document.", command_.m_strStatus);
   EXPECT_FALSE(port::FileExists(db));
+  ASSERT_EQ(0, Open(SamplePath("bracket.prt.1")));
+  EXPECT_EQ(-1, command().RefreshTable(L"feature", L"")) << "an empty path names no file";
+  EXPECT_EQ(L"db file not exists.", command_.m_strStatus);
 }
 
 // The status rules of the export's steps. Setup: a fault for `proe_sim ctl fault`, a
