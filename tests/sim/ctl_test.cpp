@@ -98,7 +98,8 @@ TEST_F(CtlTest, MenubarShowsTheTopMenusAndTheBuiltInCommand) {
   EXPECT_EQ(bar.find("menu \"File\" name=File shown\n"), 0u) << bar;
   EXPECT_TRUE(Contains(bar,
                        "menu \"Tools\" name=Tools shown\n"
-                       "  button \"TVProAction1\" name=TVProAction1 command=1 shown available\n"
+                       "  button \"TVProAction1\" name=TVProAction1 command=1 shown available "
+                       "help=\"TVProAction1\"\n"
                        "menu \"Windows\" name=Windows shown\n"))
       << bar;
   EXPECT_TRUE(Contains(bar, "menu \"Help\" name=Help shown\n"));
