@@ -52,16 +52,13 @@ menu "Windows" name=Windows shown
 struct PickCase {
   std::string button, open_first, xml;
 };
-struct DocumentCase {
-  std::string document;
-  std::vector<PickCase> picks;
-};
+using DocumentCase = std::pair<std::string, std::vector<PickCase>>;  // document, picks
 class MenuPickTest : public MenuTest, public ::testing::WithParamInterface<DocumentCase> {};
 
 TEST_P(MenuPickTest, EachPickSendsHandleModelAndEntry) {
   Connect(&host_);
-  ASSERT_EQ(0, Create(GetParam().document)) << Narrow(command_.m_strStatus);
-  for (const PickCase& c : GetParam().picks) {
+  ASSERT_EQ(0, Create(GetParam().first)) << Narrow(command_.m_strStatus);
+  for (const PickCase& c : GetParam().second) {
     if (!c.open_first.empty()) sim_->Ctl({"open", SamplePath(c.open_first)});
     const std::size_t done = host_.CountOf("FireClickMenu");
     ASSERT_EQ(0, Pick(c.button).code) << c.button;
@@ -121,10 +118,9 @@ TEST_F(MenuTest, APickSendsNothingWithoutHostOrEntry) {
 class MenuCallbackTest : public MenuTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(MenuCallbackTest, TheHostMayCallTheModuleFromItsHandler) {
-  Connect(&host_);
-  ASSERT_EQ(0, Create(SampleMenu()));
   std::wstring name = L"(none)";
   std::promise<void> handled;
+  std::future<void> done = handled.get_future();
   host_.on_pick = [&](const FakeHost::Call&) {
     auto work = [&] {
       command().OpenFile(Wide(SamplePath("bolt.prt.1")).c_str());
@@ -133,8 +129,11 @@ TEST_P(MenuCallbackTest, TheHostMayCallTheModuleFromItsHandler) {
     GetParam() ? std::thread(work).join() : work();
     handled.set_value();
   };
+  // Set up first: the construction's lock orders it before the listen thread's rounds.
+  Connect(&host_);
+  ASSERT_EQ(0, Create(SampleMenu()));
   ASSERT_EQ(0, Pick("Check In").code);
-  ASSERT_EQ(std::future_status::ready, handled.get_future().wait_for(std::chrono::seconds(10)));
+  ASSERT_EQ(std::future_status::ready, done.wait_for(std::chrono::seconds(10)));
   EXPECT_EQ(Wide(SamplePath("bolt.prt.1")), name);
 }
 INSTANTIATE_TEST_SUITE_P(SameOrOtherThread, MenuCallbackTest, ::testing::Bool());
@@ -144,11 +143,10 @@ INSTANTIATE_TEST_SUITE_P(SameOrOtherThread, MenuCallbackTest, ::testing::Bool())
 TEST_F(MenuTest, FailuresThenMenusUntilDisconnectThenNewMenus) {
   Connect(&host_);
   ASSERT_TRUE(port::CreateDirectory(ModuleTmpDir() + "TxMsgFile1_2.txt"));  // blocks the first
-  const std::string not_parsed = "Document not parsed successfully. \n";
   for (const auto& [document, code, message] :
        std::vector<std::tuple<std::string, int, std::string>>{
-           {"<mnus caption='x'><mnu></mnus>", 1, not_parsed},
-           {"<!DOCTYPE m [<!ENTITY a 'a'>]><mnus/>", 1, not_parsed},
+           {"<mnus caption='x'><mnu></mnus>", 1, "Document not parsed successfully. \n"},
+           {"<!DOCTYPE m [<!ENTITY a 'a'>]><mnus/>", 1, "Document not parsed successfully. \n"},
            {SampleMenu(), EISDIR, "Is a directory"}}) {
     EXPECT_EQ(-1, Create(document));
     EXPECT_EQ(code, command_.m_nStatus);
