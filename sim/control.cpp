@@ -59,18 +59,63 @@ std::string StateName(const Session& s, const MenuNode& button) {
   }
 }
 
+// A text in double quotes, with '"' and '\\' escaped by a backslash.
+std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + '"';
+}
+
+// Names are bare words unless they hold blanks (submenu names often do).
+std::string NameText(const std::string& name) {
+  return name.empty() || name.find_first_of(" \t\"\\") != std::string::npos ? Quoted(name) : name;
+}
+
 void PrintMenu(const Session& s, const std::vector<MenuNode>& nodes, int depth,
                std::ostringstream& out) {
   for (const MenuNode& n : nodes) {
     out << std::string(depth * 2, ' ');
     if (n.kind == MenuNode::kMenu) {
-      out << "menu \"" << n.label << "\" name=" << n.name << " shown\n";
+      out << "menu " << Quoted(n.label) << " name=" << NameText(n.name) << " shown\n";
       PrintMenu(s, n.children, depth + 1, out);
     } else {
-      out << "button \"" << n.label << "\" name=" << n.name << " command=" << n.command << ' '
-          << (s.ButtonShown(n) ? "shown" : "hidden") << ' ' << StateName(s, n) << '\n';
+      out << "button " << Quoted(n.label) << " name=" << NameText(n.name)
+          << " command=" << n.command << ' ' << (s.ButtonShown(n) ? "shown" : "hidden") << ' '
+          << StateName(s, n) << " help=" << Quoted(n.help) << '\n';
     }
   }
+}
+
+// Calls visit(button, path) for every shown button, in menu-bar order (depth
+// first); the path is the labels of the menus above it and its own, joined by '/'.
+template <class Visit>
+void ForEachShownButton(const Session& s, const std::vector<MenuNode>& nodes,
+                        const std::string& above, Visit& visit) {
+  for (const MenuNode& n : nodes) {
+    if (n.kind == MenuNode::kMenu)
+      ForEachShownButton(s, n.children, above + n.label + "/", visit);
+    else if (s.ButtonShown(n))
+      visit(n, above + n.label);
+  }
+}
+
+// The shown buttons that `what` names: as a path of labels ("Menu/Sub/Button"),
+// else as a label, else as a button name; each with its path.
+std::vector<std::pair<const MenuNode*, std::string>> FindButtons(const Session& s,
+                                                                 const std::string& what) {
+  std::vector<std::pair<const MenuNode*, std::string>> by[3];
+  auto visit = [&](const MenuNode& button, const std::string& path) {
+    if (path == what) by[0].emplace_back(&button, path);
+    if (button.label == what) by[1].emplace_back(&button, path);
+    if (button.name == what) by[2].emplace_back(&button, path);
+  };
+  ForEachShownButton(s, s.menubar(), "", visit);
+  for (auto& found : by)
+    if (!found.empty()) return found;
+  return {};
 }
 
 ControlResult Status(Store& store, Session& session) {
@@ -131,9 +176,18 @@ ControlResult New(Store& store, Session& session, const std::string& name,
   return r;
 }
 
-ControlResult Pick(Session& session, const std::string& label) {
-  const MenuNode* button = session.FindShownButton(label);
-  if (!button) return Fail(PRO_TK_E_NOT_FOUND, "no shown button labelled \"" + label + "\"");
+ControlResult Pick(Session& session, const std::string& what) {
+  const auto found = FindButtons(session, what);
+  if (found.empty())
+    return Fail(PRO_TK_E_NOT_FOUND, "no shown button labelled or named \"" + what + "\"");
+  if (found.size() > 1) {
+    std::string why = std::to_string(found.size()) + " shown buttons match \"" + what +
+                      "\"; pick one by its path:";
+    for (const auto& [button, path] : found) why += "\n  " + path;
+    return Fail(PRO_TK_BAD_INPUTS, why);
+  }
+  const MenuNode* button = found[0].first;
+  const std::string& label = button->label;
   const Command* cmd = session.FindCommand(button->command);
   if (!cmd || !cmd->alive)
     return Fail(PRO_TK_BAD_CONTEXT, "button \"" + label + "\" has no command any more");
@@ -226,10 +280,11 @@ std::string ControlUsage() {
          "  status                     the session's state\n"
          "  open FILE                  File > Open: load, display, make current\n"
          "  new NAME TYPE              File > New (TYPE prt, asm or drw)\n"
-         "  pick LABEL                 pick the shown menu button labelled LABEL\n"
+         "  pick BUTTON                pick a shown menu button by its path of labels\n"
+         "                             (Menu/Sub/Label), its label or its name\n"
          "  exit                       end the session\n"
          "  messages                   the message area, oldest line first\n"
-         "  menubar                    the menu bar tree\n"
+         "  menubar                    the menu bar tree, with names and help texts\n"
          "  windows                    the windows\n"
          "  models                     the models in memory with their files\n"
          "  dump NAME.TYPE             a model in file format\n"

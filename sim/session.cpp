@@ -38,18 +38,6 @@ MenuNode* FindChild(std::vector<MenuNode>& list, const std::string& name) {
   return nullptr;
 }
 
-const MenuNode* FindShown(const Session& s, const std::vector<MenuNode>& nodes,
-                          const std::string& label) {
-  for (const MenuNode& n : nodes) {
-    if (n.kind == MenuNode::kButton) {
-      if (n.label == label && s.ButtonShown(n)) return &n;
-    } else if (const MenuNode* found = FindShown(s, n.children, label)) {
-      return found;
-    }
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 int Command::State() const {
@@ -336,10 +324,6 @@ bool Session::ButtonShown(const MenuNode& button) const {
 bool Session::ButtonPickable(const MenuNode& button) const {
   const Command* cmd = FindCommand(button.command);
   return cmd && cmd->alive && cmd->State() == ACCESS_AVAILABLE;
-}
-
-const MenuNode* Session::FindShownButton(const std::string& label) const {
-  return FindShown(*this, menubar_, label);
 }
 
 // ---- Notifications and controls -------------------------------------------------------

@@ -144,8 +144,6 @@ class Session {
                 const std::string& help, const std::string* neighbor, bool after, int cmd_id);
   bool ButtonShown(const MenuNode& button) const;
   bool ButtonPickable(const MenuNode& button) const;
-  // The first shown button whose label is `label`; null if none.
-  const MenuNode* FindShownButton(const std::string& label) const;
 
   // ---- Notifications ------------------------------------------------------------
   void SetNotification(ClientId id, int type, bool on);

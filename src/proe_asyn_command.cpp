@@ -151,8 +151,13 @@ void ProeAsynCommand::Disconnect() {
 
 void ProeAsynCommand::Release() { static_cast<IProeAsynCommand*>(this)->Disconnect(); }
 
-int ProeAsynCommand::CreateMenu(const wchar_t*) {
-  return NotAvailable(m_nStatus, m_strStatus, L"CreateMenu");
+int ProeAsynCommand::CreateMenu(const wchar_t* menuXml) {
+  // The construction keeps its own status record and frame; a success leaves this
+  // object's record as it was.
+  ProeMenuManager* manager = ProeMenuManager::Instance();
+  const int result = manager->CreateMenu(menuXml ? menuXml : L"");
+  if (result != 0) SetStatus(manager->m_nStatus, manager->m_strStatus);
+  return result;
 }
 int ProeAsynCommand::UpdateTable(const wchar_t*, const wchar_t*) {
   return NotAvailable(m_nStatus, m_strStatus, L"UpdateTable");

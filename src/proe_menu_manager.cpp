@@ -55,6 +55,7 @@ void ProeMenuManager::Reset() {
     if (menu_host) menu_host->Release();
     menu_host = nullptr;
   }
+  access_id_.store(nullptr);
   created_.store(false);
   std::lock_guard<std::mutex> hold(files_mutex_);
   for (const std::wstring& name : label_files_) {
@@ -75,18 +76,21 @@ int ProeMenuManager::NextLabelFileNumber() {
 }
 
 void ProeMenuManager::HideDefaultCommand() {
-  if (ProCmdCmdIdFind(const_cast<char*>("TVProAction1"), &default_command_id_) != PRO_TK_NO_ERROR)
-    default_command_id_ = nullptr;
-  if (default_command_id_)
-    ProCmdAccessFuncAdd(default_command_id_, &RemoveDefaultCommand, &access_id_);
+  if (!access_id_.load()) {
+    uiCmdCmdId command = nullptr;
+    if (ProCmdCmdIdFind(const_cast<char*>("TVProAction1"), &command) != PRO_TK_NO_ERROR)
+      command = nullptr;
+    default_command_id_.store(command);
+    uiCmdAccessId access = nullptr;
+    if (command && ProCmdAccessFuncAdd(command, &RemoveDefaultCommand, &access) == PRO_TK_NO_ERROR)
+      access_id_.store(access);
+  }
   RefreshWindow();
 }
 
 void ProeMenuManager::RestoreDefaultCommand() {
-  if (access_id_) {
-    ProCmdAccessFuncRemove(default_command_id_, access_id_);
-    access_id_ = nullptr;
-  }
+  if (uiCmdAccessId access = access_id_.exchange(nullptr))
+    ProCmdAccessFuncRemove(default_command_id_.load(), access);
   RefreshWindow();
 }
 

@@ -7,15 +7,21 @@
 // Threads: AttachHost, Reset and RestoreDefaultCommand run on the host's thread
 // without the module-wide lock; Reset also runs from the termination callback on
 // the listen thread, so the state Reset touches sits behind leaf mutexes (never
-// held across a toolkit or host call) and the created flag is atomic.
+// held across a toolkit or host call) and the flags and ids it clears are atomic.
+// CreateMenu runs on the host's thread and OnMenuAction on the listen thread, both
+// under the module-wide lock, which alone guards the menu document and the map
+// from commands to entries.
+#include <ProObjects.h>
 #include <ProToolkit.h>
 #include <ProUICmd.h>
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "src/status_record.h"
+#include "src/xml_document.h"
 #include "tavproe2/com.h"
 
 class ProeMenuManager : public StatusRecord {
@@ -33,10 +39,21 @@ class ProeMenuManager : public StatusRecord {
   static std::wstring HandleText();
   static void SetHandleText(const std::wstring& text);
 
-  // Ends a menu set: forgets the handle text and the host pointer, clears the
-  // created flag and deletes the label files written so far (the list is kept).
+  // Builds the host's menu, described by the XML document `xml`, on the session's
+  // menu bar before "Windows", and hides "TVProAction1" while it exists. 0 on
+  // success, and at once while the menus exist (until Reset); -1 on failure, with
+  // the status record set and "TVProAction1" shown again.
+  int CreateMenu(const std::wstring& xml);
+  // The command action of every button: hands the picked entry to the host's
+  // FireClickMenu. Runs on the listen thread inside event processing.
+  static int OnMenuAction(uiCmdCmdId command, uiCmdValue* value, void* data);
+
+  // Ends a menu set: forgets the handle text, the host pointer and the access
+  // function (it lived with the connection), clears the created flag and deletes
+  // the label files written so far (the list is kept).
   void Reset();
-  // Removes "TVProAction1" from the menu bar while the module's menus exist.
+  // Removes "TVProAction1" from the menu bar while the module's menus exist; once
+  // only: while its access function is attached, nothing is added.
   void HideDefaultCommand();
   // Gives "TVProAction1" back and refreshes the window.
   void RestoreDefaultCommand();
@@ -50,10 +67,20 @@ class ProeMenuManager : public StatusRecord {
   int NextLabelFileNumber();
 
  private:
-  ProeMenuManager() = default;
+  using CaptionKeys = std::map<std::wstring, std::string>;  // caption -> label key
 
-  uiCmdCmdId default_command_id_ = nullptr;
-  uiCmdAccessId access_id_ = nullptr;
+  ProeMenuManager() = default;
+  int BuildMenus(const std::wstring& xml);
+  // Writes the label file of the parsed document and fills `keys`; false with the
+  // status record set when it cannot be written.
+  bool BuildLabelFile(CaptionKeys& keys, std::wstring& file_name);
+  void AddEntries(const CaptionKeys& keys, const XmlNode& root, ProFileName file);
+  void AnswerPick(uiCmdCmdId command);
+
+  std::atomic<uiCmdCmdId> default_command_id_{nullptr};
+  std::atomic<uiCmdAccessId> access_id_{nullptr};
+  XmlDocument menu_document_;            // guarded by the module-wide lock
+  std::map<uiCmdCmdId, int> entry_ids_;  // command -> entry id; the same lock
   std::mutex files_mutex_;
   std::vector<std::wstring> label_files_;  // guarded by files_mutex_
   int label_file_counter_ = 0;             // guarded by files_mutex_

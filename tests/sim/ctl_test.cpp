@@ -43,7 +43,8 @@ TEST_F(CtlTest, ActionsReportTheSessionsState) {
       {{"menubar"},
        0,
        "menu \"Tools\" name=Tools shown\n"
-       "  button \"TVProAction1\" name=TVProAction1 command=1 shown available\n"
+       "  button \"TVProAction1\" name=TVProAction1 command=1 shown available "
+       "help=\"TVProAction1\"\n"
        "menu \"Windows\" name=Windows shown\n"},
       {{"open", "nosuch.prt"}, 1, "cannot open nosuch.prt"},
       {{"open", models + "plate.asm.1"},

@@ -1,0 +1,177 @@
+// The host's menus in a real session: label file and menu bar, picks reaching
+// FireClickMenu, calls back from its handler, failures, life until Disconnect.
+#include <ProCore.h>
+#include <cerrno>
+#include <future>
+#include <tuple>
+
+#include "port/files.h"
+#include "src/tav_proecore.h"
+#include "tests/module/module_env.h"
+
+namespace tavtest {
+namespace {
+
+std::string SampleMenu() { return ReadFile(TAV_SOURCE_DIR "/samples/menus/pdm_menu.xml"); }
+
+class MenuTest : public ModuleTest {
+ protected:
+  void SetUp() override { StartSession(); }
+  int Create(const std::string& xml) { return command().CreateMenu(Wide(xml).c_str()); }
+  std::string Menubar() { return sim_->Ctl({"menubar"}).output; }
+  bool DefaultCommandShown() { return Menubar().find("TVProAction1 command=1 shown") != kNone; }
+  static constexpr std::size_t kNone = std::string::npos;
+  CtlResult Pick(const std::string& button) { return sim_->Ctl({"pick", button}); }
+};
+
+TEST_F(MenuTest, BuildsTheLabelFileAndTheMenusBeforeWindows) {
+  Connect(&host_);
+  ASSERT_EQ(0, Create(SampleMenu())) << Narrow(command_.m_strStatus);
+  std::string labels;  // every entry but id -1; a repeated caption keeps its last key
+  int n = 0;
+  for (const char* caption : {"PDM", "Check In", "Check Out", "Documents", "Open", "Prüfen",
+                              "Drawings", "Open", "出图", "Administration", "About PDM"})
+    labels += "MorvelCap_" + std::to_string(n++) + "\r\n" + caption + "\r\n#\r\n#\r\n";
+  EXPECT_EQ(labels, ReadFile(ModuleTmpDir() + "TxMsgFile1_2.txt"));
+  EXPECT_NE(kNone, Menubar().find(R"(menu "PDM" name=MorvelMenu1 shown
+  button "Check In" name=MorvelCap_1 command=2 shown available help="Check In"
+  button "Check Out" name=MorvelCap_2 command=3 shown available help="Check Out"
+  menu "Documents" name="MorvelMenu  2" shown
+    button "Open" name=MorvelCap_7 command=4 shown available help="Open"
+    button "Prüfen" name=MorvelCap_5 command=5 shown available help="Prüfen"
+    menu "Drawings" name="MorvelMenu  3" shown
+      button "Open" name=MorvelCap_7 command=6 shown available help="Open"
+      button "出图" name=MorvelCap_8 command=7 shown available help="出图"
+  button "About PDM" name=MorvelCap_10 command=8 shown available help="About PDM"
+menu "Windows" name=Windows shown
+)")) << Menubar();
+  EXPECT_FALSE(DefaultCommandShown());
+  EXPECT_EQ(1, Pick("Open").code) << "two buttons share the label";
+}
+
+struct PickCase {
+  std::string button, open_first, xml;
+};
+using DocumentCase = std::pair<std::string, std::vector<PickCase>>;  // document, picks
+class MenuPickTest : public MenuTest, public ::testing::WithParamInterface<DocumentCase> {};
+
+TEST_P(MenuPickTest, EachPickSendsHandleModelAndEntry) {
+  Connect(&host_);
+  ASSERT_EQ(0, Create(GetParam().first)) << Narrow(command_.m_strStatus);
+  for (const PickCase& c : GetParam().second) {
+    if (!c.open_first.empty()) sim_->Ctl({"open", SamplePath(c.open_first)});
+    const std::size_t done = host_.CountOf("FireClickMenu");
+    ASSERT_EQ(0, Pick(c.button).code) << c.button;
+    ASSERT_TRUE(host_.WaitForCalls("FireClickMenu", done + 1)) << c.button;
+    const std::wstring model = c.open_first.empty() ? L"" : Wide(SamplePath(c.open_first));
+    EXPECT_EQ((std::vector<std::wstring>{handle_, model, Wide(c.xml)}), host_.Calls().back().args);
+  }
+}
+
+std::string Utf16Declared() {  // as .NET hosts declare the text they hand over
+  std::string text = SampleMenu();
+  return text.replace(text.find("UTF-8"), 5, "utf-16");
+}
+
+std::string ThousandLevels() {
+  std::string in, out;
+  for (int i = 0; i < 1000; ++i) in += "<mnu id='-2' caption='In'>", out += "</mnu>";
+  return "<mnus caption='Deep'>" + in + "<mnu id='4' caption='Bottom'/>" + out + "</mnus>";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, MenuPickTest,
+    ::testing::Values(
+        DocumentCase{
+            SampleMenu(),
+            {{"PDM/Check In", "", R"(<mnu id="1" caption="Check In" command="checkin"/>)"},
+             {"MorvelCap_2", "", R"(<mnu id="2" caption="Check Out" command="checkout"/>)"},
+             {"PDM/Documents/Open", "",
+              R"(<mnu id="3" caption="Open" command="open" scope="part"/>)"},
+             {"PDM/Documents/Drawings/Open", "",
+              R"(<mnu id="5" caption="Open" command="open" scope="drawing"/>)"},
+             {"Prüfen", "", R"(<mnu id="4" caption="Prüfen" command="review"/>)"},
+             {"出图", "", R"(<mnu id="6" caption="出图" command="plot"/>)"},
+             {"About PDM", "bolt.prt.1", R"(<mnu id=" 8 " caption="About PDM" command="about">
+    <link href="https://pdm.example.com/help"/>
+  </mnu>)"}}},
+        DocumentCase{ThousandLevels(), {{"Bottom", "", R"(<mnu id="4" caption="Bottom"/>)"}}}));
+
+// Without the host's event interface a pick sends nothing; with it, an entry the
+// lookup cannot find again (its id written "07") shows message 5220 instead.
+TEST_F(MenuTest, APickSendsNothingWithoutHostOrEntry) {
+  for (FakeHost* host : {&plain_host_, &host_}) {
+    Connect(host);
+    ASSERT_EQ(0, Create("<mnus caption='M'><mnu id='07' caption='Seven'/></mnus>"));
+    const std::size_t mark = LogSize();
+    ASSERT_EQ(0, Pick("Seven").code);
+    EXPECT_TRUE(command().ConnIsValid());  // after a round trip the pick is queued: run it
+    port::Guard hold(ProeCore::Instance()->Lock());
+    ProEventProcess();
+    EXPECT_EQ(host == &host_, Contains(LogLinesSince(mark), "menu not exists."));
+    EXPECT_EQ(0u, host->CountOf("FireClickMenu"));
+  }
+}
+
+// The lock is really left around the host's handler: a host that hands the pick to
+// a thread of its own and waits for it there gets its calls answered.
+class MenuCallbackTest : public MenuTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(MenuCallbackTest, TheHostMayCallTheModuleFromItsHandler) {
+  std::wstring name = L"(none)";
+  std::promise<void> handled;
+  std::future<void> done = handled.get_future();
+  host_.on_pick = [&](const FakeHost::Call&) {
+    auto work = [&] {
+      command().OpenFile(Wide(SamplePath("bolt.prt.1")).c_str());
+      command().GetCurrentMdlFullName(name);
+    };
+    GetParam() ? std::thread(work).join() : work();
+    handled.set_value();
+  };
+  // Set up first: the construction's lock orders it before the listen thread's rounds.
+  Connect(&host_);
+  ASSERT_EQ(0, Create(SampleMenu()));
+  ASSERT_EQ(0, Pick("Check In").code);
+  ASSERT_EQ(std::future_status::ready, done.wait_for(std::chrono::seconds(10)));
+  EXPECT_EQ(Wide(SamplePath("bolt.prt.1")), name);
+}
+INSTANTIATE_TEST_SUITE_P(SameOrOtherThread, MenuCallbackTest, ::testing::Bool());
+
+// Failed constructions add no menu and leave TVProAction1 shown; a good one stays
+// until Disconnect (label files gone) and a new LoadApplication lets another build.
+TEST_F(MenuTest, FailuresThenMenusUntilDisconnectThenNewMenus) {
+  Connect(&host_);
+  ASSERT_TRUE(port::CreateDirectory(ModuleTmpDir() + "TxMsgFile1_2.txt"));  // blocks the first
+  for (const auto& [document, code, message] :
+       std::vector<std::tuple<std::string, int, std::string>>{
+           {"<mnus caption='x'><mnu></mnus>", 1, "Document not parsed successfully. \n"},
+           {"<!DOCTYPE m [<!ENTITY a 'a'>]><mnus/>", 1, "Document not parsed successfully. \n"},
+           {SampleMenu(), EISDIR, "Is a directory"}}) {
+    EXPECT_EQ(-1, Create(document));
+    EXPECT_EQ(code, command_.m_nStatus);
+    EXPECT_EQ(Wide(message), command_.m_strStatus);
+    EXPECT_TRUE(DefaultCommandShown());
+    EXPECT_EQ(kNone, Menubar().find("MorvelMenu1"));
+  }
+
+  const std::string sync = "<mnus caption='Other'><mnu id='9' caption='Sync'/></mnus>";
+  ASSERT_EQ(0, Create(Utf16Declared()));
+  const std::string bar = Menubar();
+  EXPECT_EQ(0, Create(sync));
+  EXPECT_EQ(bar, Menubar());
+  EXPECT_FALSE(DefaultCommandShown());
+  command().Disconnect();
+  EXPECT_TRUE(DefaultCommandShown());
+  EXPECT_FALSE(port::FileExists(ModuleTmpDir() + "TxMsgFile2_2.txt"));
+
+  Connect(&host_);
+  ASSERT_EQ(0, Create(sync));
+  EXPECT_FALSE(DefaultCommandShown());
+  ASSERT_EQ(0, Pick("Sync").code);
+  ASSERT_TRUE(host_.WaitForCalls("FireClickMenu", 1));
+  EXPECT_EQ(L"<mnu id=\"9\" caption=\"Sync\"/>", host_.Calls().back().args.at(2));
+}
+
+}  // namespace
+}  // namespace tavtest
