@@ -148,7 +148,9 @@ def main(argv):
         results = json.load(f)
     page_path = argv[2]
     svg_name = os.path.splitext(os.path.basename(page_path))[0] + "-growth.svg"
-    best = best_runs(results)
+    # Repetitions ran interleaved at random: the page lists figures by family and size.
+    best = OrderedDict(sorted(best_runs(results).items(),
+                              key=lambda kv: (kv[0].split("/")[0], kv[1]["counters"].get("size", 0))))
     failed = errors(results)
     raw = best.get(RAW_PINGPONG, {}).get("ns")
     rt = best.get(ROUND_TRIP, {}).get("ns")
