@@ -72,11 +72,6 @@ void Connection::SetQuietEnd(bool quiet) {
   quiet_end_ = quiet;
 }
 
-void Connection::Break(const char* why) {
-  std::lock_guard<std::mutex> lock(mu_);
-  BreakLocked(why);
-}
-
 void Connection::BreakLocked(const char* why) {
   if (ended_) return;
   if (quiet_end_) {

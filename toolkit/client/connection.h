@@ -87,10 +87,6 @@ class Connection {
   // later calls fail. Idempotent.
   void Shutdown();
 
-  // Ends the connection as if it broke (abnormal termination queued) unless it
-  // has already ended.
-  void Break(const char* why);
-
  private:
   CallOutcome Exchange(std::uint64_t seq, const std::string& payload, Clock::time_point deadline,
                        Reply* reply);
@@ -103,6 +99,8 @@ class Connection {
   bool ReadOneLocked(std::unique_lock<std::mutex>& lock, int timeout_ms);
   // REQUIRES: mu_ held.
   void HandleMessageLocked(protocol::Message message);
+  // Ends the connection as if it broke (abnormal termination queued, unless the
+  // end is expected) unless it has already ended. REQUIRES: mu_ held.
   void BreakLocked(const char* why);
   // Marks the connection ended; queues the termination if `queue_status` != 0.
   // REQUIRES: mu_ held.
@@ -113,7 +111,7 @@ class Connection {
   std::uint64_t last_seq_ = 0;
   protocol::FrameReader frames_;  // only the thread holding the read side uses it
 
-  mutable std::mutex mu_;          // guards everything below
+  std::mutex mu_;                  // guards everything below
   std::condition_variable cv_;     // the read side came back, or the connection ended
   bool reading_ = false;           // a thread holds the read side
   std::uint64_t waiting_seq_ = 0;  // the seq a caller waits for, 0 for none
