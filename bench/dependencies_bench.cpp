@@ -1,5 +1,6 @@
 // GetDependencies of generated assembly trees, ten components wide: depth 3
 // holds 1,111 models, depth 4 holds 11,111. Its floor is the round trips it makes.
+#include <algorithm>
 #include <map>
 #include <string>
 
