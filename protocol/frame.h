@@ -15,6 +15,7 @@ enum class FrameStatus {
   kClosed,    // orderly end of stream before the first byte of a frame
   kTooLarge,  // announced length is 0 or above kMaxFrameSize: the peer is broken
   kError,     // read error or end of stream inside a frame
+  kPending,   // FrameReader only: no whole frame arrived in the time allowed
 };
 
 // Blocks until one whole frame has arrived. REQUIRES: fd is a blocking stream.

@@ -270,6 +270,20 @@ ControlResult SetDelay(Session& session, const std::vector<std::string>& args) {
   return Ok("delay " + key + " " + std::to_string(ms) + "\n");
 }
 
+// `stats [reset]`: the calls per function, then their total; reset starts the
+// count again after printing it, so that one action measures one operation.
+ControlResult Stats(Session& session, bool reset) {
+  std::ostringstream out;
+  long long total = 0;
+  for (const auto& [function, count] : session.call_counts()) {
+    out << function << ' ' << count << '\n';
+    total += count;
+  }
+  out << "total " << total << '\n';
+  if (reset) session.ResetCallCounts();
+  return Ok(out.str());
+}
+
 bool Arity(const std::vector<std::string>& args, std::size_t n) { return args.size() == n; }
 
 }  // namespace
@@ -290,7 +304,9 @@ std::string ControlUsage() {
          "  dump NAME.TYPE             a model in file format\n"
          "  fault FUNCTION CODE [COUNT]  the next COUNT calls of FUNCTION fail with CODE\n"
          "  fault FUNCTION crash       the next call of FUNCTION crashes its caller\n"
-         "  delay FUNCTION MS          every call of FUNCTION waits MS first (0 ends it)\n";
+         "  delay FUNCTION MS          every call of FUNCTION waits MS first (0 ends it)\n"
+         "  stats [reset]              calls per function since the start (or the last\n"
+         "                             reset); reset starts counting again\n";
 }
 
 ControlResult RunControl(Store& store, Session& session, const std::vector<std::string>& args) {
@@ -320,6 +336,8 @@ ControlResult RunControl(Store& store, Session& session, const std::vector<std::
   if (a == "dump" && Arity(args, 2)) return Dump(store, args[1]);
   if (a == "fault") return SetFault(session, args);
   if (a == "delay") return SetDelay(session, args);
+  if (a == "stats" && Arity(args, 1)) return Stats(session, false);
+  if (a == "stats" && Arity(args, 2) && args[1] == "reset") return Stats(session, true);
   return Fail(PRO_TK_BAD_INPUTS, "unknown action or wrong arguments: " + a + "\n" + ControlUsage());
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The `proe_sim ctl` actions: what a user does at the session (open, new, pick,
 // exit) and what a test harness asks of it (status, messages, menubar, windows,
-// models, dump, fault, delay). Each returns a code (0 success, else a ProError) and
-// a line-oriented text; docs/simulator.md lists every action and its output.
+// models, dump, fault, delay, stats). Each returns a code (0 success, else a
+// ProError) and a line-oriented text; docs/simulator.md lists every action and its
+// output.
 //
 // Called by the dispatcher with its mutex held; events the action causes (command
 // picks, notifications) are returned for the server to deliver after the reply.

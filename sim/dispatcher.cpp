@@ -753,6 +753,7 @@ Outcome Dispatcher::Handle(ClientId client, const protocol::Message& request) {
   int delay;
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    session_.CountCall(name);
     faulted = session_.TakeFault(name, &fault);
     delay = session_.DelayOf(name);
   }

@@ -6,11 +6,12 @@
 // are answered here, each decoded and answered through its definition there, so
 // the whole session can be driven without sockets.
 //
-// Order of checks for a request: an injected fault for the function (its code, or
-// the "crash" directive), then a configured delay (slept without the lock), then
-// the handshake (toolkit functions need a hello on the connection), then the
-// function itself. Arguments of the wrong shape give PRO_TK_BAD_INPUTS; an unknown
-// function gives PRO_TK_NOT_IMPLEMENTED.
+// Every request but "ctl" is counted for `ctl stats`. Order of checks for a
+// request: an injected fault for the function (its code, or the "crash"
+// directive), then a configured delay (slept without the lock), then the
+// handshake (toolkit functions need a hello on the connection), then the function
+// itself. Arguments of the wrong shape give PRO_TK_BAD_INPUTS; an unknown function
+// gives PRO_TK_NOT_IMPLEMENTED.
 //
 // Threads: Handle, Control and Forget may be called from any thread at once; one
 // mutex serialises every use of the store and the session. The dispatcher does not

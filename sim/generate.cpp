@@ -19,7 +19,9 @@ const int kFeatureTypes[] = {PRO_FEAT_PROTRUSION, PRO_FEAT_CUT, PRO_FEAT_HOLE, P
                              PRO_FEAT_CHAMFER};
 const char* const kSubtypes[] = {"EXTRUDE", "EXTRUDE", "STRAIGHT", "SIMPLE", "EDGE"};
 
-std::string WriteNext(const std::string& dir, const Model& m, std::string* error) {
+// Writes the next version of `m` into `dir`; `versions` knows what is there.
+std::string WriteNext(const std::string& dir, const Model& m, DirectoryVersions* versions,
+                      std::string* error) {
   Model copy = m;
   std::string why;
   if (!Store::Normalise(copy, &why)) {
@@ -27,9 +29,10 @@ std::string WriteNext(const std::string& dir, const Model& m, std::string* error
     return "";
   }
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const int v = HighestVersion(dir, m.name, m.type) + 1;
+    const int v = versions->Highest(dir, m.name, m.type) + 1;
     const std::string file = DirWithSlash(dir) + ModelFileName(m.name, m.type, v);
     const ProError err = WriteModelFile(file, copy);
+    versions->Record(dir, m.name, m.type, v);  // written now, or by someone else before
     if (err == PRO_TK_NO_ERROR) return file;
     if (err != PRO_TK_E_FOUND) break;
   }
@@ -78,6 +81,7 @@ struct Counters {
   std::string base;
   int assemblies = 0;
   int parts = 0;
+  DirectoryVersions versions;  // the tree's directory, listed once
 };
 
 bool BuildTree(const std::string& dir, const std::string& name, int breadth, int depth,
@@ -92,14 +96,14 @@ bool BuildTree(const std::string& dir, const std::string& name, int breadth, int
                           sub);
     comps.push_back(ModelRef{ToUpper(children.back().first), sub ? PRO_MDL_ASSEMBLY : PRO_MDL_PART});
   }
-  const std::string top = WriteNext(dir, MakeAssembly(name, comps), error);
+  const std::string top = WriteNext(dir, MakeAssembly(name, comps), &n->versions, error);
   if (top.empty()) return false;
   files->push_back(top);
   for (const auto& [child, sub] : children) {
     if (sub) {
       if (!BuildTree(dir, child, breadth, depth - 1, part, n, files, error)) return false;
     } else {
-      const std::string f = GeneratePart(dir, child, part, error);
+      const std::string f = WriteNext(dir, MakePart(child, part), &n->versions, error);
       if (f.empty()) return false;
       files->push_back(f);
     }
@@ -173,7 +177,8 @@ Model MakePart(const std::string& name, const PartSize& size) {
 
 std::string GeneratePart(const std::string& dir, const std::string& name, const PartSize& size,
                          std::string* error) {
-  return WriteNext(dir, MakePart(name, size), error);
+  DirectoryVersions versions;
+  return WriteNext(dir, MakePart(name, size), &versions, error);
 }
 
 std::vector<std::string> GenerateAssembly(const std::string& dir, const std::string& name,

@@ -446,21 +446,58 @@ std::string ModelFileName(const std::string& name, int type, int version) {
   return f;
 }
 
-int HighestVersion(const std::string& dir, const std::string& name, int type) {
-  const std::string prefix = ModelFileName(name, type, 0) + ".";
+namespace {
+
+// Calls `found(name.ext, version)` for every versioned file name in `dir`.
+template <class F>
+void ListVersions(const std::string& dir, F found) {
   std::error_code ec;
-  int best = 0;
   fs::directory_iterator it(dir.empty() ? "." : dir, ec);
-  if (ec) return 0;
+  if (ec) return;
   for (const fs::directory_iterator end; it != end; it.increment(ec)) {
     if (ec) break;
     const std::string f = it->path().filename().string();
-    if (f.size() <= prefix.size() || f.compare(0, prefix.size(), prefix) != 0) continue;
-    const std::string v = f.substr(prefix.size());
-    if (v.size() > 9 || v.find_first_not_of("0123456789") != std::string::npos) continue;
-    best = std::max(best, std::stoi(v));
+    const std::size_t dot = f.rfind('.');
+    if (dot == std::string::npos || dot == 0) continue;
+    const std::string v = f.substr(dot + 1);
+    if (v.empty() || v.size() > 9 || v.find_first_not_of("0123456789") != std::string::npos)
+      continue;
+    found(f.substr(0, dot), std::stoi(v));
   }
+}
+
+}  // namespace
+
+int HighestVersion(const std::string& dir, const std::string& name, int type) {
+  const std::string wanted = ModelFileName(name, type, 0);
+  int best = 0;
+  ListVersions(dir, [&](const std::string& file, int version) {
+    if (file == wanted) best = std::max(best, version);
+  });
   return best;
+}
+
+std::map<std::string, int>& DirectoryVersions::Listing(const std::string& dir) {
+  auto [it, added] = dirs_.try_emplace(dir);
+  if (added) {
+    ListVersions(dir, [&](const std::string& file, int version) {
+      int& best = it->second[file];
+      best = std::max(best, version);
+    });
+  }
+  return it->second;
+}
+
+int DirectoryVersions::Highest(const std::string& dir, const std::string& name, int type) {
+  const std::map<std::string, int>& listing = Listing(dir);
+  const auto it = listing.find(ModelFileName(name, type, 0));
+  return it == listing.end() ? 0 : it->second;
+}
+
+void DirectoryVersions::Record(const std::string& dir, const std::string& name, int type,
+                               int version) {
+  int& best = Listing(dir)[ModelFileName(name, type, 0)];
+  best = std::max(best, version);
 }
 
 std::string ModelToText(const Model& model) {

@@ -4,7 +4,7 @@
 // and finding the file a load request means. Used by the store and the generator;
 // no state, callable from any thread.
 #include <ProToolkit.h>
-
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +29,22 @@ std::string ModelFileName(const std::string& name, int type, int version);
 
 // The highest version of name.ext present in `dir` (0 if none).
 int HighestVersion(const std::string& dir, const std::string& name, int type);
+
+// HighestVersion for many models at once: each directory is listed once, when it
+// is first asked about, instead of once per model (an assembly of thousands of
+// models in one directory). For one operation: files that others add later are
+// not seen, those written through Record are.
+class DirectoryVersions {
+ public:
+  int Highest(const std::string& dir, const std::string& name, int type);
+  // `dir` now holds this version of name.ext.
+  void Record(const std::string& dir, const std::string& name, int type, int version);
+
+ private:
+  std::map<std::string, int>& Listing(const std::string& dir);
+  // dir -> "name.ext" -> its highest version
+  std::map<std::string, std::map<std::string, int>> dirs_;
+};
 
 // Turns a model into file text / reads it back. Reading checks the structure and
 // every value's type; a reason is given on failure. The name and type come from

@@ -13,6 +13,7 @@
 
 #include "base/unique_fd.h"
 #include "protocol/frame.h"
+#include "protocol/frame_reader.h"
 #include "protocol/message.h"
 #include "protocol/session_path.h"
 
@@ -169,9 +170,10 @@ void Server::Serve(std::shared_ptr<Connection> conn) {
     std::lock_guard<std::mutex> lock(conn->write_mutex);
     fd = conn->fd.get();
   }
+  protocol::FrameReader frames;
   for (;;) {
     std::string payload;
-    if (protocol::ReadFrame(fd, &payload) != protocol::FrameStatus::kOk) break;
+    if (frames.Next(fd, &payload) != protocol::FrameStatus::kOk) break;
     protocol::Message request;
     std::string why;
     if (!protocol::Decode(payload, &request, &why) || request.kind != protocol::Kind::kRequest)

@@ -362,4 +362,6 @@ int Session::DelayOf(const std::string& function) const {
   return it == delays_.end() ? 0 : it->second;
 }
 
+void Session::CountCall(const std::string& function) { ++calls_[FaultKey(function)]; }
+
 }  // namespace sim

@@ -154,6 +154,11 @@ class Session {
   bool TakeFault(const std::string& function, Fault* fault);
   void SetDelay(const std::string& function, int ms);
   int DelayOf(const std::string& function) const;
+  // Calls per function (under its FaultKey) since the start or the last reset:
+  // what benchmarks compare an operation's time against.
+  void CountCall(const std::string& function);
+  const std::map<std::string, long long>& call_counts() const { return calls_; }
+  void ResetCallCounts() { calls_.clear(); }
 
  private:
   MenuNode* FindMenu(std::vector<MenuNode>& nodes, const std::string& name);
@@ -173,6 +178,7 @@ class Session {
   std::vector<MenuNode> menubar_;
   std::map<std::string, Fault> faults_;
   std::map<std::string, int> delays_;
+  std::map<std::string, long long> calls_;
 };
 
 // The name a fault or delay is stored under: the protocol requests answer to the

@@ -160,12 +160,8 @@ Dimension* Store::DimensionMut(Model& m, int id) {
 }
 
 int Store::FindByName(const std::string& name, int type) const {
-  const std::string upper = ToUpper(name);
-  for (int h : order_) {
-    const Model& m = models_.at(h);
-    if (m.type == type && m.name == upper) return h;
-  }
-  return 0;
+  const auto it = by_name_.find({type, ToUpper(name)});
+  return it == by_name_.end() ? 0 : it->second;
 }
 
 bool Store::IsModelItem(const Item& item) const {
@@ -280,6 +276,7 @@ ProError Store::Adopt(Model model, int* mdl) {
   if (model.dir.empty()) model.dir = options_.working_dir;
   model.handle = next_handle_++;
   const int h = model.handle;
+  by_name_[{model.type, model.name}] = h;
   models_.emplace(h, std::move(model));
   order_.push_back(h);
   if (mdl) *mdl = h;
@@ -316,9 +313,10 @@ ProError Store::Load(const std::string& path, int type, int* mdl, bool explicit_
     dirs.push_back(options_.working_dir);
     for (const std::string& d : options_.search_path) dirs.push_back(d);
   }
+  DirectoryVersions versions;
   std::string file;
   for (const std::string& d : dirs) {
-    const int v = mp.version > 0 ? mp.version : HighestVersion(d, mp.name, mp.type);
+    const int v = mp.version > 0 ? mp.version : versions.Highest(d, mp.name, mp.type);
     if (v <= 0) continue;
     const std::string f = d + ModelFileName(mp.name, mp.type, v);
     std::error_code ec;
@@ -330,7 +328,7 @@ ProError Store::Load(const std::string& path, int type, int* mdl, bool explicit_
   }
   std::vector<Model> pending;
   std::vector<ModelRef> chain;
-  const ProError err = LoadRecursive(file, &pending, &chain, 0);
+  const ProError err = LoadRecursive(file, &versions, &pending, &chain, 0);
   if (err != PRO_TK_NO_ERROR) return err;
   // Everything read: only now does the session change.
   pending.front().explicit_load = explicit_load;
@@ -339,6 +337,7 @@ ProError Store::Load(const std::string& path, int type, int* mdl, bool explicit_
     m.handle = next_handle_++;
     if (!top) top = m.handle;
     const int h = m.handle;
+    by_name_[{m.type, m.name}] = h;
     models_.emplace(h, std::move(m));
     order_.push_back(h);
   }
@@ -346,8 +345,9 @@ ProError Store::Load(const std::string& path, int type, int* mdl, bool explicit_
   return PRO_TK_NO_ERROR;
 }
 
-ProError Store::LoadRecursive(const std::string& file, std::vector<Model>* pending,
-                              std::vector<ModelRef>* chain, int depth) {
+ProError Store::LoadRecursive(const std::string& file, DirectoryVersions* versions,
+                              std::vector<Model>* pending, std::vector<ModelRef>* chain,
+                              int depth) {
   if (depth > kMaxLoadDepth) {
     last_error_ = file + ": assembly structure too deep (does it contain itself?)";
     return PRO_TK_INVALID_FILE;
@@ -381,14 +381,14 @@ ProError Store::LoadRecursive(const std::string& file, std::vector<Model>* pendi
     dirs.insert(dirs.end(), options_.search_path.begin(), options_.search_path.end());
     std::string found;
     for (const std::string& d : dirs) {
-      const int v = HighestVersion(d, r.name, r.type);
+      const int v = versions->Highest(d, r.name, r.type);
       if (v > 0) { found = d + ModelFileName(r.name, r.type, v); break; }
     }
     if (found.empty()) {
       last_error_ = file + ": uses " + ModelFileName(r.name, r.type, 0) + ", which is not found";
       return PRO_TK_E_NOT_FOUND;
     }
-    err = LoadRecursive(found, pending, chain, depth + 1);
+    err = LoadRecursive(found, versions, pending, chain, depth + 1);
     if (err != PRO_TK_NO_ERROR) return err;
   }
   chain->pop_back();
@@ -466,6 +466,8 @@ ProError Store::Erase(int mdl, std::vector<int>* erased) {
     }
   }
   for (int h : set) {
+    const Model& m = models_.at(h);
+    by_name_.erase({m.type, m.name});
     models_.erase(h);
     order_.erase(std::remove(order_.begin(), order_.end(), h), order_.end());
   }

@@ -22,14 +22,16 @@
 // - Names are UTF-8. Model, feature and parameter names are kept upper case and
 //   compared without regard to case; dimension symbols are kept lower case.
 #include <ProToolkit.h>
-
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim/model.h"
 
 namespace sim {
+
+class DirectoryVersions;  // sim/model_file.h
 
 struct Item {
   int type = 0;
@@ -251,13 +253,14 @@ class Store {
   const std::optional<RelationSet>* RelsetOf(const Item& owner) const;
   std::optional<RelationSet>* RelsetOfMut(const Item& owner);
   int FindByName(const std::string& name, int type) const;
-  ProError LoadRecursive(const std::string& file, std::vector<Model>* pending,
-                         std::vector<ModelRef>* chain, int depth);
+  ProError LoadRecursive(const std::string& file, DirectoryVersions* versions,
+                         std::vector<Model>* pending, std::vector<ModelRef>* chain, int depth);
   bool UsedByOthers(int mdl, const std::vector<int>& erased) const;
 
   StoreOptions options_;
   std::map<int, Model> models_;
   std::vector<int> order_;  // handles in load order
+  std::map<std::pair<int, std::string>, int> by_name_;  // (type, name) -> handle
   int next_handle_ = 1;
   std::string last_error_;
 };

@@ -3,6 +3,8 @@
 #include <ProMdl.h>
 #include <algorithm>
 #include <cwctype>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "src/model_operation.h"
@@ -61,7 +63,10 @@ int ProeAsynCommand::GetDependencies(std::wstring& dependencies) {
       SetStatus(-1, LoadResString(5211));
       return -1;
     }
+    // The sets keep each look-up constant in time: trees of thousands of models.
     std::vector<ProMdl> work = {current};
+    std::unordered_set<ProMdl> seen = {current};
+    std::unordered_set<std::wstring> listed;
     for (std::size_t next = 0; next < work.size(); ++next) {
       ToolkitArray<ProModel> array;
       int count = 0;
@@ -73,9 +78,11 @@ int ProeAsynCommand::GetDependencies(std::wstring& dependencies) {
         if (ProMdlInit(const_cast<wchar_t*>(element.name), static_cast<ProMdlType>(code), &model) !=
             PRO_TK_NO_ERROR)
           continue;
-        if (std::find(work.begin(), work.end(), model) != work.end()) continue;
+        if (!seen.insert(model).second) continue;
         work.push_back(model);
-        AppendUnique(MdlFullName(model), dependencies, L"|", false);
+        const std::wstring name = MdlFullName(model);
+        if (!name.empty() && listed.insert(name).second)
+          dependencies += (dependencies.empty() ? L"" : L"|") + name;
       }
     }
     return 0;

@@ -1,23 +1,44 @@
 #include "toolkit/client/connection.h"
 
 #include <ProConst.h>
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <sys/socket.h>
 
 #include "protocol/frame.h"
 
 namespace tkclient {
+namespace {
 
-Connection::Connection(base::UniqueFd fd) : fd_(std::move(fd)) {
-  reader_ = std::thread([this] { ReadLoop(); });
+// Milliseconds left until `deadline`, rounded up so that a wait never ends
+// before it; 0 once it has passed.
+int MillisecondsUntil(Connection::Clock::time_point deadline) {
+  const auto left = deadline - Connection::Clock::now();
+  if (left <= Connection::Clock::duration::zero()) return 0;
+  const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+  return static_cast<int>(std::min<decltype(ms)>(ms, INT_MAX));
 }
 
-Connection::~Connection() {
-  Shutdown();
-  if (reader_.joinable()) reader_.join();
+const char* Why(protocol::FrameStatus status) {
+  switch (status) {
+    case protocol::FrameStatus::kTooLarge:
+      return "oversized frame";
+    case protocol::FrameStatus::kClosed:
+      return "the session closed the connection";
+    default:
+      return "the stream broke inside a frame";
+  }
 }
+
+}  // namespace
+
+Connection::Connection(base::UniqueFd fd) : fd_(std::move(fd)) {}
+
+Connection::~Connection() { Shutdown(); }
 
 std::optional<Event> Connection::PopEvent() {
+  ReadArrived();
   std::lock_guard<std::mutex> lock(mu_);
   if (events_.empty()) return std::nullopt;
   Event e = std::move(events_.front());
@@ -35,7 +56,8 @@ void Connection::DiscardTermination() {
   }
 }
 
-bool Connection::alive() const {
+bool Connection::alive() {
+  ReadArrived();
   std::lock_guard<std::mutex> lock(mu_);
   return !ended_;
 }
@@ -50,8 +72,7 @@ void Connection::SetQuietEnd(bool quiet) {
   quiet_end_ = quiet;
 }
 
-void Connection::Break(const char* why) {
-  std::lock_guard<std::mutex> lock(mu_);
+void Connection::BreakLocked(const char* why) {
   if (ended_) return;
   if (quiet_end_) {
     EndLocked(0);
@@ -70,7 +91,7 @@ void Connection::EndLocked(int queue_status) {
     e.term_status = queue_status;
     events_.push_back(std::move(e));
   }
-  // Wakes the reader out of read() and makes every later write fail.
+  // Wakes a thread waiting to read, and makes every later write fail.
   ::shutdown(fd_.get(), SHUT_RDWR);
   cv_.notify_all();
 }
@@ -84,51 +105,67 @@ CallOutcome Connection::Exchange(std::uint64_t seq, const std::string& payload,
     reply_.reset();
   }
   // A failed write means the peer is going away; what it sent before (a
-  // goodbye, say) is still to be read, so the reader decides how the
-  // connection ended. The deadline still bounds the wait.
+  // goodbye, say) is still to be read, and decides how the connection ended.
+  // The deadline still bounds the wait.
   const bool sent = protocol::WriteFrame(fd_.get(), payload);
   std::unique_lock<std::mutex> lock(mu_);
-  cv_.wait_until(lock, deadline, [&] { return (sent && reply_.has_value()) || ended_; });
-  waiting_seq_ = 0;
-  if (sent && reply_) {
-    *reply = std::move(*reply_);
-    reply_.reset();
-    return CallOutcome::kReplied;
+  for (;;) {
+    if (sent && reply_) {
+      *reply = std::move(*reply_);
+      reply_.reset();
+      waiting_seq_ = 0;
+      return CallOutcome::kReplied;
+    }
+    if (ended_) {
+      waiting_seq_ = 0;
+      return CallOutcome::kBroken;
+    }
+    if (Clock::now() >= deadline) break;
+    if (reading_)
+      cv_.wait_until(lock, deadline);  // the reader hands our reply over, or gives back
+    else
+      ReadOneLocked(lock, MillisecondsUntil(deadline));
   }
-  if (ended_) return CallOutcome::kBroken;
+  waiting_seq_ = 0;
   if (!quiet_end_)
     std::fprintf(stderr, "toolkit client: connection to the session lost: no answer in time\n");
   EndLocked(quiet_end_ ? 0 : PROTERM_ABNORMAL);
   return CallOutcome::kTimedOut;
 }
 
-void Connection::ReadLoop() {
-  for (;;) {
-    std::string payload;
-    const protocol::FrameStatus st = protocol::ReadFrame(fd_.get(), &payload);
-    if (st != protocol::FrameStatus::kOk) {
-      Break(st == protocol::FrameStatus::kTooLarge ? "oversized frame"
-            : st == protocol::FrameStatus::kClosed ? "the session closed the connection"
-                                                   : "the stream broke inside a frame");
-      return;
-    }
-    protocol::Message message;
-    std::string error;
-    if (!protocol::Decode(payload, &message, &error)) {
-      Break(error.c_str());
-      return;
-    }
-    if (message.kind == protocol::Kind::kRequest) {
-      Break("the session sent a request");
-      return;
-    }
-    HandleMessage(std::move(message));
-    if (!alive()) return;
+void Connection::ReadArrived() {
+  std::unique_lock<std::mutex> lock(mu_);
+  while (!ended_ && !reading_ && ReadOneLocked(lock, 0)) {
   }
 }
 
-void Connection::HandleMessage(protocol::Message message) {
-  std::lock_guard<std::mutex> lock(mu_);
+bool Connection::ReadOneLocked(std::unique_lock<std::mutex>& lock, int timeout_ms) {
+  reading_ = true;
+  lock.unlock();
+  std::string payload;
+  const protocol::FrameStatus status = frames_.Next(fd_.get(), &payload, timeout_ms);
+  protocol::Message message;
+  std::string error;
+  const bool decoded =
+      status == protocol::FrameStatus::kOk && protocol::Decode(payload, &message, &error);
+  lock.lock();
+  reading_ = false;
+  // Whoever waits for the read side (or for the reply just handled) goes on
+  // once this thread lets go of mu_; without waiters this costs nothing.
+  cv_.notify_all();
+  if (status == protocol::FrameStatus::kPending) return false;
+  if (status != protocol::FrameStatus::kOk)
+    BreakLocked(Why(status));
+  else if (!decoded)
+    BreakLocked(error.c_str());
+  else if (message.kind == protocol::Kind::kRequest)
+    BreakLocked("the session sent a request");
+  else
+    HandleMessageLocked(std::move(message));
+  return true;
+}
+
+void Connection::HandleMessageLocked(protocol::Message message) {
   if (ended_) return;
   if (message.kind == protocol::Kind::kReply) {
     // A reply nobody waits for (its caller gave up) is dropped.
@@ -138,7 +175,6 @@ void Connection::HandleMessage(protocol::Message message) {
     r.crash = message.directive == "crash";
     r.message = std::move(message);
     reply_ = std::move(r);
-    cv_.notify_all();
     return;
   }
   Event e;

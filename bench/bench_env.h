@@ -1,0 +1,73 @@
+#pragma once
+// The world the benchmarks run in, and how a benchmark reports its figures.
+//
+// main() (bench/main.cpp) gives the run a fresh temporary directory (TMPDIR) and a
+// communication program for the toolkit client before anything of the module
+// exists. One proe_sim process serves the whole run on a display of its own
+// (Sim()); the module joins it as a host would (Command()), once, and stays joined
+// until the run ends. Benchmarks run one after another on the main thread; none
+// of this is for several threads at once.
+//
+// Adding a benchmark: a BENCHMARK in a bench/*_bench.cpp file, timed in real time
+// (the work happens in another process), that sets the counters below. The page
+// (bench/make_page.py) finds it by its counters; nothing else needs to change.
+//
+//   floor_calls      toolkit calls one iteration made (TakeCallCount() / iterations):
+//                    floor += floor_calls x the run's fastest toolkit round trip
+//   floor_pingpongs  floor += this many raw socket ping-pongs (the round trip's own floor)
+//   floor_sqlite_ns  floor += bare SQLite doing the same rows, in nanoseconds
+//   target           the ratio time / floor aimed at (0 or absent: none)
+//   size             the model's size (models, dimensions): benchmarks of one family
+//                    (the name before the first '/') form one series of the
+//                    growth table and the plot
+//   *_kb             memory figures (kibibytes), shown as they are
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+#include "tavproe2/ProeAsynCommand.h"
+#include "tests/support/sim_harness.h"
+
+namespace tavbench {
+
+// The run's temporary directory, ending with '/'.
+const std::string& WorkDir();
+
+// The run's session (started on first use).
+tavtest::SimProcess& Sim();
+// Runs `proe_sim ctl` on the run's session; throws std::runtime_error when the
+// action fails.
+std::string Ctl(const std::vector<std::string>& args);
+// The calls the session counted since the last call of this (`ctl stats reset`).
+long long TakeCallCount();
+// Runs `proe_sim gen ARGS...` and returns the files it wrote (the first is the
+// model asked for); throws std::runtime_error when it fails.
+std::vector<std::string> Generate(const std::vector<std::string>& args);
+
+// The module joined to the run's session (joined on first use; throws
+// std::runtime_error when it cannot join).
+TAVCAX::TAVPROE2::IProeAsynCommand& Command();
+
+// Ends the module's connection and the session (main, at the end of the run).
+void EndRun();
+
+// Resident memory of a process in kibibytes, from /proc/PID/status.
+struct Memory {
+  long rss_kb = 0;   // VmRSS: now
+  long peak_kb = 0;  // VmHWM: the highest since start or the last ResetPeak
+};
+Memory MemoryOf(pid_t pid);
+
+// The host's peak resident memory around an operation: construct before it,
+// GrowthKb() after it gives how far the peak rose above the memory held at the
+// start. Resets this process's high-water mark (/proc/self/clear_refs).
+class PeakRssProbe {
+ public:
+  PeakRssProbe();
+  long GrowthKb() const;
+
+ private:
+  long start_kb_ = 0;
+};
+
+}  // namespace tavbench
