@@ -154,9 +154,6 @@ void ProeAsynCommand::Release() { static_cast<IProeAsynCommand*>(this)->Disconne
 int ProeAsynCommand::CreateMenu(const wchar_t*) {
   return NotAvailable(m_nStatus, m_strStatus, L"CreateMenu");
 }
-int ProeAsynCommand::UpdateTable(const wchar_t*, const wchar_t*) {
-  return NotAvailable(m_nStatus, m_strStatus, L"UpdateTable");
-}
 
 }  // namespace TAVPROE2
 }  // namespace TAVCAX
