@@ -90,6 +90,9 @@ class ProDbToMdl : public StatusRecord {
   // The owner of the parameter of the cursor's row, found the way the export
   // wrote it (see import_parameters.cpp).
   ProError ParameterOwner(ProModelitem* owner);
+  // The parameter the cursor's row names on that owner: 0, or the failure through
+  // FailWithToolkitError.
+  int RowParameter(ProParameter* parameter);
   // The value of the cursor's row (src/param_value_text.h): 0, or the failure
   // through FailWithToolkitError.
   int RowValue(ProParamvalue* value);

@@ -48,7 +48,14 @@ ProError ProDbToMdl::ParameterOwner(ProModelitem* owner) {
   if (type.empty() || IsInteger(type)) return InitItem(model_, id, IntField(L"ownerType"), owner);
   ProMdldata data = {};
   if (const ProError rc = ProMdlDataGet(model_, &data)) return rc;
-  if (id == 0 && type == data.type) return ProMdlToModelitem(model_, owner);
+  if (type == data.type) {
+    if (id == 0) return ProMdlToModelitem(model_, owner);
+    // Another id with the model's type names a model item by id, never a component:
+    // the session decides whether it is the model's own.
+    ProMdlType model_type = PRO_MDL_UNUSED;
+    if (const ProError rc = ProMdlTypeGet(model_, &model_type)) return rc;
+    return InitItem(model_, id, model_type, owner);
+  }
   ProFeature component = {};
   if (const ProError rc = ProFeatureInit(static_cast<ProSolid>(model_), id, &component)) return rc;
   ProMdl component_model = nullptr;
@@ -62,18 +69,23 @@ int ProDbToMdl::RowValue(ProParamvalue* value) {
   return rc == PRO_TK_NO_ERROR ? 0 : FailWithToolkitError(rc);
 }
 
+int ProDbToMdl::RowParameter(ProParameter* parameter) {
+  ProModelitem owner = {};
+  if (const ProError rc = ParameterOwner(&owner)) return FailWithToolkitError(rc);
+  ProName name = {};
+  if (const int failed = CopyName(TextField(L"paramName"), name)) return failed;
+  if (const ProError rc = ProParameterInit(&owner, name, parameter))
+    return FailWithToolkitError(rc);
+  return 0;
+}
+
 int ProDbToMdl::UpdateParameters() {
   return ForEachRow(
       TAV_CATCH_SITE,
       {L"ownerId", L"ownerType", L"paramName", L"paramValType", L"paramValue", L"description"},
       FlagCondition(2), [&] {
-        ProModelitem owner = {};
-        if (const ProError rc = ParameterOwner(&owner)) return FailWithToolkitError(rc);
-        ProName name = {};
-        if (const int failed = CopyName(TextField(L"paramName"), name)) return failed;
         ProParameter parameter = {};
-        if (const ProError rc = ProParameterInit(&owner, name, &parameter))
-          return FailWithToolkitError(rc);
+        if (const int failed = RowParameter(&parameter)) return failed;
         ProParamvalue value = {};
         if (const int failed = RowValue(&value)) return failed;
         if (const ProError rc = ProParameterValueSet(&parameter, &value))
@@ -85,14 +97,8 @@ int ProDbToMdl::UpdateParameters() {
 int ProDbToMdl::DeleteParameters() {
   return ForEachRow(TAV_CATCH_SITE, {L"ownerId", L"ownerType", L"paramName"}, FlagCondition(3),
                     [&] {
-                      ProModelitem owner = {};
-                      if (const ProError rc = ParameterOwner(&owner))
-                        return FailWithToolkitError(rc);
-                      ProName name = {};
-                      if (const int failed = CopyName(TextField(L"paramName"), name)) return failed;
                       ProParameter parameter = {};
-                      if (const ProError rc = ProParameterInit(&owner, name, &parameter))
-                        return FailWithToolkitError(rc);
+                      if (const int failed = RowParameter(&parameter)) return failed;
                       if (const ProError rc = ProParameterDelete(&parameter))
                         return FailWithToolkitError(rc);
                       return 0;

@@ -592,6 +592,9 @@ const ProbeCase kProbeCases[] = {
          Set("feature", "featName='" + kLong + "'", "featId=2"),
      nullptr, -22, L"():PRO_TK_INVALID_NAME", kLong.substr(1) + kInitial.substr(4)},
     {kAll, Create("NOTE", 51, "y"), nullptr, -5, L"():PRO_TK_E_FOUND", kInitial},
+    // The model's type with an id other than 0 names no component (CUT is feature 2).
+    {kAll, Set("parameter", "ownerId=2, paramValue='y'", "paramName='NOTE'"), nullptr, -23,
+     L"():PRO_TK_NOT_EXIST", kInitial},
     // Every relation owner is found before any relation set changes.
     {kAll, kModelLine + "insert into RURO_2_relation values (99, 3, '', 1);", nullptr, -23,
      L"():PRO_TK_NOT_EXIST", kInitial},
