@@ -450,7 +450,11 @@ TEST_F(ImportTest, BringsRandomEditsIntoTheModelRoundAfterRound) {
       if (kind == 1 && r) {
         const std::string value = Text((1 + random() % 4096) / 64.0),
                           upper = Text((random() % 64) / 256.0);
-        Edit(1, r, 2, {{2, Quote("len_" + n), "len_" + n}, {3, value, value}, {6, upper, upper}});
+        Edit(1, r, 2,
+             {{2, Quote("len_" + n), "len_" + n},
+              {3, value, value},
+              {6, upper, upper},
+              {7, "0.5", "0.5"}});
       }
       if (kind == 2 && r) {
         const auto [text, value] = RandomValue(std::stoi(want_[2][r][4]), random);
