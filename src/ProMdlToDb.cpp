@@ -9,25 +9,13 @@
 #include <set>
 
 #include "port/clock.h"
-#include "src/seh_translator.h"
+#include "src/exchange_step.h"
 #include "src/split_string.h"
-#include "src/sqlite_exception.h"
 #include "src/toolkit_array.h"
 #include "src/toolkit_error_name.h"
 
 int ProMdlToDb::Step(CatchSite site, const std::function<int()>& body) {
-  int result = -1;
-  RunGuarded(m_nStatus, m_strStatus, site, [&] {
-    InstallSehTranslator();
-    try {
-      result = body();
-    } catch (const CppSQLite3Exception& error) {
-      // The status says only "Unexpected error."; the log keeps SQLite's reason.
-      LogCaught(L"ProMdlToDb", error.Message());
-      throw;
-    }
-  });
-  return result;
+  return ExchangeStep(*this, L"ProMdlToDb", site, body);
 }
 
 int ProMdlToDb::RecordToolkitFailure(int code) {

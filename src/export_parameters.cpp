@@ -5,12 +5,11 @@
 #include <ProMdlUnits.h>
 #include <ProParameter.h>
 #include <ProRelSet.h>
-#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "src/ProMdlToDb.h"
-#include "src/string_util.h"
+#include "src/param_value_text.h"
 #include "src/toolkit_array.h"
 #include "src/toolkit_error_name.h"
 
@@ -19,20 +18,6 @@ namespace {
 ProError CollectParameter(ProParameter* parameter, ProError, ProAppData data) {
   static_cast<std::vector<ProParameter>*>(data)->push_back(*parameter);
   return PRO_TK_NO_ERROR;
-}
-
-// The value as the parameter table holds it, always a text.
-std::wstring ValueText(const ProParamvalue& value) {
-  switch (value.type) {
-    case PRO_PARAM_DOUBLE:
-      return FormatDouble(value.value.d_val);
-    case PRO_PARAM_STRING:
-      return std::wstring(value.value.s_val, wcsnlen(value.value.s_val, PRO_LINE_SIZE));
-    case PRO_PARAM_BOOLEAN:
-      return IntToWString(value.value.l_val);
-    default:
-      return IntToWString(value.value.i_val);
-  }
 }
 
 }  // namespace
@@ -94,7 +79,7 @@ int ProMdlToDb::ExportOwnerParameters(const ProModelitem& owner, const FeatureEn
       ProParamvalue value = {};
       ProParameterValueGet(&parameter, &value);
       row_.AddIntColumn(L"paramValType", value.type);
-      row_.AddTextColumn(L"paramValue", ValueText(value).c_str());
+      row_.AddTextColumn(L"paramValue", ParamvalueToText(value).c_str());
       ProUnititem units = {};
       if (ProParameterUnitsGet(&parameter, &units) == PRO_TK_NO_ERROR)
         row_.AddTextColumn(L"units", units.name);

@@ -159,9 +159,6 @@ int ProeAsynCommand::CreateMenu(const wchar_t* menuXml) {
   if (result != 0) SetStatus(manager->m_nStatus, manager->m_strStatus);
   return result;
 }
-int ProeAsynCommand::UpdateTable(const wchar_t*, const wchar_t*) {
-  return NotAvailable(m_nStatus, m_strStatus, L"UpdateTable");
-}
 
 }  // namespace TAVPROE2
 }  // namespace TAVCAX

@@ -28,6 +28,15 @@ void CppSQLite3Connection::Open(const std::wstring& path) {
   SetBusyTimeout(busy_timeout_ms_);
 }
 
+void CppSQLite3Connection::OpenReadOnly(const std::wstring& path) {
+  Close();
+  // sqlite3_open16 cannot say "read only"; the flags need the UTF-8 interface.
+  const int rc =
+      sqlite3_open_v2(base::WideToUtf8(path).c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
+  if (rc != SQLITE_OK) RaiseSqliteError(rc, db_);
+  SetBusyTimeout(busy_timeout_ms_);
+}
+
 void CppSQLite3Connection::Close() {
   if (!db_) return;
   const int rc = sqlite3_close(db_);

@@ -27,6 +27,9 @@ class CppSQLite3Connection {
   // Opens (SQLite creates a missing file) and sets the busy time-out. A database
   // already open here is closed first.
   void Open(const std::wstring& path);
+  // Opens an existing file for reading only: nothing done through this connection
+  // can change the file, and a missing file raises instead of being created.
+  void OpenReadOnly(const std::wstring& path);
   // Closes the database; raises and stays open when SQLite refuses.
   void Close();
 

@@ -3,13 +3,15 @@
 // received from a toolkit call, and frees it when it goes out of scope, also when
 // an exception or a machine fault ends the walk over it. An array of wide strings
 // that the toolkit filled (relation lines) is freed with the toolkit's string-array
-// free, which releases its strings too. One thread, like the toolkit call.
+// free, which releases its strings too; an array that only points at the module's
+// own strings (lines handed to the toolkit) says so with `FreeStrings` false and
+// is freed alone. One thread, like the toolkit call.
 #include <ProArray.h>
 #include <ProToolkit.h>
 #include <ProWstring.h>
 #include <type_traits>
 
-template <typename T>
+template <typename T, bool FreeStrings = std::is_same_v<T, ProWstring>>
 class ToolkitArray {
  public:
   ToolkitArray() = default;
@@ -27,8 +29,17 @@ class ToolkitArray {
     return rc;
   }
 
+  // Appends one element (ProArrayObjectAdd at PRO_VALUE_UNUSED).
+  ProError Append(T item) {
+    ProArray array = items_;
+    const ProError rc = ProArrayObjectAdd(&array, PRO_VALUE_UNUSED, 1, &item);
+    items_ = static_cast<T*>(array);
+    return rc;
+  }
+
   // Where a toolkit call writes or extends the array.
   T** address() { return &items_; }
+  T* data() const { return items_; }
   T& operator[](int index) const { return items_[index]; }
 
   // ProArraySizeGet; a null array has no elements.
@@ -45,7 +56,7 @@ class ToolkitArray {
   ProError Free() {
     if (!items_) return PRO_TK_NO_ERROR;
     ProError rc;
-    if constexpr (std::is_same_v<T, ProWstring>) {
+    if constexpr (FreeStrings) {
       rc = ProWstringproarrayFree(items_);
     } else {
       ProArray array = items_;

@@ -2,6 +2,8 @@
 // the status of the operation that made them, wherever in it they happen, and the
 // host goes on. Built as an executable of its own: see
 // tests/support/sanitizer_options.h.
+#include <sqlite3.h>
+
 #include "src/proe_menu_manager.h"
 #include "src/tav_proecore.h"
 #include "tests/module/module_env.h"
@@ -87,6 +89,27 @@ TEST_F(ExportFaultTest, BecomesTheStatusOfTheRefresh) {
   EXPECT_EQ(-1, command().RefreshTable(L"feature", Wide(dir.file("x.db")).c_str()));
   EXPECT_TRUE(IsAccessViolation(command_.m_strStatus));
   EXPECT_FALSE(ProeCore::Instance()->Lock().OwnedByCurrentThread());
+}
+
+using ImportFaultTest = ConnectedTest;
+
+// Inside a pass of the import, with the database open; the next update works.
+TEST_F(ImportFaultTest, BecomesTheStatusOfTheUpdate) {
+  ASSERT_EQ(0, Open(SamplePath("washer.prt.1")));
+  TempDir dir;
+  const std::wstring db = Wide(dir.file("x.db"));
+  sqlite3* handle = nullptr;
+  sqlite3_open(dir.file("x.db").c_str(), &handle);
+  ASSERT_EQ(SQLITE_OK, sqlite3_exec(handle,
+                                    "create table RURO_2_feature (featId, featName, RURO_flag);"
+                                    "insert into RURO_2_feature values (7, 'RING_2', 2);",
+                                    nullptr, nullptr, nullptr));
+  sqlite3_close(handle);
+  Fault("ProModelitemNameSet", "crash");
+  EXPECT_EQ(-1, command().UpdateTable(L"feature", db.c_str()));
+  EXPECT_TRUE(IsAccessViolation(command_.m_strStatus));
+  EXPECT_FALSE(ProeCore::Instance()->Lock().OwnedByCurrentThread());
+  EXPECT_EQ(0, command().UpdateTable(L"feature", db.c_str())) << Narrow(command_.m_strStatus);
 }
 
 }  // namespace

@@ -1,0 +1,119 @@
+// The import driver: the database, the choice and order of the passes, the
+// selects they read through, and the final regeneration.
+#include "src/ProDbToMdl.h"
+
+#include <ProMdl.h>
+#include <ProSolid.h>
+#include <algorithm>
+#include <utility>
+
+#include "src/exchange_row.h"
+#include "src/exchange_step.h"
+#include "src/split_string.h"
+#include "src/string_util.h"
+#include "src/toolkit_error_name.h"
+
+int ProDbToMdl::Step(CatchSite site, const std::function<int()>& body) {
+  return ExchangeStep(*this, L"ProDbToMdl", site, body);
+}
+
+int ProDbToMdl::FailWithToolkitError(int code) {
+  SetStatus(code, L"():" + ToolkitErrorName(code));
+  return code;
+}
+
+std::wstring ProDbToMdl::FlagCondition(int flag) {
+  return FormatString(L"%ls=%d", L"RURO_flag", flag);
+}
+
+std::wstring ProDbToMdl::BuildSelect(const QuerySpec& query) {
+  std::wstring columns;
+  for (const std::wstring& column : query.columns)
+    columns += (columns.empty() ? L"" : L",") + column;
+  return L"select " + columns + L" from '" + query.table + L"' where " + query.condition +
+         L" order by rowid";
+}
+
+int ProDbToMdl::UpdateModel(const wchar_t* dbPath, const wchar_t* kindList) {
+  return Step(TAV_CATCH_SITE, [&] {
+    connection_ = std::make_unique<CppSQLite3Connection>();
+    connection_->OpenReadOnly(dbPath ? dbPath : L"");
+    const std::vector<std::wstring> kinds =
+        SplitString(kindList ? kindList : L"", L",", true, false);
+    model_ = nullptr;
+    if (const ProError rc = ProMdlCurrentGet(&model_)) return FailWithToolkitError(rc);
+    const int result = RunPasses(kinds);
+    cursor_.Finalize();
+    connection_->Close();
+    connection_.reset();
+    return result;
+  });
+}
+
+int ProDbToMdl::RunPasses(const std::vector<std::wstring>& kinds) {
+  return Step(TAV_CATCH_SITE, [&] {
+    using Pass = int (ProDbToMdl::*)();
+    struct Kind {
+      const wchar_t* name;
+      std::vector<Pass> passes;
+    };
+    // A fixed order, whatever the order of the tokens: renames before the
+    // dimensions, parameters before the relations that may use them. Within the
+    // parameters, deletion runs before creation, so that a host can replace a
+    // parameter under its own name.
+    const Kind order[] = {
+        {L"feature", {&ProDbToMdl::UpdateFeatures}},
+        {L"dimension", {&ProDbToMdl::UpdateDimensions}},
+        {L"parameter",
+         {&ProDbToMdl::UpdateParameters, &ProDbToMdl::DeleteParameters,
+          &ProDbToMdl::CreateParameters}},
+        {L"relation", {&ProDbToMdl::UpdateRelations}},
+    };
+    for (const Kind& kind : order) {
+      if (std::find(kinds.begin(), kinds.end(), kind.name) == kinds.end()) continue;
+      query_ = QuerySpec{ExchangeRow::TableName(kind.name), {}, L""};
+      for (Pass pass : kind.passes)
+        if (const int result = (this->*pass)()) return result;
+    }
+    if (const ProError rc = ProSolidRegenerate(static_cast<ProSolid>(model_), PRO_REGEN_NO_FLAGS))
+      return FailWithToolkitError(rc);
+    return 0;
+  });
+}
+
+bool ProDbToMdl::ExecuteSelect() {
+  return Step(TAV_CATCH_SITE, [&] {
+           cursor_ = connection_->ExecuteQuery(BuildSelect(query_));
+           return 0;
+         }) == 0;
+}
+
+int ProDbToMdl::ForEachRow(CatchSite site, std::vector<std::wstring> columns,
+                           const std::wstring& condition, const RowWork& work) {
+  return Step(site, [&] {
+    query_.columns = std::move(columns);
+    query_.condition = condition;
+    if (!ExecuteSelect()) return -1;
+    for (; !cursor_.AtEnd(); cursor_.Next())
+      if (const int result = work()) return result;
+    return 0;
+  });
+}
+
+int ProDbToMdl::IntField(const wchar_t* column) const { return cursor_.GetInt(column, 0); }
+
+double ProDbToMdl::DoubleField(const wchar_t* column) const {
+  return cursor_.GetDouble(column, 0.0);
+}
+
+std::wstring ProDbToMdl::TextField(const wchar_t* column) const {
+  return cursor_.GetText(column, L"");
+}
+
+int ProDbToMdl::CopyName(const std::wstring& name, ProName buffer) {
+  // Refused rather than cut: a cut name could be another item's.
+  if (name.size() >= PRO_NAME_SIZE) return FailWithToolkitError(PRO_TK_INVALID_NAME);
+  std::fill(buffer, buffer + PRO_NAME_SIZE, L'\0');
+  name.copy(buffer, name.size());
+  return 0;
+}
