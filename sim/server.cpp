@@ -87,16 +87,19 @@ Server::~Server() { Shutdown(); }
 bool Server::Listen(std::string* error) {
   const std::string path = protocol::SessionSocketPath(session_.options().display);
   const std::string dir = protocol::SessionDirectory();
-  if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+  if (::mkdir(dir.c_str(), 0700) == 0) {
+    ::chmod(dir.c_str(), 0700);  // ours from the start: only the umask to undo
+  } else if (errno != EEXIST) {
     *error = "cannot create " + dir + ": " + std::strerror(errno);
     return false;
   }
-  struct stat st;
-  if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
-    *error = dir + " is not a directory of this user";
+  // One that was there is taken as it is or refused, never repaired: whoever made
+  // it could still reach into it.
+  if (!protocol::SessionDirectoryIsPrivate(dir, error)) {
+    *error = "refusing to listen: " + *error;
     return false;
   }
-  ::chmod(dir.c_str(), 0700);
+  struct stat st;
   sockaddr_un addr;
   if (!MakeSocketAddress(path, &addr)) {
     *error = "socket path too long: " + path;

@@ -5,9 +5,11 @@
 // events the request caused to their clients.
 //
 // Socket: `<temp dir>/proe-sim-<uid>/<display or "default">.sock` (a '/' in the
-// display becomes '_'), in a directory of mode 0700. A socket file there that
-// nobody answers is stale and replaced; one that answers makes Listen fail with
-// "already served".
+// display becomes "%2F"), in a directory of mode 0700 that it creates. A directory
+// that was already there and is not this user's with mode 0700
+// (protocol::SessionDirectoryIsPrivate) makes Listen fail. A socket file there
+// that nobody answers is stale and replaced; one that answers makes Listen fail
+// with "already served".
 //
 // A frame that is too large or does not decode to a request closes that connection
 // only. A connection that ends (bye, close, error) is forgotten by the session: its

@@ -7,6 +7,8 @@
 #include <ProMdl.h>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -98,6 +100,52 @@ TEST_F(ConnectTest, JoinsTheSessionServingTheDisplay) {
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
   EXPECT_EQ(ProEngineerConnectIdExtract(handle_, id), PRO_B_FALSE);
   EXPECT_EQ(Connect(session.display()), PRO_TK_NO_ERROR) << "a new connection after leaving";
+}
+
+// The sockets' directory must be this user's alone. A live session whose directory
+// was spoilt afterwards is not joined, and a new session does not listen there;
+// neither side repairs the directory.
+TEST_F(ConnectTest, BothSidesRefuseASessionDirectoryThatIsNotPrivate) {
+  const std::string dir = tmp_.path() + "proe-sim-" + std::to_string(::getuid());
+  const struct {
+    const char* what;
+    std::function<bool()> spoil;
+  } cases[] = {
+      {"mode 0755", [&] { return ::chmod(dir.c_str(), 0755) == 0; }},
+      {"mode 0711", [&] { return ::chmod(dir.c_str(), 0711) == 0; }},
+      {"another user's", [&] { return ::getuid() == 0 && ::chown(dir.c_str(), 65534, 65534) == 0; }},
+      {"a link to a private directory",
+       [&] {
+         return ::rename(dir.c_str(), (dir + ".real").c_str()) == 0 &&
+                ::symlink((dir + ".real").c_str(), dir.c_str()) == 0;
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    tavtest::SimHarness live;
+    ASSERT_TRUE(live.Listen());
+    if (!c.spoil()) {
+      std::printf("skipped \"%s\": needs root\n", c.what);
+      continue;
+    }
+    struct stat before;
+    ASSERT_EQ(::lstat(dir.c_str(), &before), 0);
+    EXPECT_EQ(Connect(live.display()), PRO_TK_CANT_ACCESS);
+    EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
+
+    tavtest::SimHarness other;
+    std::string why;
+    EXPECT_FALSE(other.Listen(&why));
+    EXPECT_EQ(why.rfind("refusing to listen: " + dir, 0), 0u) << why;
+    struct stat after;
+    ASSERT_EQ(::lstat(dir.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+
+    live.Shutdown();
+    std::filesystem::remove_all(dir);
+    std::filesystem::remove_all(dir + ".real");
+  }
 }
 
 TEST_F(ConnectTest, SessionThatRefusesOrIgnoresTheHelloIsNotJoined) {

@@ -155,6 +155,7 @@ ProError ProEngineerStart(char* proe_path, char* prodev_text_path) {
     do {
       e = LookUpSession(path, kLookUpWindow, &fd);
     } while (e == PRO_TK_NOT_EXIST && Connection::Clock::now() < until);
+    if (e == PRO_TK_CANT_ACCESS) return e;
     if (e != PRO_TK_NO_ERROR) return PRO_TK_GENERAL_ERROR;
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(until - Connection::Clock::now());

@@ -1,14 +1,17 @@
 #include "toolkit/client/session_link.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
+#include "protocol/session_path.h"
 #include "toolkit/client/client_state.h"
 #include "toolkit/client/connection.h"
 
@@ -32,13 +35,28 @@ base::UniqueFd TryConnect(const std::string& path) {
   return fd;
 }
 
+// PRO_TK_NOT_EXIST while the socket's directory is missing (no session has
+// started yet), PRO_TK_CANT_ACCESS once it exists without being private.
+ProError CheckDirectory(const std::string& dir) {
+  std::string why;
+  if (protocol::SessionDirectoryIsPrivate(dir, &why)) return PRO_TK_NO_ERROR;
+  struct stat st;
+  if (::lstat(dir.c_str(), &st) != 0 && errno == ENOENT) return PRO_TK_NOT_EXIST;
+  std::fprintf(stderr, "toolkit client: not joining a session there: %s\n", why.c_str());
+  return PRO_TK_CANT_ACCESS;
+}
+
 }  // namespace
 
-ProError LookUpSession(const std::string& path, std::chrono::milliseconds window, base::UniqueFd* out) {
+ProError LookUpSession(const std::string& path, std::chrono::milliseconds window,
+                       base::UniqueFd* out) {
   if (path.size() >= sizeof(sockaddr_un{}.sun_path)) return PRO_TK_NOT_EXIST;
+  const std::string dir = path.substr(0, path.rfind('/'));
   const auto until = std::chrono::steady_clock::now() + window;
   for (;;) {
-    base::UniqueFd fd = TryConnect(path);
+    const ProError checked = CheckDirectory(dir);
+    if (checked == PRO_TK_CANT_ACCESS) return checked;
+    base::UniqueFd fd = checked == PRO_TK_NO_ERROR ? TryConnect(path) : base::UniqueFd();
     if (fd.valid()) {
       *out = std::move(fd);
       return PRO_TK_NO_ERROR;

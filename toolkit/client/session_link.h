@@ -11,8 +11,11 @@
 namespace tkclient {
 
 // Tries to connect to the socket until `window` has passed. PRO_TK_NOT_EXIST
-// when nothing answers there.
-ProError LookUpSession(const std::string& path, std::chrono::milliseconds window, base::UniqueFd* out);
+// when nothing answers there; PRO_TK_CANT_ACCESS at once when the socket's
+// directory exists but is not this user's alone (protocol::SessionDirectoryIsPrivate),
+// with the reason on standard error.
+ProError LookUpSession(const std::string& path, std::chrono::milliseconds window,
+                       base::UniqueFd* out);
 
 // Says hello on a connected stream (null texts travel as ""), waiting at most
 // `wait` for the answer, and makes it the process's connection. PRO_TK_E_BUSY when no answer came
