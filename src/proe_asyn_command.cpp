@@ -26,13 +26,6 @@ ProMdl CurrentModel() {
   return model;
 }
 
-// Operations that later work fills in keep their slots and say so plainly.
-int NotAvailable(int& code, std::wstring& message, const wchar_t* operation) {
-  code = -1;
-  message = std::wstring(operation) + L" is not available in this version of the module.";
-  return -1;
-}
-
 }  // namespace
 
 ProeAsynCommand::ProeAsynCommand() : m_nStatus(0) {}
