@@ -38,8 +38,9 @@ const Command* FindCommand(const std::string& name) {
 }
 
 void RunCommand(Context& context, const CommandLine& line, CommandOutput& output) {
-  if (!line.error.empty()) throw UsageError(line.error);
-  const Command* command = FindCommand(line.words[0]);
+  const Command* command = line.words.empty() ? nullptr : FindCommand(line.words[0]);
+  // Headings and shell steps take their text as written, apostrophes and all.
+  if (!line.error.empty() && !(command && command->raw)) throw UsageError(line.error);
   if (!command) throw UsageError("unknown command '" + line.words[0] + "' (help lists them)");
   const Arguments args = command->raw ? (line.rest.empty() ? Arguments{} : Arguments{line.rest})
                                       : Arguments(line.words.begin() + 1, line.words.end());

@@ -79,6 +79,8 @@ std::vector<std::string> LineDiff(const std::vector<std::string>& before,
   return lines;
 }
 
+std::string Lines(std::size_t n) { return std::to_string(n) + (n == 1 ? " line" : " lines"); }
+
 template <class Row>
 const Row* ByRow(const std::vector<Row>& rows, long long row) {
   for (const Row& candidate : rows)
@@ -360,9 +362,7 @@ class Planner {
       if (owner.lines.empty()) {
         Change("relation", owner.rows, item, "nothing: every row is flagged 3, the lines stay");
       } else if (owner.lines != now) {
-        Change("relation", owner.rows, item,
-               std::to_string(now.size()) + " lines -> " + std::to_string(owner.lines.size()) +
-                   " lines",
+        Change("relation", owner.rows, item, Lines(now.size()) + " -> " + Lines(owner.lines.size()),
                LineDiff(now, owner.lines));
       }
     }

@@ -8,7 +8,9 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 // How a physical line ends: complete, continued by a final backslash outside
-// quotes, or inside an open quote (the quoted text then holds the line break).
+// quotes, or inside an open double quote (the quoted text then holds the line
+// break). A single quote left open is an apostrophe in a heading or a shell
+// step, not a text going on.
 enum class LineEnd { kComplete, kBackslash, kOpenQuote };
 
 LineEnd EndOf(const std::string& text) {
@@ -23,8 +25,8 @@ LineEnd EndOf(const std::string& text) {
       ++i;
     }
   }
-  if (quote) return LineEnd::kOpenQuote;
-  return !text.empty() && text.back() == '\\' ? LineEnd::kBackslash : LineEnd::kComplete;
+  if (quote == '"') return LineEnd::kOpenQuote;
+  return !quote && !text.empty() && text.back() == '\\' ? LineEnd::kBackslash : LineEnd::kComplete;
 }
 
 }  // namespace
@@ -76,15 +78,18 @@ bool ScriptReader::Next(CommandLine* line) {
       return false;
     }
     const int first = ++number_;
+    std::string written = text;
     for (LineEnd end = EndOf(text); end != LineEnd::kComplete; end = EndOf(text)) {
       std::string more;
       if (!prompt_.empty()) std::cout << "... " << std::flush;
       if (!std::getline(in_, more)) break;
       ++number_;
+      written += "\n" + more;
       if (end == LineEnd::kBackslash) text.pop_back();
       text += (end == LineEnd::kOpenQuote ? "\n" : "") + more;
     }
     *line = SplitLine(text, first);
+    line->text = written;
     if (!line->words.empty() || !line->error.empty()) return true;
   }
 }

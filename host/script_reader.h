@@ -3,9 +3,10 @@
 //
 // A line is split into words at blanks. 'single quotes' keep everything up to the
 // next single quote; "double quotes" keep everything up to the next unescaped
-// double quote, where \" and \\ stand for " and \. A word starting with # begins a
-// comment that runs to the end of the line. A line ending with a backslash
-// outside quotes continues on the next line. Blank and comment lines are skipped.
+// double quote, where \" and \\ stand for " and \, and may span lines. A word
+// starting with # begins a comment that runs to the end of the line. A line
+// ending with a backslash outside quotes continues on the next line. Blank and
+// comment lines are skipped.
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -14,10 +15,10 @@ namespace tavhost {
 
 struct CommandLine {
   int number = 0;                  // of the line it starts on, from 1
-  std::string text;                // the whole command as written
+  std::string text;                // the command as written, all its lines
   std::vector<std::string> words;  // words[0] is the command
   std::string rest;                // the text after the command word, unsplit
-  std::string error;               // an unterminated quote: the line is not run
+  std::string error;               // an unterminated quote: only `rest` is usable
 };
 
 class ScriptReader {
