@@ -68,6 +68,23 @@ class TavhostTest : public ::testing::Test {
   return ::testing::AssertionSuccess();
 }
 
+TEST_F(TavhostTest, DemoScriptCarriesTheEditsIntoTheModel) {
+  const HostRun run = Tavhost(ReadFile(dir_.file("demo.tav")), {"--echo"});
+  EXPECT_EQ(run.exit, 0) << run.err;
+  EXPECT_TRUE(HasAll(run.out, {
+                                  "name ASM_TOP -> MOUNT_PLANE",
+                                  "value 20 -> 25, tolerance +0/-0 -> +0.2/-0.1",
+                                  "\"TV-2041\" -> \"TV-2042\"",
+                                  "deleted (was \"Mounting plate assembly\")",
+                                  "added: \"J. Meier\" (text)",
+                                  "+ BOLT_PITCH = d1 - d0",
+                                  "BOLT_PITCH   80.0000000000",
+                                  "saved as " + dir_.file("models/plate.asm.2"),
+                                  "<mnu id=\"1\" caption=\"Check In\" command=\"checkin\"/>",
+                              }));
+  EXPECT_TRUE(fs::exists(dir_.file("models/plate.asm.2")));
+}
+
 // What a script sees of each command: exit status, standard output and error.
 struct CommandCase {
   const char* name;
