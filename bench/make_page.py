@@ -50,8 +50,8 @@ SQLITE_CACHE_KB = 2000
 
 def display_name(run_name):
     """GetDependencies/depth:3, without how it was run (real time, iterations)."""
-    return "/".join(p for p in run_name.split("/")
-                    if p != "real_time" and not p.startswith("iterations:"))
+    return "/".join(p for p in run_name.split("/") if p != "real_time" and
+                    not p.startswith("iterations:") and not p.startswith("repeats:"))
 
 
 def best_runs(results):
