@@ -66,6 +66,11 @@ void NewExchangeDatabase(const std::string& path) {
   Execute(db.get(), schema.str());
 }
 
+void RunSql(const std::string& path, const std::string& sql) {
+  Db db = Open(path, SQLITE_OPEN_READWRITE);
+  Execute(db.get(), sql);
+}
+
 std::vector<TableRows> ReadExchangeRows(const std::string& path) {
   Db db = Open(path, SQLITE_OPEN_READONLY);
   std::vector<TableRows> tables;

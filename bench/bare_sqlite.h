@@ -16,6 +16,9 @@ namespace tavbench {
 // Creates `path` anew (an old file goes) with the tables of samples/exchange_schema.sql.
 void NewExchangeDatabase(const std::string& path);
 
+// Runs `sql` (any number of statements) on the database file `path`.
+void RunSql(const std::string& path, const std::string& sql);
+
 // The rows of one exchange table, held in memory: the columns that hold a value
 // in some row, and each row's values of them.
 struct TableRows {

@@ -5,10 +5,10 @@
 // SQLite doing its rows (bench/bare_sqlite.h).
 #include <algorithm>
 #include <map>
+#include <stdexcept>
 #include <string>
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include "base/utf.h"
 #include "bench/bare_sqlite.h"
@@ -146,14 +146,9 @@ void UpdateTable(benchmark::State& state) {
     NewExchangeDatabase(db);
     if (Command().RefreshTable(kAllKinds, base::Utf8ToWide(db).c_str()) != 0)
       throw std::runtime_error("RefreshTable failed");
-    sqlite3* handle = nullptr;
-    sqlite3_open(db.c_str(), &handle);
-    const int rc = sqlite3_exec(handle,
-                                "update RURO_2_dimension set RURO_flag=2;"
-                                "update RURO_2_parameter set RURO_flag=2;",
-                                nullptr, nullptr, nullptr);
-    sqlite3_close(handle);
-    if (rc != SQLITE_OK) throw std::runtime_error("cannot flag the rows");
+    RunSql(db,
+           "update RURO_2_dimension set RURO_flag=2;"
+           "update RURO_2_parameter set RURO_flag=2;");
     TakeCallCount();
     TimeUpdateTable(state, rows, db);
   } catch (const std::exception& e) {
