@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <malloc.h>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -129,11 +130,21 @@ Memory MemoryOf(pid_t pid) {
 }
 
 PeakRssProbe::PeakRssProbe() {
+  ::malloc_trim(0);
   // "5" resets the high-water mark to what is resident now (Linux 4.0 and later).
   std::ofstream("/proc/self/clear_refs") << "5";
   start_kb_ = MemoryOf(::getpid()).rss_kb;
 }
 
 long PeakRssProbe::GrowthKb() const { return MemoryOf(::getpid()).peak_kb - start_kb_; }
+
+PauseFreeClock::PauseFreeClock() : timed_thread_(std::this_thread::get_id()), installed_(*this) {}
+
+void PauseFreeClock::Sleep(unsigned milliseconds) {
+  if (std::this_thread::get_id() == timed_thread_)
+    skipped_ms_ += milliseconds;
+  else
+    real_.Sleep(milliseconds);
+}
 
 }  // namespace tavbench

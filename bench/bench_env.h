@@ -21,10 +21,13 @@
 //                    (the name before the first '/') form one series of the
 //                    growth table and the plot
 //   *_kb             memory figures (kibibytes), shown as they are
+#include <atomic>
 #include <string>
 #include <sys/types.h>
+#include <thread>
 #include <vector>
 
+#include "port/clock.h"
 #include "tavproe2/ProeAsynCommand.h"
 #include "tests/support/sim_harness.h"
 
@@ -60,7 +63,9 @@ Memory MemoryOf(pid_t pid);
 
 // The host's peak resident memory around an operation: construct before it,
 // GrowthKb() after it gives how far the peak rose above the memory held at the
-// start. Resets this process's high-water mark (/proc/self/clear_refs).
+// start. Gives the heap's free pages back first (malloc_trim), so the operation
+// cannot hide its growth in memory an earlier one left resident, then resets this
+// process's high-water mark (/proc/self/clear_refs).
 class PeakRssProbe {
  public:
   PeakRssProbe();
@@ -68,6 +73,25 @@ class PeakRssProbe {
 
  private:
   long start_kb_ = 0;
+};
+
+// The module's clock while an operation is timed: the pauses of the thread that
+// constructed it pass at once (and are counted), every other thread (the listen
+// thread's rounds) sleeps in real time. Installed for its lifetime.
+class PauseFreeClock : public port::Clock {
+ public:
+  PauseFreeClock();
+  void Sleep(unsigned milliseconds) override;
+  std::int64_t Seconds() override { return real_.Seconds(); }
+  std::int64_t Milliseconds() override { return real_.Milliseconds(); }
+  // The milliseconds of pause skipped since the last call.
+  unsigned TakeSkippedMs() { return skipped_ms_.exchange(0); }
+
+ private:
+  port::SystemClock real_;
+  const std::thread::id timed_thread_;
+  std::atomic<unsigned> skipped_ms_{0};
+  port::ScopedClock installed_;
 };
 
 }  // namespace tavbench

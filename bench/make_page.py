@@ -23,21 +23,35 @@ ROUND_TRIP = "ToolkitRoundTrip"
 TO_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 
 # Figures the benchmarks are to cover; a family missing from the run is listed
-# as not measured, with the reason.
+# as not measured (its benchmark failed or was filtered out).
 EXPECTED = OrderedDict([
-    ("RefreshTable", ("export of generated parts, 1,000 to 100,000 dimensions, minus the "
-                      "one-second pause: at most 1.3 x floor, growth linear", "the export is not built yet")),
-    ("UpdateTable", ("import of 1,000 and 10,000 flagged rows: at most 1.3 x floor",
-                     "the import is not built yet")),
-    ("HostPeakDuringExport", ("host's peak memory during the 100,000-dimension export: no growth "
-                              "beyond one feature's rows", "the export is not built yet")),
+    ("ToolkitRoundTrip", "one toolkit round trip: at most 1.5 x a raw ping-pong"),
+    ("GetDependencies", "assembly trees of 1,111 and 11,111 models: at most 2 x floor, linear"),
+    ("RefreshTable", "export of generated parts, 1,000 to 100,000 dimensions, minus the "
+                     "one-second pause: at most 1.3 x floor, growth linear"),
+    ("UpdateTable", "import of 1,000 and 10,000 flagged rows: at most 1.3 x floor"),
+    ("SessionHoldingPart", "the session's memory holding a 100,000-dimension part"),
 ])
+
+# Why a figure misses its target where the cause is known and lies outside the
+# code measured; shown beside the verdict. Keyed by family.
+KNOWN_MISSES = {}
+
+# The host's peak during the export: the 100,000-dimension export against the
+# 10,000 one. What may differ between them is bounded by the model's size only
+# through what the toolkit hands over in one piece (the feature list, 8 bytes a
+# feature) and by SQLite's page cache, which fills with the file up to its limit
+# (2,000 KiB by default) and then stays; rows collected by the module would show
+# as tens of bytes a dimension.
+HOST_PEAK_FAMILY = "RefreshTable"
+HOST_PEAK_SIZES = (10000, 100000)
+SQLITE_CACHE_KB = 2000
 
 
 def display_name(run_name):
     """GetDependencies/depth:3, without how it was run (real time, iterations)."""
-    return "/".join(p for p in run_name.split("/")
-                    if p != "real_time" and not p.startswith("iterations:"))
+    return "/".join(p for p in run_name.split("/") if p != "real_time" and
+                    not p.startswith("iterations:") and not p.startswith("repeats:"))
 
 
 def best_runs(results):
@@ -50,7 +64,8 @@ def best_runs(results):
         time_ns = b["real_time"] * TO_NS[b.get("time_unit", "ns")]
         if name not in best or time_ns < best[name]["ns"]:
             counters = {k: v for k, v in b.items() if isinstance(v, (int, float))}
-            best[name] = {"ns": time_ns, "counters": counters}
+            cpu_ns = b["cpu_time"] * TO_NS[b.get("time_unit", "ns")]
+            best[name] = {"ns": time_ns, "cpu_ns": cpu_ns, "counters": counters}
     return best
 
 
@@ -127,7 +142,7 @@ def plot(series, svg_path):
             "set terminal svg size 720,440 dynamic enhanced font 'sans,12' background '#ffffff'",
             "set output '%s'" % svg_path,
             "set logscale xy",
-            "set xlabel 'model size (models or dimensions)'",
+            "set xlabel 'model size (models, dimensions or flagged rows)'",
             "set ylabel 'time (ms)'",
             "set key top left",
             "set grid",
@@ -138,6 +153,32 @@ def plot(series, svg_path):
         if done.returncode != 0:
             sys.stderr.write(done.stderr)
             raise RuntimeError("gnuplot could not draw %s" % svg_path)
+
+
+def host_peak_section(best):
+    """The verdict on the host's peak during the export, 10,000 against 100,000."""
+    peaks = {}
+    for name, run in best.items():
+        c = run["counters"]
+        if name.split("/")[0] == HOST_PEAK_FAMILY and "host_peak_kb" in c:
+            peaks[int(c.get("size", 0))] = c["host_peak_kb"]
+    small, large = HOST_PEAK_SIZES
+    if small not in peaks or large not in peaks:
+        return []
+    grew = peaks[large] - peaks[small]
+    # The feature list the toolkit hands over at once: ids and statuses, 4 bytes each.
+    allowed = SQLITE_CACHE_KB + (large - small) / 10 * 8 / 1024
+    verdict = "met" if grew <= allowed else "**missed**"
+    return ["## Host memory during the export", "",
+            "The host's peak resident memory during `RefreshTable` rose %.1f MiB above what "
+            "it held before at %d dimensions and %.1f MiB at %d dimensions: %.1f MiB more for "
+            "%d times the model. The target is no growth beyond one feature's rows: what may "
+            "grow is SQLite's page cache, which fills with the file up to its limit (%d KiB) "
+            "and then stays, and the feature list the toolkit hands over in one array "
+            "(8 bytes a feature), together %.1f MiB here. Rows kept by the module would "
+            "show as tens of bytes a dimension: %s." % (
+                peaks[small] / 1024, small, peaks[large] / 1024, large, grew / 1024,
+                large // small, SQLITE_CACHE_KB, allowed / 1024, verdict), ""]
 
 
 def main(argv):
@@ -154,12 +195,14 @@ def main(argv):
     failed = errors(results)
     raw = best.get(RAW_PINGPONG, {}).get("ns")
     rt = best.get(ROUND_TRIP, {}).get("ns")
+    rt_cpu = best.get(ROUND_TRIP, {}).get("cpu_ns")
     m = machine(results)
+    busy = m["load"] is not None and m["cores"] and m["load"] > 0.5 * m["cores"]
 
     out = ["# Benchmarks", "",
            "How close each operation runs to its floor, and how it grows. Written by "
            "`./run bench` (`bench/make_page.py`); do not edit by hand.", ""]
-    if m["load"] is not None and m["cores"] and m["load"] > 0.5 * m["cores"]:
+    if busy:
         out += ["> **Measured on a busy machine** (load average %.1f on %d cores when the run "
                 "started): other work shared the processors, so these figures are noisy and "
                 "only indicative. The figures to quote come from a run on a quiet machine." %
@@ -170,13 +213,16 @@ def main(argv):
                                           m["date"]), ""]
 
     out += ["## Figures", "",
-            "Each time is the best of five repetitions, in real time (the work happens in "
-            "two processes), with the repetitions of all benchmarks interleaved at random. "
-            "The floor is what the same work costs at least on this machine in this run: "
+            "Each time is the best of five repetitions (three for the largest export), in "
+            "real time (the work happens in two processes), with the repetitions of all "
+            "benchmarks interleaved at random. The floor is what the same work costs at least on this machine in this run: "
             "for the round trip, a raw ping-pong of frames of the same size between two "
             "processes over a Unix socket pair; for an operation, the toolkit calls it made "
             "(counted by the session, `proe_sim ctl stats`) times the fastest toolkit round "
-            "trip, plus bare SQLite doing the same rows where it writes or reads rows.", "",
+            "trip, plus bare SQLite doing the same rows where it writes or reads rows "
+            "(prepared statements, values bound, one transaction; the fastest of three "
+            "tries in each repetition). The export's closing one-second pause is skipped "
+            "through the module's clock, not subtracted.", "",
             "| figure | time | floor | ratio | target | |", "|---|---|---|---|---|---|"]
     for name, run in best.items():
         c = run["counters"]
@@ -186,7 +232,21 @@ def main(argv):
         ratio = run["ns"] / floor
         target = c.get("target")
         verdict = "" if not target else ("met" if ratio <= target else "**missed**")
-        detail = " (%g calls)" % c["floor_calls"] if c.get("floor_calls") else ""
+        parts = []
+        if c.get("floor_calls"):
+            parts.append("%g calls" % c["floor_calls"])
+        if c.get("floor_sqlite_ns"):
+            rows = " for %g rows" % c["rows"] if c.get("rows") else ""
+            parts.append("SQLite %s%s" % (show_time(c["floor_sqlite_ns"]), rows))
+        detail = " (%s)" % ", ".join(parts) if parts else ""
+        if target and ratio > target and name.split("/")[0] in KNOWN_MISSES:
+            verdict += ": " + KNOWN_MISSES[name.split("/")[0]]
+        elif target and ratio > target and busy and c.get("floor_calls") and rt_cpu:
+            # Processor time does not wait for other work: when the host spends no
+            # more of it per call than the round trip does, the rest was waiting.
+            verdict += (": busy machine; the host's processor time per call %s, the round "
+                        "trip's %s" % (show_time(run["cpu_ns"] / c["floor_calls"]),
+                                       show_time(rt_cpu)))
         out.append("| %s%s | %s | %s | %.2f | %s | %s |" % (
             name, detail, show_time(run["ns"]), show_time(floor), ratio,
             "≤ %g" % target if target else "", verdict))
@@ -230,17 +290,19 @@ def main(argv):
                 "process's peak rose above what it held before the operation.", "",
                 "| figure | what | resident |", "|---|---|---|"] + memory_rows + [""]
 
+    out += host_peak_section(best)
+
     plotted = OrderedDict((f, [p for p in pts if p[2]]) for f, pts in series.items())
     plotted = OrderedDict((f, pts) for f, pts in plotted.items() if pts)
     if plotted:
         plot(plotted, os.path.join(os.path.dirname(os.path.abspath(page_path)), svg_name))
         out += ["## Plot", "", "![time and floor against model size](%s)" % svg_name, ""]
 
-    missing = [(f, what, why) for f, (what, why) in EXPECTED.items()
+    missing = [(f, what) for f, what in EXPECTED.items()
                if not any(n.split("/")[0] == f for n in best)]
     if missing:
-        out += ["## Not measured yet", "", "| figure | target | why not |", "|---|---|---|"]
-        out += ["| %s | %s | %s |" % row for row in missing]
+        out += ["## Not measured in this run", "", "| figure | target |", "|---|---|"]
+        out += ["| %s | %s |" % row for row in missing]
         out.append("")
 
     with open(page_path, "w") as f:

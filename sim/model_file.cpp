@@ -13,6 +13,8 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace sim {
 
@@ -249,8 +251,11 @@ Json ToJson(const Model& m) {
     j["solids"] = std::move(solids);
   }
   // Each dimension is written under the first feature that reports it; later
-  // features refer to it by id.
-  std::vector<int> written;
+  // features refer to it by id. Looked up by id: walks made saving a large model
+  // quadratic in its dimensions.
+  std::unordered_map<int, const Dimension*> by_id;
+  for (const Dimension& d : m.dimensions) by_id.emplace(d.id, &d);
+  std::unordered_set<int> written;
   Json feats = Json::array();
   for (const Feature& f : m.features) {
     Json jf;
@@ -273,15 +278,12 @@ Json ToJson(const Model& m) {
     Json dims = Json::array();
     Json shown = Json::array();
     for (int id : f.dims) {
-      bool seen = false;
-      for (int w : written) seen = seen || w == id;
-      if (seen) {
+      if (!written.insert(id).second) {
         shown.push_back(id);
         continue;
       }
-      for (const Dimension& d : m.dimensions)
-        if (d.id == id) dims.push_back(DimensionToJson(d));
-      written.push_back(id);
+      const auto d = by_id.find(id);
+      if (d != by_id.end()) dims.push_back(DimensionToJson(*d->second));
     }
     if (!dims.empty()) jf["dimensions"] = std::move(dims);
     if (!shown.empty()) jf["shown_dimensions"] = std::move(shown);
@@ -292,11 +294,8 @@ Json ToJson(const Model& m) {
   j["features"] = std::move(feats);
   // Dimensions no feature reports (rare; kept so nothing is lost).
   Json loose = Json::array();
-  for (const Dimension& d : m.dimensions) {
-    bool seen = false;
-    for (int w : written) seen = seen || w == d.id;
-    if (!seen) loose.push_back(DimensionToJson(d));
-  }
+  for (const Dimension& d : m.dimensions)
+    if (!written.count(d.id)) loose.push_back(DimensionToJson(d));
   if (!loose.empty()) j["dimensions"] = std::move(loose);
   return j;
 }

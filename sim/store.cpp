@@ -72,18 +72,6 @@ ParamValue Canonical(ParamValue v) {
   return v;
 }
 
-Parameter* FindParam(std::vector<Parameter>& params, const std::string& name) {
-  for (Parameter& p : params)
-    if (EqualNoCase(p.name, name)) return &p;
-  return nullptr;
-}
-
-const Parameter* FindParam(const std::vector<Parameter>& params, const std::string& name) {
-  for (const Parameter& p : params)
-    if (EqualNoCase(p.name, name)) return &p;
-  return nullptr;
-}
-
 bool NormaliseParams(std::vector<Parameter>& params, const std::string& where, std::string* reason) {
   std::set<std::string> seen;
   for (Parameter& p : params) {
@@ -147,16 +135,22 @@ Model* Store::FindMut(int mdl) {
   return it == models_.end() ? nullptr : &it->second;
 }
 
-Feature* Store::FeatureMut(Model& m, int id) {
-  for (Feature& f : m.features)
-    if (f.id == id) return &f;
-  return nullptr;
+const Feature* Store::FeatureOf(const Model& m, int id) const {
+  const long at =
+      indexes_[m.handle].features.Find(m.features, id, [](const Feature& f) { return f.id; });
+  return at < 0 ? nullptr : &m.features[static_cast<std::size_t>(at)];
 }
 
+const Dimension* Store::DimensionOf(const Model& m, int id) const {
+  const long at =
+      indexes_[m.handle].dimensions.Find(m.dimensions, id, [](const Dimension& d) { return d.id; });
+  return at < 0 ? nullptr : &m.dimensions[static_cast<std::size_t>(at)];
+}
+
+Feature* Store::FeatureMut(Model& m, int id) { return const_cast<Feature*>(FeatureOf(m, id)); }
+
 Dimension* Store::DimensionMut(Model& m, int id) {
-  for (Dimension& d : m.dimensions)
-    if (d.id == id) return &d;
-  return nullptr;
+  return const_cast<Dimension*>(DimensionOf(m, id));
 }
 
 int Store::FindByName(const std::string& name, int type) const {
@@ -469,6 +463,7 @@ ProError Store::Erase(int mdl, std::vector<int>* erased) {
     const Model& m = models_.at(h);
     by_name_.erase({m.type, m.name});
     models_.erase(h);
+    indexes_.erase(h);
     order_.erase(std::remove(order_.begin(), order_.end(), h), order_.end());
   }
   if (erased) *erased = set;
@@ -574,26 +569,19 @@ ProError Store::AsmcompMdlNameGet(const Item& comp, int* type, std::string* name
 ProError Store::FeatureInit(int mdl, int feat_id, Item* feat) const {
   const Model* m = Find(mdl);
   if (!m || !feat || !IsSolidType(m->type)) return PRO_TK_BAD_INPUTS;
-  for (const Feature& f : m->features) {
-    if (f.id == feat_id) {
-      *feat = Item{PRO_FEATURE, feat_id, mdl};
-      return PRO_TK_NO_ERROR;
-    }
-  }
-  return PRO_TK_NOT_EXIST;
+  if (!FeatureOf(*m, feat_id)) return PRO_TK_NOT_EXIST;
+  *feat = Item{PRO_FEATURE, feat_id, mdl};
+  return PRO_TK_NO_ERROR;
 }
 
 ProError Store::GetFeature(const Item& feat, const Feature** out) const {
   if (feat.type != PRO_FEATURE) return PRO_TK_INVALID_TYPE;
   const Model* m = Find(feat.mdl);
   if (!m || !out) return PRO_TK_BAD_INPUTS;
-  for (const Feature& f : m->features) {
-    if (f.id == feat.id) {
-      *out = &f;
-      return PRO_TK_NO_ERROR;
-    }
-  }
-  return PRO_TK_BAD_INPUTS;
+  const Feature* f = FeatureOf(*m, feat.id);
+  if (!f) return PRO_TK_BAD_INPUTS;
+  *out = f;
+  return PRO_TK_NO_ERROR;
 }
 
 ProError Store::FeatureStatuses(int mdl, std::vector<int>* ids, std::vector<int>* statuses) const {
@@ -633,9 +621,8 @@ ProError Store::FeatureDimensions(const Item& feat, std::vector<Item>* dims) con
   const Model& m = models_.at(feat.mdl);
   dims->clear();
   for (int id : f->dims) {
-    for (const Dimension& d : m.dimensions) {
-      if (d.id == id) dims->push_back(Item{d.reference ? PRO_REF_DIMENSION : PRO_DIMENSION, id, feat.mdl});
-    }
+    if (const Dimension* d = DimensionOf(m, id))
+      dims->push_back(Item{d->reference ? PRO_REF_DIMENSION : PRO_DIMENSION, id, feat.mdl});
   }
   return PRO_TK_NO_ERROR;
 }
@@ -655,13 +642,10 @@ ProError Store::ModelitemInit(int mdl, int id, int type, Item* item) const {
     return FeatureInit(mdl, id, item) == PRO_TK_NO_ERROR ? PRO_TK_NO_ERROR : PRO_TK_NOT_EXIST;
   }
   if (type == PRO_DIMENSION || type == PRO_REF_DIMENSION) {
-    for (const Dimension& d : m->dimensions) {
-      if (d.id == id && d.reference == (type == PRO_REF_DIMENSION)) {
-        *item = Item{type, id, mdl};
-        return PRO_TK_NO_ERROR;
-      }
-    }
-    return PRO_TK_NOT_EXIST;
+    const Dimension* d = DimensionOf(*m, id);
+    if (!d || d->reference != (type == PRO_REF_DIMENSION)) return PRO_TK_NOT_EXIST;
+    *item = Item{type, id, mdl};
+    return PRO_TK_NO_ERROR;
   }
   return PRO_TK_BAD_INPUTS;
 }
@@ -716,13 +700,10 @@ ProError Store::GetDimension(const Item& dim, const Dimension** out) const {
   if (dim.type != PRO_DIMENSION && dim.type != PRO_REF_DIMENSION) return PRO_TK_GENERAL_ERROR;
   const Model* m = Find(dim.mdl);
   if (!m || !out) return PRO_TK_GENERAL_ERROR;
-  for (const Dimension& d : m->dimensions) {
-    if (d.id == dim.id) {
-      *out = &d;
-      return PRO_TK_NO_ERROR;
-    }
-  }
-  return PRO_TK_GENERAL_ERROR;
+  const Dimension* d = DimensionOf(*m, dim.id);
+  if (!d) return PRO_TK_GENERAL_ERROR;
+  *out = d;
+  return PRO_TK_NO_ERROR;
 }
 
 ProError Store::DimensionSymbolSet(const Item& dim, const std::string& symbol) {
@@ -731,6 +712,8 @@ ProError Store::DimensionSymbolSet(const Item& dim, const std::string& symbol) {
   if (CharCount(symbol) > kNameMax || !IsRelationName(symbol)) return PRO_TK_BAD_INPUTS;
   Model& m = *FindMut(dim.mdl);
   const std::string lower = ToLower(symbol);
+  // Symbols are unique in the model: the dimension's own needs no walk.
+  if (cd->symbol == lower) return PRO_TK_NO_ERROR;
   for (const Dimension& other : m.dimensions)
     if (other.id != dim.id && other.symbol == lower) return PRO_TK_NO_CHANGE;
   Dimension* d = DimensionMut(m, dim.id);
@@ -803,14 +786,26 @@ bool Store::OwnerParams(const Item& owner, const std::vector<Parameter>** params
     return true;
   }
   if (owner.type == PRO_FEATURE) {
-    for (const Feature& f : m->features) {
-      if (f.id == owner.id) {
-        *params = &f.params;
-        return true;
-      }
+    if (const Feature* f = FeatureOf(*m, owner.id)) {
+      *params = &f->params;
+      return true;
     }
   }
   return false;
+}
+
+const Parameter* Store::ParamOf(const Item& owner, const std::vector<Parameter>& params,
+                                const std::string& name) const {
+  // Parameter names are kept upper case (NormaliseParams, ParamCreate, relations).
+  const std::string upper = ToUpper(name);
+  if (!IsModelItem(owner)) {
+    for (const Parameter& p : params)
+      if (p.name == upper) return &p;
+    return nullptr;
+  }
+  const long at = indexes_[owner.mdl].params.Find(
+      params, upper, [](const Parameter& p) -> const std::string& { return p.name; });
+  return at < 0 ? nullptr : &params[static_cast<std::size_t>(at)];
 }
 
 std::vector<Parameter>* Store::OwnerParamsMut(const Item& owner) {
@@ -823,7 +818,7 @@ ProError Store::ParamInit(const Item& owner, const std::string& name, ParamRef* 
   if (name.empty() || !param) return PRO_TK_BAD_INPUTS;
   const std::vector<Parameter>* params = nullptr;
   if (!OwnerParams(owner, &params)) return PRO_TK_BAD_CONTEXT;
-  const Parameter* p = FindParam(*params, name);
+  const Parameter* p = ParamOf(owner, *params, name);
   if (!p) return PRO_TK_E_NOT_FOUND;
   *param = ParamRef{owner, p->name};
   return PRO_TK_NO_ERROR;
@@ -836,7 +831,7 @@ ProError Store::ParamCreate(const Item& owner, const std::string& name, const Pa
   if (name.empty() || CharCount(name) > kNameMax || !ValidValue(value)) return PRO_TK_BAD_INPUTS;
   // A name that reads as a dimension symbol would be ambiguous in relations.
   if (!IsRelationName(name) || IsDimSymbolPattern(name)) return PRO_TK_INVALID_NAME;
-  if (FindParam(*params, name)) return PRO_TK_E_FOUND;
+  if (ParamOf(owner, *params, name)) return PRO_TK_E_FOUND;
   Parameter p;
   p.name = ToUpper(name);
   p.value = Canonical(value);
@@ -862,7 +857,7 @@ ProError Store::ParamDelete(const ParamRef& param) {
 ProError Store::ParamGet(const ParamRef& param, const Parameter** out) const {
   const std::vector<Parameter>* params = nullptr;
   if (!OwnerParams(param.owner, &params)) return PRO_TK_E_NOT_FOUND;
-  const Parameter* p = FindParam(*params, param.name);
+  const Parameter* p = ParamOf(param.owner, *params, param.name);
   if (!p || !out) return PRO_TK_GENERAL_ERROR;
   *out = p;
   return PRO_TK_NO_ERROR;

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "sim/model.h"
+#include "sim/position_index.h"
 
 namespace sim {
 
@@ -246,9 +247,16 @@ class Store {
 
  private:
   Model* FindMut(int mdl);
+  // The model's feature or dimension with this id, or null (through indexes_).
+  const Feature* FeatureOf(const Model& m, int id) const;
+  const Dimension* DimensionOf(const Model& m, int id) const;
   Feature* FeatureMut(Model& m, int id);
   Dimension* DimensionMut(Model& m, int id);
   bool OwnerParams(const Item& owner, const std::vector<Parameter>** params) const;
+  // The parameter `name` (any case) of `params`, which OwnerParams gave for
+  // `owner`, or null.
+  const Parameter* ParamOf(const Item& owner, const std::vector<Parameter>& params,
+                           const std::string& name) const;
   std::vector<Parameter>* OwnerParamsMut(const Item& owner);
   const std::optional<RelationSet>* RelsetOf(const Item& owner) const;
   std::optional<RelationSet>* RelsetOfMut(const Item& owner);
@@ -261,6 +269,12 @@ class Store {
   std::map<int, Model> models_;
   std::vector<int> order_;  // handles in load order
   std::map<std::pair<int, std::string>, int> by_name_;  // (type, name) -> handle
+  struct ItemIndexes {
+    PositionIndex<int> features;
+    PositionIndex<int> dimensions;
+    PositionIndex<std::string> params;  // the model's own, by upper-case name
+  };
+  mutable std::map<int, ItemIndexes> indexes_;  // by handle; caches, not content
   int next_handle_ = 1;
   std::string last_error_;
 };

@@ -4,6 +4,8 @@
 #include <ProFeature.h>
 #include <ProModelitem.h>
 #include <ProNcseq.h>
+#include <algorithm>
+#include <map>
 #include <set>
 #include <utility>
 #include <vector>
@@ -29,6 +31,28 @@ ProError CollectDimension(ProDimension* dimension, ProError, ProAppData data) {
     static_cast<std::vector<ProDimension>*>(data)->push_back(*dimension);
   return PRO_TK_NO_ERROR;
 }
+
+// The dimensions already written, one bit per id of each model: a set of
+// (model, id) pairs held some 48 bytes a dimension until the export ended. Ids
+// beyond kDenseIds (never seen from a session, but possible) go to a set.
+class WrittenDimensions {
+ public:
+  // True the first time (owner, id) comes.
+  bool Insert(ProMdl owner, int id) {
+    if (id < 0 || id >= kDenseIds) return sparse_.insert({owner, id}).second;
+    std::vector<bool>& bits = dense_[owner];
+    const auto at = static_cast<std::size_t>(id);
+    if (at >= bits.size()) bits.resize(std::max(at + 1, 2 * bits.size()));
+    if (bits[at]) return false;
+    bits[at] = true;
+    return true;
+  }
+
+ private:
+  static constexpr int kDenseIds = 1 << 24;  // 2 MiB of bits a model at most
+  std::map<ProMdl, std::vector<bool>> dense_;
+  std::set<std::pair<ProMdl, int>> sparse_;
+};
 
 }  // namespace
 
@@ -94,7 +118,7 @@ int ProMdlToDb::ExportDimensions(const std::wstring& kind) {
   return Step(TAV_CATCH_SITE, [&] {
     int result = 0;
     // Dimension ids belong to one model: a drawing's solids may repeat them.
-    std::set<std::pair<ProMdl, int>> written;
+    WrittenDimensions written;
     row_.SetTable(ExchangeRow::TableName(kind));
     std::vector<ProDimension> dimensions;
     for (FeatureEntry& entry : features_) {
@@ -103,7 +127,7 @@ int ProMdlToDb::ExportDimensions(const std::wstring& kind) {
       if (result == PRO_TK_E_NOT_FOUND) continue;
       if (result != PRO_TK_NO_ERROR) return RecordToolkitFailure(result);
       for (ProDimension& dimension : dimensions) {
-        if (!written.insert({dimension.owner, dimension.id}).second) continue;
+        if (!written.Insert(dimension.owner, dimension.id)) continue;
         // The queries' results are not looked at: a failed one leaves 0.
         ProName symbol = {};
         double value = 0.0, upper = 0.0, lower = 0.0;
