@@ -4,7 +4,6 @@
 #include <ProMessage.h>
 #include <ProNotify.h>
 #include <ProUtil.h>
-#include <fstream>
 
 #include "base/text_case.h"
 #include "port/clock.h"
@@ -121,10 +120,10 @@ void ProeCore::WriteMessageFile(const std::wstring& text, char* key_out) {
     WideToMultiByte(line, narrow, 65001);
     entry += narrow + "\r\n";
   }
-  std::ios::openmode mode = std::ios::out | std::ios::binary;
-  mode |= message_file_counter_ == 1 ? std::ios::trunc : std::ios::app;
-  std::ofstream out(path, mode);
-  if (out) out << entry;  // a file that cannot be written is not reported
+  // A file that cannot be written is not reported.
+  port::WriteFile(
+      path, entry,
+      message_file_counter_ == 1 ? port::WriteMode::kTruncate : port::WriteMode::kAppend);
 }
 
 void ProeCore::Reset() {
