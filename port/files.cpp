@@ -28,8 +28,13 @@ int WriteFile(const std::string& path, const std::string& data, WriteMode mode) 
   while (left > 0) {
     const long n = env.Write(fd.get(), p, left);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return errno;
-    if (n == 0) return ENOSPC;
+    if (n <= 0) {
+      const int error = n < 0 ? errno : ENOSPC;
+      // What was in the file went with the truncation: a part of the new data is
+      // worth nothing, and would stay behind unknown to the caller.
+      if (mode == WriteMode::kTruncate) ::unlink(path.c_str());
+      return error;
+    }
     p += n;
     left -= static_cast<std::size_t>(n);
   }

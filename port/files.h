@@ -20,8 +20,9 @@ bool CreateDirectory(const std::wstring& path);
 
 // Writes `data` to the file at `path` (created if needed; truncated or appended
 // to as `mode` says) and closes it. 0, or the errno of the first call that
-// failed; a short write that makes no progress counts as ENOSPC. On a failure the
-// file may hold part of the data.
+// failed; a write that makes no progress counts as ENOSPC. When a write fails, a
+// truncated file is removed (it would hold only part of the data); an appended
+// one keeps what was written.
 int WriteFile(const std::string& path, const std::string& data, WriteMode mode);
 
 // Removes a file (not a directory). False on failure, with errno set.
