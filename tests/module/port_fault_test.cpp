@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
-#include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <thread>
@@ -129,8 +128,6 @@ class PortFaultTest : public ModuleTest, public ::testing::WithParamInterface<Sw
     WriteFile(script_, std::string("#!/bin/sh\nexec '") + TAV_PROE_SIM + "' --display '" +
                            display_ + "' --search-path '" + SampleModelsDir() + "' >/dev/null\n");
     ::chmod(script_.c_str(), 0755);
-    // A started session must answer within the connect deadline on a loaded machine.
-    slower_.emplace(slower_clock_);
   }
 
   // The operation, from the state Prepare left; a copy of its status record.
@@ -173,8 +170,9 @@ class PortFaultTest : public ModuleTest, public ::testing::WithParamInterface<Sw
   FaultEnv env_;
   port::ScopedEnv use_env_{env_};
   std::string script_;
+  // The session must answer within the module's deadlines on a loaded machine.
   port::FastClock slower_clock_{10.0};
-  std::optional<port::ScopedClock> slower_;
+  port::ScopedClock slower_{slower_clock_};
 };
 
 TEST_P(PortFaultTest, EveryFailedCallIsReportedOrHarmlessAndLeavesNothingBehind) {
