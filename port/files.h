@@ -1,8 +1,11 @@
 #pragma once
 // The file-system services the module needs, with the Windows meanings it relies
 // on. Wide-string forms mirror the Windows W functions; paths are converted to
-// UTF-8. Callable from any thread.
+// UTF-8. What writes goes through the process's Env (port/env.h). Callable from
+// any thread.
 #include <string>
+
+#include "port/env.h"
 
 namespace port {
 
@@ -14,6 +17,13 @@ bool FileExists(const std::wstring& path);
 // set; an existing directory is a failure (EEXIST), as with CreateDirectoryW.
 bool CreateDirectory(const std::string& path);
 bool CreateDirectory(const std::wstring& path);
+
+// Writes `data` to the file at `path` (created if needed; truncated or appended
+// to as `mode` says) and closes it. 0, or the errno of the first call that
+// failed; a write that makes no progress counts as ENOSPC. When a write fails, a
+// truncated file is removed (it would hold only part of the data); an appended
+// one keeps what was written.
+int WriteFile(const std::string& path, const std::string& data, WriteMode mode);
 
 // Removes a file (not a directory). False on failure, with errno set.
 bool DeleteFile(const std::string& path);

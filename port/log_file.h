@@ -1,13 +1,14 @@
 #pragma once
 // The module's plain-text log: tav_cax_log.txt in the temporary directory, one
-// line per entry. Every append opens, writes and closes the file, so lines from
-// several threads or processes each arrive whole (one write() with O_APPEND) and
-// nothing is lost if the process dies. Callable from any thread.
+// line per entry. Every append opens, writes and closes the file (through the
+// Env, port/env.h), so lines from several threads or processes each arrive whole
+// (one write() with O_APPEND) and nothing is lost if the process dies. Callable
+// from any thread.
 #include <string>
 
 namespace port {
 
-// The temporary directory (base/temp_dir.h) + "tav_cax_log.txt".
+// The Env's temporary directory (port/env.h) + "tav_cax_log.txt".
 std::string LogFilePath();
 
 // Appends `line` + "\n" to the file at `path`, creating it if needed. Never

@@ -8,6 +8,7 @@
 
 #include "base/spawn.h"
 #include "base/utf.h"
+#include "port/env.h"
 #include "port/files.h"
 
 namespace port {
@@ -112,7 +113,7 @@ long ShellOpen(const std::string& file, const std::string& parameters, const std
   base::SpawnOptions options;
   options.directory = directory;
   long started = 0;
-  if (const int error = base::SpawnDetached(path, argv, options, &started))
+  if (const int error = GetEnv().StartProgram(path, argv, options, &started))
     return CodeForErrno(error);
   if (pid) *pid = started;
   return 0;

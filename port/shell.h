@@ -3,11 +3,11 @@
 // module's start of the CAD session.
 //
 // The program is started detached, by the project's one start mechanism
-// (base/spawn.h): in a session of its own, standard input from /dev/null,
-// standard output and error shared with the caller, no other descriptor of the
-// caller, and reaped by the caller so no zombie is left. It starts in the given
-// working directory; the caller's own current directory is never changed.
-// Callable from any thread.
+// (base/spawn.h, reached through the Env of port/env.h): in a session of its
+// own, standard input from /dev/null, standard output and error shared with the
+// caller, no other descriptor of the caller, and reaped by the caller so no
+// zombie is left. It starts in the given working directory; the caller's own
+// current directory is never changed. Callable from any thread.
 #include <string>
 
 namespace port {

@@ -1,10 +1,8 @@
 // Building the host's menus from its menu document: the label file that gives the
 // session the captions, then the top menu, submenus and buttons.
 #include <ProMenuBar.h>
-#include <cerrno>
 #include <climits>
 #include <cwchar>
-#include <fstream>
 #include <vector>
 
 #include "port/clock.h"
@@ -114,13 +112,9 @@ bool ProeMenuManager::BuildLabelFile(CaptionKeys& keys, std::wstring& file_name)
     AppendLabel(text, keys[caption], caption);
   }
 
-  errno = 0;
-  std::ofstream out(WideToMultiByte(dir + file_name), std::ios::binary | std::ios::trunc);
-  out << text;
-  out.close();
-  if (!out) {
-    const int error = port::LastError();
-    SetStatus(error ? error : -1, error ? port::LastErrorText() : L"cannot write " + file_name);
+  if (const int error =
+          port::WriteFile(WideToMultiByte(dir + file_name), text, port::WriteMode::kTruncate)) {
+    SetStatus(error, port::ErrorText(error));
     return false;
   }
   AddLabelFile(file_name);

@@ -28,8 +28,8 @@ ProError Connect(const std::string& display, const std::string& text_dir,
   ProBoolean random_choice = PRO_B_FALSE;
   std::string session_id, user;
   return ProEngineerConnect(session_id.data(), const_cast<char*>(display.c_str()), user.data(),
-                            const_cast<char*>(text_dir.c_str()), PRO_B_TRUE,
-                            kConnectTimeoutSeconds, &random_choice, handle);
+                            const_cast<char*>(text_dir.c_str()), PRO_B_TRUE, kConnectTimeoutSeconds,
+                            &random_choice, handle);
 }
 
 // Message 5200 with the code, and 5201 appended for the missing communication program.
@@ -68,6 +68,7 @@ int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_
     ProeCore* core = ProeCore::Instance();
     core->Disconnect(false);
     ProeMenuManager::Instance()->Reset();
+    core->EnsureMessageFile();
 
     std::string display_text, text_dir;
     WideToMultiByte(display ? display : L"", display_text, 0);

@@ -4,7 +4,6 @@
 #include <ProMessage.h>
 #include <ProNotify.h>
 #include <ProUtil.h>
-#include <fstream>
 
 #include "base/text_case.h"
 #include "port/clock.h"
@@ -63,8 +62,7 @@ ProeCore* ProeCore::Instance() {
 
 ProeCore::ProeCore() {
   ProStringToWstring(message_file_, const_cast<char*>(kMessageFileName));
-  char key[PRO_LINE_SIZE] = {};
-  WriteMessageFile(L"TAV: %0w", key);
+  EnsureMessageFile();
 }
 
 bool ProeCore::IsConnected() const {
@@ -104,16 +102,25 @@ void ProeCore::ShowMessage(const std::wstring& text) {
   ProMessageDisplay(message_file_, "UserMsg_1", text.c_str());
 }
 
-void ProeCore::WriteMessageFile(const std::wstring& text, char* key_out) {
+void ProeCore::EnsureMessageFile() {
+  std::wstring file_name;
+  MultiByteToWide(kMessageFileName, file_name, 0);
+  std::string path;
+  WideToMultiByte(TempPath() + file_name, path, 0);
+  std::lock_guard<std::mutex> hold(leaf_);
+  if (path == message_file_path_ && port::FileExists(path)) return;
+  // Written afresh, the file holds the one entry, "UserMsg_1", that ShowMessage names.
+  message_file_counter_ = 0;
+  char key[PRO_LINE_SIZE] = {};
+  message_file_path_ = WriteMessageFile(path, L"TAV: %0w", key) ? path : std::string();
+}
+
+bool ProeCore::WriteMessageFile(const std::string& path, const std::wstring& text, char* key_out) {
   ++message_file_counter_;
   std::wstring key = L"%CIUserMsg_" + IntToWString(message_file_counter_);
   std::wstring bare = key.substr(3);
   ProWstringToString(key_out, const_cast<wchar_t*>(bare.c_str()));
 
-  std::wstring file_name;
-  MultiByteToWide(kMessageFileName, file_name, 0);
-  std::string path;
-  WideToMultiByte(TempPath() + file_name, path, 0);
   // The session reads message files with CR LF line ends.
   std::string entry;
   for (const std::wstring& line : {key, text, std::wstring(L"#"), std::wstring(L"#")}) {
@@ -121,10 +128,10 @@ void ProeCore::WriteMessageFile(const std::wstring& text, char* key_out) {
     WideToMultiByte(line, narrow, 65001);
     entry += narrow + "\r\n";
   }
-  std::ios::openmode mode = std::ios::out | std::ios::binary;
-  mode |= message_file_counter_ == 1 ? std::ios::trunc : std::ios::app;
-  std::ofstream out(path, mode);
-  if (out) out << entry;  // a file that cannot be written is not reported
+  // A file that cannot be written is not reported.
+  return port::WriteFile(path, entry,
+                         message_file_counter_ == 1 ? port::WriteMode::kTruncate
+                                                    : port::WriteMode::kAppend) == 0;
 }
 
 void ProeCore::Reset() {

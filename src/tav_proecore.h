@@ -42,6 +42,13 @@ class ProeCore : public StatusRecord {
   // Shows "TAV: " + text in the session's message area; failures are ignored.
   void ShowMessage(const std::wstring& text);
 
+  // Writes the session message file, through which ShowMessage's texts reach the
+  // session, into the temporary directory unless it is there already. The session
+  // looks for it in the text directory it is given at connect, so this runs then:
+  // a write that failed once, or a temporary directory that changed, must not
+  // leave the session without the module's texts for the rest of the process.
+  void EnsureMessageFile();
+
   // Starts the listen thread unless it runs; the thread runs one round of the
   // toolkit's event processing under the lock every 30 ms until stopped.
   void StartListenThread();
@@ -65,7 +72,7 @@ class ProeCore : public StatusRecord {
 
  private:
   ProeCore();
-  void WriteMessageFile(const std::wstring& text, char* key_out);
+  bool WriteMessageFile(const std::string& path, const std::wstring& text, char* key_out);
   void Reset();
   void ListenLoop(int generation);
 
@@ -75,6 +82,7 @@ class ProeCore : public StatusRecord {
   std::wstring handle_text_;              // guarded by leaf_
   wchar_t message_file_[PRO_FILE_NAME_SIZE] = {};
   int message_file_counter_ = 0;
+  std::string message_file_path_;  // where it was written last; guarded by leaf_
   std::atomic<int> m_nListen{0};
   port::CriticalSection lock_;
 
