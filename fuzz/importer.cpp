@@ -36,7 +36,6 @@
 #include <sqlite3.h>
 
 #include "base/utf.h"
-#include "port/clock.h"
 #include "src/tav_proecore.h"
 #include "tavproe2/ProeAsynCommand.h"
 #include "tests/support/sim_harness.h"
@@ -66,8 +65,6 @@ struct World {
   // directory of the run.
   tavtest::TempDir tmp;
   tavtest::ScopedEnv tmpdir{"TMPDIR", tmp.path().c_str()};
-  port::FastClock clock{1e6};
-  port::ScopedClock use_clock{clock};
   // Kept for the whole run: its destructor would leave a session that is gone.
   TAVCAX::TAVPROE2::ProeAsynCommand* command = new TAVCAX::TAVPROE2::ProeAsynCommand;
 };
