@@ -477,14 +477,16 @@ int HighestVersion(const std::string& dir, const std::string& name, int type) {
 }
 
 std::map<std::string, int>& DirectoryVersions::Listing(const std::string& dir) {
-  auto [it, added] = dirs_.try_emplace(dir);
-  if (added) {
+  // Not a structured binding: C++17 lets no lambda capture one.
+  const auto emplaced = dirs_.try_emplace(dir);
+  std::map<std::string, int>& listing = emplaced.first->second;
+  if (emplaced.second) {
     ListVersions(dir, [&](const std::string& file, int version) {
-      int& best = it->second[file];
+      int& best = listing[file];
       best = std::max(best, version);
     });
   }
-  return it->second;
+  return listing;
 }
 
 int DirectoryVersions::Highest(const std::string& dir, const std::string& name, int type) {
