@@ -219,7 +219,7 @@ const FailureCase kFailureCases[] = {
     {"washer.prt.1", L"feature", "no feature", -1, -1, L"Unexpected error.\n", "0 0 0 0"},
     {"washer.prt.1", L"dimension", "no dimension", 0, -1, L"Unexpected error.\n", "0 0 0 0"},
     // The relations run after the features whatever the order of the tokens.
-    {"washer.prt.1", L"relation,feature", "no feature", -1, 0, L"():PRO_TK_NO_ERROR", "0 0 0 0"},
+    {"washer.prt.1", L"relation,feature", "no feature", -1, -1, L"Unexpected error.\n", "0 0 0 0"},
     // Tokens count only when written exactly so.
     {"washer.prt.1", L",Feature, feature,parameter ,bogus,,dimension", "", 0, 0, L"", "0 3 0 0"},
 };
