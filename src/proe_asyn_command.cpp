@@ -10,6 +10,7 @@
 #include "src/seh_translator.h"
 #include "src/string_util.h"
 #include "src/tav_proecore.h"
+#include "src/toolkit_error_name.h"
 #include "tavproe2/ProeAsynCommand.h"
 
 namespace TAVCAX {
@@ -112,7 +113,12 @@ int ProeAsynCommand::SaveFile(std::wstring& savedPath) {
       SetStatus(-1, LoadResString(5213));
       return -1;
     }
-    savedPath = MdlFullName(model);
+    // Saved, but of no use to a host that is not told under which name.
+    const ProError named = MdlFullName(model, savedPath);
+    if (named != PRO_TK_NO_ERROR) {
+      SetStatus(named, L"():" + ToolkitErrorName(named));
+      return -1;
+    }
     Show(FormatString(L"saved file %ls.", savedPath.c_str()));
     return 0;
   });
