@@ -125,8 +125,21 @@ int ProeAsynCommand::SaveFile(std::wstring& savedPath) {
 }
 
 void ProeAsynCommand::GetCurrentMdlFullName(std::wstring& fullName) {
-  ProMdl model = CurrentModel();
-  if (model) fullName = MdlFullName(model);
+  // Returns nothing and keeps the status record of the last operation, unless it
+  // fails itself; the name is then left as it was, as it is without a current model.
+  TAV_GUARDED_FRAME(m_nStatus, m_strStatus, {
+    InstallSehTranslator();
+    ProMdl model = nullptr;
+    ProError rc = ProMdlCurrentGet(&model);
+    if (rc == PRO_TK_BAD_CONTEXT || (rc == PRO_TK_NO_ERROR && !model)) return;
+    std::wstring name;
+    if (rc == PRO_TK_NO_ERROR) rc = MdlFullName(model, name);
+    if (rc != PRO_TK_NO_ERROR) {
+      SetStatus(rc, L"():" + ToolkitErrorName(rc));
+      return;
+    }
+    fullName = name;
+  });
 }
 
 bool ProeAsynCommand::ConnIsValid() { return ProEngineerStatusGet() == PRO_TK_NO_ERROR; }
