@@ -56,6 +56,7 @@ int ProeMenuManager::CreateMenu(const std::wstring& xml) {
       ModelOperation(m_nStatus, m_strStatus, TAV_CATCH_SITE, [&] { return BuildMenus(xml); });
   if (result == 0) return 0;
   // A failed construction leaves the menu bar as it found it, and no label file.
+  SetCreated(false);
   DeleteLabelFiles();
   int code = 0;
   std::wstring message;

@@ -76,6 +76,7 @@ int ProeAsynCommand::OpenFile(const wchar_t* filePath) {
   const bool waited = TAV_GUARDED_FRAME(m_nStatus, m_strStatus, {
     InstallSehTranslator();
     ProWindowCurrentActivateWaiting(kOpenWindowTries);
+    if (result == 0) result = SessionStillAnswers(m_nStatus, m_strStatus);
   });
   return waited ? result : -1;
 }

@@ -28,8 +28,8 @@ ProError Connect(const std::string& display, const std::string& text_dir,
   ProBoolean random_choice = PRO_B_FALSE;
   std::string session_id, user;
   return ProEngineerConnect(session_id.data(), const_cast<char*>(display.c_str()), user.data(),
-                            const_cast<char*>(text_dir.c_str()), PRO_B_TRUE,
-                            kConnectTimeoutSeconds, &random_choice, handle);
+                            const_cast<char*>(text_dir.c_str()), PRO_B_TRUE, kConnectTimeoutSeconds,
+                            &random_choice, handle);
 }
 
 // Message 5200 with the code, and 5201 appended for the missing communication program.
@@ -107,13 +107,23 @@ int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_
     core->StartListenThread();
     WriteLog(L"after StartListenThread.");
 
-    GetHandleOfCaxApp(handle);
-    WriteLog(FormatString(L"after GetHandleOfCaxApp, handle=%ls, handle.size=%d", handle.c_str(),
-                          static_cast<int>(handle.size())));
+    std::wstring joined;
+    GetHandleOfCaxApp(joined);
+    WriteLog(FormatString(L"after GetHandleOfCaxApp, handle=%ls, handle.size=%d", joined.c_str(),
+                          static_cast<int>(joined.size())));
     core->AttachHost(hostDispatch);
-    core->SetHandleText(handle);
+    core->SetHandleText(joined);
     ProeMenuManager::AttachHost(hostDispatch);
-    ProeMenuManager::SetHandleText(handle);
+    ProeMenuManager::SetHandleText(joined);
+    // The steps after the connect go on when a call fails; a session that died
+    // meanwhile (or does not answer) is not joined, and the connection is ended.
+    if (ProEngineerStatusGet() != PRO_TK_NO_ERROR) {
+      core->Disconnect(false);
+      ProeMenuManager::Instance()->Reset();
+      SetStatus(PRO_TK_COMM_ERROR, ConnectErrorText(PRO_TK_COMM_ERROR));
+      return;
+    }
+    handle = joined;
     result = 0;
   });
   return result;
