@@ -238,7 +238,34 @@ ControlResult Dump(Store& store, const std::string& what) {
   return Ok(text);
 }
 
+// `fault call K CODE|crash|kill`, `fault call off`: the K-th call from now,
+// counted as `stats` counts, whatever its function.
+ControlResult SetCallFault(Session& session, const std::vector<std::string>& args) {
+  const char* usage = "usage: fault call K CODE|crash|kill | fault call off";
+  if (args.size() == 3 && args[2] == "off") {
+    session.SetCallFault(0, Fault{});
+    return Ok("fault call off\n");
+  }
+  long long call = 0, code = 0;
+  if (args.size() != 4) return Fail(PRO_TK_BAD_INPUTS, usage);
+  if (!ParseInt(args[2], &call) || call < 1 || call > 1000000)
+    return Fail(PRO_TK_BAD_INPUTS, "K must be a number of calls from 1: " + args[2]);
+  Fault f;
+  if (args[3] == "crash") {
+    f.crash = true;
+  } else if (args[3] == "kill") {
+    f.kill = true;
+  } else if (!ParseInt(args[3], &code) || code < -99 || code > 0) {
+    return Fail(PRO_TK_BAD_INPUTS, "CODE must be a ProError value (0 to -99): " + args[3]);
+  }
+  f.code = static_cast<int>(code);
+  session.SetCallFault(static_cast<int>(call), f);
+  const std::string what = f.crash ? "crash" : f.kill ? "kill" : std::to_string(code);
+  return Ok("fault call " + std::to_string(call) + " " + what + "\n");
+}
+
 ControlResult SetFault(Session& session, const std::vector<std::string>& args) {
+  if (args.size() >= 2 && args[1] == "call") return SetCallFault(session, args);
   if (args.size() < 3 || args.size() > 4)
     return Fail(PRO_TK_BAD_INPUTS, "usage: fault FUNCTION CODE [COUNT] | fault FUNCTION crash");
   Fault f;
@@ -304,6 +331,9 @@ std::string ControlUsage() {
          "  dump NAME.TYPE             a model in file format\n"
          "  fault FUNCTION CODE [COUNT]  the next COUNT calls of FUNCTION fail with CODE\n"
          "  fault FUNCTION crash       the next call of FUNCTION crashes its caller\n"
+         "  fault call K CODE|crash|kill  the K-th call from now, of any function, fails,\n"
+         "                             crashes its caller or kills the session\n"
+         "  fault call off             cancels the pending fault on the K-th call\n"
          "  delay FUNCTION MS          every call of FUNCTION waits MS first (0 ends it)\n"
          "  stats [reset]              calls per function since the start (or the last\n"
          "                             reset); reset starts counting again\n";

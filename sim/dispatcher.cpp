@@ -754,10 +754,15 @@ Outcome Dispatcher::Handle(ClientId client, const protocol::Message& request) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     session_.CountCall(name);
-    faulted = session_.TakeFault(name, &fault);
+    // The k-th call's fault wins; the function's own then stays pending.
+    faulted = session_.TakeCallFault(&fault) || session_.TakeFault(name, &fault);
     delay = session_.DelayOf(name);
   }
   if (delay > 0) Delay(delay);
+  if (faulted && fault.kill) {
+    outcome.die = true;
+    return outcome;
+  }
   if (faulted) {
     outcome.reply = fault.crash ? protocol::PackReply(request.seq, PRO_TK_GENERAL_ERROR, "crash")
                                 : protocol::PackReply(request.seq, fault.code, "");

@@ -6,12 +6,13 @@
 // are answered here, each decoded and answered through its definition there, so
 // the whole session can be driven without sockets.
 //
-// Every request but "ctl" is counted for `ctl stats`. Order of checks for a
-// request: an injected fault for the function (its code, or the "crash"
-// directive), then a configured delay (slept without the lock), then the
-// handshake (toolkit functions need a hello on the connection), then the function
-// itself. Arguments of the wrong shape give PRO_TK_BAD_INPUTS; an unknown function
-// gives PRO_TK_NOT_IMPLEMENTED.
+// Every request but "ctl" is counted for `ctl stats`, and by the same count for
+// a fault on the k-th call. Order of checks for a request: an injected fault (the
+// k-th call's, else the function's: its code, the "crash" directive, or for the
+// k-th call the process's death), then a configured delay (slept without the
+// lock), then the handshake (toolkit functions need a hello on the connection),
+// then the function itself. Arguments of the wrong shape give PRO_TK_BAD_INPUTS;
+// an unknown function gives PRO_TK_NOT_IMPLEMENTED.
 //
 // Threads: Handle, Control and Forget may be called from any thread at once; one
 // mutex serialises every use of the store and the session. The dispatcher does not
@@ -33,6 +34,7 @@ struct Outcome {
   std::vector<Event> events;  // to write after the reply, to their clients
   bool close = false;         // bye: close the connection after the reply
   bool exit = false;          // ctl exit or ProEngineerEnd: the session ends
+  bool die = false;           // a kill fault: the process dies, nothing is answered
 };
 
 class Dispatcher {

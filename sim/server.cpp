@@ -2,6 +2,7 @@
 
 #include <ProConst.h>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -182,6 +183,9 @@ void Server::Serve(std::shared_ptr<Connection> conn) {
     if (!protocol::Decode(payload, &request, &why) || request.kind != protocol::Kind::kRequest)
       break;
     Outcome outcome = dispatcher_.Handle(conn->id, request);
+    // A kill fault stands for the CAD system crashing in the call: no answer, no
+    // terminate event, the socket file left behind.
+    if (outcome.die) ::raise(SIGKILL);
     bool written = conn->Write(outcome.reply);
     Deliver(outcome.events);
     if (outcome.exit) RequestExit();

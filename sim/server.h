@@ -13,7 +13,9 @@
 //
 // A frame that is too large or does not decode to a request closes that connection
 // only. A connection that ends (bye, close, error) is forgotten by the session: its
-// notifications and access functions go away, its commands die.
+// notifications and access functions go away, its commands die. A request that
+// meets a kill fault kills the whole process (SIGKILL), also when the server runs
+// inside a test: use that fault on a proe_sim process only.
 //
 // Threads: every public member may be called from any thread, except that
 // Shutdown must not be called from a connection's own thread (it joins them).
@@ -28,8 +30,8 @@
 #include <thread>
 #include <vector>
 
-#include "sim/control.h"
 #include "base/unique_fd.h"
+#include "sim/control.h"
 #include "sim/dispatcher.h"
 #include "sim/session.h"
 #include "sim/store.h"

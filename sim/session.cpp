@@ -350,6 +350,17 @@ bool Session::TakeFault(const std::string& function, Fault* fault) {
   return true;
 }
 
+void Session::SetCallFault(int call, const Fault& fault) {
+  call_fault_at_ = call;
+  call_fault_ = fault;
+}
+
+bool Session::TakeCallFault(Fault* fault) {
+  if (call_fault_at_ <= 0 || --call_fault_at_ > 0) return false;
+  *fault = call_fault_;
+  return true;
+}
+
 void Session::SetDelay(const std::string& function, int ms) {
   if (ms <= 0)
     delays_.erase(function);

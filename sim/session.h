@@ -76,6 +76,7 @@ struct Fault {
   int code = 0;
   int count = 0;
   bool crash = false;
+  bool kill = false;  // the session process dies instead of answering
 };
 
 constexpr int kBaseWindow = 1;
@@ -152,6 +153,11 @@ class Session {
   void SetFault(const std::string& function, const Fault& fault);
   // The fault that applies to this call of `function` (consuming one count).
   bool TakeFault(const std::string& function, Fault* fault);
+  // A fault on the `call`-th counted call from now, whatever its function; a new
+  // one replaces the pending one, `call` 0 cancels it.
+  void SetCallFault(int call, const Fault& fault);
+  // Counts one call towards the pending call fault; true when this is its call.
+  bool TakeCallFault(Fault* fault);
   void SetDelay(const std::string& function, int ms);
   int DelayOf(const std::string& function) const;
   // Calls per function (under its FaultKey) since the start or the last reset:
@@ -177,6 +183,8 @@ class Session {
   int next_access_ = 1;
   std::vector<MenuNode> menubar_;
   std::map<std::string, Fault> faults_;
+  int call_fault_at_ = 0;  // calls until the call fault, counting this one; 0: none
+  Fault call_fault_;
   std::map<std::string, int> delays_;
   std::map<std::string, long long> calls_;
 };

@@ -68,10 +68,17 @@ int ProMdlToDb::ExportItems(const std::vector<std::wstring>& kinds) {
       return std::find(kinds.begin(), kinds.end(), kind) != kinds.end();
     };
     int result = 0;
-    if (named(L"feature")) result = ExportFeatures(L"feature");
+    StatusRecord feature_failure;
+    if (named(L"feature")) {
+      result = ExportFeatures(L"feature");
+      feature_failure = *this;
+    }
     if (named(L"dimension")) ExportDimensions(L"dimension");
     if (named(L"parameter")) ExportParameters(L"parameter");
     if (named(L"relation")) ExportRelations(L"relation");
+    // The later kinds write into the record too (their own failures, and the
+    // naming's "no error"); the failure reported is the one that decides.
+    if (result != 0) SetStatus(feature_failure.m_nStatus, feature_failure.m_strStatus);
     return result;
   });
 }

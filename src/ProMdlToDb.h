@@ -8,7 +8,8 @@
 // One object serves one RefreshTable call: construct, ExportModel once, read the
 // status record, destroy. Each step records what went wrong in the status record
 // (a toolkit failure as its code and "():" + the code's name) and the later steps
-// still run, so after a failed call the record holds the last status written.
+// still run; after a failed call the record holds the failure of the feature
+// export, which decides the result, whatever the later kinds recorded.
 // The database stays open after a failed export until the object is destroyed.
 //
 // Threads: the caller's, holding the module-wide lock for the whole call (the

@@ -103,14 +103,15 @@ int ProMdlToDb::ItemName(const ProFeature& feature, std::wstring& name) {
     if (type == PRO_FEAT_COMPONENT) {
       ProMdlType model_type = PRO_MDL_UNUSED;
       ProFamilyName model_name = {};
-      ProAsmcompMdlNameGet(&item, &model_type, model_name);
+      const ProError named = ProAsmcompMdlNameGet(&item, &model_type, model_name);
+      if (named != PRO_TK_NO_ERROR) return RecordToolkitFailure(named);
       name = model_name;
       if (model_type == PRO_MDL_ASSEMBLY) name += L".ASM";
       if (model_type == PRO_MDL_PART) name += L".PRT";
     } else {
       name = L"---";
     }
-    return static_cast<int>(typed);
+    return typed == PRO_TK_NO_ERROR ? 0 : RecordToolkitFailure(typed);
   });
 }
 

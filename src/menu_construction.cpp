@@ -14,6 +14,7 @@
 #include "src/string_util.h"
 #include "src/system_util.h"
 #include "src/tav_proecore.h"
+#include "src/toolkit_error_name.h"
 
 namespace {
 
@@ -52,7 +53,9 @@ int ProeMenuManager::CreateMenu(const std::wstring& xml) {
   const int result =
       ModelOperation(m_nStatus, m_strStatus, TAV_CATCH_SITE, [&] { return BuildMenus(xml); });
   if (result == 0) return 0;
-  // A failed construction leaves the menu bar as it found it.
+  // A failed construction leaves the menu bar as it found it, and no label file.
+  SetCreated(false);
+  DeleteLabelFiles();
   int code = 0;
   std::wstring message;
   port::Guard hold(ProeCore::Instance()->Lock());
@@ -68,7 +71,12 @@ int ProeMenuManager::BuildMenus(const std::wstring& xml) {
   CaptionKeys keys;
   menu_document_.FreeDoc();
   entry_ids_.clear();
-  HideDefaultCommand();
+  // Menus that the session refused are not there: the construction failed.
+  const auto refused = [this](ProError rc) {
+    SetStatus(rc, L"():" + ToolkitErrorName(rc));
+    return -1;
+  };
+  if (const ProError hidden = HideDefaultCommand()) return refused(hidden);
   if (menu_document_.Parse(xml) != 0) {
     SetStatus(menu_document_.m_nStatus, menu_document_.m_strStatus);
     WriteLog(L"menu document: " + menu_document_.ParseError());
@@ -83,8 +91,9 @@ int ProeMenuManager::BuildMenus(const std::wstring& xml) {
   std::string top = "MorvelMenu1";
   std::string label = KeyOf(keys, root);
   std::string windows = "Windows";
-  ProMenubarMenuAdd(top.data(), label.data(), windows.data(), PRO_B_FALSE, file);
-  AddEntries(keys, root, file);
+  ProError rc = ProMenubarMenuAdd(top.data(), label.data(), windows.data(), PRO_B_FALSE, file);
+  if (rc == PRO_TK_NO_ERROR || rc == PRO_TK_E_FOUND) rc = AddEntries(keys, root, file);
+  if (rc != PRO_TK_NO_ERROR) return refused(rc);
 
   port::Sleep(1000);
   SetCreated(true);
@@ -121,7 +130,8 @@ bool ProeMenuManager::BuildLabelFile(CaptionKeys& keys, std::wstring& file_name)
   return true;
 }
 
-void ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& root, ProFileName file) {
+ProError ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& root,
+                                     ProFileName file) {
   struct Open {  // a submenu being filled, and the menu and entry to go on with after it
     std::string parent;
     XmlNode entry;
@@ -132,7 +142,7 @@ void ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& root, P
   XmlNode node = root.FirstChildElement();
   for (;;) {
     if (node.IsNull()) {
-      if (stack.empty()) return;
+      if (stack.empty()) return PRO_TK_NO_ERROR;
       parent = std::move(stack.back().parent);
       node = stack.back().entry.NextSiblingElement();
       stack.pop_back();
@@ -156,13 +166,16 @@ void ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& root, P
         entry_ids_[command] = id;
       }
       WriteLog(FormatString(L"added menu %ls, ret=%d", MultiByteToWide(key).c_str(), ret));
+      if (ret != PRO_TK_NO_ERROR && ret != PRO_TK_E_FOUND) return static_cast<ProError>(ret);
       node = node.NextSiblingElement();
       ProeCore::Instance()->ShowMessage(
           FormatString(L"added Menu %ls", MultiByteToWide(key).c_str()));
     } else if (id == kSubmenu) {
       stack.push_back({parent, node});
       std::string name = WideToMultiByte(FormatString(L"%ls%3d", L"MorvelMenu", ++submenus));
-      ProMenubarmenuMenuAdd(parent.data(), name.data(), key.data(), nullptr, PRO_B_TRUE, file);
+      const ProError added =
+          ProMenubarmenuMenuAdd(parent.data(), name.data(), key.data(), nullptr, PRO_B_TRUE, file);
+      if (added != PRO_TK_NO_ERROR && added != PRO_TK_E_FOUND) return added;
       parent = std::move(name);
       node = node.FirstChildElement();
     } else {

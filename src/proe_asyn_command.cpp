@@ -10,6 +10,7 @@
 #include "src/seh_translator.h"
 #include "src/string_util.h"
 #include "src/tav_proecore.h"
+#include "src/toolkit_error_name.h"
 #include "tavproe2/ProeAsynCommand.h"
 
 namespace TAVCAX {
@@ -75,6 +76,7 @@ int ProeAsynCommand::OpenFile(const wchar_t* filePath) {
   const bool waited = TAV_GUARDED_FRAME(m_nStatus, m_strStatus, {
     InstallSehTranslator();
     ProWindowCurrentActivateWaiting(kOpenWindowTries);
+    if (result == 0) result = SessionStillAnswers(m_nStatus, m_strStatus);
   });
   return waited ? result : -1;
 }
@@ -112,15 +114,33 @@ int ProeAsynCommand::SaveFile(std::wstring& savedPath) {
       SetStatus(-1, LoadResString(5213));
       return -1;
     }
-    savedPath = MdlFullName(model);
+    // Saved, but of no use to a host that is not told under which name.
+    const ProError named = MdlFullName(model, savedPath);
+    if (named != PRO_TK_NO_ERROR) {
+      SetStatus(named, L"():" + ToolkitErrorName(named));
+      return -1;
+    }
     Show(FormatString(L"saved file %ls.", savedPath.c_str()));
     return 0;
   });
 }
 
 void ProeAsynCommand::GetCurrentMdlFullName(std::wstring& fullName) {
-  ProMdl model = CurrentModel();
-  if (model) fullName = MdlFullName(model);
+  // Returns nothing and keeps the status record of the last operation, unless it
+  // fails itself; the name is then left as it was, as it is without a current model.
+  TAV_GUARDED_FRAME(m_nStatus, m_strStatus, {
+    InstallSehTranslator();
+    ProMdl model = nullptr;
+    ProError rc = ProMdlCurrentGet(&model);
+    if (rc == PRO_TK_BAD_CONTEXT || (rc == PRO_TK_NO_ERROR && !model)) return;
+    std::wstring name;
+    if (rc == PRO_TK_NO_ERROR) rc = MdlFullName(model, name);
+    if (rc != PRO_TK_NO_ERROR) {
+      SetStatus(rc, L"():" + ToolkitErrorName(rc));
+      return;
+    }
+    fullName = name;
+  });
 }
 
 bool ProeAsynCommand::ConnIsValid() { return ProEngineerStatusGet() == PRO_TK_NO_ERROR; }

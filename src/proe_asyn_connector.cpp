@@ -108,13 +108,23 @@ int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_
     core->StartListenThread();
     WriteLog(L"after StartListenThread.");
 
-    GetHandleOfCaxApp(handle);
-    WriteLog(FormatString(L"after GetHandleOfCaxApp, handle=%ls, handle.size=%d", handle.c_str(),
-                          static_cast<int>(handle.size())));
+    std::wstring joined;
+    GetHandleOfCaxApp(joined);
+    WriteLog(FormatString(L"after GetHandleOfCaxApp, handle=%ls, handle.size=%d", joined.c_str(),
+                          static_cast<int>(joined.size())));
     core->AttachHost(hostDispatch);
-    core->SetHandleText(handle);
+    core->SetHandleText(joined);
     ProeMenuManager::AttachHost(hostDispatch);
-    ProeMenuManager::SetHandleText(handle);
+    ProeMenuManager::SetHandleText(joined);
+    // The steps after the connect go on when a call fails; a session that died
+    // meanwhile (or does not answer) is not joined, and the connection is ended.
+    if (ProEngineerStatusGet() != PRO_TK_NO_ERROR) {
+      core->Disconnect(false);
+      ProeMenuManager::Instance()->Reset();
+      SetStatus(PRO_TK_COMM_ERROR, ConnectErrorText(PRO_TK_COMM_ERROR));
+      return;
+    }
+    handle = joined;
     result = 0;
   });
   return result;

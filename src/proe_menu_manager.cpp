@@ -57,6 +57,10 @@ void ProeMenuManager::Reset() {
   }
   access_id_.store(nullptr);
   created_.store(false);
+  DeleteLabelFiles();
+}
+
+void ProeMenuManager::DeleteLabelFiles() {
   std::lock_guard<std::mutex> hold(files_mutex_);
   for (const std::wstring& name : label_files_) {
     std::wstring path = TempPath() + name;
@@ -75,17 +79,19 @@ int ProeMenuManager::NextLabelFileNumber() {
   return ++label_file_counter_;
 }
 
-void ProeMenuManager::HideDefaultCommand() {
+ProError ProeMenuManager::HideDefaultCommand() {
+  ProError rc = PRO_TK_NO_ERROR;
   if (!access_id_.load()) {
     uiCmdCmdId command = nullptr;
     if (ProCmdCmdIdFind(const_cast<char*>("TVProAction1"), &command) != PRO_TK_NO_ERROR)
       command = nullptr;
     default_command_id_.store(command);
     uiCmdAccessId access = nullptr;
-    if (command && ProCmdAccessFuncAdd(command, &RemoveDefaultCommand, &access) == PRO_TK_NO_ERROR)
-      access_id_.store(access);
+    if (command) rc = ProCmdAccessFuncAdd(command, &RemoveDefaultCommand, &access);
+    if (command && rc == PRO_TK_NO_ERROR) access_id_.store(access);
   }
   RefreshWindow();
+  return rc;
 }
 
 void ProeMenuManager::RestoreDefaultCommand() {

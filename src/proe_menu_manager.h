@@ -53,8 +53,10 @@ class ProeMenuManager : public StatusRecord {
   // the label files written so far (the list is kept).
   void Reset();
   // Removes "TVProAction1" from the menu bar while the module's menus exist; once
-  // only: while its access function is attached, nothing is added.
-  void HideDefaultCommand();
+  // only: while its access function is attached, nothing is added. A session
+  // without that command has nothing to hide; the code is that of attaching the
+  // access function.
+  ProError HideDefaultCommand();
   // Gives "TVProAction1" back and refreshes the window.
   void RestoreDefaultCommand();
   // Redisplays the current window so the menu bar shows the latest state.
@@ -74,7 +76,11 @@ class ProeMenuManager : public StatusRecord {
   // Writes the label file of the parsed document and fills `keys`; false with the
   // status record set when it cannot be written.
   bool BuildLabelFile(CaptionKeys& keys, std::wstring& file_name);
-  void AddEntries(const CaptionKeys& keys, const XmlNode& root, ProFileName file);
+  // Adds the document's entries; the first failure of the session other than a
+  // name in use (an id or caption repeated, a menu kept from an earlier
+  // connection) ends it and is returned.
+  ProError AddEntries(const CaptionKeys& keys, const XmlNode& root, ProFileName file);
+  void DeleteLabelFiles();
   void AnswerPick(uiCmdCmdId command);
 
   std::atomic<uiCmdCmdId> default_command_id_{nullptr};

@@ -218,15 +218,23 @@ void ProeCore::AttachHost(IDispatch* host) {
 }
 
 std::wstring MdlFullName(ProMdl model) {
+  std::wstring name;
+  MdlFullName(model, name);
+  return name;
+}
+
+ProError MdlFullName(ProMdl model, std::wstring& name) {
   ProMdldata data;
-  if (!model || ProMdlDataGet(model, &data) != PRO_TK_NO_ERROR) return L"";
+  if (!model) return PRO_TK_BAD_INPUTS;
+  const ProError rc = ProMdlDataGet(model, &data);
+  if (rc != PRO_TK_NO_ERROR) return rc;
   std::wstring device(data.device);
   std::wstring base = device.empty() ? L"" : device + L":";
   base +=
       std::wstring(data.path) + base::ToLowerCase(data.name) + L"." + base::ToLowerCase(data.type);
   std::wstring versioned = base + L"." + IntToWString(data.version);
-  if (data.version == 1 && !port::FileExists(versioned)) return base;
-  return versioned;
+  name = data.version == 1 && !port::FileExists(versioned) ? base : versioned;
+  return PRO_TK_NO_ERROR;
 }
 
 void NotifyMenuPick(IDispatch* events, const std::wstring& handle_text,

@@ -99,6 +99,9 @@ class ProeCore : public StatusRecord {
 // version is left out when it is 1 and no file of the versioned name exists. Empty
 // for a null model or model data that cannot be read.
 std::wstring MdlFullName(ProMdl model);
+// The same for callers that must tell a failure from a name: the code of the model
+// data query (PRO_TK_BAD_INPUTS for a null model); `name` is set only on success.
+ProError MdlFullName(ProMdl model, std::wstring& name);
 
 // Delivers a menu pick to the host by IDispatch::Invoke of "FireClickMenu" with
 // (handle text, model full name, menu XML). Called on the listen thread inside the

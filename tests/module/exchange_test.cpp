@@ -203,7 +203,8 @@ const FailureCase kFailureCases[] = {
      "11 0 0 0"},
     {"washer.prt.1", L"feature", "ProModelitemNameGet -2", -1, -2, L"():PRO_TK_BAD_INPUTS",
      "0 0 0 0"},
-    {"bracket.prt.1", L"feature", "ProFeatureTypeGet -2", -1, 0, L"", "0 0 0 0"},
+    {"bracket.prt.1", L"feature", "ProFeatureTypeGet -2", -1, -2, L"():PRO_TK_BAD_INPUTS",
+     "0 0 0 0"},
     {"washer.prt.1", L"feature", "ProFeatureTypenameGet -1", -1, -1, L"():PRO_TK_GENERAL_ERROR",
      "0 0 0 0"},
     {"washer.prt.1", L"dimension", "ProFeatureDimensionVisit -1", 0, -1, L"():PRO_TK_GENERAL_ERROR",
@@ -219,7 +220,7 @@ const FailureCase kFailureCases[] = {
     {"washer.prt.1", L"feature", "no feature", -1, -1, L"Unexpected error.\n", "0 0 0 0"},
     {"washer.prt.1", L"dimension", "no dimension", 0, -1, L"Unexpected error.\n", "0 0 0 0"},
     // The relations run after the features whatever the order of the tokens.
-    {"washer.prt.1", L"relation,feature", "no feature", -1, 0, L"():PRO_TK_NO_ERROR", "0 0 0 0"},
+    {"washer.prt.1", L"relation,feature", "no feature", -1, -1, L"Unexpected error.\n", "0 0 0 0"},
     // Tokens count only when written exactly so.
     {"washer.prt.1", L",Feature, feature,parameter ,bogus,,dimension", "", 0, 0, L"", "0 3 0 0"},
 };

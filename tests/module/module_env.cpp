@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <dirent.h>
+#include <future>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
@@ -78,6 +80,43 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 std::wstring Wide(const std::string& utf8) { return base::Utf8ToWide(utf8); }
 std::string Narrow(const std::wstring& wide) { return base::WideToUtf8(wide); }
 
+namespace {
+
+std::vector<std::string> DirectoryEntries(const std::string& path) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(path.c_str());
+  if (!dir) return names;
+  while (const dirent* entry = ::readdir(dir))
+    if (entry->d_name[0] != '.') names.push_back(entry->d_name);
+  ::closedir(dir);
+  return names;
+}
+
+}  // namespace
+
+int OpenDescriptors() {
+  return static_cast<int>(DirectoryEntries("/proc/self/fd").size()) - 1;  // less opendir's own
+}
+
+std::vector<std::string> LabelFiles(const std::string& dir) {
+  std::vector<std::string> labels;
+  for (const std::string& name : DirectoryEntries(dir))
+    if (name.rfind("TxMsgFile", 0) == 0) labels.push_back(name);
+  return labels;
+}
+
+bool ModuleLockIsFree(std::chrono::milliseconds deadline) {
+  // The thread stays blocked for good when the lock leaked; it is left behind then,
+  // and the test fails.
+  auto entered = std::make_shared<std::promise<void>>();
+  std::future<void> done = entered->get_future();
+  std::thread([entered] {
+    port::Guard hold(ProeCore::Instance()->Lock());
+    entered->set_value();
+  }).detach();
+  return done.wait_for(deadline) == std::future_status::ready;
+}
+
 CtlResult CtlOn(const std::string& display, const std::vector<std::string>& args) {
   std::string command = std::string("'") + TAV_PROE_SIM + "' ctl --display '" + display + "'";
   for (const std::string& a : args) command += " '" + a + "'";
@@ -148,6 +187,12 @@ void ModuleTest::Connect(IDispatch* host) {
 
 std::vector<std::string> ModuleTest::Messages() const {
   return Lines(sim_->Ctl({"messages"}).output);
+}
+
+long long ModuleTest::TakeCallCount() const {
+  const std::string text = sim_->Ctl({"stats", "reset"}).output;
+  const std::size_t at = text.rfind("total ");
+  return at == std::string::npos ? -1 : std::atoll(text.c_str() + at + 6);
 }
 
 int ModuleTest::ModelsInSession() const {

@@ -44,6 +44,14 @@ std::vector<std::string> Lines(const std::string& text);
 std::wstring Wide(const std::string& utf8);
 std::string Narrow(const std::wstring& wide);
 
+// What an operation may leave behind in the test process: open descriptors, and
+// the label files of a menu in the module's temporary directory (or in `dir`).
+int OpenDescriptors();
+std::vector<std::string> LabelFiles(const std::string& dir = ModuleTmpDir());
+// True when another thread can take the module-wide lock within `deadline`
+// (a leaked lock would block every later operation).
+bool ModuleLockIsFree(std::chrono::milliseconds deadline = std::chrono::seconds(5));
+
 // Runs `proe_sim ctl --display D ARGS` for a session this test did not start.
 CtlResult CtlOn(const std::string& display, const std::vector<std::string>& args);
 
@@ -86,6 +94,8 @@ class ModuleTest : public ::testing::Test {
   void Connect(IDispatch* host = nullptr);
   std::vector<std::string> Messages() const;  // the session's message area
   int ModelsInSession() const;
+  // The session's calls since the last time (`ctl stats reset`).
+  long long TakeCallCount() const;
 
   TAVCAX::TAVPROE2::IProeAsynConnector& connector() { return connector_; }
   TAVCAX::TAVPROE2::IProeAsynCommand& command() { return command_; }

@@ -82,23 +82,6 @@ std::multiset<std::string> OpenFiles() {
   return files;
 }
 
-std::vector<std::string> LabelFiles(const TempDir& dir) {
-  std::vector<std::string> files;
-  for (const auto& file : fs::directory_iterator(dir.path()))
-    if (file.path().filename().string().rfind("TxMsgFile", 0) == 0) files.push_back(file.path());
-  return files;
-}
-
-// Asked from another thread: the owner could enter its recursive lock again.
-bool ModuleLockFree() {
-  bool free = false;
-  std::thread([&free] {
-    port::CriticalSection& lock = ProeCore::Instance()->Lock();
-    if ((free = lock.TryEnter())) lock.Leave();
-  }).join();
-  return free;
-}
-
 // What an operation cannot do without: the program it starts, the menus' label
 // file. The log and the session message file fail no operation.
 bool Essential(const std::string& call) {
@@ -195,7 +178,7 @@ TEST_P(PortFaultTest, EveryFailedCallIsReportedOrHarmlessAndLeavesNothingBehind)
     EXPECT_EQ(essential ? -1 : 0, result) << why;
     EXPECT_EQ(result == 0, status.first == 0) << why;
     EXPECT_EQ(result == 0, status.second.empty()) << why;
-    EXPECT_TRUE(ModuleLockFree());
+    EXPECT_TRUE(ModuleLockIsFree());
 
     // The next call without the fault works, and mends what the fault spoilt.
     if (op == Op::kDisconnect) Prepare(op);
@@ -204,7 +187,7 @@ TEST_P(PortFaultTest, EveryFailedCallIsReportedOrHarmlessAndLeavesNothingBehind)
       EXPECT_TRUE(port::FileExists(dir.file("morvel_msg_ugmessage.txt"))) << Describe(failed);
     }
     Finish(op);
-    EXPECT_EQ(std::vector<std::string>(), LabelFiles(dir)) << Describe(failed);
+    EXPECT_EQ(std::vector<std::string>(), LabelFiles(dir.path())) << Describe(failed);
     EXPECT_EQ(files, OpenFiles()) << Describe(failed);
     if (failed.empty()) break;
     faults += static_cast<int>(failed.size());
