@@ -1,9 +1,8 @@
 #include "protocol/frame.h"
 
+#include <cerrno>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 namespace protocol {
 namespace {

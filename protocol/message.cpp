@@ -10,8 +10,8 @@ bool Decode(const std::string& payload, Message* out, std::string* error) {
     // Bounds keep a hostile frame from exhausting memory or the parser's stack.
     const msgpack::unpack_limit limit(1u << 20, 1u << 10, kMaxFrameSize, kMaxFrameSize, 1u << 10,
                                       64);
-    msgpack::object_handle handle = msgpack::unpack(payload.data(), payload.size(), offset,
-                                                    nullptr, nullptr, limit);
+    msgpack::object_handle handle =
+        msgpack::unpack(payload.data(), payload.size(), offset, nullptr, nullptr, limit);
     if (offset != payload.size()) {
       *error = "trailing bytes after the message";
       return false;

@@ -4,11 +4,12 @@
 // in a buffer ready for WriteFrame; decoding never throws and refuses anything that
 // is not exactly one well-formed message.
 #include <cstdint>
-#include <msgpack.hpp>
 #include <string>
 #include <string_view>
 #include <tuple>
 #include <utility>
+
+#include <msgpack.hpp>
 
 namespace protocol {
 
@@ -20,11 +21,11 @@ enum class Kind { kRequest = 0, kReply = 1, kEvent = 2 };
 // Message is moved, never copied.
 struct Message {
   Kind kind = Kind::kRequest;
-  std::uint64_t seq = 0;   // request and reply
-  std::string name;        // request and event
-  int code = 0;            // reply
-  std::string directive;   // reply: "" or "crash"
-  msgpack::object body;    // args of a request or event, outs of a reply: an array
+  std::uint64_t seq = 0;  // request and reply
+  std::string name;       // request and event
+  int code = 0;           // reply
+  std::string directive;  // reply: "" or "crash"
+  msgpack::object body;   // args of a request or event, outs of a reply: an array
   msgpack::object_handle handle;
 };
 

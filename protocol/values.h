@@ -2,8 +2,9 @@
 // Wire forms of the toolkit's value types (docs/protocol.md, "Encoding of values").
 // Wide texts travel as UTF-8; the client converts at its edge, the session keeps UTF-8.
 #include <cstdint>
-#include <msgpack.hpp>
 #include <string>
+
+#include <msgpack.hpp>
 
 namespace protocol {
 
@@ -89,139 +90,163 @@ struct ParamValue {
 
 namespace msgpack {
 MSGPACK_API_VERSION_NAMESPACE(MSGPACK_DEFAULT_API_NS) {
-namespace adaptor {
+  namespace adaptor {
 
-template <>
-struct convert<protocol::ParamOwner> {
-  const msgpack::object& operator()(const msgpack::object& o, protocol::ParamOwner& v) const {
-    if (o.type != type::ARRAY || o.via.array.size != 2) throw type_error();
-    v.kind = o.via.array.ptr[0].as<int>();
-    if (v.kind == 0)
-      v.mdl = o.via.array.ptr[1].as<protocol::ModelHandle>();
-    else if (v.kind == 1)
-      v.item = o.via.array.ptr[1].as<protocol::Item>();
-    else
-      throw type_error();
-    return o;
-  }
-};
-
-template <>
-struct pack<protocol::ParamOwner> {
-  template <typename Stream>
-  packer<Stream>& operator()(packer<Stream>& pk, const protocol::ParamOwner& v) const {
-    pk.pack_array(2);
-    pk.pack(v.kind);
-    if (v.kind == 0)
-      pk.pack(v.mdl);
-    else
-      pk.pack(v.item);
-    return pk;
-  }
-};
-
-template <>
-struct convert<protocol::Parameter> {
-  const msgpack::object& operator()(const msgpack::object& o, protocol::Parameter& v) const {
-    if (o.type != type::ARRAY || o.via.array.size != 2) throw type_error();
-    v.name = o.via.array.ptr[0].as<std::string>();
-    v.owner = o.via.array.ptr[1].as<protocol::ParamOwner>();
-    return o;
-  }
-};
-
-template <>
-struct pack<protocol::Parameter> {
-  template <typename Stream>
-  packer<Stream>& operator()(packer<Stream>& pk, const protocol::Parameter& v) const {
-    pk.pack_array(2);
-    pk.pack(v.name);
-    pk.pack(v.owner);
-    return pk;
-  }
-};
-
-template <>
-struct convert<protocol::ParamValue> {
-  const msgpack::object& operator()(const msgpack::object& o, protocol::ParamValue& v) const {
-    if (o.type != type::ARRAY || o.via.array.size != 2) throw type_error();
-    v.type = o.via.array.ptr[0].as<int>();
-    const msgpack::object& val = o.via.array.ptr[1];
-    switch (v.type) {
-      case 50: v.d = val.as<double>(); break;
-      case 51: v.s = val.as<std::string>(); break;
-      case 52:
-      case 53:
-      case 54: v.i = val.as<int>(); break;
-      case 57: break;
-      default: throw type_error();
+  template <>
+  struct convert<protocol::ParamOwner> {
+    const msgpack::object& operator()(const msgpack::object& o, protocol::ParamOwner& v) const {
+      if (o.type != type::ARRAY || o.via.array.size != 2) throw type_error();
+      v.kind = o.via.array.ptr[0].as<int>();
+      if (v.kind == 0)
+        v.mdl = o.via.array.ptr[1].as<protocol::ModelHandle>();
+      else if (v.kind == 1)
+        v.item = o.via.array.ptr[1].as<protocol::Item>();
+      else
+        throw type_error();
+      return o;
     }
-    return o;
-  }
-};
+  };
 
-template <>
-struct pack<protocol::ParamValue> {
-  template <typename Stream>
-  packer<Stream>& operator()(packer<Stream>& pk, const protocol::ParamValue& v) const {
-    pk.pack_array(2);
-    pk.pack(v.type);
-    switch (v.type) {
-      case 50: pk.pack(v.d); break;
-      case 51: pk.pack(v.s); break;
-      case 52:
-      case 53:
-      case 54: pk.pack(v.i); break;
-      default: pk.pack_nil(); break;
+  template <>
+  struct pack<protocol::ParamOwner> {
+    template <typename Stream>
+    packer<Stream>& operator()(packer<Stream>& pk, const protocol::ParamOwner& v) const {
+      pk.pack_array(2);
+      pk.pack(v.kind);
+      if (v.kind == 0)
+        pk.pack(v.mdl);
+      else
+        pk.pack(v.item);
+      return pk;
     }
-    return pk;
-  }
-};
+  };
 
-template <>
-struct convert<protocol::MessageValue> {
-  const msgpack::object& operator()(const msgpack::object& o, protocol::MessageValue& v) const {
-    v = protocol::MessageValue();
-    switch (o.type) {
-      case type::STR:
-        v.kind = protocol::MessageValue::kText;
-        v.text = o.as<std::string>();
-        break;
-      case type::POSITIVE_INTEGER:
-      case type::NEGATIVE_INTEGER:
-        v.kind = protocol::MessageValue::kInteger;
-        v.integer = o.as<long long>();
-        break;
-      case type::FLOAT32:
-      case type::FLOAT64:
-        v.kind = protocol::MessageValue::kDouble;
-        v.real = o.as<double>();
-        break;
-      case type::BOOLEAN:
-        v.kind = protocol::MessageValue::kInteger;
-        v.integer = o.as<bool>();
-        break;
-      default:
-        break;  // nil, and anything a format could not use
+  template <>
+  struct convert<protocol::Parameter> {
+    const msgpack::object& operator()(const msgpack::object& o, protocol::Parameter& v) const {
+      if (o.type != type::ARRAY || o.via.array.size != 2) throw type_error();
+      v.name = o.via.array.ptr[0].as<std::string>();
+      v.owner = o.via.array.ptr[1].as<protocol::ParamOwner>();
+      return o;
     }
-    return o;
-  }
-};
+  };
 
-template <>
-struct pack<protocol::MessageValue> {
-  template <typename Stream>
-  packer<Stream>& operator()(packer<Stream>& pk, const protocol::MessageValue& v) const {
-    switch (v.kind) {
-      case protocol::MessageValue::kText: pk.pack(v.text); break;
-      case protocol::MessageValue::kInteger: pk.pack(v.integer); break;
-      case protocol::MessageValue::kDouble: pk.pack(v.real); break;
-      default: pk.pack_nil(); break;
+  template <>
+  struct pack<protocol::Parameter> {
+    template <typename Stream>
+    packer<Stream>& operator()(packer<Stream>& pk, const protocol::Parameter& v) const {
+      pk.pack_array(2);
+      pk.pack(v.name);
+      pk.pack(v.owner);
+      return pk;
     }
-    return pk;
-  }
-};
+  };
 
-}  // namespace adaptor
+  template <>
+  struct convert<protocol::ParamValue> {
+    const msgpack::object& operator()(const msgpack::object& o, protocol::ParamValue& v) const {
+      if (o.type != type::ARRAY || o.via.array.size != 2) throw type_error();
+      v.type = o.via.array.ptr[0].as<int>();
+      const msgpack::object& val = o.via.array.ptr[1];
+      switch (v.type) {
+        case 50:
+          v.d = val.as<double>();
+          break;
+        case 51:
+          v.s = val.as<std::string>();
+          break;
+        case 52:
+        case 53:
+        case 54:
+          v.i = val.as<int>();
+          break;
+        case 57:
+          break;
+        default:
+          throw type_error();
+      }
+      return o;
+    }
+  };
+
+  template <>
+  struct pack<protocol::ParamValue> {
+    template <typename Stream>
+    packer<Stream>& operator()(packer<Stream>& pk, const protocol::ParamValue& v) const {
+      pk.pack_array(2);
+      pk.pack(v.type);
+      switch (v.type) {
+        case 50:
+          pk.pack(v.d);
+          break;
+        case 51:
+          pk.pack(v.s);
+          break;
+        case 52:
+        case 53:
+        case 54:
+          pk.pack(v.i);
+          break;
+        default:
+          pk.pack_nil();
+          break;
+      }
+      return pk;
+    }
+  };
+
+  template <>
+  struct convert<protocol::MessageValue> {
+    const msgpack::object& operator()(const msgpack::object& o, protocol::MessageValue& v) const {
+      v = protocol::MessageValue();
+      switch (o.type) {
+        case type::STR:
+          v.kind = protocol::MessageValue::kText;
+          v.text = o.as<std::string>();
+          break;
+        case type::POSITIVE_INTEGER:
+        case type::NEGATIVE_INTEGER:
+          v.kind = protocol::MessageValue::kInteger;
+          v.integer = o.as<long long>();
+          break;
+        case type::FLOAT32:
+        case type::FLOAT64:
+          v.kind = protocol::MessageValue::kDouble;
+          v.real = o.as<double>();
+          break;
+        case type::BOOLEAN:
+          v.kind = protocol::MessageValue::kInteger;
+          v.integer = o.as<bool>();
+          break;
+        default:
+          break;  // nil, and anything a format could not use
+      }
+      return o;
+    }
+  };
+
+  template <>
+  struct pack<protocol::MessageValue> {
+    template <typename Stream>
+    packer<Stream>& operator()(packer<Stream>& pk, const protocol::MessageValue& v) const {
+      switch (v.kind) {
+        case protocol::MessageValue::kText:
+          pk.pack(v.text);
+          break;
+        case protocol::MessageValue::kInteger:
+          pk.pack(v.integer);
+          break;
+        case protocol::MessageValue::kDouble:
+          pk.pack(v.real);
+          break;
+        default:
+          pk.pack_nil();
+          break;
+      }
+      return pk;
+    }
+  };
+
+  }  // namespace adaptor
 }  // MSGPACK_API_VERSION_NAMESPACE
 }  // namespace msgpack

@@ -2,7 +2,6 @@
 
 #include <ProFeatType.h>
 #include <ProObjects.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -71,7 +70,8 @@ Model MakeAssembly(const std::string& name, const std::vector<ModelRef>& comps) 
     f.dims.push_back(d.id);
     m.features.push_back(f);
   }
-  m.params.push_back(Parameter{"DESCRIPTION", ParamValue::String("Generated assembly " + m.name), "", ""});
+  m.params.push_back(
+      Parameter{"DESCRIPTION", ParamValue::String("Generated assembly " + m.name), "", ""});
   return m;
 }
 
@@ -94,7 +94,8 @@ bool BuildTree(const std::string& dir, const std::string& name, int breadth, int
     children.emplace_back(n->base + (sub ? "_a" + std::to_string(++n->assemblies)
                                          : "_p" + std::to_string(++n->parts)),
                           sub);
-    comps.push_back(ModelRef{ToUpper(children.back().first), sub ? PRO_MDL_ASSEMBLY : PRO_MDL_PART});
+    comps.push_back(
+        ModelRef{ToUpper(children.back().first), sub ? PRO_MDL_ASSEMBLY : PRO_MDL_PART});
   }
   const std::string top = WriteNext(dir, MakeAssembly(name, comps), &n->versions, error);
   if (top.empty()) return false;
@@ -131,7 +132,8 @@ Model MakePart(const std::string& name, const PartSize& size) {
       d.id = dim++;
       d.symbol = "d" + std::to_string(d.id);
       d.value = 5.0 + (d.id * 7) % 95 + 0.5 * (j % 2);
-      d.dim_type = f.type == PRO_FEAT_HOLE && j == 0 ? 4 : (f.type == PRO_FEAT_ROUND && j == 0 ? 3 : 9);
+      d.dim_type =
+          f.type == PRO_FEAT_HOLE && j == 0 ? 4 : (f.type == PRO_FEAT_ROUND && j == 0 ? 3 : 9);
       if (d.id % 4 == 0) {
         d.tol_type = 2;
         d.upper = 0.1;
@@ -146,11 +148,23 @@ Model MakePart(const std::string& name, const PartSize& size) {
     Parameter p;
     p.name = "PARAM_" + std::to_string(k);
     switch (k % 5) {
-      case 0: p.value = ParamValue::Double(1.25 * (k + 1)); p.units = "mm"; break;
-      case 1: p.value = ParamValue::String("value " + std::to_string(k)); break;
-      case 2: p.value = ParamValue::Integer(k * 10); break;
-      case 3: p.value = ParamValue::Boolean(k % 2 == 1); break;
-      case 4: p.value = ParamValue::Double(0.5 * k); p.units = "kg"; break;
+      case 0:
+        p.value = ParamValue::Double(1.25 * (k + 1));
+        p.units = "mm";
+        break;
+      case 1:
+        p.value = ParamValue::String("value " + std::to_string(k));
+        break;
+      case 2:
+        p.value = ParamValue::Integer(k * 10);
+        break;
+      case 3:
+        p.value = ParamValue::Boolean(k % 2 == 1);
+        break;
+      case 4:
+        p.value = ParamValue::Double(0.5 * k);
+        p.units = "kg";
+        break;
     }
     m.params.push_back(std::move(p));
   }
@@ -230,12 +244,18 @@ int GenerateMain(int argc, char** argv) {
     }
     const char* v = argv[++i];
     bool ok = false;
-    if (a == "--features") ok = ParseCount(v, 100000, &size.features);
-    else if (a == "--dims") ok = ParseCount(v, 1000, &size.dims_per_feature);
-    else if (a == "--params") ok = ParseCount(v, 100000, &size.params);
-    else if (a == "--relations") ok = ParseCount(v, 100000, &size.relation_lines);
-    else if (a == "--breadth") ok = ParseCount(v, 1000, &breadth) && breadth >= 1;
-    else if (a == "--depth") ok = ParseCount(v, 20, &depth) && depth >= 1;
+    if (a == "--features")
+      ok = ParseCount(v, 100000, &size.features);
+    else if (a == "--dims")
+      ok = ParseCount(v, 1000, &size.dims_per_feature);
+    else if (a == "--params")
+      ok = ParseCount(v, 100000, &size.params);
+    else if (a == "--relations")
+      ok = ParseCount(v, 100000, &size.relation_lines);
+    else if (a == "--breadth")
+      ok = ParseCount(v, 1000, &breadth) && breadth >= 1;
+    else if (a == "--depth")
+      ok = ParseCount(v, 20, &depth) && depth >= 1;
     if (!ok) {
       std::cerr << "proe_sim gen: bad option " << a << " " << v << "\n" << kGenUsage;
       return 2;

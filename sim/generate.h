@@ -10,10 +10,10 @@
 namespace sim {
 
 struct PartSize {
-  int features = 10;          // protrusions, cuts, holes, rounds and chamfers in turn
+  int features = 10;  // protrusions, cuts, holes, rounds and chamfers in turn
   int dims_per_feature = 3;
-  int params = 10;            // model parameters, all value types in turn
-  int relation_lines = 5;     // model relation lines; each assigns a dimension or parameter
+  int params = 10;         // model parameters, all value types in turn
+  int relation_lines = 5;  // model relation lines; each assigns a dimension or parameter
 };
 
 // A part named `name` with the given size. Relations assign dimensions of later
@@ -29,8 +29,8 @@ std::string GeneratePart(const std::string& dir, const std::string& name, const 
 // Writes an assembly tree: `name`.asm with `breadth` components; at depth 1 they
 // are parts, deeper they are sub-assemblies of depth-1 built the same way. Every
 // node is its own model (name_a1, name_a2, ..., name_p1, ...), so a tree holds
-// breadth^depth parts. Names over 31 characters fail. Returns every file written (the top assembly first), or an empty list
-// with `error` set. breadth >= 1, depth >= 1.
+// breadth^depth parts. Names over 31 characters fail. Returns every file written (the top assembly
+// first), or an empty list with `error` set. breadth >= 1, depth >= 1.
 std::vector<std::string> GenerateAssembly(const std::string& dir, const std::string& name,
                                           int breadth, int depth, const PartSize& part,
                                           std::string* error = nullptr);

@@ -1,13 +1,13 @@
 #include "sim/message_file.h"
 
-#include "sim/model.h"
-
 #include <ProToolkitErrors.h>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+
+#include "sim/model.h"
 
 namespace sim {
 namespace {

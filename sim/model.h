@@ -21,11 +21,36 @@ struct ParamValue {
   std::string s;
   int i = 0;
 
-  static ParamValue Double(double v) { ParamValue p; p.type = 50; p.d = v; return p; }
-  static ParamValue String(std::string v) { ParamValue p; p.type = 51; p.s = std::move(v); return p; }
-  static ParamValue Integer(int v) { ParamValue p; p.type = 52; p.i = v; return p; }
-  static ParamValue Boolean(bool v) { ParamValue p; p.type = 53; p.i = v ? 1 : 0; return p; }
-  static ParamValue NoteId(int v) { ParamValue p; p.type = 54; p.i = v; return p; }
+  static ParamValue Double(double v) {
+    ParamValue p;
+    p.type = 50;
+    p.d = v;
+    return p;
+  }
+  static ParamValue String(std::string v) {
+    ParamValue p;
+    p.type = 51;
+    p.s = std::move(v);
+    return p;
+  }
+  static ParamValue Integer(int v) {
+    ParamValue p;
+    p.type = 52;
+    p.i = v;
+    return p;
+  }
+  static ParamValue Boolean(bool v) {
+    ParamValue p;
+    p.type = 53;
+    p.i = v ? 1 : 0;
+    return p;
+  }
+  static ParamValue NoteId(int v) {
+    ParamValue p;
+    p.type = 54;
+    p.i = v;
+    return p;
+  }
 
   bool operator==(const ParamValue& o) const;
   bool operator!=(const ParamValue& o) const { return !(*this == o); }
@@ -49,12 +74,12 @@ struct Dimension {
   int id = 0;
   std::string symbol;
   double value = 0.0;
-  int dim_type = 9;     // ProDimensiontype: 9 linear, 3 radius, 4 diameter, 21 angle
-  int tol_type = 1;     // ProDimToleranceType: 1 nominal, 2 +-, 3 limits, 4 symmetric
+  int dim_type = 9;  // ProDimensiontype: 9 linear, 3 radius, 4 diameter, 21 angle
+  int tol_type = 1;  // ProDimToleranceType: 1 nominal, 2 +-, 3 limits, 4 symmetric
   double upper = 0.0;
   double lower = 0.0;
-  bool reference = false;    // a reference dimension: item type 28, not modifiable
-  bool rel_driven = false;   // assigned by an active relation line (kept by the store)
+  bool reference = false;   // a reference dimension: item type 28, not modifiable
+  bool rel_driven = false;  // assigned by an active relation line (kept by the store)
   bool operator==(const Dimension& o) const;
 };
 
@@ -66,11 +91,11 @@ using RelationSet = std::vector<std::string>;
 // feature (e.g. a pattern leader and its header).
 struct Feature {
   int id = 0;
-  std::string name;        // upper case, at most 31 characters; empty: unnamed
-  int type = 917;          // ProFeattype
-  std::string type_name;   // "PROTRUSION", "DATUM PLANE", "COMPONENT", ...
-  std::string subtype;     // e.g. "EXTRUDE", "STRAIGHT"; may be empty
-  int status = 0;          // ProFeatStatus: 0 active, 5 suppressed, ...
+  std::string name;       // upper case, at most 31 characters; empty: unnamed
+  int type = 917;         // ProFeattype
+  std::string type_name;  // "PROTRUSION", "DATUM PLANE", "COMPONENT", ...
+  std::string subtype;    // e.g. "EXTRUDE", "STRAIGHT"; may be empty
+  int status = 0;         // ProFeatStatus: 0 active, 5 suppressed, ...
   bool ncseq = false;
   bool incomplete = false;
   bool read_only = false;
@@ -97,19 +122,19 @@ struct ModelRef {
 
 // One model in the session.
 struct Model {
-  int handle = 0;          // set by the store; positive, never reused
-  std::string name;        // upper case
-  int type = 2;            // ProMdlType: 2 part, 1 assembly, 4 drawing
-  int subtype = 0;         // ProMdlsubtype; 0 means "the usual one for the type"
-  std::string dir;         // directory the model was loaded from/saved to, ends with '/'
-  int version = 0;         // version of that file; 0 for a model never saved
-  bool modified = false;   // changed since loaded or saved
-  bool explicit_load = false;  // opened by the user or a client, not only as a dependency
+  int handle = 0;                 // set by the store; positive, never reused
+  std::string name;               // upper case
+  int type = 2;                   // ProMdlType: 2 part, 1 assembly, 4 drawing
+  int subtype = 0;                // ProMdlsubtype; 0 means "the usual one for the type"
+  std::string dir;                // directory the model was loaded from/saved to, ends with '/'
+  int version = 0;                // version of that file; 0 for a model never saved
+  bool modified = false;          // changed since loaded or saved
+  bool explicit_load = false;     // opened by the user or a client, not only as a dependency
   std::vector<Feature> features;  // in regeneration order
   std::vector<Dimension> dimensions;
   std::vector<Parameter> params;
   std::optional<RelationSet> relations;
-  std::vector<ModelRef> solids;  // drawings only: the solids it shows
+  std::vector<ModelRef> solids;           // drawings only: the solids it shows
   bool operator==(const Model& o) const;  // compares content, not handle/location
 };
 

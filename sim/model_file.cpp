@@ -4,17 +4,17 @@
 #include <ProFeatType.h>
 #include <ProFeature.h>
 #include <ProObjects.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <sstream>
 #include <unordered_map>
 #include <unordered_set>
+
+#include <nlohmann/json.hpp>
 
 namespace sim {
 
@@ -52,9 +52,8 @@ const Named kTolTypeNames[] = {
     {PRO_TOL_PLUS_MINUS_SYM, "plus_minus_sym"},
 };
 const Named kParamTypeNames[] = {
-    {PRO_PARAM_DOUBLE, "double"},   {PRO_PARAM_STRING, "string"},
-    {PRO_PARAM_INTEGER, "integer"}, {PRO_PARAM_BOOLEAN, "boolean"},
-    {PRO_PARAM_NOTE_ID, "note_id"},
+    {PRO_PARAM_DOUBLE, "double"},   {PRO_PARAM_STRING, "string"},   {PRO_PARAM_INTEGER, "integer"},
+    {PRO_PARAM_BOOLEAN, "boolean"}, {PRO_PARAM_NOTE_ID, "note_id"},
 };
 
 template <size_t N>
@@ -134,10 +133,18 @@ Json ParamsToJson(const std::vector<Parameter>& params) {
     j["name"] = p.name;
     j["type"] = NameOf(kParamTypeNames, p.value.type);
     switch (p.value.type) {
-      case PRO_PARAM_DOUBLE: j["value"] = p.value.d; break;
-      case PRO_PARAM_STRING: j["value"] = p.value.s; break;
-      case PRO_PARAM_BOOLEAN: j["value"] = p.value.i != 0; break;
-      default: j["value"] = p.value.i; break;
+      case PRO_PARAM_DOUBLE:
+        j["value"] = p.value.d;
+        break;
+      case PRO_PARAM_STRING:
+        j["value"] = p.value.s;
+        break;
+      case PRO_PARAM_BOOLEAN:
+        j["value"] = p.value.i != 0;
+        break;
+      default:
+        j["value"] = p.value.i;
+        break;
     }
     if (!p.units.empty()) j["units"] = p.units;
     if (!p.description.empty()) j["description"] = p.description;
@@ -171,12 +178,21 @@ std::vector<Parameter> ParamsFromJson(const Json& arr, const std::string& where)
     }
     p.value.type = t;
     switch (t) {
-      case PRO_PARAM_DOUBLE: p.value.d = GetDouble(j, "value", 0, w); break;
-      case PRO_PARAM_STRING: p.value.s = GetString(j, "value", "", w); break;
-      case PRO_PARAM_BOOLEAN: p.value.i = GetBool(j, "value", false, w) ? 1 : 0; break;
+      case PRO_PARAM_DOUBLE:
+        p.value.d = GetDouble(j, "value", 0, w);
+        break;
+      case PRO_PARAM_STRING:
+        p.value.s = GetString(j, "value", "", w);
+        break;
+      case PRO_PARAM_BOOLEAN:
+        p.value.i = GetBool(j, "value", false, w) ? 1 : 0;
+        break;
       case PRO_PARAM_INTEGER:
-      case PRO_PARAM_NOTE_ID: p.value.i = GetInt(j, "value", 0, w); break;
-      default: throw Bad{w + ".type: not a parameter value type"};
+      case PRO_PARAM_NOTE_ID:
+        p.value.i = GetInt(j, "value", 0, w);
+        break;
+      default:
+        throw Bad{w + ".type: not a parameter value type"};
     }
     p.units = GetString(j, "units", "", w);
     p.description = GetString(j, "description", "", w);
@@ -247,7 +263,8 @@ Json ToJson(const Model& m) {
   if (m.relations) j["relations"] = RelationsToJson(*m.relations);
   if (m.type == PRO_MDL_DRAWING) {
     Json solids = Json::array();
-    for (const ModelRef& r : m.solids) solids.push_back({{"name", r.name}, {"type", ModelTypeText(r.type)}});
+    for (const ModelRef& r : m.solids)
+      solids.push_back({{"name", r.name}, {"type", ModelTypeText(r.type)}});
     j["solids"] = std::move(solids);
   }
   // Each dimension is written under the first feature that reports it; later
@@ -313,7 +330,8 @@ ModelRef RefFromJson(const Json& j, const std::string& w) {
 
 void FromJson(const Json& j, Model* m) {
   if (!j.is_object()) throw Bad{"the file is not a JSON object"};
-  if (GetString(j, "format", "", "") != kFormat) throw Bad{"not a model file (\"format\" is not \"tavproe-model\")"};
+  if (GetString(j, "format", "", "") != kFormat)
+    throw Bad{"not a model file (\"format\" is not \"tavproe-model\")"};
   const int fv = GetInt(j, "format_version", kFormatVersion, "");
   if (fv != kFormatVersion) throw Bad{"format_version " + std::to_string(fv) + " is not supported"};
   if (const Json* n = Member(j, "name")) {
@@ -327,7 +345,8 @@ void FromJson(const Json& j, Model* m) {
   }
   m->subtype = GetInt(j, "subtype", DefaultModelSubtype(m->type), "");
   if (const Json* a = GetArray(j, "parameters", "")) m->params = ParamsFromJson(*a, "parameters");
-  if (const Json* a = GetArray(j, "relations", "")) m->relations = RelationsFromJson(*a, "relations");
+  if (const Json* a = GetArray(j, "relations", ""))
+    m->relations = RelationsFromJson(*a, "relations");
   if (const Json* a = GetArray(j, "solids", "")) {
     for (size_t k = 0; k < a->size(); ++k)
       m->solids.push_back(RefFromJson((*a)[k], "solids[" + std::to_string(k) + "]"));
@@ -380,8 +399,10 @@ void FromJson(const Json& j, Model* m) {
         }
         shown.emplace_back(m->features.size(), std::move(ids));
       }
-      if (const Json* p = GetArray(jf, "parameters", w)) f.params = ParamsFromJson(*p, w + ".parameters");
-      if (const Json* r = GetArray(jf, "relations", w)) f.relations = RelationsFromJson(*r, w + ".relations");
+      if (const Json* p = GetArray(jf, "parameters", w))
+        f.params = ParamsFromJson(*p, w + ".parameters");
+      if (const Json* r = GetArray(jf, "relations", w))
+        f.relations = RelationsFromJson(*r, w + ".relations");
       m->features.push_back(std::move(f));
     }
   }
@@ -565,7 +586,9 @@ ProError ReadModelFile(const std::string& file, Model* model, std::string* error
     return PRO_TK_INVALID_FILE;
   }
   if (!EqualNoCase(m.name, mp.name) || m.type != mp.type) {
-    if (error) *error = file + ": holds " + m.name + "." + ModelTypeText(m.type) + ", not the model its name says";
+    if (error)
+      *error = file + ": holds " + m.name + "." + ModelTypeText(m.type) +
+               ", not the model its name says";
     return PRO_TK_INVALID_FILE;
   }
   m.name = ToUpper(m.name);

@@ -2,7 +2,6 @@
 
 #include <ProFeature.h>
 #include <ProParamval.h>
-
 #include <cmath>
 
 namespace sim {
@@ -43,11 +42,18 @@ bool LooksLikeDimSymbol(const std::string& name) {
   return true;
 }
 
-bool Assign(Model& m, Feature* scope, const std::string& lhs, const RelValue& v, std::string* error) {
+bool Assign(Model& m, Feature* scope, const std::string& lhs, const RelValue& v,
+            std::string* error) {
   Target t = Resolve(m, scope, lhs);
   if (t.dim) {
-    if (v.is_string) { *error = "a string cannot be assigned to dimension " + t.dim->symbol; return false; }
-    if (t.dim->reference) { *error = t.dim->symbol + " is a reference dimension"; return false; }
+    if (v.is_string) {
+      *error = "a string cannot be assigned to dimension " + t.dim->symbol;
+      return false;
+    }
+    if (t.dim->reference) {
+      *error = t.dim->symbol + " is a reference dimension";
+      return false;
+    }
     t.dim->value = v.num;
     return true;
   }
@@ -60,7 +66,10 @@ bool Assign(Model& m, Feature* scope, const std::string& lhs, const RelValue& v,
         return true;
       case PRO_PARAM_STRING:
         if (!v.is_string) break;
-        if (CharCount(v.str) > 79) { *error = "string too long for " + t.param->name; return false; }
+        if (CharCount(v.str) > 79) {
+          *error = "string too long for " + t.param->name;
+          return false;
+        }
         pv.s = v.str;
         return true;
       case PRO_PARAM_INTEGER:
@@ -79,12 +88,21 @@ bool Assign(Model& m, Feature* scope, const std::string& lhs, const RelValue& v,
     *error = "wrong type of value for parameter " + t.param->name;
     return false;
   }
-  if (LooksLikeDimSymbol(lhs)) { *error = "unknown dimension " + lhs; return false; }
-  if (CharCount(lhs) > 31) { *error = "name too long: " + lhs; return false; }
+  if (LooksLikeDimSymbol(lhs)) {
+    *error = "unknown dimension " + lhs;
+    return false;
+  }
+  if (CharCount(lhs) > 31) {
+    *error = "name too long: " + lhs;
+    return false;
+  }
   Parameter p;
   p.name = ToUpper(lhs);
   if (v.is_string) {
-    if (CharCount(v.str) > 79) { *error = "string too long for " + p.name; return false; }
+    if (CharCount(v.str) > 79) {
+      *error = "string too long for " + p.name;
+      return false;
+    }
     p.value = ParamValue::String(v.str);
   } else {
     p.value = ParamValue::Double(v.num);
@@ -95,9 +113,12 @@ bool Assign(Model& m, Feature* scope, const std::string& lhs, const RelValue& v,
 
 RelValue ValueOf(const Parameter& p) {
   switch (p.value.type) {
-    case PRO_PARAM_DOUBLE: return RelValue::Num(p.value.d);
-    case PRO_PARAM_STRING: return RelValue::Str(p.value.s);
-    default: return RelValue::Num(p.value.i);
+    case PRO_PARAM_DOUBLE:
+      return RelValue::Num(p.value.d);
+    case PRO_PARAM_STRING:
+      return RelValue::Str(p.value.s);
+    default:
+      return RelValue::Num(p.value.i);
   }
 }
 
@@ -115,8 +136,14 @@ bool RunSet(Model& m, Feature* scope, const RelationSet& lines, std::string* err
     RelValue v;
     auto lookup = [&](const std::string& name, RelValue* out) {
       Target t = Resolve(m, scope, name);
-      if (t.dim) { *out = RelValue::Num(t.dim->value); return true; }
-      if (t.param) { *out = ValueOf(*t.param); return true; }
+      if (t.dim) {
+        *out = RelValue::Num(t.dim->value);
+        return true;
+      }
+      if (t.param) {
+        *out = ValueOf(*t.param);
+        return true;
+      }
       return false;
     };
     if (!EvaluateRelation(*line.rhs, lookup, &v, &why) || !Assign(m, scope, line.lhs, v, &why)) {

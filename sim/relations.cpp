@@ -41,8 +41,14 @@ class Parser {
 
   bool ParseLine(RelationLine* out, std::string* error) {
     SkipBlanks();
-    if (AtEnd()) { out->kind = RelationLine::kEmpty; return true; }
-    if (StartsComment()) { out->kind = RelationLine::kComment; return true; }
+    if (AtEnd()) {
+      out->kind = RelationLine::kEmpty;
+      return true;
+    }
+    if (StartsComment()) {
+      out->kind = RelationLine::kComment;
+      return true;
+    }
     std::string lhs;
     if (!Name(&lhs)) return Fail("a relation starts with the name it assigns", error);
     SkipBlanks();
@@ -51,8 +57,7 @@ class Parser {
     std::shared_ptr<const RelNode> rhs;
     if (!Expr(&rhs, 0)) return Fail(err_, error);
     SkipBlanks();
-    if (!AtEnd() && !StartsComment())
-      return Fail("unexpected '" + s_.substr(pos_, 1) + "'", error);
+    if (!AtEnd() && !StartsComment()) return Fail("unexpected '" + s_.substr(pos_, 1) + "'", error);
     out->kind = RelationLine::kAssignment;
     out->lhs = lhs;
     out->rhs = rhs;
@@ -64,12 +69,16 @@ class Parser {
     if (error) *error = why + " (column " + std::to_string(pos_ + 1) + ")";
     return false;
   }
-  bool SetErr(const std::string& why) { if (err_.empty()) err_ = why; return false; }
+  bool SetErr(const std::string& why) {
+    if (err_.empty()) err_ = why;
+    return false;
+  }
   bool AtEnd() const { return pos_ >= s_.size(); }
   char Peek() const { return AtEnd() ? '\0' : s_[pos_]; }
   bool StartsComment() const { return s_.compare(pos_, 2, "/*") == 0; }
   void SkipBlanks() {
-    while (!AtEnd() && (s_[pos_] == ' ' || s_[pos_] == '\t' || s_[pos_] == '\r' || s_[pos_] == '\n'))
+    while (!AtEnd() &&
+           (s_[pos_] == ' ' || s_[pos_] == '\t' || s_[pos_] == '\r' || s_[pos_] == '\n'))
       ++pos_;
   }
   bool Name(std::string* out) {
@@ -123,7 +132,10 @@ class Parser {
       ++pos_;
       std::shared_ptr<const RelNode> inner;
       if (!Unary(&inner, depth + 1)) return false;
-      if (c == '+') { *out = inner; return true; }
+      if (c == '+') {
+        *out = inner;
+        return true;
+      }
       auto n = std::make_shared<RelNode>();
       n->kind = RelNode::kNeg;
       n->a = inner;
@@ -177,8 +189,8 @@ class Parser {
       if (end == begin) return SetErr("number expected");
       // strtod also reads "inf", hex and "nan"; relations only have decimals.
       for (const char* p = begin; p < end; ++p)
-        if (!std::isdigit(static_cast<unsigned char>(*p)) && *p != '.' && *p != 'e' &&
-            *p != 'E' && *p != '+' && *p != '-')
+        if (!std::isdigit(static_cast<unsigned char>(*p)) && *p != '.' && *p != 'e' && *p != 'E' &&
+            *p != '+' && *p != '-')
           return SetErr("malformed number");
       pos_ += end - begin;
       auto n = std::make_shared<RelNode>();
@@ -239,11 +251,18 @@ bool Num(const RelValue& v, const char* what, std::string* error) {
 
 bool Eval(const RelNode& n, const RelLookup& lookup, RelValue* out, std::string* error) {
   switch (n.kind) {
-    case RelNode::kNumber: *out = RelValue::Num(n.num); return true;
-    case RelNode::kString: *out = RelValue::Str(n.text); return true;
+    case RelNode::kNumber:
+      *out = RelValue::Num(n.num);
+      return true;
+    case RelNode::kString:
+      *out = RelValue::Str(n.text);
+      return true;
     case RelNode::kName: {
       if (lookup(n.text, out)) return true;
-      if (ToLower(n.text) == "pi") { *out = RelValue::Num(kPi); return true; }
+      if (ToLower(n.text) == "pi") {
+        *out = RelValue::Num(kPi);
+        return true;
+      }
       *error = "unknown name " + n.text;
       return false;
     }
@@ -263,16 +282,30 @@ bool Eval(const RelNode& n, const RelLookup& lookup, RelValue* out, std::string*
       if (!Num(a, "arithmetic", error) || !Num(b, "arithmetic", error)) return false;
       double r = 0.0;
       switch (n.op) {
-        case '+': r = a.num + b.num; break;
-        case '-': r = a.num - b.num; break;
-        case '*': r = a.num * b.num; break;
+        case '+':
+          r = a.num + b.num;
+          break;
+        case '-':
+          r = a.num - b.num;
+          break;
+        case '*':
+          r = a.num * b.num;
+          break;
         case '/':
-          if (b.num == 0.0) { *error = "division by zero"; return false; }
+          if (b.num == 0.0) {
+            *error = "division by zero";
+            return false;
+          }
           r = a.num / b.num;
           break;
-        case '^': r = std::pow(a.num, b.num); break;
+        case '^':
+          r = std::pow(a.num, b.num);
+          break;
       }
-      if (!std::isfinite(r)) { *error = std::string("result of '") + n.op + "' is not a number"; return false; }
+      if (!std::isfinite(r)) {
+        *error = std::string("result of '") + n.op + "' is not a number";
+        return false;
+      }
       *out = RelValue::Num(r);
       return true;
     }
@@ -285,20 +318,41 @@ bool Eval(const RelNode& n, const RelLookup& lookup, RelValue* out, std::string*
       const double deg = 180.0 / kPi;
       double r = 0.0;
       const std::string& f = n.text;
-      auto domain = [&]() { *error = f + " of " + std::to_string(x) + " is undefined"; return false; };
-      if (f == "sqrt") { if (x < 0) return domain(); r = std::sqrt(x); }
-      else if (f == "sin") r = std::sin(rad);
-      else if (f == "cos") r = std::cos(rad);
-      else if (f == "tan") r = std::tan(rad);
-      else if (f == "asin") { if (x < -1 || x > 1) return domain(); r = std::asin(x) * deg; }
-      else if (f == "acos") { if (x < -1 || x > 1) return domain(); r = std::acos(x) * deg; }
-      else if (f == "atan") r = std::atan(x) * deg;
-      else if (f == "abs") r = std::fabs(x);
-      else if (f == "ceil") r = std::ceil(x);
-      else if (f == "floor") r = std::floor(x);
-      else if (f == "log") { if (x <= 0) return domain(); r = std::log10(x); }
-      else if (f == "ln") { if (x <= 0) return domain(); r = std::log(x); }
-      else if (f == "exp") r = std::exp(x);
+      auto domain = [&]() {
+        *error = f + " of " + std::to_string(x) + " is undefined";
+        return false;
+      };
+      if (f == "sqrt") {
+        if (x < 0) return domain();
+        r = std::sqrt(x);
+      } else if (f == "sin")
+        r = std::sin(rad);
+      else if (f == "cos")
+        r = std::cos(rad);
+      else if (f == "tan")
+        r = std::tan(rad);
+      else if (f == "asin") {
+        if (x < -1 || x > 1) return domain();
+        r = std::asin(x) * deg;
+      } else if (f == "acos") {
+        if (x < -1 || x > 1) return domain();
+        r = std::acos(x) * deg;
+      } else if (f == "atan")
+        r = std::atan(x) * deg;
+      else if (f == "abs")
+        r = std::fabs(x);
+      else if (f == "ceil")
+        r = std::ceil(x);
+      else if (f == "floor")
+        r = std::floor(x);
+      else if (f == "log") {
+        if (x <= 0) return domain();
+        r = std::log10(x);
+      } else if (f == "ln") {
+        if (x <= 0) return domain();
+        r = std::log(x);
+      } else if (f == "exp")
+        r = std::exp(x);
       if (!std::isfinite(r)) return domain();
       *out = RelValue::Num(r);
       return true;

@@ -26,14 +26,23 @@ struct RelValue {
   bool is_string = false;
   double num = 0.0;
   std::string str;
-  static RelValue Num(double v) { RelValue r; r.num = v; return r; }
-  static RelValue Str(std::string s) { RelValue r; r.is_string = true; r.str = std::move(s); return r; }
+  static RelValue Num(double v) {
+    RelValue r;
+    r.num = v;
+    return r;
+  }
+  static RelValue Str(std::string s) {
+    RelValue r;
+    r.is_string = true;
+    r.str = std::move(s);
+    return r;
+  }
 };
 
 struct RelationLine {
   enum Kind { kEmpty, kComment, kAssignment };
   Kind kind = kEmpty;
-  std::string lhs;                  // as written
+  std::string lhs;                     // as written
   std::shared_ptr<const RelNode> rhs;  // assignments only
 };
 

@@ -1,18 +1,16 @@
 #include "sim/store.h"
 
-#include "base/utf.h"
-
 #include <ProFeatType.h>
 #include <ProFeature.h>
 #include <ProObjects.h>
 #include <ProParamval.h>
-
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
 #include <set>
 
+#include "base/utf.h"
 #include "sim/model_file.h"
 #include "sim/regenerate.h"
 
@@ -24,10 +22,14 @@ constexpr size_t kNameMax = 31;
 constexpr size_t kStringValueMax = 79;
 constexpr int kMaxLoadDepth = 64;  // deeper assembly trees are taken to be cyclic
 
-bool IsModelType(int t) { return t == PRO_MDL_PART || t == PRO_MDL_ASSEMBLY || t == PRO_MDL_DRAWING; }
+bool IsModelType(int t) {
+  return t == PRO_MDL_PART || t == PRO_MDL_ASSEMBLY || t == PRO_MDL_DRAWING;
+}
 bool IsSolidType(int t) { return t == PRO_MDL_PART || t == PRO_MDL_ASSEMBLY; }
 
-bool IsLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0x80; }
+bool IsLetter(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0x80;
+}
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 // Names of models and features: letters (any script), digits, '_' and '-'.
@@ -40,7 +42,8 @@ bool IsItemName(const std::string& s) {
 
 // Names usable in relations: a letter first, then letters, digits and '_'.
 bool IsRelationName(const std::string& s) {
-  if (s.empty() || !base::IsValidUtf8(s) || !IsLetter(static_cast<unsigned char>(s[0]))) return false;
+  if (s.empty() || !base::IsValidUtf8(s) || !IsLetter(static_cast<unsigned char>(s[0])))
+    return false;
   for (unsigned char c : s)
     if (!IsLetter(c) && !IsDigit(c) && c != '_') return false;
   return true;
@@ -55,12 +58,17 @@ bool IsDimSymbolPattern(const std::string& s) {
 
 bool ValidValue(const ParamValue& v) {
   switch (v.type) {
-    case PRO_PARAM_DOUBLE: return std::isfinite(v.d);
-    case PRO_PARAM_STRING: return base::IsValidUtf8(v.s) && CharCount(v.s) <= kStringValueMax;
+    case PRO_PARAM_DOUBLE:
+      return std::isfinite(v.d);
+    case PRO_PARAM_STRING:
+      return base::IsValidUtf8(v.s) && CharCount(v.s) <= kStringValueMax;
     case PRO_PARAM_INTEGER:
-    case PRO_PARAM_NOTE_ID: return true;
-    case PRO_PARAM_BOOLEAN: return true;
-    default: return false;
+    case PRO_PARAM_NOTE_ID:
+      return true;
+    case PRO_PARAM_BOOLEAN:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -72,7 +80,8 @@ ParamValue Canonical(ParamValue v) {
   return v;
 }
 
-bool NormaliseParams(std::vector<Parameter>& params, const std::string& where, std::string* reason) {
+bool NormaliseParams(std::vector<Parameter>& params, const std::string& where,
+                     std::string* reason) {
   std::set<std::string> seen;
   for (Parameter& p : params) {
     p.name = ToUpper(p.name);
@@ -169,7 +178,10 @@ bool Store::Normalise(Model& m, std::string* reason) {
   std::string dummy;
   if (!reason) reason = &dummy;
   m.name = ToUpper(m.name);
-  if (!IsModelType(m.type)) { *reason = "unknown model type"; return false; }
+  if (!IsModelType(m.type)) {
+    *reason = "unknown model type";
+    return false;
+  }
   if (m.name.empty() || !base::IsValidUtf8(m.name) || CharCount(m.name) > kNameMax) {
     *reason = "model name is empty or longer than 31 characters";
     return false;
@@ -185,7 +197,10 @@ bool Store::Normalise(Model& m, std::string* reason) {
   }
   for (ModelRef& r : m.solids) {
     r.name = ToUpper(r.name);
-    if (!IsSolidType(r.type) || r.name.empty()) { *reason = "a drawing shows parts and assemblies"; return false; }
+    if (!IsSolidType(r.type) || r.name.empty()) {
+      *reason = "a drawing shows parts and assemblies";
+      return false;
+    }
   }
   if (!NormaliseParams(m.params, m.name, reason)) return false;
 
@@ -197,7 +212,8 @@ bool Store::Normalise(Model& m, std::string* reason) {
       *reason = "dimension id " + std::to_string(d.id) + " is negative or used twice";
       return false;
     }
-    if (!IsRelationName(d.symbol) || CharCount(d.symbol) > kNameMax || !symbols.insert(d.symbol).second) {
+    if (!IsRelationName(d.symbol) || CharCount(d.symbol) > kNameMax ||
+        !symbols.insert(d.symbol).second) {
       *reason = "dimension symbol \"" + d.symbol + "\" is invalid or used twice";
       return false;
     }
@@ -225,7 +241,10 @@ bool Store::Normalise(Model& m, std::string* reason) {
     }
     if (f.type_name.empty()) f.type_name = DefaultFeatureTypeName(f.type);
     if (f.type == PRO_FEAT_COMPONENT) {
-      if (m.type != PRO_MDL_ASSEMBLY) { *reason = where + ": components belong to assemblies"; return false; }
+      if (m.type != PRO_MDL_ASSEMBLY) {
+        *reason = where + ": components belong to assemblies";
+        return false;
+      }
       f.comp_name = ToUpper(f.comp_name);
       if (f.comp_name.empty() || !IsSolidType(f.comp_type)) {
         *reason = where + ": a component names a part or an assembly";
@@ -314,7 +333,10 @@ ProError Store::Load(const std::string& path, int type, int* mdl, bool explicit_
     if (v <= 0) continue;
     const std::string f = d + ModelFileName(mp.name, mp.type, v);
     std::error_code ec;
-    if (std::filesystem::exists(f, ec)) { file = f; break; }
+    if (std::filesystem::exists(f, ec)) {
+      file = f;
+      break;
+    }
   }
   if (file.empty()) {
     last_error_ = path + ": no such model file";
@@ -376,7 +398,10 @@ ProError Store::LoadRecursive(const std::string& file, DirectoryVersions* versio
     std::string found;
     for (const std::string& d : dirs) {
       const int v = versions->Highest(d, r.name, r.type);
-      if (v > 0) { found = d + ModelFileName(r.name, r.type, v); break; }
+      if (v > 0) {
+        found = d + ModelFileName(r.name, r.type, v);
+        break;
+      }
     }
     if (found.empty()) {
       last_error_ = file + ": uses " + ModelFileName(r.name, r.type, 0) + ", which is not found";

@@ -43,13 +43,13 @@ struct Item {
 
 // ProMdldata as the session reports it.
 struct ModelData {
-  std::string name;     // upper case, "BRACKET"
-  std::string type;     // upper case, "PRT"
-  std::string path;     // directory, ends with '/'
-  std::string device;   // empty on POSIX
-  std::string host;     // empty
+  std::string name;    // upper case, "BRACKET"
+  std::string type;    // upper case, "PRT"
+  std::string path;    // directory, ends with '/'
+  std::string device;  // empty on POSIX
+  std::string host;    // empty
   int version = 0;
-  int subclass = 0;     // the model's subtype
+  int subclass = 0;  // the model's subtype
 };
 
 // A parameter handle (ProParameter): owner item and name.
@@ -69,7 +69,7 @@ class Store {
 
   // ---- Session configuration ---------------------------------------------------
   const StoreOptions& options() const { return options_; }
-  void SetWorkingDir(const std::string& dir);       // adds a trailing '/'
+  void SetWorkingDir(const std::string& dir);  // adds a trailing '/'
   void SetSearchPath(std::vector<std::string> dirs);
 
   // ---- Models ------------------------------------------------------------------
@@ -267,7 +267,7 @@ class Store {
 
   StoreOptions options_;
   std::map<int, Model> models_;
-  std::vector<int> order_;  // handles in load order
+  std::vector<int> order_;                              // handles in load order
   std::map<std::pair<int, std::string>, int> by_name_;  // (type, name) -> handle
   struct ItemIndexes {
     PositionIndex<int> features;

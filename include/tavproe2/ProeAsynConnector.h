@@ -25,8 +25,7 @@ class IProeAsynConnector {
   // reserved: neither read nor written.
   // Returns 0 on success, -1 on failure with m_nStatus / m_strStatus saying why.
   virtual int LoadApplication(const wchar_t* startCommand, const wchar_t* display,
-                              IDispatch* hostDispatch, std::wstring& handle,
-                              void*& reserved) = 0;
+                              IDispatch* hostDispatch, std::wstring& handle, void*& reserved) = 0;
 
  protected:
   IProeAsynConnector() = default;
@@ -46,9 +45,8 @@ class TAVPROE2_API ProeAsynConnector : public IProeAsynConnector {
   std::wstring m_strStatus;  // "", or the failure text of the last call
 
  private:
-  int LoadApplication(const wchar_t* startCommand, const wchar_t* display,
-                      IDispatch* hostDispatch, std::wstring& handle,
-                      void*& reserved) override;
+  int LoadApplication(const wchar_t* startCommand, const wchar_t* display, IDispatch* hostDispatch,
+                      std::wstring& handle, void*& reserved) override;
   int StartProe(const wchar_t* startCommand);
   void SetStatus(int code, const std::wstring& message);
 };

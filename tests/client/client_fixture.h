@@ -2,7 +2,6 @@
 // Every client test starts and ends with a clean process-global client, and
 // records what the callbacks saw.
 #include <ProCore.h>
-
 #include <mutex>
 #include <string>
 #include <thread>
@@ -13,7 +12,6 @@
 #include "toolkit/client/test_hooks.h"
 
 namespace clienttest {
-
 
 // What callbacks recorded, in call order, with the thread each ran on.
 struct Recorder {

@@ -113,7 +113,8 @@ TEST_F(ConnectTest, BothSidesRefuseASessionDirectoryThatIsNotPrivate) {
   } cases[] = {
       {"mode 0755", [&] { return ::chmod(dir.c_str(), 0755) == 0; }},
       {"mode 0711", [&] { return ::chmod(dir.c_str(), 0711) == 0; }},
-      {"another user's", [&] { return ::getuid() == 0 && ::chown(dir.c_str(), 65534, 65534) == 0; }},
+      {"another user's",
+       [&] { return ::getuid() == 0 && ::chown(dir.c_str(), 65534, 65534) == 0; }},
       {"a link to a private directory",
        [&] {
          return ::rename(dir.c_str(), (dir + ".real").c_str()) == 0 &&

@@ -209,20 +209,19 @@ TEST_P(StoppedSessionTest, GivesUpAfterTheDeadlineAndRecovers) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryOperation, StoppedSessionTest,
-    ::testing::Values(
-        StopCase{"GetCurrentMdlFullNameBefore", Op::kGetName, ""},
-        StopCase{"GetCurrentMdlFullName", Op::kGetName, "ProMdlDataGet"},
-        StopCase{"OpenFileBefore", Op::kOpenFile, ""},
-        StopCase{"OpenFileInWindowWait", Op::kOpenFile, "ProWindowCurrentGet"},
-        StopCase{"CloseFile", Op::kCloseFile, "ProMdlEraseAll"},
-        StopCase{"SaveFile", Op::kSaveFile, "ProMdlSave"},
-        StopCase{"GetDependencies", Op::kGetDependencies, "ProMdlDependenciesList"},
-        StopCase{"RefreshTable", Op::kRefreshTable, "ProFeatureDimensionVisit"},
-        StopCase{"UpdateTable", Op::kUpdateTable, "ProSolidRegenerate"},
-        StopCase{"CreateMenu", Op::kCreateMenu, "ProMenubarmenuPushbuttonAdd"},
-        StopCase{"Disconnect", Op::kDisconnect, "ProEngineerDisconnect"},
-        StopCase{"LoadApplicationBefore", Op::kLoadApplication, "", 2},
-        StopCase{"LoadApplication", Op::kLoadApplication, "ProEngineerConnect"}),
+    ::testing::Values(StopCase{"GetCurrentMdlFullNameBefore", Op::kGetName, ""},
+                      StopCase{"GetCurrentMdlFullName", Op::kGetName, "ProMdlDataGet"},
+                      StopCase{"OpenFileBefore", Op::kOpenFile, ""},
+                      StopCase{"OpenFileInWindowWait", Op::kOpenFile, "ProWindowCurrentGet"},
+                      StopCase{"CloseFile", Op::kCloseFile, "ProMdlEraseAll"},
+                      StopCase{"SaveFile", Op::kSaveFile, "ProMdlSave"},
+                      StopCase{"GetDependencies", Op::kGetDependencies, "ProMdlDependenciesList"},
+                      StopCase{"RefreshTable", Op::kRefreshTable, "ProFeatureDimensionVisit"},
+                      StopCase{"UpdateTable", Op::kUpdateTable, "ProSolidRegenerate"},
+                      StopCase{"CreateMenu", Op::kCreateMenu, "ProMenubarmenuPushbuttonAdd"},
+                      StopCase{"Disconnect", Op::kDisconnect, "ProEngineerDisconnect"},
+                      StopCase{"LoadApplicationBefore", Op::kLoadApplication, "", 2},
+                      StopCase{"LoadApplication", Op::kLoadApplication, "ProEngineerConnect"}),
     [](const ::testing::TestParamInfo<StopCase>& info) { return info.param.name; });
 
 }  // namespace

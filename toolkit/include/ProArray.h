@@ -14,15 +14,13 @@ extern "C" {
 
 /* n_objs initial elements of obj_size bytes; grows by at least
  * reallocation_size elements at a time. */
-ProError ProArrayAlloc(int n_objs, int obj_size, int reallocation_size,
-                       ProArray* p_array);
+ProError ProArrayAlloc(int n_objs, int obj_size, int reallocation_size, ProArray* p_array);
 
 ProError ProArraySizeGet(ProArray array, int* p_size);
 
 /* Inserts n_objects elements copied from p_object at index (a negative index,
  * e.g. PRO_VALUE_UNUSED, appends). */
-ProError ProArrayObjectAdd(ProArray* p_array, int index, int n_objects,
-                           void* p_object);
+ProError ProArrayObjectAdd(ProArray* p_array, int index, int n_objects, void* p_object);
 
 ProError ProArrayFree(ProArray* p_array);
 

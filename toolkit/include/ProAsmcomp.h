@@ -13,8 +13,7 @@ extern "C" {
 ProError ProAsmcompMdlGet(ProAsmcomp* p_feat_handle, ProMdl* p_mdl_handle);
 
 /* The component model's kind and name, also when it is not in memory. */
-ProError ProAsmcompMdlNameGet(ProAsmcomp* p_asm_comp_handle,
-                              ProMdlType* r_mdl_type,
+ProError ProAsmcompMdlNameGet(ProAsmcomp* p_asm_comp_handle, ProMdlType* r_mdl_type,
                               ProFamilyName r_mdl_name);
 
 #ifdef __cplusplus

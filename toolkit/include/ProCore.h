@@ -33,18 +33,15 @@ typedef ProError (*ProTerminationAction)(ProeTerminationStatus term_type);
  * (message files). Fails with PRO_TK_NOT_EXIST when no session runs,
  * PRO_TK_CANT_MODIFY without a communication program, PRO_TK_E_BUSY when the
  * session does not answer within timeout_sec. */
-ProError ProEngineerConnect(char* proe_session_id, char* display, char* user,
-                            char* textpath, ProBoolean allow_random,
-                            unsigned int timeout_sec, ProBoolean* random_choice,
-                            ProProcessHandle* p_handle);
+ProError ProEngineerConnect(char* proe_session_id, char* display, char* user, char* textpath,
+                            ProBoolean allow_random, unsigned int timeout_sec,
+                            ProBoolean* random_choice, ProProcessHandle* p_handle);
 
 /* Writes the connection id of the session behind p_handle. */
-ProBoolean ProEngineerConnectIdExtract(ProProcessHandle p_handle,
-                                       ProConnectionId proe_connect_id);
+ProBoolean ProEngineerConnectIdExtract(ProProcessHandle p_handle, ProConnectionId proe_connect_id);
 
 /* Leaves the session; the handle is invalid afterwards. */
-ProError ProEngineerDisconnect(ProProcessHandle* p_handle,
-                               unsigned int timeout_sec);
+ProError ProEngineerDisconnect(ProProcessHandle* p_handle, unsigned int timeout_sec);
 
 /* PRO_TK_NO_ERROR while a connected session answers, else
  * PRO_TK_GENERAL_ERROR. */

@@ -26,15 +26,15 @@ typedef enum pro_dim_tol_types {
   PRO_TOL_PLUS_MINUS = 2,
   PRO_TOL_LIMITS = 3,
   PRO_TOL_PLUS_MINUS_SYM = 4
-} ProDimToleranceType, Pro_dim_tol_types;
+} ProDimToleranceType,
+    Pro_dim_tol_types;
 
 /* Visit callbacks: the filter returns PRO_TK_CONTINUE to skip a dimension,
  * anything else is passed to the action as `status`; the action returns
  * PRO_TK_NO_ERROR to go on, anything else stops the walk and is returned. */
-typedef ProError (*ProDimensionVisitAction)(ProDimension* dimension,
-                                            ProError status, ProAppData data);
-typedef ProError (*ProDimensionFilterAction)(ProDimension* dimension,
-                                             ProAppData data);
+typedef ProError (*ProDimensionVisitAction)(ProDimension* dimension, ProError status,
+                                            ProAppData data);
+typedef ProError (*ProDimensionFilterAction)(ProDimension* dimension, ProAppData data);
 
 ProError ProDimensionSymbolGet(ProDimension* dimension, ProName symbol);
 
@@ -48,18 +48,14 @@ ProError ProDimensionValueSet(ProDimension* dimension, double value);
 
 ProError ProDimensionTypeGet(ProDimension* dimension, ProDimensiontype* type);
 
-ProError ProDimensionToltypeGet(ProDimension* dimension,
-                                ProDimToleranceType* type);
-ProError ProDimensionToltypeSet(ProDimension* dimension,
-                                ProDimToleranceType type);
+ProError ProDimensionToltypeGet(ProDimension* dimension, ProDimToleranceType* type);
+ProError ProDimensionToltypeSet(ProDimension* dimension, ProDimToleranceType type);
 
 ProError ProDimensionToleranceGet(ProDimension* dimension, double* upper_limit,
                                   double* lower_limit);
-ProError ProDimensionToleranceSet(ProDimension* dimension, double upper_limit,
-                                  double lower_limit);
+ProError ProDimensionToleranceSet(ProDimension* dimension, double upper_limit, double lower_limit);
 
-ProError ProDimensionIsReldriven(ProDimension* dimension,
-                                 ProBoolean* rel_driven);
+ProError ProDimensionIsReldriven(ProDimension* dimension, ProBoolean* rel_driven);
 
 #ifdef __cplusplus
 }

@@ -48,8 +48,7 @@ typedef enum pro_grppattern_status {
 } ProGrppatternStatus;
 
 /* PRO_TK_NOT_EXIST when the solid has no feature with that id. */
-ProError ProFeatureInit(ProSolid p_owner_handle, int feat_id,
-                        ProFeature* p_feat_handle);
+ProError ProFeatureInit(ProSolid p_owner_handle, int feat_id, ProFeature* p_feat_handle);
 
 ProError ProFeatureTypeGet(ProFeature* p_feat_handle, ProFeattype* p_type);
 
@@ -58,31 +57,23 @@ ProError ProFeatureTypenameGet(ProFeature* feature, ProName feattypename);
 
 ProError ProFeatureSubtypeGet(ProFeature* feature, ProLine subtype);
 
-ProError ProFeatureIsIncomplete(ProFeature* p_feat_handle,
-                                ProBoolean* p_is_incomplete);
-ProError ProFeatureIsReadonly(ProFeature* p_feat_handle,
-                              ProBoolean* r_is_read_only);
+ProError ProFeatureIsIncomplete(ProFeature* p_feat_handle, ProBoolean* p_is_incomplete);
+ProError ProFeatureIsReadonly(ProFeature* p_feat_handle, ProBoolean* r_is_read_only);
 
-ProError ProFeatureStatusGet(ProFeature* p_feat_handle,
-                             ProFeatStatus* p_status);
+ProError ProFeatureStatusGet(ProFeature* p_feat_handle, ProFeatStatus* p_status);
 
 /* FALSE for internal features the user never sees. */
-ProError ProFeatureVisibilityGet(ProFeature* p_feat_handle,
-                                 ProBoolean* p_visible);
+ProError ProFeatureVisibilityGet(ProFeature* p_feat_handle, ProBoolean* p_visible);
 
-ProError ProFeaturePatternStatusGet(ProFeature* p_feat_handle,
-                                    ProPatternStatus* p_pattern_status);
-ProError ProFeatureGroupStatusGet(ProFeature* p_feat_handle,
-                                  ProGroupStatus* p_group_status);
+ProError ProFeaturePatternStatusGet(ProFeature* p_feat_handle, ProPatternStatus* p_pattern_status);
+ProError ProFeatureGroupStatusGet(ProFeature* p_feat_handle, ProGroupStatus* p_group_status);
 ProError ProFeatureGrppatternStatusGet(ProFeature* p_feat_handle,
                                        ProGrppatternStatus* p_grp_pattern_status);
 
 /* Visits the feature's dimensions (filter NULL = all). PRO_TK_E_NOT_FOUND when
  * none was visited; otherwise the action's first non-NO_ERROR result. */
-ProError ProFeatureDimensionVisit(ProFeature* feature,
-                                  ProDimensionVisitAction visit,
-                                  ProDimensionFilterAction filter,
-                                  ProAppData data);
+ProError ProFeatureDimensionVisit(ProFeature* feature, ProDimensionVisitAction visit,
+                                  ProDimensionFilterAction filter, ProAppData data);
 
 #ifdef __cplusplus
 }

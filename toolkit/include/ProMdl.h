@@ -16,8 +16,8 @@ extern "C" {
 /* Loads a model into memory (without displaying it). full_path is a path or a
  * bare name, with optional extension and version; type may be PRO_MDL_UNUSED
  * when full_path has an extension. */
-ProError ProMdlLoad(ProPath full_path, ProMdlType type,
-                    ProBoolean ask_user_about_reps, ProMdl* p_handle);
+ProError ProMdlLoad(ProPath full_path, ProMdlType type, ProBoolean ask_user_about_reps,
+                    ProMdl* p_handle);
 
 /* Loads a model by name and kind from the working directory / search path. */
 ProError ProMdlRetrieve(ProFamilyName name, ProMdlType type, ProMdl* p_handle);
@@ -44,8 +44,7 @@ ProError ProMdlSubtypeGet(ProMdl model, ProMdlsubtype* p_subtype);
 ProError ProMdlInit(ProName name, ProMdlType type, ProMdl* p_mdl_handle);
 
 /* The models this model uses directly: a ProArray of ProModel. */
-ProError ProMdlDependenciesList(ProMdl model, ProModel** p_dependencies_list,
-                                int* p_count);
+ProError ProMdlDependenciesList(ProMdl model, ProModel** p_dependencies_list, int* p_count);
 
 /* The model as an item: the owner of model-level parameters and relations. */
 ProError ProMdlToModelitem(ProMdl mdl, ProModelitem* p_model_item);
@@ -54,8 +53,7 @@ ProError ProMdlToModelitem(ProMdl mdl, ProModelitem* p_model_item);
 ProError ProMdlWindowGet(ProMdl mdl, int* window_id);
 
 /* All models of a kind in session: a ProArray of ProMdl. */
-ProError ProSessionMdlList(ProMdlType model_type, ProMdl** p_model_array,
-                           int* p_count);
+ProError ProSessionMdlList(ProMdlType model_type, ProMdl** p_model_array, int* p_count);
 
 #ifdef __cplusplus
 }

@@ -23,27 +23,20 @@ typedef char ProMenuLineHelp[PRO_MENU_LABEL_SIZE];
 typedef char ProMenuDescription[PRO_MENU_LABEL_SIZE];
 
 /* A top-level menu next to `neighbor`. */
-ProError ProMenubarMenuAdd(ProMenuItemName menu_name,
-                           ProMenuItemLabel untranslated_menu_label,
-                           ProMenuItemName neighbor,
-                           ProBoolean add_after_neighbor, ProFileName filename);
+ProError ProMenubarMenuAdd(ProMenuItemName menu_name, ProMenuItemLabel untranslated_menu_label,
+                           ProMenuItemName neighbor, ProBoolean add_after_neighbor,
+                           ProFileName filename);
 
 /* A submenu of parent_menu. */
-ProError ProMenubarmenuMenuAdd(ProMenuItemName parent_menu,
-                               ProMenuItemName menu_name,
-                               ProMenuItemLabel menu_label,
-                               ProMenuItemName neighbor,
-                               ProBoolean add_after_neighbor,
-                               ProFileName filename);
+ProError ProMenubarmenuMenuAdd(ProMenuItemName parent_menu, ProMenuItemName menu_name,
+                               ProMenuItemLabel menu_label, ProMenuItemName neighbor,
+                               ProBoolean add_after_neighbor, ProFileName filename);
 
 /* A button of parent_menu that runs action_id (from ProCmdActionAdd). */
-ProError ProMenubarmenuPushbuttonAdd(ProMenuItemName parent_menu,
-                                     ProMenuItemName push_button_name,
+ProError ProMenubarmenuPushbuttonAdd(ProMenuItemName parent_menu, ProMenuItemName push_button_name,
                                      ProMenuItemLabel push_button_label,
-                                     ProMenuLineHelp one_line_help,
-                                     ProMenuItemName neighbor,
-                                     ProBoolean add_after_neighbor,
-                                     uiCmdCmdId action_id,
+                                     ProMenuLineHelp one_line_help, ProMenuItemName neighbor,
+                                     ProBoolean add_after_neighbor, uiCmdCmdId action_id,
                                      ProFileName filename);
 
 #ifdef __cplusplus

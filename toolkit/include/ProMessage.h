@@ -21,8 +21,7 @@ ProError ProMessageDisplay(ProFileName file, const char* key, ...);
 void ProMessageClear(void);
 
 /* Formats the text of `key` into translated_msg instead of showing it. */
-ProError ProMessageToBuffer(ProLine translated_msg, ProFileName file,
-                            const char* key, ...);
+ProError ProMessageToBuffer(ProLine translated_msg, ProFileName file, const char* key, ...);
 
 #ifdef __cplusplus
 }

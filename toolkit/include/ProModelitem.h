@@ -10,8 +10,8 @@ extern "C" {
 #endif
 
 /* PRO_TK_NOT_EXIST when the owner has no item of that id and kind. */
-ProError ProModelitemInit(ProMdl p_owner_handle, int item_id,
-                          ProType item_type, ProModelitem* p_handle);
+ProError ProModelitemInit(ProMdl p_owner_handle, int item_id, ProType item_type,
+                          ProModelitem* p_handle);
 
 /* PRO_TK_E_NOT_FOUND when the item has no name. */
 ProError ProModelitemNameGet(ProModelitem* p_item, ProName name);

@@ -106,8 +106,7 @@ typedef enum pro_notify_type {
 /* PRO_FILE_OPEN_OK: a new model's kind, subtype (a ProMdlsubtype value) and
  * name. PRO_TK_NO_ERROR lets the creation go ahead; anything else keeps the
  * dialog open. */
-typedef ProError (*ProFileOpenOKAction)(ProMdlType mdl_type, int sub_type,
-                                        ProName model_name);
+typedef ProError (*ProFileOpenOKAction)(ProMdlType mdl_type, int sub_type, ProName model_name);
 
 /* PRO_MDL_RETRIEVE_POST: the model the user opened (not its dependents). */
 typedef ProError (*ProMdlRetrievePostAction)(ProModel* p_retrieved_mdl);

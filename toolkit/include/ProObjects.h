@@ -132,8 +132,8 @@ typedef struct pro_model_item {
 typedef ProModelitem ProFeature;   /* type PRO_FEATURE */
 typedef ProModelitem ProDimension; /* type PRO_DIMENSION or PRO_REF_DIMENSION */
 typedef ProModelitem ProGeomitem;
-typedef ProModelitem ProAsmcomp;   /* a component feature of an assembly */
-typedef ProModelitem ProRelset;    /* the relation set of a model or item */
+typedef ProModelitem ProAsmcomp; /* a component feature of an assembly */
+typedef ProModelitem ProRelset;  /* the relation set of a model or item */
 typedef ProModelitem ProLayer;
 typedef ProModelitem ProNote;
 typedef ProModelitem ProSimprep;
@@ -179,10 +179,7 @@ typedef struct pro_paramvalue {
 } ProParamvalue;
 
 /* Who owns a parameter: a model, or an item (feature, ...) of a model. */
-typedef enum pro_param_from {
-  PRM_MODEL = 0,
-  PRM_ITEM = 1
-} ProParamfrom;
+typedef enum pro_param_from { PRM_MODEL = 0, PRM_ITEM = 1 } ProParamfrom;
 
 typedef struct pro_param_owner {
   ProParamfrom type;

@@ -14,19 +14,17 @@
 extern "C" {
 #endif
 
-typedef ProError (*ProParameterAction)(ProParameter* param, ProError status,
-                                       ProAppData data);
+typedef ProError (*ProParameterAction)(ProParameter* param, ProError status, ProAppData data);
 /* Returns PRO_TK_CONTINUE to skip a parameter. */
 typedef ProError (*ProParameterFilter)(ProParameter* param, ProAppData data);
 
 /* PRO_TK_BAD_CONTEXT when the owner does not exist, PRO_TK_E_NOT_FOUND when it
  * has no parameter of that name. */
-ProError ProParameterInit(ProModelitem* owner, ProName name,
-                          ProParameter* param);
+ProError ProParameterInit(ProModelitem* owner, ProName name, ProParameter* param);
 
 /* PRO_TK_E_FOUND when the owner already has a parameter of that name. */
-ProError ProParameterCreate(ProModelitem* owner, ProName name,
-                            ProParamvalue* proval, ProParameter* param);
+ProError ProParameterCreate(ProModelitem* owner, ProName name, ProParamvalue* proval,
+                            ProParameter* param);
 
 ProError ProParameterDelete(ProParameter* param);
 

@@ -12,15 +12,12 @@ extern "C" {
 
 /* Sets the value from *value, which points to a double, a wchar_t string, an
  * int or a short according to type. */
-ProError ProParamvalueSet(ProParamvalue* proval, const void* value,
-                          ProParamvalueType type);
+ProError ProParamvalueSet(ProParamvalue* proval, const void* value, ProParamvalueType type);
 
-ProError ProParamvalueTypeGet(const ProParamvalue* proval,
-                              ProParamvalueType* p_type);
+ProError ProParamvalueTypeGet(const ProParamvalue* proval, ProParamvalueType* p_type);
 
 /* Copies the value of the given type to *r_value. */
-ProError ProParamvalueValueGet(const ProParamvalue* proval,
-                               ProParamvalueType type, void* r_value);
+ProError ProParamvalueValueGet(const ProParamvalue* proval, ProParamvalueType type, void* r_value);
 
 #ifdef __cplusplus
 }

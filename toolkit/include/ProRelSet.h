@@ -22,8 +22,7 @@ ProError ProRelsetCreate(ProModelitem* p_item, ProRelset* p_relset);
 ProError ProRelsetRelationsGet(ProRelset* p_relset, ProWstring** p_line_array);
 
 /* Replaces all relations of the set. */
-ProError ProRelsetRelationsSet(ProRelset* p_relset, ProWstring* line_array,
-                               int n_lines);
+ProError ProRelsetRelationsSet(ProRelset* p_relset, ProWstring* line_array, int n_lines);
 
 #ifdef __cplusplus
 }

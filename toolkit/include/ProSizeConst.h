@@ -6,11 +6,11 @@
 #ifndef TAV_TK_PROSIZECONST_H
 #define TAV_TK_PROSIZECONST_H
 
-#define PRO_NAME_SIZE 32      /* ProName, ProCharName: 31 characters */
-#define PRO_LINE_SIZE 81      /* ProLine, ProCharLine: 80 characters */
-#define PRO_PATH_SIZE 260     /* ProPath, ProCharPath */
-#define PRO_FILE_NAME_SIZE 40 /* ProFileName: name 32 + extension 4 + version 4 */
-#define PRO_COMMENT_SIZE 256  /* ProComment */
+#define PRO_NAME_SIZE 32        /* ProName, ProCharName: 31 characters */
+#define PRO_LINE_SIZE 81        /* ProLine, ProCharLine: 80 characters */
+#define PRO_PATH_SIZE 260       /* ProPath, ProCharPath */
+#define PRO_FILE_NAME_SIZE 40   /* ProFileName: name 32 + extension 4 + version 4 */
+#define PRO_COMMENT_SIZE 256    /* ProComment */
 #define PRO_FAMILY_NAME_SIZE 66 /* ProFamilyName: "instance<generic>" */
 #define PRO_CONNECTID_SIZE 256  /* ProConnectionId */
 

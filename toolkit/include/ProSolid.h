@@ -25,15 +25,12 @@ extern "C" {
 #define PRO_REGEN_RESUME_EXCL_COMPS 64
 
 /* Feature visit callbacks; same protocol as the dimension visit. */
-typedef ProError (*ProFeatureVisitAction)(ProFeature* p_feature,
-                                          ProError status, ProAppData data);
-typedef ProError (*ProFeatureFilterAction)(ProFeature* p_feature,
-                                           ProAppData data);
+typedef ProError (*ProFeatureVisitAction)(ProFeature* p_feature, ProError status, ProAppData data);
+typedef ProError (*ProFeatureFilterAction)(ProFeature* p_feature, ProAppData data);
 
 /* Every feature id with its status, in model order. */
 ProError ProSolidFeatstatusGet(ProSolid solid, int** p_feat_id_array,
-                               ProFeatStatus** p_status_array,
-                               int* p_num_features);
+                               ProFeatStatus** p_status_array, int* p_num_features);
 
 /* Ids of the features that failed; PRO_TK_E_NOT_FOUND when none did. */
 ProError ProSolidFailedFeatsList(ProSolid solid, int** r_failed_feat_ids);
@@ -42,10 +39,8 @@ ProError ProSolidFailedFeatsList(ProSolid solid, int** r_failed_feat_ids);
 ProError ProSolidRegenerate(ProSolid p_handle, int flags);
 
 /* Visits all features, internal ones included (filter NULL = all). */
-ProError ProSolidFeatVisit(ProSolid p_handle,
-                           ProFeatureVisitAction visit_action,
-                           ProFeatureFilterAction filter_action,
-                           ProAppData app_data);
+ProError ProSolidFeatVisit(ProSolid p_handle, ProFeatureVisitAction visit_action,
+                           ProFeatureFilterAction filter_action, ProAppData app_data);
 
 #ifdef __cplusplus
 }

@@ -7,10 +7,9 @@
 #ifndef TAV_TK_PROTOOLKIT_H
 #define TAV_TK_PROTOOLKIT_H
 
-#include <stddef.h> /* wchar_t in C */
-
 #include <ProSizeConst.h>
 #include <ProToolkitErrors.h>
+#include <stddef.h> /* wchar_t in C */
 
 #ifdef __cplusplus
 extern "C" {
@@ -19,10 +18,7 @@ extern "C" {
 /* "No value" for ids, indices and enum-typed fields. */
 #define PRO_VALUE_UNUSED (-1)
 
-typedef enum pro_boolean {
-  PRO_B_FALSE = 0,
-  PRO_B_TRUE = 1
-} ProBoolean, ProBool;
+typedef enum pro_boolean { PRO_B_FALSE = 0, PRO_B_TRUE = 1 } ProBoolean, ProBool;
 
 /* Application data handed back unchanged to visit and filter callbacks. */
 typedef void* ProAppData;

@@ -80,7 +80,8 @@ typedef enum ProErrors {
   PRO_TK_APP_COMM_FAILURE = -97,
   PRO_TK_APP_NEW_VERSION = -98,
   PRO_TK_APP_UNLOCK = -99
-} ProError, ProErr;
+} ProError,
+    ProErr;
 
 #ifdef __cplusplus
 }

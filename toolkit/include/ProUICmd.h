@@ -21,10 +21,7 @@ typedef enum ui_cmd_access_state {
   ACCESS_AVAILABLE = 3    /* normal */
 } uiCmdAccessState;
 
-typedef enum ui_cmd_access_mode {
-  MODE_BLIND = 0,
-  MODE_ERROR_MSG_ALLOWED = 1
-} uiCmdAccessMode;
+typedef enum ui_cmd_access_mode { MODE_BLIND = 0, MODE_ERROR_MSG_ALLOWED = 1 } uiCmdAccessMode;
 
 /* When an action runs relative to the session's own work. */
 typedef int uiCmdPriority;
@@ -65,19 +62,16 @@ typedef struct ui_cmd_value {
 } uiCmdValue;
 
 /* Runs the command; the return value is ignored. */
-typedef int (*uiCmdCmdActFn)(uiCmdCmdId command, uiCmdValue* p_value,
-                             void* p_push_command_data);
+typedef int (*uiCmdCmdActFn)(uiCmdCmdId command, uiCmdValue* p_value, void* p_push_command_data);
 
 /* Decides the button's state. */
 typedef uiCmdAccessState (*uiCmdAccessFn)(uiCmdAccessMode access_mode);
 
 /* Adds a named action, once per session; PRO_TK_E_FOUND when the name is
  * taken. */
-ProError ProCmdActionAdd(char* action_name, uiCmdCmdActFn action_cb,
-                         uiCmdPriority priority, uiCmdAccessFn access_func,
-                         ProBoolean allow_in_non_active_window,
-                         ProBoolean allow_in_accessory_window,
-                         uiCmdCmdId* action_id);
+ProError ProCmdActionAdd(char* action_name, uiCmdCmdActFn action_cb, uiCmdPriority priority,
+                         uiCmdAccessFn access_func, ProBoolean allow_in_non_active_window,
+                         ProBoolean allow_in_accessory_window, uiCmdCmdId* action_id);
 
 /* Finds a command (the application's or the session's own) by name. */
 ProError ProCmdCmdIdFind(char* cmd_name, uiCmdCmdId* cmd_id);

@@ -4,12 +4,12 @@
 //   host_example START_COMMAND MODEL_FILE
 //
 // Exit code 0 on success; on failure the module's status code and text are printed.
-#include <tavproe2/ProeAsynCommand.h>
-#include <tavproe2/ProeAsynConnector.h>
-
 #include <clocale>
 #include <cstdio>
 #include <string>
+
+#include <tavproe2/ProeAsynCommand.h>
+#include <tavproe2/ProeAsynConnector.h>
 
 namespace tav = TAVCAX::TAVPROE2;
 

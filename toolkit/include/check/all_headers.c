@@ -28,8 +28,7 @@
 #include <ProWindows.h>
 #include <ProWstring.h>
 
-_Static_assert(sizeof(ProProcessHandle) == 2 * sizeof(long),
-               "process handle: an int and a long");
+_Static_assert(sizeof(ProProcessHandle) == 2 * sizeof(long), "process handle: an int and a long");
 _Static_assert(sizeof(ProLine) == 81 * sizeof(wchar_t), "ProLine holds 81 wide characters");
 _Static_assert(PRO_TK_COMM_ERROR == -11, "ProError value");
 _Static_assert(PRO_FILE_OPEN_OK == 53, "ProNotifyType value");

@@ -27,13 +27,11 @@
 #include <ProUtil.h>
 #include <ProWindows.h>
 #include <ProWstring.h>
-
 #include <type_traits>
 
 namespace {
 
-static_assert(sizeof(ProProcessHandle) == 2 * sizeof(long),
-              "process handle: an int and a long");
+static_assert(sizeof(ProProcessHandle) == 2 * sizeof(long), "process handle: an int and a long");
 static_assert(std::is_same<decltype(ProProcessHandle::array_index), int>::value &&
                   std::is_same<decltype(ProProcessHandle::auth_key), long>::value,
               "process handle members");
@@ -45,7 +43,8 @@ static_assert(sizeof(ProName) == 32 * sizeof(wchar_t), "ProName holds 32 wide ch
 static_assert(sizeof(ProLine) == 81 * sizeof(wchar_t), "ProLine holds 81 wide characters");
 static_assert(sizeof(ProPath) == 260 * sizeof(wchar_t), "ProPath holds 260 wide characters");
 static_assert(sizeof(ProFileName) == 40 * sizeof(wchar_t), "ProFileName holds 40 wide characters");
-static_assert(sizeof(ProFamilyName) == 66 * sizeof(wchar_t), "ProFamilyName holds 66 wide characters");
+static_assert(sizeof(ProFamilyName) == 66 * sizeof(wchar_t),
+              "ProFamilyName holds 66 wide characters");
 static_assert(sizeof(ProMenuItemName) == 32 && sizeof(ProMenuItemLabel) == 81 &&
                   sizeof(ProMenuLineHelp) == 81,
               "menu name and label buffers");
@@ -88,13 +87,13 @@ static_assert(std::is_same<decltype(&ProEngineerConnect),
 static_assert(std::is_same<decltype(&ProEngineerDisconnect),
                            ProError (*)(ProProcessHandle*, unsigned int)>::value,
               "ProEngineerDisconnect signature");
-static_assert(std::is_same<decltype(&ProParameterVisit),
-                           ProError (*)(ProModelitem*, ProParameterFilter,
-                                        ProParameterAction, ProAppData)>::value,
-              "ProParameterVisit takes the filter first");
+static_assert(
+    std::is_same<decltype(&ProParameterVisit), ProError (*)(ProModelitem*, ProParameterFilter,
+                                                            ProParameterAction, ProAppData)>::value,
+    "ProParameterVisit takes the filter first");
 static_assert(std::is_same<decltype(&ProSolidFeatVisit),
-                           ProError (*)(ProSolid, ProFeatureVisitAction,
-                                        ProFeatureFilterAction, ProAppData)>::value,
+                           ProError (*)(ProSolid, ProFeatureVisitAction, ProFeatureFilterAction,
+                                        ProAppData)>::value,
               "ProSolidFeatVisit takes the action first");
 static_assert(std::is_same<decltype(&ProEventProcess), void (*)()>::value,
               "ProEventProcess returns void");
