@@ -205,23 +205,6 @@ class ProcessSessionTest : public ConnectTest {
   std::unique_ptr<tavtest::SimProcess> session_;
 };
 
-TEST_F(ProcessSessionTest, KilledSessionEndsAbnormallyAndLaterCallsFailAtOnce) {
-  std::wstring p = L"bracket.prt";
-  ProMdl mdl = nullptr;
-  ASSERT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_NO_ERROR);
-  session_->Kill();
-  EXPECT_EQ(SomeCall(), PRO_TK_COMM_ERROR);
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(SomeCall(), PRO_TK_COMM_ERROR);
-  ProMdlType type;
-  EXPECT_EQ(ProMdlTypeGet(mdl, &type), PRO_TK_COMM_ERROR);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
-  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
-  ProEventProcess();
-  ProEventProcess();
-  EXPECT_EQ(rec_.Calls(), std::vector<std::string>{"term 2"});
-}
-
 TEST_F(ProcessSessionTest, ExitingSessionEndsNormallyOnce) {
   ASSERT_EQ(session_->Ctl({"exit"}).code, 0);
   const int status = session_->WaitExit();

@@ -1,12 +1,9 @@
 // Models, windows, assemblies and drawings against the sample models.
 #include <ProArray.h>
-#include <ProAsmcomp.h>
-#include <ProDrawing.h>
 #include <ProMdl.h>
 #include <ProSolid.h>
 #include <ProWindows.h>
-#include <algorithm>
-#include <set>
+#include <cwchar>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -155,44 +152,9 @@ TEST_F(ModelFunctionsTest, SessionListAndDependenciesComeAsProArrays) {
   ProArrayFree(reinterpret_cast<ProArray*>(&parts));
 }
 
-ProError CollectComponent(ProFeature* f, ProError, ProAppData data) {
-  ProFeattype type;
-  if (ProFeatureTypeGet(f, &type) == PRO_TK_NO_ERROR && type == PRO_FEAT_COMPONENT)
-    static_cast<std::vector<ProFeature>*>(data)->push_back(*f);
-  return PRO_TK_NO_ERROR;
-}
-
-TEST_F(ModelFunctionsTest, AssemblyComponentsNameTheirModels) {
-  ProMdl plate = Load(L"plate.asm");
-  std::vector<ProFeature> comps;
-  ASSERT_EQ(ProSolidFeatVisit(static_cast<ProSolid>(plate), CollectComponent, nullptr, &comps),
-            PRO_TK_NO_ERROR);
-  ASSERT_GE(comps.size(), 4u);
-  std::multiset<std::string> names;
-  for (ProFeature& c : comps) {
-    ProMdlType type;
-    ProFamilyName name;
-    ASSERT_EQ(ProAsmcompMdlNameGet(&c, &type, name), PRO_TK_NO_ERROR);
-    names.insert(tkclient::ToUtf8(name));
-    ProMdl mdl = nullptr;
-    EXPECT_EQ(ProAsmcompMdlGet(&c, &mdl), PRO_TK_NO_ERROR);
-    ProMdldata data;
-    ASSERT_EQ(ProMdlDataGet(mdl, &data), PRO_TK_NO_ERROR);
-    EXPECT_STREQ(data.name, name);
-  }
-  EXPECT_EQ(names.count("BOLT"), 2u);
-  EXPECT_EQ(names.count("BRACKET"), 1u);
-}
-
-TEST_F(ModelFunctionsTest, DrawingShowsItsSolidsAndCannotBeRegenerated) {
+// A drawing's solids, and components' models, are read by the module's export tests.
+TEST_F(ModelFunctionsTest, DrawingCannotBeRegenerated) {
   ProMdl drw = Load(L"plate.drw");
-  ASSERT_NE(drw, nullptr);
-  ProSolid* solids = nullptr;
-  ASSERT_EQ(ProDrawingSolidsCollect(static_cast<ProDrawing>(drw), &solids), PRO_TK_NO_ERROR);
-  int n = 0;
-  ProArraySizeGet(solids, &n);
-  EXPECT_EQ(n, 2);
-  ProArrayFree(reinterpret_cast<ProArray*>(&solids));
   EXPECT_EQ(ProSolidRegenerate(static_cast<ProSolid>(drw), PRO_REGEN_NO_FLAGS), PRO_TK_BAD_INPUTS);
 }
 
@@ -215,20 +177,6 @@ TEST_F(ModelFunctionsTest, ErasingTakesWhatOnlyTheModelUsesAndRefusesAModelInUse
   ProMdldata data;
   EXPECT_NE(ProMdlDataGet(bolt, &data), PRO_TK_NO_ERROR);
   EXPECT_NE(ProMdlSave(bolt), PRO_TK_NO_ERROR);
-}
-
-TEST_F(ModelFunctionsTest, SavingWritesTheNextVersion) {
-  // A copy, so that the saved version lands beside it and not in the sources.
-  tavtest::TempDir dir;
-  tavtest::WriteFile(dir.file("washer.prt.1"),
-                     tavtest::ReadFile(tavtest::SampleModelsDir() + "washer.prt.1"));
-  const std::wstring path = tkclient::FromUtf8(dir.file("washer.prt.1"));
-  ProMdl mdl = Load(path.c_str());
-  ASSERT_EQ(ProMdlSave(mdl), PRO_TK_NO_ERROR);
-  ProMdldata data;
-  ASSERT_EQ(ProMdlDataGet(mdl, &data), PRO_TK_NO_ERROR);
-  EXPECT_EQ(data.version, 2);
-  EXPECT_FALSE(tavtest::ReadFile(dir.file("washer.prt.2")).empty());
 }
 
 }  // namespace

@@ -8,8 +8,6 @@
 #include <ProNotify.h>
 #include <ProUICmd.h>
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -140,42 +138,7 @@ TEST_F(SessionEventsTest, CallbackMayCallTheToolkit) {
       << Ctl({"messages"});
 }
 
-// The action waits until another thread's call has been answered: this
-// deadlocks if the client held its request lock while running callbacks.
-std::atomic<bool> g_other_done{false};
-std::mutex g_mu;
-std::condition_variable g_cv;
-int WaitsForAnotherThread(uiCmdCmdId, uiCmdValue*, void*) {
-  std::thread other([] {
-    ProMdl mdl = nullptr;
-    ProMdlCurrentGet(&mdl);
-    {
-      std::lock_guard<std::mutex> lock(g_mu);
-      g_other_done = true;
-    }
-    g_cv.notify_all();
-  });
-  {
-    std::unique_lock<std::mutex> lock(g_mu);
-    g_cv.wait(lock, [] { return g_other_done.load(); });
-  }
-  other.join();
-  ProMdl mdl = nullptr;
-  g_rec->Add("both " + std::to_string(ProMdlCurrentGet(&mdl)));
-  return 0;
-}
-
-TEST_F(SessionEventsTest, CallsFromAnotherThreadCompleteWhileACallbackRuns) {
-  g_other_done = false;
-  AddButton(WaitsForAnotherThread);
-  Ctl({"open", tavtest::SampleModelsDir() + "bolt.prt.1"});
-  Ctl({"pick", "Run Tav"});
-  Barrier();
-  ProEventProcess();
-  EXPECT_EQ(rec_.Calls(), std::vector<std::string>{"both 0"});
-}
-
-TEST_F(SessionEventsTest, AccessFunctionsDecideWhatTheMenuBarShows) {
+TEST_F(SessionEventsTest, AccessFunctionsDecideWhatTheMenuBarShowsAndCommandsAreFound) {
   g_access = ACCESS_UNAVAILABLE;
   uiCmdCmdId cmd = AddButton(OnRun, Access);
   EXPECT_NE(Ctl({"menubar"}).find("unavailable"), std::string::npos) << Ctl({"menubar"});
@@ -186,9 +149,16 @@ TEST_F(SessionEventsTest, AccessFunctionsDecideWhatTheMenuBarShows) {
   Barrier();
   ProEventProcess();
   EXPECT_EQ(rec_.Calls(), std::vector<std::string>{"run"});
+  uiCmdCmdId found = nullptr, again = nullptr;
+  EXPECT_EQ(ProCmdCmdIdFind(C("TavRun"), &found), PRO_TK_NO_ERROR);
+  EXPECT_EQ(found, cmd);
+  EXPECT_EQ(
+      ProCmdActionAdd(C("TavRun"), OnRun, uiProeImmediate, nullptr, PRO_B_TRUE, PRO_B_TRUE, &again),
+      PRO_TK_E_FOUND);
+  EXPECT_EQ(again, nullptr);
 
-  // A further access function can hide a command, the session's own too, until
-  // it is removed.
+  // A further access function can hide a command, the session's own too (found by
+  // its name), until it is removed.
   uiCmdCmdId own = nullptr;
   ASSERT_EQ(ProCmdCmdIdFind(C("TVProAction1"), &own), PRO_TK_NO_ERROR);
   for (uiCmdCmdId hidden : {cmd, own}) {
@@ -202,21 +172,6 @@ TEST_F(SessionEventsTest, AccessFunctionsDecideWhatTheMenuBarShows) {
     EXPECT_EQ(ProCmdAccessFuncRemove(hidden, hide), PRO_TK_GENERAL_ERROR);
   }
   EXPECT_EQ(Ctl({"menubar"}).find("hidden"), std::string::npos);
-}
-
-TEST_F(SessionEventsTest, CommandsAreFoundByNameIncludingTheSessionsOwn) {
-  uiCmdCmdId own = nullptr;
-  EXPECT_EQ(ProCmdCmdIdFind(C("TVProAction1"), &own), PRO_TK_NO_ERROR);
-  EXPECT_NE(own, nullptr);
-  uiCmdCmdId cmd = AddButton(OnRun);
-  uiCmdCmdId found = nullptr;
-  EXPECT_EQ(ProCmdCmdIdFind(C("TavRun"), &found), PRO_TK_NO_ERROR);
-  EXPECT_EQ(found, cmd);
-  uiCmdCmdId again = nullptr;
-  EXPECT_EQ(
-      ProCmdActionAdd(C("TavRun"), OnRun, uiProeImmediate, nullptr, PRO_B_TRUE, PRO_B_TRUE, &again),
-      PRO_TK_E_FOUND);
-  EXPECT_EQ(again, nullptr);
 }
 
 TEST_F(SessionEventsTest, MessagesAreFormattedFromTheApplicationsFile) {
