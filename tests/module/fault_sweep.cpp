@@ -18,11 +18,9 @@ TEST_P(FaultSweepTest, EachCallFailsInTurnAndNothingIsLost) {
   const SweptOperation& op = operation();
   const bool menu_stays = std::string(op.name) == "CreateMenu";
   // A run without faults: what it produces, and what it leaves open.
-  op.prepare(*this);
-  TakeCallCount();
   std::string reference;
-  ASSERT_EQ(0, RunOperation(&reference)) << Narrow(StatusText());
-  const long long calls = TakeCallCount();
+  const long long calls = ReferenceRun(&reference);
+  ASSERT_GE(calls, 0);
   const int descriptors = OpenDescriptors();
   const std::string update_bytes = ReadFile(update_db());
 

@@ -25,11 +25,9 @@ TEST_P(KillSweepTest, TheSessionDiesAtEachCallInTurn) {
   ASSERT_TRUE(StartAndConnect());
   const SweptOperation& op = operation();
   const bool leaving = std::string(op.name) == "Disconnect";
-  op.prepare(*this);
-  TakeCallCount();
   std::string reference;
-  ASSERT_EQ(0, RunOperation(&reference)) << Narrow(StatusText());
-  const long long calls = TakeCallCount();
+  const long long calls = ReferenceRun(&reference);
+  ASSERT_GE(calls, 0);
 
   for (long long k = 1; k <= calls; ++k) {
     SCOPED_TRACE("fault call " + std::to_string(k) + " kill");

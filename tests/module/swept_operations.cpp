@@ -212,6 +212,15 @@ SweepTest::SweepTest() {
   update_db_ = data_.file("update.db");
 }
 
+long long SweepTest::ReferenceRun(std::string* reference) {
+  operation().prepare(*this);
+  TakeCallCount();
+  const int result = RunOperation(reference);
+  EXPECT_EQ(0, result) << Narrow(StatusText());
+  const long long calls = TakeCallCount();
+  return result == 0 ? calls : -1;
+}
+
 bool SweepTest::StartAndConnect() {
   StartSession();
   Connect(&host_);

@@ -63,6 +63,10 @@ class SweepTest : public ModuleTest, public ::testing::WithParamInterface<const 
   void Reconnect();
 
   int RunOperation(std::string* produced) { return operation().run(*this, produced); }
+  // Prepares and runs the operation without a fault: what it produced goes to
+  // `reference`; returns how many toolkit calls it made, or -1 (with a test
+  // failure) when even that run fails.
+  long long ReferenceRun(std::string* reference);
   int& Status() { return operation().status(*this); }
   std::wstring& StatusText() { return operation().text(*this); }
 
