@@ -32,12 +32,23 @@ int ProMdlToDb::ExportModel(const std::wstring& kindList, const std::wstring& db
     connection_ = std::make_unique<CppSQLite3Connection>();
     connection_->Open(dbPath);
     connection_->ExecuteStatement(L"begin transaction");
-    const int result = ExportItems(SplitString(kindList, L",", true, false));
-    // Rows written before a failure are kept.
-    connection_->ExecuteStatement(L"commit transaction");
-    if (result != 0) return result;
+    int result = ExportItems(SplitString(kindList, L",", true, false));
+    inserts_.clear();
+    if (result == 0) {
+      result = Step(TAV_CATCH_SITE, [&] { return connection_->ExecuteStatement(L"commit"); });
+    }
+    if (result != 0) {
+      // Nothing of a failed call stays in the file. Closing the connection would
+      // discard the rows as well; the rollback says so at once, and frees the lock.
+      const StatusRecord failure = *this;
+      Step(TAV_CATCH_SITE, [&] { return connection_->ExecuteStatement(L"rollback"); });
+      SetStatus(failure.m_nStatus, failure.m_strStatus);
+      connection_.reset();
+      return result;
+    }
     connection_->Close();
     connection_.reset();
+    SetStatus(0, L"");
     port::Sleep(1000);
     return 0;
   });
@@ -67,18 +78,12 @@ int ProMdlToDb::ExportItems(const std::vector<std::wstring>& kinds) {
     const auto named = [&](const wchar_t* kind) {
       return std::find(kinds.begin(), kinds.end(), kind) != kinds.end();
     };
+    // The first failure of any kind ends the call.
     int result = 0;
-    StatusRecord feature_failure;
-    if (named(L"feature")) {
-      result = ExportFeatures(L"feature");
-      feature_failure = *this;
-    }
-    if (named(L"dimension")) ExportDimensions(L"dimension");
-    if (named(L"parameter")) ExportParameters(L"parameter");
-    if (named(L"relation")) ExportRelations(L"relation");
-    // The later kinds write into the record too (their own failures, and the
-    // naming's "no error"); the failure reported is the one that decides.
-    if (result != 0) SetStatus(feature_failure.m_nStatus, feature_failure.m_strStatus);
+    if (named(L"feature")) result = ExportFeatures(L"feature");
+    if (result == 0 && named(L"dimension")) result = ExportDimensions(L"dimension");
+    if (result == 0 && named(L"parameter")) result = ExportParameters(L"parameter");
+    if (result == 0 && named(L"relation")) result = ExportRelations(L"relation");
     return result;
   });
 }
@@ -111,6 +116,9 @@ int ProMdlToDb::CollectFeatures(ProSolid solid) {
 }
 
 void ProMdlToDb::InsertRow() {
-  const std::wstring statement = row_.BuildInsert(true);
-  if (connection_) connection_->ExecuteStatement(statement);
+  const std::wstring sql = row_.Insert();
+  auto found = inserts_.find(sql);
+  if (found == inserts_.end()) found = inserts_.emplace(sql, connection_->Prepare(sql)).first;
+  row_.Bind(found->second);
+  found->second.Execute();
 }

@@ -6,17 +6,18 @@
 // creates, empties or drops a table.
 //
 // One object serves one RefreshTable call: construct, ExportModel once, read the
-// status record, destroy. Each step records what went wrong in the status record
-// (a toolkit failure as its code and "():" + the code's name) and the later steps
-// still run; after a failed call the record holds the failure of the feature
-// export, which decides the result, whatever the later kinds recorded.
-// The database stays open after a failed export until the object is destroyed.
+// status record, destroy. The call is all or nothing: its rows go in one
+// transaction, committed only when every requested kind was written; the first
+// failure (a toolkit failure as its code and "():" + the code's name, a database
+// failure as SQLite's text and code name) rolls it back and is the call's status.
+// Rows go in through one prepared statement per table, reused for every row.
 //
 // Threads: the caller's, holding the module-wide lock for the whole call (the
 // command object's frame); the object takes no lock of its own.
 #include <ProObjects.h>
 #include <ProToolkit.h>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,9 +36,9 @@ class ProMdlToDb : public StatusRecord {
   // Writes the current model's items of the kinds that `kindList` names (comma
   // separated: "feature", "dimension", "parameter", "relation", written exactly
   // so; other tokens are ignored) into `dbPath`, in that fixed order, in one
-  // transaction. Only the feature export decides the result: 0, a toolkit error
-  // code, or -1. After a successful export the file is closed and the call pauses
-  // one second before it returns.
+  // transaction. Returns 0, or the first failure's code (a toolkit error code or
+  // -1), and then nothing of the call is in the file. After a successful export
+  // the file is closed and the call pauses one second before it returns.
   int ExportModel(const std::wstring& kindList, const std::wstring& dbPath);
 
  private:
@@ -69,6 +70,9 @@ class ProMdlToDb : public StatusRecord {
 
   ProMdl model_ = nullptr;
   std::unique_ptr<CppSQLite3Connection> connection_;
+  // The insert statement of each column list (one a table, as a rule), by its
+  // text; declared after the connection, so that they go before it does.
+  std::map<std::wstring, CppSQLite3Statement> inserts_;
   ExchangeRow row_;
   std::vector<FeatureEntry> features_;  // what all four exports walk
 };

@@ -1,17 +1,16 @@
 #pragma once
 // One row of an exchange table (RURO_2_feature, ...) on its way into the
-// database: the table, the column names and their values as SQL literals, and
-// the insert statement built from them. The export fills one row at a time:
-// Clear, the Add...Column calls in the table's column order, then BuildInsert.
+// database: the table, the column names and their values. The export fills one
+// row at a time (Clear, the Add...Column calls in the table's column order), then
+// binds it to the insert statement of its columns (Insert, Bind).
 //
-// Values are written into the statement text, so every value is formatted here:
-// integers in decimal, floating-point numbers in the shortest form that reads
-// back as the same double, texts in single quotes with every quote inside
-// doubled (no text can change the statement). Text values go through
-// FormatString, so a value of 1024 characters or more (quotes included) throws
-// std::length_error. A plain value; one thread at a time.
+// Values are bound, never written into the statement text: a text of any length,
+// with any quotes, goes in as it is, and numbers go in as numbers. A plain value;
+// one thread at a time.
 #include <string>
 #include <vector>
+
+class CppSQLite3Statement;
 
 class ExchangeRow {
  public:
@@ -21,7 +20,7 @@ class ExchangeRow {
 
   // Sets the table and empties the row.
   void SetTable(const std::wstring& table);
-  // Empties the row's columns and clears the flag marker; the table stays.
+  // Empties the row's columns; the table stays.
   void Clear();
 
   void AddIntColumn(const std::wstring& name, int value);
@@ -30,15 +29,21 @@ class ExchangeRow {
   // A null text is written as ''.
   void AddTextColumn(const std::wstring& name, const wchar_t* text);
 
-  // "insert into '<table>' (<names>) values (<values>)". With `with_flag`, the
-  // column RURO_flag with the value 0 is appended once, as the row's last column.
-  std::wstring BuildInsert(bool with_flag);
+  // "insert into '<table>' (<names>,RURO_flag) values (?,...,0)": the statement
+  // of every row with these columns.
+  std::wstring Insert() const;
+  // Binds the row's values to the parameters of Insert()'s statement.
+  void Bind(CppSQLite3Statement& statement) const;
 
  private:
-  void Add(const std::wstring& name, std::wstring value);
+  struct Value {
+    enum Kind { kInt, kDouble, kText } kind;
+    int i;
+    double d;
+    std::wstring text;
+  };
 
   std::wstring table_;
   std::vector<std::wstring> columns_;
-  std::vector<std::wstring> values_;
-  bool flagged_ = false;
+  std::vector<Value> values_;
 };

@@ -1,10 +1,10 @@
 #pragma once
 // One step of the database exchange (the export ProMdlToDb and the import
 // ProDbToMdl): runs the body with the machine-fault translator installed and turns
-// a failure that escapes it into the object's status record by the common
-// conversion (src/guarded_frame.h); the step then returns -1. A database error
-// reaches the host only as "Unexpected error.", so SQLite's own text goes to the
-// log, under `operation`, before it is converted.
+// a failure that escapes it into the object's status record; the step then
+// returns -1. A database error becomes (-1, SQLite's text and code name, as
+// CppSQLite3Exception composes it), written to the log under `operation` too;
+// any other failure goes through the common conversion (src/guarded_frame.h).
 //
 // Threads: the caller's, inside the command object's frame.
 #include <utility>
@@ -23,7 +23,8 @@ int ExchangeStep(StatusRecord& status, const wchar_t* operation, CatchSite site,
       result = std::forward<Body>(body)();
     } catch (const CppSQLite3Exception& error) {
       LogCaught(operation, error.Message());
-      throw;
+      status.SetStatus(-1, error.Message());
+      result = -1;
     }
   });
   return result;

@@ -117,16 +117,16 @@ int ProMdlToDb::ItemName(const ProFeature& feature, std::wstring& name) {
 
 int ProMdlToDb::ExportDimensions(const std::wstring& kind) {
   return Step(TAV_CATCH_SITE, [&] {
-    int result = 0;
     // Dimension ids belong to one model: a drawing's solids may repeat them.
     WrittenDimensions written;
     row_.SetTable(ExchangeRow::TableName(kind));
     std::vector<ProDimension> dimensions;
     for (FeatureEntry& entry : features_) {
       dimensions.clear();
-      result = ProFeatureDimensionVisit(&entry.feature, CollectDimension, nullptr, &dimensions);
-      if (result == PRO_TK_E_NOT_FOUND) continue;
-      if (result != PRO_TK_NO_ERROR) return RecordToolkitFailure(result);
+      const ProError visited =
+          ProFeatureDimensionVisit(&entry.feature, CollectDimension, nullptr, &dimensions);
+      if (visited == PRO_TK_E_NOT_FOUND) continue;  // a feature without dimensions
+      if (visited != PRO_TK_NO_ERROR) return RecordToolkitFailure(visited);
       for (ProDimension& dimension : dimensions) {
         if (!written.Insert(dimension.owner, dimension.id)) continue;
         // The queries' results are not looked at: a failed one leaves 0.
@@ -154,6 +154,6 @@ int ProMdlToDb::ExportDimensions(const std::wstring& kind) {
         InsertRow();
       }
     }
-    return result;
+    return 0;
   });
 }

@@ -28,12 +28,13 @@ int ProMdlToDb::ExportParameters(const std::wstring& kind) {
     const ProError rc = ProMdlToModelitem(model_, &model_item);
     if (rc != PRO_TK_NO_ERROR) return RecordToolkitFailure(rc);
     row_.SetTable(ExchangeRow::TableName(kind));
-    // An owner without parameters (-4) writes nothing and the next owner still
-    // runs: an assembly without parameters of its own still gives its components'.
+    // An owner without parameters (-4) writes nothing, which is no failure, and the
+    // next owner still runs: an assembly without parameters of its own still gives
+    // its components'.
     int result = 0;
     const auto owner_done = [&](int owner_result) {
-      if (result == 0) result = owner_result;
-      return owner_result == 0 || owner_result == PRO_TK_E_NOT_FOUND;
+      if (owner_result != PRO_TK_E_NOT_FOUND) result = owner_result;
+      return result == 0;
     };
     if (!owner_done(ExportOwnerParameters(model_item, nullptr))) return result;
     for (const FeatureEntry& entry : features_) {

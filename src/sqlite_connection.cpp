@@ -3,12 +3,17 @@
 #include <sqlite3.h>
 
 #include "base/utf.h"
+#include "port/clock.h"
 #include "src/sqlite_exception.h"
 
-// Statements are compiled with sqlite3_prepare16, the legacy interface: its
-// sqlite3_step reports a failure only as SQLITE_ERROR (or SQLITE_BUSY), and the
-// specific code, SQLITE_SCHEMA after another connection changed the schema,
-// comes from sqlite3_finalize. The retries below rest on that.
+// Statements are compiled with sqlite3_prepare16_v2: its sqlite3_step reports the
+// specific failure itself (with the text that goes with it), and compiles a
+// statement again when another connection changed the schema.
+
+namespace {
+// How long one pause of the busy wait lasts.
+constexpr unsigned kBusyPauseMs = 20;
+}  // namespace
 
 CppSQLite3Connection::~CppSQLite3Connection() {
   try {
@@ -46,43 +51,48 @@ void CppSQLite3Connection::Close() {
 
 void CppSQLite3Connection::SetBusyTimeout(int milliseconds) {
   busy_timeout_ms_ = milliseconds;
-  if (db_) sqlite3_busy_timeout(db_, milliseconds);
+  if (db_) sqlite3_busy_handler(db_, milliseconds > 0 ? WaitWhileBusy : nullptr, this);
+}
+
+int CppSQLite3Connection::WaitWhileBusy(void* connection, int tries) {
+  auto* self = static_cast<CppSQLite3Connection*>(connection);
+  port::Clock& clock = port::GetClock();
+  if (tries == 0) self->busy_since_ms_ = clock.Milliseconds();
+  if (clock.Milliseconds() - self->busy_since_ms_ >= self->busy_timeout_ms_) return 0;
+  clock.Sleep(kBusyPauseMs);
+  return 1;
 }
 
 void CppSQLite3Connection::RequireOpen() const {
   if (!db_) throw CppSQLite3Exception(kCppSqliteError, L"Database not open");
 }
 
-sqlite3_stmt* CppSQLite3Connection::Prepare(const std::wstring& sql) {
+sqlite3_stmt* CppSQLite3Connection::Compile(const std::wstring& sql) {
   RequireOpen();
   const std::u16string text = base::WideToUtf16(sql);
   sqlite3_stmt* statement = nullptr;
-  const int rc = sqlite3_prepare16(db_, text.c_str(), -1, &statement, nullptr);
+  const int rc = sqlite3_prepare16_v2(db_, text.c_str(), -1, &statement, nullptr);
   if (rc != SQLITE_OK) RaiseSqliteError(rc, db_);
   return statement;
 }
 
+CppSQLite3Statement CppSQLite3Connection::Prepare(const std::wstring& sql) {
+  return CppSQLite3Statement(db_, Compile(sql));
+}
+
 int CppSQLite3Connection::ExecuteStatement(const std::wstring& sql) {
-  RequireOpen();
-  for (;;) {
-    sqlite3_stmt* statement = Prepare(sql);
-    if (sqlite3_step(statement) == SQLITE_ERROR) {
-      const std::wstring message = SqliteMessage(db_);
-      sqlite3_finalize(statement);
-      throw CppSQLite3Exception(SQLITE_ERROR, message.c_str());
-    }
-    if (sqlite3_finalize(statement) != SQLITE_SCHEMA) return 0;
-  }
+  CppSQLite3Statement statement = Prepare(sql);
+  statement.Execute();
+  return 0;
 }
 
 CppSQLite3Cursor CppSQLite3Connection::ExecuteQuery(const std::wstring& sql) {
-  RequireOpen();
-  for (;;) {
-    sqlite3_stmt* statement = Prepare(sql);
-    const int rc = sqlite3_step(statement);
-    if (rc == SQLITE_DONE || rc == SQLITE_ROW)
-      return CppSQLite3Cursor(db_, statement, rc == SQLITE_DONE, true);
-    const int finalized = sqlite3_finalize(statement);
-    if (finalized != SQLITE_SCHEMA) RaiseSqliteError(finalized, db_);
-  }
+  sqlite3_stmt* statement = Compile(sql);
+  const int rc = sqlite3_step(statement);
+  if (rc == SQLITE_DONE || rc == SQLITE_ROW)
+    return CppSQLite3Cursor(db_, statement, rc == SQLITE_DONE, true);
+  // The text belongs to this step: read it before finalizing clears it.
+  const CppSQLite3Exception error = SqliteError(rc, db_);
+  sqlite3_finalize(statement);
+  throw error;
 }

@@ -1,11 +1,14 @@
 #pragma once
 // One open SQLite database file: the exchange database that the export writes
-// and the import reads. Statements are complete SQL texts built by the caller;
-// nothing is bound or cached, each call compiles its statement afresh.
+// and the import reads. ExecuteStatement and ExecuteQuery compile a complete SQL
+// text of the caller's for one run; Prepare compiles one to be run again and
+// again with values bound (src/sqlite_statement.h).
 //
-// Failures are raised as CppSQLite3Exception (src/sqlite_exception.h), never
-// returned. A locked file is waited for by SQLite's busy handler, up to the busy
-// time-out (60 seconds unless set otherwise).
+// Failures are raised as CppSQLite3Exception (src/sqlite_exception.h) with
+// SQLite's own code and text, never returned. A locked file is waited for up to
+// the busy time-out (60 seconds unless set otherwise), in pauses on the module's
+// clock (port/clock.h); a lock still held then fails the statement with
+// SQLITE_BUSY.
 //
 // Ownership: the connection owns its sqlite3 handle from Open (a failed Open
 // included) until Close or destruction. Cursors returned by ExecuteQuery own
@@ -14,6 +17,7 @@
 #include <string>
 
 #include "src/sqlite_cursor.h"
+#include "src/sqlite_statement.h"
 
 class CppSQLite3Connection {
  public:
@@ -33,23 +37,27 @@ class CppSQLite3Connection {
   // Closes the database; raises and stays open when SQLite refuses.
   void Close();
 
-  // Runs one statement that returns no rows; returns 0. A step that fails with
-  // SQLITE_ERROR raises; a step that ends otherwise (done, or busy after the
-  // time-out) returns 0. Compiled again after another connection changed the
-  // schema.
+  // Runs one statement that returns no rows; returns 0. Every failure raises,
+  // a lock not had within the busy time-out included.
   int ExecuteStatement(const std::wstring& sql);
   // Runs a query and returns a cursor on its first row (AtEnd at once when it has
   // none). Compiled again after another connection changed the schema.
   CppSQLite3Cursor ExecuteQuery(const std::wstring& sql);
 
+  // Compiles `sql` (its first statement) for runs with bound values.
+  CppSQLite3Statement Prepare(const std::wstring& sql);
+
+  // 0 or less: a locked file fails at once.
   void SetBusyTimeout(int milliseconds);
 
  private:
   // Raises (1000, "Database not open") without a database.
   void RequireOpen() const;
-  // Only the first statement of `sql` is compiled.
-  sqlite3_stmt* Prepare(const std::wstring& sql);
+  sqlite3_stmt* Compile(const std::wstring& sql);
+  // SQLite's busy handler: pauses on the module's clock until the time-out.
+  static int WaitWhileBusy(void* connection, int tries);
 
   sqlite3* db_ = nullptr;
   int busy_timeout_ms_ = 60000;
+  long long busy_since_ms_ = 0;
 };

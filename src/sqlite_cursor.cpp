@@ -59,9 +59,10 @@ void CppSQLite3Cursor::Next() {
   if (rc == SQLITE_DONE) {
     at_end_ = true;
   } else if (rc != SQLITE_ROW) {
-    const int finalized = sqlite3_finalize(statement_);
+    const CppSQLite3Exception error = SqliteError(rc, db_);
+    sqlite3_finalize(statement_);
     statement_ = nullptr;
-    RaiseSqliteError(finalized, db_);
+    throw error;
   }
 }
 

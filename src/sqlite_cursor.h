@@ -35,7 +35,7 @@ class CppSQLite3Cursor {
   // True once the cursor has passed its last row (at once for a query without rows).
   bool AtEnd() const;
   // Steps to the next row. A failing step finalizes the statement and raises
-  // (the finalize result, the connection's message).
+  // (SQLite's code and text of that step).
   void Next();
   // Finalizes an owned statement; raises when SQLite reports an error for it.
   void Finalize();

@@ -36,12 +36,12 @@ TEST_F(SqliteLayerTest, RaisesTheCodeNameCodeAndMessageOfEachFailure) {
   CppSQLite3Connection closed;
   CppSQLite3Cursor none, rows = db_.ExecuteQuery(L"select featId from dims");
   const std::pair<std::function<void()>, const wchar_t*> cases[] = {
-      {[&] { closed.ExecuteStatement(L"begin"); }, L"CPPSQLITE_ERROR[1000]: Database not open"},
+      {[&] { closed.ExecuteStatement(L"begin"); }, L"Database not open (CPPSQLITE_ERROR[1000])"},
       {[&] { db_.ExecuteStatement(L"insert into 'RURO_2_feature' (featId) values (1)"); },
-       L"SQLITE_ERROR[1]: no such table: RURO_2_feature"},
-      {[&] { none.AtEnd(); }, L"CPPSQLITE_ERROR[1000]: Null Virtual Machine pointer"},
-      {[&] { rows.GetInt(L"featid", 0); }, L"CPPSQLITE_ERROR[1000]: Invalid field name requested"},
-      {[&] { rows.ColumnType(1); }, L"CPPSQLITE_ERROR[1000]: Invalid field index requested"},
+       L"no such table: RURO_2_feature (SQLITE_ERROR[1])"},
+      {[&] { none.AtEnd(); }, L"Null Virtual Machine pointer (CPPSQLITE_ERROR[1000])"},
+      {[&] { rows.GetInt(L"featid", 0); }, L"Invalid field name requested (CPPSQLITE_ERROR[1000])"},
+      {[&] { rows.ColumnType(1); }, L"Invalid field index requested (CPPSQLITE_ERROR[1000])"},
   };
   for (const auto& [action, text] : cases) EXPECT_EQ(text, Raised(action));
 }
@@ -64,8 +64,8 @@ TEST_F(SqliteLayerTest, AHeldStatementKeepsTheDatabaseOpenUntilFinalizedOrReplac
   CppSQLite3Cursor rows = db_.ExecuteQuery(L"select * from dims");
   EXPECT_TRUE(rows.AtEnd());  // no rows, and the statement is still held
   EXPECT_EQ(
-      L"SQLITE_BUSY[5]: unable to close due to unfinalized statements or "
-      L"unfinished backups",
+      L"unable to close due to unfinalized statements or unfinished backups "
+      L"(SQLITE_BUSY[5])",
       Raised([&] { db_.Close(); }));
   rows = db_.ExecuteQuery(L"select count(*) from dims");  // finalizes the first
   rows.Finalize();
@@ -89,8 +89,9 @@ TEST_F(SqliteLayerTest, MeetsAnotherConnectionsSchemaChangeAndLock) {
   EXPECT_EQ(L"(nothing raised)", Raised([&] { db_.ExecuteQuery(L"select * from dims"); }));
   other.ExecuteStatement(L"begin exclusive");
   db_.SetBusyTimeout(20);
-  EXPECT_EQ(0, db_.ExecuteStatement(L"insert into dims values (1, 1.5, 'd1', '')"));
-  EXPECT_EQ(L"SQLITE_BUSY[5]: database is locked",
+  EXPECT_EQ(L"database is locked (SQLITE_BUSY[5])",
+            Raised([&] { db_.ExecuteStatement(L"insert into dims values (1, 1.5, 'd1', '')"); }));
+  EXPECT_EQ(L"database is locked (SQLITE_BUSY[5])",
             Raised([&] { db_.ExecuteQuery(L"select * from dims"); }));
   other.ExecuteStatement(L"rollback");
   EXPECT_EQ(0, db_.ExecuteQuery(L"select count(*) from dims").GetInt(0, -1));
