@@ -1,11 +1,11 @@
 #include "src/string_util.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdarg>
 #include <cstdio>
 #include <cwchar>
 #include <stdexcept>
-#include <vector>
 
 #include "base/utf.h"
 
@@ -29,13 +29,12 @@ std::wstring IntToWString(int value) { return std::to_wstring(value); }
 std::wstring LongToWString(long value) { return std::to_wstring(value); }
 
 std::wstring FormatDouble(double value) {
-  char buffer[256];
-  const int n = std::snprintf(buffer, sizeof buffer, "%.10f", value);
-  if (n >= 0 && static_cast<std::size_t>(n) < sizeof buffer) return base::Utf8ToWide(buffer);
-  // Values above about 1e245 do not fit; give their whole text rather than lose it.
-  std::vector<char> large(static_cast<std::size_t>(n > 0 ? n : 0) + 1);
-  std::snprintf(large.data(), large.size(), "%.10f", value);
-  return base::Utf8ToWide(large.data());
+  // Not printf: its decimal point is the process's locale's, and the host's
+  // locale may use a comma. The largest double needs some 320 characters.
+  char buffer[400];
+  const auto end =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 10).ptr;
+  return std::wstring(buffer, end);
 }
 
 void WideToMultiByte(const std::wstring& text, std::string& out, unsigned /*code_page*/) {

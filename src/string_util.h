@@ -18,7 +18,8 @@ std::wstring FormatString(const wchar_t* format, ...);
 std::wstring IntToWString(int value);
 std::wstring LongToWString(long value);
 
-// printf "%.10f" (the C locale's decimal point), as wide text.
+// printf "%.10f" as the "C" locale writes it (a full stop, whatever the process's
+// locale), as wide text; "inf" and "nan" for values that are not finite.
 std::wstring FormatDouble(double value);
 
 // Whole-string conversions; an empty input gives an empty output. Invalid input
