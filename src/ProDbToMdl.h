@@ -9,9 +9,16 @@
 // Rows are read in their stored order (rowid).
 //
 // One object serves one UpdateTable call: construct, UpdateModel once, read the
-// status record, destroy. The first failure ends the update: the status record
-// holds its code and message, the edits applied before it stay in the model, and
-// the model is not regenerated.
+// status record, destroy. The call is all or nothing: before each change the
+// importer keeps what it replaces; the first failure (the final regeneration's
+// included) ends the update, every change of the call is put back, newest first,
+// and the model is regenerated again. The status then holds the failure's code
+// and message followed by " (model restored)", or by which change could not be
+// put back.
+//
+// A drawing takes the rows of its own parameters and relations; it is not
+// regenerated as a solid. Feature, dimension and other owners' rows that ask for
+// a change in a drawing fail the call before anything changes.
 //
 // Threads: the caller's, holding the module-wide lock for the whole call (the
 // command object's frame); the object takes no lock of its own.
@@ -81,6 +88,17 @@ class ProDbToMdl : public StatusRecord {
   int CopyName(const std::wstring& name, ProName buffer);
 
   int RunPasses(const std::vector<std::wstring>& kinds);
+  // Before a change: keeps how to put back what it replaces; `what` names it
+  // for the status when that fails.
+  void Remember(std::wstring what, std::function<ProError()> put_back);
+  // After a failure: puts back every change kept, newest first, regenerates, and
+  // says in the status whether the model is as it was.
+  void Restore();
+  // The model's own regeneration (none for a drawing).
+  ProError Regenerate();
+  // For a drawing: 0, or the failure of a row that asks for a change the drawing
+  // cannot take, found before anything changes.
+  int RefuseDrawingRows(const std::vector<std::wstring>& kinds);
   int UpdateFeatures();
   int UpdateDimensions();
   int UpdateParameters();
@@ -90,14 +108,21 @@ class ProDbToMdl : public StatusRecord {
   // The owner of the parameter of the cursor's row, found the way the export
   // wrote it (see import_parameters.cpp).
   ProError ParameterOwner(ProModelitem* owner);
-  // The parameter the cursor's row names on that owner: 0, or the failure through
-  // FailWithToolkitError.
-  int RowParameter(ProParameter* parameter);
+  // The parameter the cursor's row names, and its owner: 0, or the failure
+  // through FailWithToolkitError.
+  int RowParameter(ProParameter* parameter, ProModelitem* owner);
   // The value of the cursor's row (src/param_value_text.h): 0, or the failure
   // through FailWithToolkitError.
   int RowValue(ProParamvalue* value);
 
+  struct Change {
+    std::wstring what;
+    std::function<ProError()> put_back;
+  };
+
   ProMdl model_ = nullptr;
+  bool drawing_ = false;
+  std::vector<Change> changes_;  // of this call, in the order made
   std::unique_ptr<CppSQLite3Connection> connection_;
   QuerySpec query_;
   CppSQLite3Cursor cursor_;

@@ -1,6 +1,7 @@
 // The parameter and relation passes of ProDbToMdl: rows flagged 2 change
 // parameter values, 3 delete parameters, 1 create them on the model; the relation
-// rows not flagged 3 become their owners' relation sets.
+// rows not flagged 3 become their owners' relation sets. Each change is kept to
+// be put back.
 #include <ProAsmcomp.h>
 #include <ProFeature.h>
 #include <ProMdl.h>
@@ -25,6 +26,28 @@ namespace {
 ProError InitItem(ProMdl model, int id, int type, ProModelitem* item) {
   if (type < PRO_TYPE_DIR || type > PRO_PATREL_SECOND_DIR) return PRO_TK_BAD_INPUTS;
   return ProModelitemInit(model, id, static_cast<ProType>(type), item);
+}
+
+ProError RelationLines(ProRelset relset, std::vector<std::wstring>* lines) {
+  ToolkitArray<ProWstring> got;
+  if (const ProError rc = got.Alloc()) return rc;
+  if (const ProError rc = ProRelsetRelationsGet(&relset, got.address())) return rc;
+  int count = 0;
+  if (const ProError rc = got.SizeGet(&count)) return rc;
+  for (int i = 0; i < count; ++i) lines->push_back(got[i] ? got[i] : L"");
+  return PRO_TK_NO_ERROR;
+}
+
+// Replaces the set's lines with `lines`.
+ProError SetRelationLines(ProRelset relset, std::vector<std::wstring> lines) {
+  // The array points at the lines held here: it is freed, they are not.
+  ToolkitArray<ProWstring, false> array;
+  if (const ProError rc = array.Alloc()) return rc;
+  for (std::wstring& line : lines)
+    if (const ProError rc = array.Append(line.data())) return rc;
+  int count = 0;
+  if (const ProError rc = array.SizeGet(&count)) return rc;
+  return ProRelsetRelationsSet(&relset, array.data(), count);
 }
 
 bool IsInteger(const std::wstring& text) {
@@ -69,12 +92,11 @@ int ProDbToMdl::RowValue(ProParamvalue* value) {
   return rc == PRO_TK_NO_ERROR ? 0 : FailWithToolkitError(rc);
 }
 
-int ProDbToMdl::RowParameter(ProParameter* parameter) {
-  ProModelitem owner = {};
-  if (const ProError rc = ParameterOwner(&owner)) return FailWithToolkitError(rc);
+int ProDbToMdl::RowParameter(ProParameter* parameter, ProModelitem* owner) {
+  if (const ProError rc = ParameterOwner(owner)) return FailWithToolkitError(rc);
   ProName name = {};
   if (const int failed = CopyName(TextField(L"paramName"), name)) return failed;
-  if (const ProError rc = ProParameterInit(&owner, name, parameter))
+  if (const ProError rc = ProParameterInit(owner, name, parameter))
     return FailWithToolkitError(rc);
   return 0;
 }
@@ -85,11 +107,16 @@ int ProDbToMdl::UpdateParameters() {
       {L"ownerId", L"ownerType", L"paramName", L"paramValType", L"paramValue", L"description"},
       FlagCondition(2), [&] {
         ProParameter parameter = {};
-        if (const int failed = RowParameter(&parameter)) return failed;
-        ProParamvalue value = {};
+        ProModelitem owner = {};
+        if (const int failed = RowParameter(&parameter, &owner)) return failed;
+        ProParamvalue value = {}, old = {};
         if (const int failed = RowValue(&value)) return failed;
+        if (const ProError rc = ProParameterValueGet(&parameter, &old))
+          return FailWithToolkitError(rc);
         if (const ProError rc = ProParameterValueSet(&parameter, &value))
           return FailWithToolkitError(rc);
+        Remember(L"the value of parameter " + std::wstring(parameter.id),
+                 [parameter, old]() mutable { return ProParameterValueSet(&parameter, &old); });
         return 0;
       });
 }
@@ -98,9 +125,20 @@ int ProDbToMdl::DeleteParameters() {
   return ForEachRow(TAV_CATCH_SITE, {L"ownerId", L"ownerType", L"paramName"}, FlagCondition(3),
                     [&] {
                       ProParameter parameter = {};
-                      if (const int failed = RowParameter(&parameter)) return failed;
+                      ProModelitem owner = {};
+                      if (const int failed = RowParameter(&parameter, &owner)) return failed;
+                      // Created again after a later failure, with its value (a
+                      // unit the toolkit cannot give back).
+                      ProParamvalue old = {};
+                      if (const ProError rc = ProParameterValueGet(&parameter, &old))
+                        return FailWithToolkitError(rc);
                       if (const ProError rc = ProParameterDelete(&parameter))
                         return FailWithToolkitError(rc);
+                      Remember(L"the deleted parameter " + std::wstring(parameter.id),
+                               [owner, parameter, old]() mutable {
+                                 ProParameter again = {};
+                                 return ProParameterCreate(&owner, parameter.id, &old, &again);
+                               });
                       return 0;
                     });
 }
@@ -119,6 +157,8 @@ int ProDbToMdl::CreateParameters() {
                       ProParameter parameter = {};
                       if (const ProError rc = ProParameterCreate(&owner, name, &value, &parameter))
                         return FailWithToolkitError(rc);
+                      Remember(L"the new parameter " + std::wstring(parameter.id),
+                               [parameter]() mutable { return ProParameterDelete(&parameter); });
                       return 0;
                     });
 }
@@ -141,6 +181,9 @@ int ProDbToMdl::UpdateRelations() {
                    // The model's own relations: its item id is the model's handle in one
                    // session, so the type alone names it in a file from an earlier session.
                    const int type = IntField(L"ownerType");
+                   // A drawing rewrites only its own set; other owners' rows (its
+                   // solids' features) are as exported, as RefuseDrawingRows made sure.
+                   if (drawing_ && type != model_item.type) return 0;
                    if (type != model_item.type)
                      if (const ProError rc = InitItem(model_, IntField(L"ownerId"), type, &owner))
                        return FailWithToolkitError(rc);
@@ -156,18 +199,18 @@ int ProDbToMdl::UpdateRelations() {
   return Step(TAV_CATCH_SITE, [&] {
     for (OwnerLines& entry : owners) {
       ProRelset relset = {};
-      if (ProModelitemToRelset(&entry.owner, &relset) != PRO_TK_NO_ERROR)
+      // The lines a set had, to be put back; a set made here cannot be removed
+      // again and is emptied instead.
+      std::vector<std::wstring> old;
+      if (ProModelitemToRelset(&entry.owner, &relset) != PRO_TK_NO_ERROR) {
         if (const ProError rc = ProRelsetCreate(&entry.owner, &relset))
           return FailWithToolkitError(rc);
-      // The array points at the lines held here: it is freed, they are not.
-      ToolkitArray<ProWstring, false> lines;
-      if (const ProError rc = lines.Alloc()) return FailWithToolkitError(rc);
-      for (std::wstring& line : entry.lines)
-        if (const ProError rc = lines.Append(line.data())) return FailWithToolkitError(rc);
-      int count = 0;
-      if (const ProError rc = lines.SizeGet(&count)) return FailWithToolkitError(rc);
-      if (const ProError rc = ProRelsetRelationsSet(&relset, lines.data(), count))
+      } else if (const ProError rc = RelationLines(relset, &old)) {
         return FailWithToolkitError(rc);
+      }
+      if (const ProError rc = SetRelationLines(relset, entry.lines)) return FailWithToolkitError(rc);
+      Remember(L"the relations of item " + std::to_wstring(entry.owner.id),
+               [relset, old]() { return SetRelationLines(relset, old); });
     }
     return 0;
   });

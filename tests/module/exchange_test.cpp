@@ -7,7 +7,9 @@
 #include <ProMdl.h>
 #include <algorithm>
 #include <array>
+#include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <random>
 #include <set>
@@ -129,6 +131,12 @@ void AddExpectedRows(const std::string& path, int model_id, Tables& rows) {
   }
 }
 
+std::vector<std::string> Split(const std::string& text, char at) {
+  std::vector<std::string> parts(1);
+  for (char c : text) c == at ? parts.emplace_back() : parts.back() += c;
+  return parts;
+}
+
 class ExportTest : public ConnectedTest {
  protected:
   // A new database file with the tables of samples/exchange_schema.sql, less `drop`.
@@ -180,9 +188,12 @@ TEST_F(ExportTest, WithoutAModelLeavesNoFile) {
   EXPECT_EQ(L"db file not exists.", command_.m_strStatus);
 }
 
-// The status rules of the export's steps. Setup: a fault for `proe_sim ctl fault`, a
-// table missing from the file ("no feature"), or its directory ("no directory").
-// Rows: how many each table holds afterwards, in the order of kKinds.
+// The export is all or nothing: the first failure of any requested kind is the
+// call's status, and no row of the call stays in the file. Setup: a fault for
+// `proe_sim ctl fault`, a table missing from the file ("no feature") or its
+// directory ("no directory"), a CHECK constraint on the relation lines ("check"),
+// or a lock that another connection holds ("locked", waited for 60 s on the fast
+// clock). Rows: how many each table holds afterwards, in the order of kKinds.
 struct FailureCase {
   const char* model;
   const wchar_t* kinds;
@@ -199,56 +210,63 @@ const FailureCase kFailureCases[] = {
     {"washer.prt.1", kAll, "ProSolidFeatstatusGet -1", -1, -1, L"():PRO_TK_GENERAL_ERROR",
      "0 0 0 0"},
     // A drawing's solid whose features cannot be listed has none.
-    {"plate.drw.1", L"feature", "ProSolidFeatstatusGet -1", 0, 0, L"():PRO_TK_NO_ERROR",
-     "11 0 0 0"},
-    {"washer.prt.1", L"feature", "ProModelitemNameGet -2", -1, -2, L"():PRO_TK_BAD_INPUTS",
-     "0 0 0 0"},
+    {"plate.drw.1", L"feature", "ProSolidFeatstatusGet -1", 0, 0, L"", "11 0 0 0"},
     {"bracket.prt.1", L"feature", "ProFeatureTypeGet -2", -1, -2, L"():PRO_TK_BAD_INPUTS",
      "0 0 0 0"},
-    {"washer.prt.1", L"feature", "ProFeatureTypenameGet -1", -1, -1, L"():PRO_TK_GENERAL_ERROR",
+    {"plate.asm.1", kAll, "ProFeatureDimensionVisit -1", -1, -1, L"():PRO_TK_GENERAL_ERROR",
      "0 0 0 0"},
-    {"washer.prt.1", L"dimension", "ProFeatureDimensionVisit -1", 0, -1, L"():PRO_TK_GENERAL_ERROR",
+    // A model without parameters writes none, and that is no failure.
+    {"spacer.prt.1", L"parameter", "", 0, 0, L"", "0 0 0 0"},
+    {"plate.asm.1", L"dimension,parameter", "ProFeatureTypenameGet -1", -1, -1,
+     L"():PRO_TK_GENERAL_ERROR",
      "0 0 0 0"},
-    {"spacer.prt.1", L"parameter", "", 0, -4, L"():PRO_TK_E_NOT_FOUND", "0 0 0 0"},
-    // The assembly's own three parameters; the first component stops the rest.
-    {"plate.asm.1", L"parameter", "ProFeatureTypenameGet -1", 0, -1, L"():PRO_TK_GENERAL_ERROR",
-     "0 0 3 0"},
-    {"bolt.prt.1", L"relation", "ProRelsetRelationsGet -1", 0, -1, L"():PRO_TK_GENERAL_ERROR",
+    {"plate.asm.1", kAll, "ProRelsetRelationsGet -1", -1, -1, L"():PRO_TK_GENERAL_ERROR",
      "0 0 0 0"},
-    {"longrel.prt.1", L"relation", "", 0, -1, L"() error: string too long\n", "0 0 0 2"},
-    {"washer.prt.1", L"feature", "no directory", -1, -1, L"Unexpected error.\n", "0 0 0 0"},
-    {"washer.prt.1", L"feature", "no feature", -1, -1, L"Unexpected error.\n", "0 0 0 0"},
-    {"washer.prt.1", L"dimension", "no dimension", 0, -1, L"Unexpected error.\n", "0 0 0 0"},
+    {"plate.asm.1", kAll, "check", -1, -1,
+     L"CHECK constraint failed: relation not like 'd1%' (SQLITE_CONSTRAINT[19])", "0 0 0 0"},
+    {"plate.asm.1", kAll, "locked", -1, -1, L"database is locked (SQLITE_BUSY[5])", "0 0 0 0"},
+    {"plate.asm.1", kAll, "call 60 kill", -1, -11, L"():PRO_TK_COMM_ERROR", "0 0 0 0"},
+    {"washer.prt.1", L"feature", "no directory", -1, -1,
+     L"unable to open database file (SQLITE_CANTOPEN[14])", "0 0 0 0"},
+    {"plate.asm.1", kAll, "no relation", -1, -1, L"no such table: RURO_2_relation (SQLITE_ERROR[1])",
+     "0 0 0 0"},
+    {"washer.prt.1", L"dimension", "no dimension", -1, -1,
+     L"no such table: RURO_2_dimension (SQLITE_ERROR[1])", "0 0 0 0"},
     // The relations run after the features whatever the order of the tokens.
-    {"washer.prt.1", L"relation,feature", "no feature", -1, -1, L"Unexpected error.\n", "0 0 0 0"},
+    {"washer.prt.1", L"relation,feature", "no feature", -1, -1,
+     L"no such table: RURO_2_feature (SQLITE_ERROR[1])", "0 0 0 0"},
     // Tokens count only when written exactly so.
     {"washer.prt.1", L",Feature, feature,parameter ,bogus,,dimension", "", 0, 0, L"", "0 3 0 0"},
 };
 
 class ExportFailureTest : public ExportTest, public ::testing::WithParamInterface<FailureCase> {};
 
-TEST_P(ExportFailureTest, RecordsTheStatusAndKeepsTheRowsBeforeIt) {
+TEST_P(ExportFailureTest, ReportsTheFirstFailureAndLeavesNoRowOfTheCall) {
   const FailureCase& c = GetParam();
-  std::string path = SamplePath(c.model);
-  if (std::string(c.model) == "longrel.prt.1") {
-    // 1021 characters fit an insert with their quotes; 1022 end the relation export.
-    path = dir_.file(c.model);
-    WriteFile(path, R"({"format": "tavproe-model", "relations": ["/* first", "/*)" +
-                        std::string(1019, 'x') + R"(", "/*)" + std::string(1020, 'y') +
-                        R"(", "/* after"], "features": [{"relations": ["/* feature"]}]})");
+  ASSERT_EQ(0, Open(SamplePath(c.model)));
+  const std::vector<std::string> setup = Split(c.setup, ' ');
+  std::string db = NewDatabase(setup[0] == "no" && setup[1] != "directory" ? setup[1] : "");
+  if (setup[0] == "no" && setup[1] == "directory") db = dir_.file("missing/exchange.db");
+  sqlite3* lock = nullptr;
+  sqlite3_open(db.c_str(), &lock);
+  if (setup[0] == "check")
+    sqlite3_exec(lock,
+                 "drop table RURO_2_relation; create table RURO_2_relation (ownerId, ownerType, "
+                 "relation check (relation not like 'd1%'), RURO_flag)",
+                 nullptr, nullptr, nullptr);
+  if (setup[0] == "locked") sqlite3_exec(lock, "begin exclusive", nullptr, nullptr, nullptr);
+  if (setup[0] != "no" && setup[0] != "check" && setup[0] != "locked" && !setup[0].empty()) {
+    std::vector<std::string> fault = {"fault"};
+    fault.insert(fault.end(), setup.begin(), setup.end());
+    ASSERT_EQ(0, sim_->Ctl(fault).code);
   }
-  ASSERT_EQ(0, Open(path));
-  const std::string setup = c.setup, head = setup.substr(0, setup.find(' '));
-  const std::string arg = setup.empty() ? "" : setup.substr(head.size() + 1);
-  std::string db = NewDatabase(head == "no" && arg != "directory" ? arg : "");
-  if (arg == "directory") db = dir_.file("missing/exchange.db");
-  if (head != "no" && !setup.empty()) Fault(head, arg);
   {
     ProMdlToDb exporter;
     EXPECT_EQ(c.result, exporter.ExportModel(c.kinds, Wide(db)));
     EXPECT_EQ(c.code, exporter.m_nStatus);
     EXPECT_EQ(c.message, exporter.m_strStatus);
   }
+  sqlite3_close(lock);  // a held exclusive lock ends with its connection
   std::string rows;
   for (const char* kind : kKinds)
     rows += (rows.empty() ? "" : " ") + Text(static_cast<int>(Read(db, kind).size()));
@@ -259,11 +277,6 @@ INSTANTIATE_TEST_SUITE_P(Steps, ExportFailureTest, ::testing::ValuesIn(kFailureC
 
 // ---- The import ------------------------------------------------------------------
 
-std::vector<std::string> Split(const std::string& text, char at) {
-  std::vector<std::string> parts(1);
-  for (char c : text) c == at ? parts.emplace_back() : parts.back() += c;
-  return parts;
-}
 std::string Quote(const std::string& text) {
   std::string quoted;
   for (char c : text) quoted += c == '\'' ? "''" : std::string(1, c);
@@ -580,45 +593,38 @@ const ProbeCase kProbeCases[] = {
      nullptr, 0, L"",
      "BASE CUT | d0=10 d1=20 d2=5 | NOTE=x COUNT=1 H=0 N=0 P=0.5 E=0 T=" + std::string(79, 'z') +
          " | d1 = d0 * 2; | /* cut */;"},
+    // The first failure ends the update and every change of the call is put back;
+    // the part, stored out of date, is regenerated when something was put back.
     {kAll, Set("parameter", "paramValue='" + std::string(80, 'v') + "'", "paramName='NOTE'"),
-     nullptr, -6, L"():PRO_TK_LINE_TOO_LONG", kInitial},
+     nullptr, -6, L"():PRO_TK_LINE_TOO_LONG (model restored)", kInitial},
     {kAll, Set("parameter", "paramValue='2147483648'", "paramName='COUNT'"), nullptr, -2,
-     L"():PRO_TK_BAD_INPUTS", kInitial},
-    // The passes run in their fixed order; the first failure ends the update, what was
-    // applied stays, and the part is not regenerated.
+     L"():PRO_TK_BAD_INPUTS (model restored)", kInitial},
+    // The passes run in their fixed order.
     {L"relation,feature",
      kModelLine + "insert into RURO_2_feature (featId, featName, RURO_flag) values (99, '" + kLong +
          "', 2);",
-     nullptr, -23, L"():PRO_TK_NOT_EXIST", kInitial},
-    {kAll, "drop table RURO_2_relation;" + kRename + kD0, nullptr, -1, L"Unexpected error.\n",
-     kRenamed},
+     nullptr, -23, L"():PRO_TK_NOT_EXIST (model restored)", kInitial},
+    {kAll, "drop table RURO_2_relation;" + kRename + kD0, nullptr, -1,
+     L"no such table: RURO_2_relation (SQLITE_ERROR[1]) (model restored)", kRegenerated},
     {kAll, "alter table RURO_2_parameter drop column description;" + kRename + kD0, nullptr, -1,
-     L"Unexpected error.\n", kRenamed},
-    {kAll, "not a database", nullptr, -1, L"Unexpected error.\n", kInitial},
+     L"no such column: description (SQLITE_ERROR[1]) (model restored)", kRegenerated},
+    {kAll, "not a database", nullptr, -1,
+     L"file is not a database (SQLITE_NOTADB[26]) (model restored)", kInitial},
     {kAll,
      Set("feature", "featName='" + kLong.substr(1) + "'", "featId=1") +
          Set("feature", "featName='" + kLong + "'", "featId=2"),
-     nullptr, -22, L"():PRO_TK_INVALID_NAME", kLong.substr(1) + kInitial.substr(4)},
-    {kAll, Create("NOTE", 51, "y"), nullptr, -5, L"():PRO_TK_E_FOUND", kInitial},
+     nullptr, -22, L"():PRO_TK_INVALID_NAME (model restored)", kRegenerated},
+    {kAll, Create("NOTE", 51, "y"), nullptr, -5, L"():PRO_TK_E_FOUND (model restored)", kInitial},
     // The model's type with an id other than 0 names no component (CUT is feature 2).
     {kAll, Set("parameter", "ownerId=2, paramValue='y'", "paramName='NOTE'"), nullptr, -23,
-     L"():PRO_TK_NOT_EXIST", kInitial},
-    // Every relation owner is found before any relation set changes.
-    {kAll, kModelLine + "insert into RURO_2_relation values (99, 3, '', 1);", nullptr, -23,
-     L"():PRO_TK_NOT_EXIST", kInitial},
-    {kAll, kModelLine + Set("relation", "relation='d1 = = 2'", "ownerType=3"), nullptr, -1,
-     L"():PRO_TK_GENERAL_ERROR",
-     "BASE CUT | d0=10 d1=5 d2=5 | NOTE=x COUNT=1 | d1 = d0 * 3; | /* cut */;"},
-    {kAll, Set("relation", "relation='d1 = d0 / 0'", "ownerType=2"), nullptr, -1,
-     L"():PRO_TK_GENERAL_ERROR",
-     "BASE CUT | d0=10 d1=5 d2=5 | NOTE=x COUNT=1 | d1 = d0 / 0; | /* cut */;"},
-    {kAll, kRename, "ProModelitemNameSet -60", -60, L"():", kInitial},
+     L"():PRO_TK_NOT_EXIST (model restored)", kInitial},
+    {kAll, kRename, "ProModelitemNameSet -60", -60, L"(): (model restored)", kInitial},
     {kAll, "", "ProMdlCurrentGet -8", -8, L"():PRO_TK_BAD_CONTEXT", kInitial},
 };
 
 class ProbeCaseTest : public ProbeTest, public ::testing::WithParamInterface<ProbeCase> {};
 
-TEST_P(ProbeCaseTest, AppliesWhatItCanAndReportsTheFirstFailure) {
+TEST_P(ProbeCaseTest, AppliesAllOrReportsTheFirstFailure) {
   const ProbeCase& c = GetParam();
   c.sql == "not a database" ? WriteFile(db_, c.sql) : Sql(c.sql);
   if (c.fault) Fault(Split(c.fault, ' ')[0], Split(c.fault, ' ')[1]);
@@ -636,13 +642,134 @@ TEST_P(ProbeCaseTest, AppliesWhatItCanAndReportsTheFirstFailure) {
 
 INSTANTIATE_TEST_SUITE_P(Rules, ProbeCaseTest, ::testing::ValuesIn(kProbeCases));
 
+// An import that fails at the last row of a kind, at a relation line the session
+// rejects, or at the regeneration puts back every change it made: the model is the
+// model before the call (its dump, parameters in name order: one deleted and put
+// back comes last) and the file is unchanged.
+struct RestoreCase {
+  const char* name;
+  std::string sql;
+  int code;
+};
+void PrintTo(const RestoreCase& c, std::ostream* out) { *out << c.name; }
+
+const std::string kEveryKind =
+    kRename + kD0 + Set("parameter", "paramValue='y'", "paramName='NOTE'") +
+    "update RURO_2_parameter set RURO_flag=3 where paramName='COUNT';" + Create("NEW", 52, "7") +
+    kModelLine + Set("relation", "relation='/* cut 2 */'", "ownerType=3");
+const RestoreCase kRestoreCases[] = {
+    {"feature",
+     kEveryKind + "insert into RURO_2_feature (featId, featName, RURO_flag) values (99, 'X', 2);",
+     -23},
+    {"dimension",
+     kEveryKind + "insert into RURO_2_dimension (dimId, dimSymbol, RURO_flag) values (99, 'x', 2);",
+     -23},
+    {"parameter", kEveryKind + Create("NOTE", 51, "z"), -5},
+    {"relation owner", kEveryKind + "insert into RURO_2_relation values (99, 3, '', 1);", -23},
+    {"relation syntax", kEveryKind + "insert into RURO_2_relation values (2, 3, 'd1 = = 2', 1);",
+     -1},
+    {"regeneration", kEveryKind + "insert into RURO_2_relation values (0, 2, 'd2 = d0 / 0', 1);",
+     -1},
+};
+
+class RestoreTest : public ProbeTest, public ::testing::WithParamInterface<RestoreCase> {
+ protected:
+  std::string Dump() {
+    sim::Model m;
+    EXPECT_TRUE(sim::ModelFromText(sim_->Ctl({"dump", "PROBE.PRT"}).output, &m, nullptr));
+    std::sort(m.params.begin(), m.params.end(),
+              [](const sim::Parameter& a, const sim::Parameter& b) { return a.name < b.name; });
+    return sim::ModelToText(m);
+  }
+};
+
+TEST_P(RestoreTest, PutsEveryChangeBackWhenAnyRowFails) {
+  ASSERT_EQ(0, Update(L"")) << "regenerated, the part is up to date";
+  const std::string before = Dump();
+  Sql(GetParam().sql);
+  EXPECT_EQ(-1, Update());
+  EXPECT_EQ(GetParam().code, command_.m_nStatus);
+  const std::wstring restored = L" (model restored)";
+  EXPECT_EQ(restored, command_.m_strStatus.substr(command_.m_strStatus.size() - restored.size()))
+      << Narrow(command_.m_strStatus);
+  EXPECT_EQ(before, Dump());
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, RestoreTest, ::testing::ValuesIn(kRestoreCases));
+
+// Text and numbers go in as values: a relation line of any length with apostrophes,
+// and reals in a host whose locale writes a decimal comma, come back as they were.
+TEST_F(ImportTest, KeepsLongLinesAndRealsWhateverTheHostsLocale) {
+  TempDir locales;
+  if (std::system(("localedef -i de_DE -f UTF-8 " + locales.file("de_DE.UTF-8") +
+                   " >/dev/null 2>&1")
+                      .c_str()) > 1)  // 1: warnings only
+    GTEST_SKIP() << "localedef cannot make a de_DE locale here";
+  setenv("LOCPATH", locales.file("").c_str(), 1);
+  ASSERT_NE(nullptr, std::setlocale(LC_ALL, "de_DE.UTF-8"));
+  char comma[8];
+  std::snprintf(comma, sizeof comma, "%.1f", 2.5);
+  ASSERT_STREQ("2,5", comma);
+  std::string line = "/*";
+  while (line.size() < 4990) line += " it's the host's line";
+  line += " */";
+  Start("locale.prt.1", R"({"format": "tavproe-model", "name": "LOCALE",
+    "parameters": [{"name": "R", "type": "double", "value": 2.4}], "relations": [")" +
+                            line + R"("], "features": [{"id": 1, "name": "BASE",
+    "dimensions": [{"id": 0, "value": 2.4}, {"id": 1, "value": 0.30000000000000004}]}]})");
+  std::setlocale(LC_ALL, "C");  // for this test's own number texts
+  const Tables exported = {Read(db_, "feature"), Read(db_, "dimension"), Read(db_, "parameter"),
+                           Read(db_, "relation")};
+  std::setlocale(LC_ALL, "de_DE.UTF-8");
+  EXPECT_EQ(Row(0, "LOCALE.PRT", "PRT", "R", PRO_PARAM_DOUBLE, "2.4000000000", "NULL", "NULL"),
+            exported[2].at(0));
+  EXPECT_EQ(Row(item_.id, PRO_PART, line), exported[3].at(0));
+  for (const char* kind : kKinds) Sql(std::string("update RURO_2_") + kind + " set RURO_flag=2");
+  ASSERT_EQ(0, Update()) << Narrow(command_.m_strStatus);
+  Refresh();
+  std::setlocale(LC_ALL, "C");
+  for (int t = 0; t < 4; ++t) EXPECT_EQ(exported[t], Read(db_, kKinds[t])) << kKinds[t];
+}
+
+// A drawing takes the rows of its own parameters and relations and is not
+// regenerated; a flagged row of anything else fails the call before any change.
+TEST_F(ImportTest, AppliesADrawingsOwnRowsAndRefusesOthers) {
+  Start("plate.drw.1");
+  const std::string before = sim_->Ctl({"dump", "PLATE.DRW"}).output;
+  Sql(Set("parameter", "paramValue='2'", "paramName='SCALE'") +
+      "update RURO_2_dimension set RURO_flag=2 where rowid=1;");
+  EXPECT_EQ(-1, Update());
+  EXPECT_EQ(-18, command_.m_nStatus);
+  EXPECT_EQ(before, sim_->Ctl({"dump", "PLATE.DRW"}).output);
+  Sql("update RURO_2_dimension set RURO_flag=0;" + Create("NEW", 51, "x") +
+      "insert into RURO_2_relation values (0, 4, 'SHEETS = 3', 1);");
+  ASSERT_EQ(0, Update()) << Narrow(command_.m_strStatus);
+  sim::Model m;
+  ASSERT_TRUE(sim::ModelFromText(sim_->Ctl({"dump", "PLATE.DRW"}).output, &m, nullptr));
+  std::string params;
+  for (const sim::Parameter& p : m.params) params += p.name + " ";
+  EXPECT_EQ("DRAWN_BY SHEETS SCALE NEW ", params);
+  EXPECT_EQ(2.0, m.params[2].value.d);
+  EXPECT_EQ(sim::RelationSet{"SHEETS = 3"}, m.relations.value_or(sim::RelationSet{}));
+}
+
+// A flagged reference dimension's row (tolerance type 0) is skipped and logged.
+TEST_F(ImportTest, SkipsAReferenceDimensionsRow) {
+  Start("bracket.prt.1");
+  const std::size_t mark = LogSize();
+  Sql("update RURO_2_dimension set RURO_flag=2");
+  ASSERT_EQ(0, Update(L"dimension")) << Narrow(command_.m_strStatus);
+  EXPECT_TRUE(Contains(LogLinesSince(mark),
+                       "ProDbToMdl: dimension 16 is a reference dimension; its row is skipped"));
+}
+
 TEST_F(ProbeTest, RefusesADatabaseThatDoesNotExistWithoutCreatingIt) {
   const std::wstring missing = Wide(dir_.file("missing.db"));
   EXPECT_EQ(-1, command().UpdateTable(kAll, missing.c_str()));
   EXPECT_EQ(L"db file not exists.", command_.m_strStatus);
   ProDbToMdl importer;  // nor does the importer on its own create it
   EXPECT_EQ(-1, importer.UpdateModel(missing.c_str(), kAll));
-  EXPECT_EQ(L"Unexpected error.\n", importer.m_strStatus);
+  EXPECT_EQ(L"unable to open database file (SQLITE_CANTOPEN[14])", importer.m_strStatus);
   EXPECT_FALSE(port::FileExists(missing));
   EXPECT_EQ(kInitial, State());
 }
