@@ -6,6 +6,7 @@
 #include "src/model_operation.h"
 #include "src/proe_connect.h"
 #include "src/proe_menu_manager.h"
+#include "src/requested_model_file.h"
 #include "src/res_string.h"
 #include "src/seh_translator.h"
 #include "src/string_util.h"
@@ -53,6 +54,19 @@ int ProeAsynCommand::OpenFile(const wchar_t* filePath) {
     ProPath buffer = {};
     ProMdl model = nullptr;
     bool loaded = path.size() < PRO_PATH_SIZE;
+    // The session hands back a model of the same name whatever file the path
+    // names: open only the file asked for.
+    RequestedFile requested = RequestedFile::kLoadable;
+    std::wstring in_session;
+    if (const ProError rc = CheckRequestedFile(path, &requested, &in_session)) {
+      SetStatus(rc, L"():" + ToolkitErrorName(rc));
+      return -1;
+    }
+    if (requested == RequestedFile::kOtherInSession) {
+      SetStatus(-1, LoadResString(5210) + L" " + in_session + L" is in session, not " + path);
+      return -1;
+    }
+    loaded = loaded && requested == RequestedFile::kLoadable;
     if (loaded) {
       path.copy(buffer, path.size());
       loaded = ProMdlLoad(buffer, PRO_MDL_UNUSED, PRO_B_FALSE, &model) == PRO_TK_NO_ERROR;

@@ -75,6 +75,22 @@ TEST_F(CommandTest, OpenFileFailsForAMissingFileAndARefusedDisplay) {
   EXPECT_EQ(0, Open(SamplePath("bolt.prt.1")));
   EXPECT_EQ(0, command_.m_nStatus);
   EXPECT_EQ(L"", command_.m_strStatus);
+  // With BOLT in session, a path that names no file, or another revision of it,
+  // is not answered with the model in session.
+  const std::string other = ModuleTmpDir() + "/bolt.prt.7";
+  WriteFile(other, ReadFile(SamplePath("bolt.prt.1")));
+  const std::pair<std::string, std::wstring> refused[] = {
+      {"/no/such/dir/bolt.prt.1", L"Open File Error."},
+      {other, L"Open File Error. " + Wide(SamplePath("bolt.prt.1")) + L" is in session, not " +
+                  Wide(other)},
+      {SamplePath("bolt.prt.2"), L"Open File Error."},
+  };
+  for (const auto& [path, message] : refused) {
+    EXPECT_EQ(-1, Open(path)) << path;
+    EXPECT_EQ(message, command_.m_strStatus);
+  }
+  EXPECT_EQ(Wide(SamplePath("bolt.prt.1")), CurrentName());
+  EXPECT_EQ(1, ModelsInSession());
 }
 
 TEST_F(CommandTest, CloseAndSaveNeedACurrentModelAndReportRefusals) {
