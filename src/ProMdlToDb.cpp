@@ -23,7 +23,8 @@ int ProMdlToDb::RecordToolkitFailure(int code) {
   return code;
 }
 
-int ProMdlToDb::ExportModel(const std::wstring& kindList, const std::wstring& dbPath) {
+int ProMdlToDb::ExportModel(const std::wstring& kindList, const std::wstring& dbPath,
+                            const std::function<int(StatusRecord&)>& before_commit) {
   return Step(TAV_CATCH_SITE, [&] {
     connection_.reset();
     model_ = nullptr;
@@ -34,6 +35,9 @@ int ProMdlToDb::ExportModel(const std::wstring& kindList, const std::wstring& db
     connection_->ExecuteStatement(L"begin transaction");
     int result = ExportItems(SplitString(kindList, L",", true, false));
     inserts_.clear();
+    if (result == 0 && before_commit) {
+      result = Step(TAV_CATCH_SITE, [&] { return before_commit(*this); });
+    }
     if (result == 0) {
       result = Step(TAV_CATCH_SITE, [&] { return connection_->ExecuteStatement(L"commit"); });
     }

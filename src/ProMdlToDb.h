@@ -39,7 +39,11 @@ class ProMdlToDb : public StatusRecord {
   // transaction. Returns 0, or the first failure's code (a toolkit error code or
   // -1), and then nothing of the call is in the file. After a successful export
   // the file is closed and the call pauses one second before it returns.
-  int ExportModel(const std::wstring& kindList, const std::wstring& dbPath);
+  // `before_commit`, when given, runs after the last row and before the commit;
+  // a nonzero result (its status in the record passed) fails the call like any
+  // other failure.
+  int ExportModel(const std::wstring& kindList, const std::wstring& dbPath,
+                  const std::function<int(StatusRecord&)>& before_commit = nullptr);
 
  private:
   struct FeatureEntry {

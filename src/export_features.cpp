@@ -14,12 +14,13 @@
 
 namespace {
 
-// One answer of a feature query whose result the export does not look at: a query
-// that fails leaves 0 in the column.
+// One answer of a feature query, as an integer column; a failure is kept in `rc`
+// (the first one) and ends the row.
 template <typename T, typename Query>
-int Answer(Query query, ProFeature& feature) {
+int Answer(Query query, ProFeature& feature, ProError& rc) {
   T value{};
-  query(&feature, &value);
+  const ProError answered = query(&feature, &value);
+  if (rc == PRO_TK_NO_ERROR) rc = answered;
   return static_cast<int>(value);
 }
 
@@ -70,18 +71,22 @@ int ProMdlToDb::ExportFeatures(const std::wstring& kind) {
       const ProError rc = ProFeatureTypenameGet(&feature, type_name);
       if (rc != PRO_TK_NO_ERROR) return RecordToolkitFailure(rc);
       row_.AddTextColumn(L"featType", type_name);
+      // A column the session cannot answer is not written as 0: it fails the call.
       ProLine subtype = {};
-      ProFeatureSubtypeGet(&feature, subtype);
+      ProError asked = ProFeatureSubtypeGet(&feature, subtype);
       row_.AddTextColumn(L"featSubtype", subtype);
       row_.AddIntColumn(L"featStatus", features_[i].status);
-      row_.AddIntColumn(L"isNcseq", Answer<ProBoolean>(ProFeatureIsNcseq, feature));
-      row_.AddIntColumn(L"isIncomplete", Answer<ProBoolean>(ProFeatureIsIncomplete, feature));
-      row_.AddIntColumn(L"isReadonly", Answer<ProBoolean>(ProFeatureIsReadonly, feature));
+      row_.AddIntColumn(L"isNcseq", Answer<ProBoolean>(ProFeatureIsNcseq, feature, asked));
+      row_.AddIntColumn(L"isIncomplete",
+                        Answer<ProBoolean>(ProFeatureIsIncomplete, feature, asked));
+      row_.AddIntColumn(L"isReadonly", Answer<ProBoolean>(ProFeatureIsReadonly, feature, asked));
       row_.AddIntColumn(L"patternStatus",
-                        Answer<ProPatternStatus>(ProFeaturePatternStatusGet, feature));
-      row_.AddIntColumn(L"groupStatus", Answer<ProGroupStatus>(ProFeatureGroupStatusGet, feature));
-      row_.AddIntColumn(L"grppatStatus",
-                        Answer<ProGrppatternStatus>(ProFeatureGrppatternStatusGet, feature));
+                        Answer<ProPatternStatus>(ProFeaturePatternStatusGet, feature, asked));
+      row_.AddIntColumn(L"groupStatus",
+                        Answer<ProGroupStatus>(ProFeatureGroupStatusGet, feature, asked));
+      row_.AddIntColumn(L"grppatStatus", Answer<ProGrppatternStatus>(
+                                             ProFeatureGrppatternStatusGet, feature, asked));
+      if (asked != PRO_TK_NO_ERROR) return RecordToolkitFailure(asked);
       row_.AddIntColumn(L"featIndex", static_cast<int>(i));
       InsertRow();
     }
@@ -129,18 +134,22 @@ int ProMdlToDb::ExportDimensions(const std::wstring& kind) {
       if (visited != PRO_TK_NO_ERROR) return RecordToolkitFailure(visited);
       for (ProDimension& dimension : dimensions) {
         if (!written.Insert(dimension.owner, dimension.id)) continue;
-        // The queries' results are not looked at: a failed one leaves 0.
+        // A column the session cannot answer fails the call; only a reference
+        // dimension has no tolerance type (written as 0).
         ProName symbol = {};
         double value = 0.0, upper = 0.0, lower = 0.0;
         ProDimensiontype type{};
         ProDimToleranceType tolerance{};
         ProBoolean driven = PRO_B_FALSE;
-        ProDimensionSymbolGet(&dimension, symbol);
-        ProDimensionValueGet(&dimension, &value);
-        ProDimensionTypeGet(&dimension, &type);
-        ProDimensionToltypeGet(&dimension, &tolerance);
-        ProDimensionToleranceGet(&dimension, &upper, &lower);
-        ProDimensionIsReldriven(&dimension, &driven);
+        ProError rc = ProDimensionSymbolGet(&dimension, symbol);
+        if (rc == PRO_TK_NO_ERROR) rc = ProDimensionValueGet(&dimension, &value);
+        if (rc == PRO_TK_NO_ERROR) rc = ProDimensionTypeGet(&dimension, &type);
+        if (rc == PRO_TK_NO_ERROR && ProDimensionToltypeGet(&dimension, &tolerance) &&
+            dimension.type != PRO_REF_DIMENSION)
+          rc = PRO_TK_GENERAL_ERROR;
+        if (rc == PRO_TK_NO_ERROR) rc = ProDimensionToleranceGet(&dimension, &upper, &lower);
+        if (rc == PRO_TK_NO_ERROR) rc = ProDimensionIsReldriven(&dimension, &driven);
+        if (rc != PRO_TK_NO_ERROR) return RecordToolkitFailure(rc);
         row_.Clear();
         row_.AddIntColumn(L"dimId", dimension.id);
         row_.AddIntColumn(L"featId", entry.feature.id);

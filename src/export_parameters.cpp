@@ -40,12 +40,14 @@ int ProMdlToDb::ExportParameters(const std::wstring& kind) {
     for (const FeatureEntry& entry : features_) {
       ProFeature feature = entry.feature;
       ProFeattype type = 0;
-      ProFeatureTypeGet(&feature, &type);
+      ProError rc = ProFeatureTypeGet(&feature, &type);
+      if (rc != PRO_TK_NO_ERROR) return RecordToolkitFailure(rc);
       if (type != PRO_FEAT_COMPONENT) continue;
       ProMdl component_model = nullptr;
       ProModelitem owner = {};
-      ProAsmcompMdlGet(&feature, &component_model);
-      ProMdlToModelitem(component_model, &owner);
+      rc = ProAsmcompMdlGet(&feature, &component_model);
+      if (rc == PRO_TK_NO_ERROR) rc = ProMdlToModelitem(component_model, &owner);
+      if (rc != PRO_TK_NO_ERROR) return RecordToolkitFailure(rc);
       if (!owner_done(ExportOwnerParameters(owner, &entry))) break;
     }
     return result;
@@ -64,26 +66,31 @@ int ProMdlToDb::ExportOwnerParameters(const ProModelitem& owner, const FeatureEn
         ProFeature feature = component->feature;
         row_.AddIntColumn(L"ownerId", feature.id);
         std::wstring name;
-        if (ItemName(feature, name) == 0) row_.AddTextColumn(L"ownerName", name.c_str());
+        if (ItemName(feature, name) != 0) return -1;
+        row_.AddTextColumn(L"ownerName", name.c_str());
         ProName type_name = {};
         const ProError rc = ProFeatureTypenameGet(&feature, type_name);
         if (rc != PRO_TK_NO_ERROR) return RecordToolkitFailure(rc);
         row_.AddTextColumn(L"ownerType", type_name);
       } else {
         ProMdldata data = {};
-        ProMdlDataGet(item.owner, &data);
+        const ProError rc = ProMdlDataGet(item.owner, &data);
+        if (rc != PRO_TK_NO_ERROR) return RecordToolkitFailure(rc);
         row_.AddIntColumn(L"ownerId", 0);
         row_.AddTextColumn(L"ownerName", (std::wstring(data.name) + L"." + data.type).c_str());
         row_.AddTextColumn(L"ownerType", data.type);
       }
       row_.AddTextColumn(L"paramName", parameter.id);
       ProParamvalue value = {};
-      ProParameterValueGet(&parameter, &value);
+      ProError rc = ProParameterValueGet(&parameter, &value);
+      if (rc != PRO_TK_NO_ERROR) return RecordToolkitFailure(rc);
       row_.AddIntColumn(L"paramValType", value.type);
       row_.AddTextColumn(L"paramValue", ParamvalueToText(value).c_str());
+      // A parameter without unit (not found) leaves the column out.
       ProUnititem units = {};
-      if (ProParameterUnitsGet(&parameter, &units) == PRO_TK_NO_ERROR)
-        row_.AddTextColumn(L"units", units.name);
+      rc = ProParameterUnitsGet(&parameter, &units);
+      if (rc == PRO_TK_NO_ERROR) row_.AddTextColumn(L"units", units.name);
+      if (rc != PRO_TK_NO_ERROR && rc != PRO_TK_E_NOT_FOUND) return RecordToolkitFailure(rc);
       InsertRow();
     }
     return 0;
@@ -107,11 +114,11 @@ int ProMdlToDb::ExportItemRelations(const ProModelitem& owner) {
   return Step(TAV_CATCH_SITE, [&] {
     ProModelitem item = owner;
     ProRelset relset = {};
-    if (ProModelitemToRelset(&item, &relset) != PRO_TK_NO_ERROR) {
-      // No relation set: nothing to write, and not a failure.
-      SetStatus(0, L"():" + ToolkitErrorName(PRO_TK_NO_ERROR));
-      return 0;
-    }
+    const ProError found = ProModelitemToRelset(&item, &relset);
+    // No relation set (or an item that cannot have one): nothing to write, and
+    // not a failure.
+    if (found == PRO_TK_E_NOT_FOUND || found == PRO_TK_BAD_INPUTS) return 0;
+    if (found != PRO_TK_NO_ERROR) return RecordToolkitFailure(found);
     ToolkitArray<ProWstring> lines;
     ProError rc = lines.Alloc();
     if (rc != PRO_TK_NO_ERROR) return RecordToolkitFailure(rc);

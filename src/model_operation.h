@@ -31,15 +31,18 @@ inline int SessionStillAnswers(int& code, std::wstring& message) {
   return -1;
 }
 
+// `ask_session` false: the body asked the session itself before its last step
+// (RefreshTable commits its rows only after that).
 template <typename Body>
-int ModelOperation(int& code, std::wstring& message, CatchSite site, Body&& body) {
+int ModelOperation(int& code, std::wstring& message, CatchSite site, Body&& body,
+                   bool ask_session = true) {
   SetStatus(code, message, 0, L"");
   int result = -1;
   port::Guard hold(ProeCore::Instance()->Lock());
   RunGuarded(code, message, site, [&] {
     InstallSehTranslator();
     result = std::forward<Body>(body)();
-    if (result == 0) result = SessionStillAnswers(code, message);
+    if (result == 0 && ask_session) result = SessionStillAnswers(code, message);
   });
   return result;
 }

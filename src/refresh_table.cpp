@@ -25,13 +25,18 @@ int ProeAsynCommand::RefreshTable(const wchar_t* kindList, const wchar_t* dbPath
       SetStatus(-1, LoadResString(5214));
       return -1;
     }
-    if (exporter.ExportModel(kindList ? kindList : L"", dbPath) != 0) {
+    // The session's last calls come before the commit: a session that dies on
+    // the way takes no rows with it.
+    const auto finish = [](StatusRecord& status) {
+      ProeCore::Instance()->ShowMessage(L"refreshed tabled ok.");
+      return SessionStillAnswers(status.m_nStatus, status.m_strStatus);
+    };
+    if (exporter.ExportModel(kindList ? kindList : L"", dbPath, finish) != 0) {
       SetStatus(exporter.m_nStatus, exporter.m_strStatus);
       return -1;
     }
-    ProeCore::Instance()->ShowMessage(L"refreshed tabled ok.");
     return 0;
-  });
+  }, /*ask_session=*/false);
 }
 
 }  // namespace TAVPROE2

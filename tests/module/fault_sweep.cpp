@@ -31,6 +31,7 @@ TEST_P(FaultSweepTest, EachCallFailsInTurnAndNothingIsLost) {
       SCOPED_TRACE(std::string("fault call ") + std::to_string(k) + " " + forms[form]);
       op.prepare(*this);
       ASSERT_FALSE(HasFatalFailure());
+      const std::string untouched = op.untouched ? op.untouched(*this) : "";
       TakeCallCount();
       ASSERT_EQ(0, sim_->Ctl({"fault", "call", std::to_string(k), forms[form]}).code);
       Status() = 0;
@@ -55,6 +56,11 @@ TEST_P(FaultSweepTest, EachCallFailsInTurnAndNothingIsLost) {
         EXPECT_EQ(-1, result);
         EXPECT_NE(0, Status());
         EXPECT_NE(L"", StatusText());
+        if (op.untouched) {
+          EXPECT_TRUE(produced == untouched || (op.failure_may_be_done && produced == reference))
+              << "all or nothing:\n"
+              << produced;
+        }
       }
       EXPECT_TRUE(ModuleLockIsFree());
       EXPECT_EQ(result == 0 && menu_stays, !LabelFiles().empty());

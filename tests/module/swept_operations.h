@@ -31,6 +31,12 @@ struct SweptOperation {
   // items that were listed, in their order (the dependencies leave out models
   // whose look-up fails).
   bool may_leave_out = false;
+  // For the exchange, which is all or nothing: what `run` would describe before
+  // the operation runs (after prepare), which a failed run must leave as it was.
+  std::string (*untouched)(SweepTest& test) = nullptr;
+  // Whether a failure may also have left all of it done: the update's changes live in
+  // the session, and its last calls (the message, the session's status) follow them.
+  bool failure_may_be_done = false;
 };
 
 // Whether what a successful run produced is what a run without faults produced
@@ -58,7 +64,8 @@ class SweepTest : public ModuleTest, public ::testing::WithParamInterface<const 
 
   // Starts a session and joins it; false (with a test failure) when that fails.
   bool StartAndConnect();
-  // Joins the session unless joined, and makes the assembly current.
+  // Joins the session unless joined, and makes the assembly current (its highest
+  // version: SaveFile writes new ones).
   void OpenAssembly();
   void Reconnect();
 
