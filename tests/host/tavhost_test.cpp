@@ -227,6 +227,7 @@ shell proe_sim ctl --display "$TAVHOST_DISPLAY" dump PLATE.ASM >after.txt
                                   "changed since the export: value 20 -> 22",
                                   "changed since the export: \"TV-2041\" -> \"TV-3000\"",
                                   "4 changes, 2 conflicts; nothing was written",
+                                  "nothing is applied if any row fails",
                               }));
   EXPECT_NE(ReadFile(dir_.file("before.txt")), "");
   EXPECT_EQ(ReadFile(dir_.file("before.txt")), ReadFile(dir_.file("after.txt")));
