@@ -171,7 +171,8 @@ void Diff(Context& c, const CommandLine&, const Arguments& args, CommandOutput& 
   text << n << (n == 1 ? " change, " : " changes, ") << k << (k == 1 ? " conflict" : " conflicts")
        << "; nothing was written";
   // UpdateTable is all or nothing.
-  if (n) text << "\nthe import applies all of these, or nothing: nothing is applied if any row fails";
+  if (n)
+    text << "\nthe import applies all of these, or nothing: nothing is applied if any row fails";
   out.Line(text.str());
   out.Set("model", input.model);
   out.Set("changes", LinesJson(plan.changes));

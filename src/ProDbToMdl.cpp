@@ -102,8 +102,7 @@ int ProDbToMdl::RefuseDrawingRows(const std::vector<std::wstring>& kinds) {
     const std::pair<const wchar_t*, std::wstring> refused[] = {
         {L"feature", L"RURO_flag=2"},
         {L"dimension", L"RURO_flag=2"},
-        {L"parameter",
-         L"RURO_flag in (2,3) and not (ownerId=0 and ownerType='" + own_type + L"')"},
+        {L"parameter", L"RURO_flag in (2,3) and not (ownerId=0 and ownerType='" + own_type + L"')"},
         {L"relation", L"RURO_flag in (1,2) and ownerType!=" + IntToWString(PRO_DRAWING)},
     };
     for (const auto& [kind, condition] : refused) {

@@ -84,8 +84,8 @@ int ProMdlToDb::ExportFeatures(const std::wstring& kind) {
                         Answer<ProPatternStatus>(ProFeaturePatternStatusGet, feature, asked));
       row_.AddIntColumn(L"groupStatus",
                         Answer<ProGroupStatus>(ProFeatureGroupStatusGet, feature, asked));
-      row_.AddIntColumn(L"grppatStatus", Answer<ProGrppatternStatus>(
-                                             ProFeatureGrppatternStatusGet, feature, asked));
+      row_.AddIntColumn(L"grppatStatus",
+                        Answer<ProGrppatternStatus>(ProFeatureGrppatternStatusGet, feature, asked));
       if (asked != PRO_TK_NO_ERROR) return RecordToolkitFailure(asked);
       row_.AddIntColumn(L"featIndex", static_cast<int>(i));
       InsertRow();

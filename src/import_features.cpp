@@ -24,8 +24,7 @@ int ProDbToMdl::UpdateFeatures() {
     // back: putting it back then fails and the status says so.
     ProName old = {};
     const ProError named = ProModelitemNameGet(&feature, old);
-    if (named != PRO_TK_NO_ERROR && named != PRO_TK_E_NOT_FOUND)
-      return FailWithToolkitError(named);
+    if (named != PRO_TK_NO_ERROR && named != PRO_TK_E_NOT_FOUND) return FailWithToolkitError(named);
     if (const ProError rc = ProModelitemNameSet(&feature, name)) return FailWithToolkitError(rc);
     Remember(L"the name of feature " + std::to_wstring(feature.id),
              [feature, old]() mutable { return ProModelitemNameSet(&feature, old); });
@@ -67,7 +66,8 @@ int ProDbToMdl::UpdateDimensions() {
         double old_value = 0.0, old_upper = 0.0, old_lower = 0.0;
         ProError rc = ProDimensionSymbolGet(&dimension, old_symbol);
         if (rc == PRO_TK_NO_ERROR) rc = ProDimensionValueGet(&dimension, &old_value);
-        if (rc == PRO_TK_NO_ERROR) rc = ProDimensionToleranceGet(&dimension, &old_upper, &old_lower);
+        if (rc == PRO_TK_NO_ERROR)
+          rc = ProDimensionToleranceGet(&dimension, &old_upper, &old_lower);
         if (rc != PRO_TK_NO_ERROR) return FailWithToolkitError(rc);
         const std::wstring which = L" of dimension " + std::to_wstring(dimension.id);
         if ((rc = ProDimensionSymbolSet(&dimension, symbol))) return FailWithToolkitError(rc);

@@ -96,8 +96,7 @@ int ProDbToMdl::RowParameter(ProParameter* parameter, ProModelitem* owner) {
   if (const ProError rc = ParameterOwner(owner)) return FailWithToolkitError(rc);
   ProName name = {};
   if (const int failed = CopyName(TextField(L"paramName"), name)) return failed;
-  if (const ProError rc = ProParameterInit(owner, name, parameter))
-    return FailWithToolkitError(rc);
+  if (const ProError rc = ProParameterInit(owner, name, parameter)) return FailWithToolkitError(rc);
   return 0;
 }
 
@@ -208,7 +207,8 @@ int ProDbToMdl::UpdateRelations() {
       } else if (const ProError rc = RelationLines(relset, &old)) {
         return FailWithToolkitError(rc);
       }
-      if (const ProError rc = SetRelationLines(relset, entry.lines)) return FailWithToolkitError(rc);
+      if (const ProError rc = SetRelationLines(relset, entry.lines))
+        return FailWithToolkitError(rc);
       Remember(L"the relations of item " + std::to_wstring(entry.owner.id),
                [relset, old]() { return SetRelationLines(relset, old); });
     }

@@ -34,8 +34,8 @@ inline int SessionStillAnswers(int& code, std::wstring& message) {
 // `ask_session` false: the body asked the session itself before its last step
 // (RefreshTable commits its rows only after that).
 template <typename Body>
-int ModelOperation(int& code, std::wstring& message, CatchSite site, Body&& body,
-                   bool ask_session = true) {
+int ModelOperation(int& code, std::wstring& message, CatchSite site, bool ask_session,
+                   Body&& body) {
   SetStatus(code, message, 0, L"");
   int result = -1;
   port::Guard hold(ProeCore::Instance()->Lock());
@@ -45,4 +45,9 @@ int ModelOperation(int& code, std::wstring& message, CatchSite site, Body&& body
     if (result == 0 && ask_session) result = SessionStillAnswers(code, message);
   });
   return result;
+}
+
+template <typename Body>
+int ModelOperation(int& code, std::wstring& message, CatchSite site, Body&& body) {
+  return ModelOperation(code, message, site, true, std::forward<Body>(body));
 }

@@ -11,7 +11,7 @@ namespace TAVCAX {
 namespace TAVPROE2 {
 
 int ProeAsynCommand::RefreshTable(const wchar_t* kindList, const wchar_t* dbPath) {
-  return ModelOperation(m_nStatus, m_strStatus, TAV_CATCH_SITE, [&] {
+  return ModelOperation(m_nStatus, m_strStatus, TAV_CATCH_SITE, /*ask_session=*/false, [&] {
     ProMdlToDb exporter;
     ProMdl model = nullptr;
     // Without a model the database file is not even opened.
@@ -36,7 +36,7 @@ int ProeAsynCommand::RefreshTable(const wchar_t* kindList, const wchar_t* dbPath
       return -1;
     }
     return 0;
-  }, /*ask_session=*/false);
+  });
 }
 
 }  // namespace TAVPROE2

@@ -33,7 +33,7 @@ std::wstring Normal(const std::wstring& dir) {
 }  // namespace
 
 ProError CheckRequestedFile(const std::wstring& path, RequestedFile* answer,
-                           std::wstring* in_session) {
+                            std::wstring* in_session) {
   *answer = RequestedFile::kLoadable;
   // <dir/>NAME.TYPE<.VERSION>; a name the session would search for is left to it.
   const std::size_t slash = path.find_last_of(L"/\\");

@@ -8,12 +8,12 @@
 #include <string>
 
 enum class RequestedFile {
-  kLoadable,     // no model of that name in session, or the very file asked for
-  kMissing,      // a model of that name is in session, and the path names no file
+  kLoadable,        // no model of that name in session, or the very file asked for
+  kMissing,         // a model of that name is in session, and the path names no file
   kOtherInSession,  // a model of that name is in session from another file
 };
 
 // `in_session` receives the full name of the model in session, for the last two
 // answers. A toolkit failure while asking is returned as such.
 ProError CheckRequestedFile(const std::wstring& path, RequestedFile* answer,
-                           std::wstring* in_session);
+                            std::wstring* in_session);

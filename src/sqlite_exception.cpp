@@ -36,9 +36,10 @@ CppSQLite3Exception SqliteError(int code, sqlite3* db) {
   // A write that a crashed writer left unfinished (a hot journal) can only be
   // rolled back by a writer; a read-only reader is refused until then.
   if (db && sqlite3_extended_errcode(db) == SQLITE_READONLY_ROLLBACK)
-    return CppSQLite3Exception(code, L"the database file has an unfinished write (a hot journal); "
-                                    L"open it once with a program that writes to it, such as "
-                                    L"sqlite3, to finish it");
+    return CppSQLite3Exception(code,
+                               L"the database file has an unfinished write (a hot journal); "
+                               L"open it once with a program that writes to it, such as "
+                               L"sqlite3, to finish it");
   return CppSQLite3Exception(code, SqliteMessage(db).c_str());
 }
 

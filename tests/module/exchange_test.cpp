@@ -218,8 +218,7 @@ const FailureCase kFailureCases[] = {
     // A model without parameters writes none, and that is no failure.
     {"spacer.prt.1", L"parameter", "", 0, 0, L"", "0 0 0 0"},
     {"plate.asm.1", L"dimension,parameter", "ProFeatureTypenameGet -1", -1, -1,
-     L"():PRO_TK_GENERAL_ERROR",
-     "0 0 0 0"},
+     L"():PRO_TK_GENERAL_ERROR", "0 0 0 0"},
     {"plate.asm.1", kAll, "ProRelsetRelationsGet -1", -1, -1, L"():PRO_TK_GENERAL_ERROR",
      "0 0 0 0"},
     {"plate.asm.1", kAll, "check", -1, -1,
@@ -230,8 +229,8 @@ const FailureCase kFailureCases[] = {
     {"plate.asm.1", kAll, "call 60 kill", -1, 0, nullptr, "0 0 0 0"},
     {"washer.prt.1", L"feature", "no directory", -1, -1,
      L"unable to open database file (SQLITE_CANTOPEN[14])", "0 0 0 0"},
-    {"plate.asm.1", kAll, "no relation", -1, -1, L"no such table: RURO_2_relation (SQLITE_ERROR[1])",
-     "0 0 0 0"},
+    {"plate.asm.1", kAll, "no relation", -1, -1,
+     L"no such table: RURO_2_relation (SQLITE_ERROR[1])", "0 0 0 0"},
     {"washer.prt.1", L"dimension", "no dimension", -1, -1,
      L"no such table: RURO_2_dimension (SQLITE_ERROR[1])", "0 0 0 0"},
     // The relations run after the features whatever the order of the tokens.
@@ -706,9 +705,9 @@ INSTANTIATE_TEST_SUITE_P(Failures, RestoreTest, ::testing::ValuesIn(kRestoreCase
 // and reals in a host whose locale writes a decimal comma, come back as they were.
 TEST_F(ImportTest, KeepsLongLinesAndRealsWhateverTheHostsLocale) {
   TempDir locales;
-  if (std::system(("localedef -i de_DE -f UTF-8 " + locales.file("de_DE.UTF-8") +
-                   " >/dev/null 2>&1")
-                      .c_str()) > 1)  // 1: warnings only
+  if (std::system(
+          ("localedef -i de_DE -f UTF-8 " + locales.file("de_DE.UTF-8") + " >/dev/null 2>&1")
+              .c_str()) > 1)  // 1: warnings only
     GTEST_SKIP() << "localedef cannot make a de_DE locale here";
   setenv("LOCPATH", locales.file("").c_str(), 1);
   ASSERT_NE(nullptr, std::setlocale(LC_ALL, "de_DE.UTF-8"));
