@@ -1,4 +1,5 @@
 // The database layer against real SQLite files in a temporary directory.
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -95,6 +96,29 @@ TEST_F(SqliteLayerTest, MeetsAnotherConnectionsSchemaChangeAndLock) {
             Raised([&] { db_.ExecuteQuery(L"select * from dims"); }));
   other.ExecuteStatement(L"rollback");
   EXPECT_EQ(0, db_.ExecuteQuery(L"select count(*) from dims").GetInt(0, -1));
+}
+
+// A writer that died in the middle of a write leaves a hot journal, which only a
+// writer can roll back: a read-only connection says so in words a host can act on.
+TEST_F(SqliteLayerTest, AReaderOfAFileWithAnUnfinishedWriteIsToldWhatToDo) {
+  db_.ExecuteStatement(L"pragma cache_size=1");
+  db_.ExecuteStatement(L"insert into dims values (1, 1.0, 'd1')");
+  db_.ExecuteStatement(L"begin");
+  // More pages than the cache holds: the journal is synced and pages are written.
+  for (int i = 0; i < 500; ++i)
+    db_.ExecuteStatement(L"insert into dims values (1, 1.0, '" + std::wstring(200, L'x') + L"')");
+  const std::string copy = dir_.file("copy.db");  // as the dead writer left it
+  for (const char* suffix : {"", "-journal"}) {
+    std::ifstream in(base::WideToUtf8(path_) + suffix, std::ios::binary);
+    std::ofstream(copy + suffix, std::ios::binary) << in.rdbuf();
+  }
+  CppSQLite3Connection reader;
+  reader.OpenReadOnly(base::Utf8ToWide(copy));
+  EXPECT_EQ(
+      L"the database file has an unfinished write (a hot journal); open it once with a "
+      L"program that writes to it, such as sqlite3, to finish it (SQLITE_READONLY[8])",
+      Raised([&] { reader.ExecuteQuery(L"select count(*) from dims"); }));
+  db_.ExecuteStatement(L"rollback");
 }
 
 }  // namespace
