@@ -74,7 +74,7 @@ class ProDbToMdl : public StatusRecord {
   int ForEachRow(CatchSite site, std::vector<std::wstring> columns, const std::wstring& condition,
                  const RowWork& work);
   // Runs the select of the query specification into the cursor; false after a
-  // failure, which the status record then holds (-1, "Unexpected error.").
+  // failure, which the status record then holds (-1, SQLite's text).
   bool ExecuteSelect();
   // Sets (code, "():" + ToolkitErrorName(code)) and returns the code.
   int FailWithToolkitError(int code);

@@ -6,7 +6,7 @@
 //    "() error: " + DescribeError).
 //  - any std::exception: wrapped into a TX_Exception with what() as message, then
 //    reported the same way.
-//  - anything else (database errors, _com_error, ...): status (-1,
+//  - anything else (_com_error, ...): status (-1,
 //    "Unexpected error.\n"), without the "() error: " prefix.
 //
 // The catch site (source file and line) is the frame's call site:
