@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -190,6 +191,31 @@ TEST_F(TavhostTest, JsonGivesOneObjectPerResult) {
   EXPECT_EQ(results[3]["status"], -1);
   EXPECT_EQ(results[3]["message"], "Open File Error.");
   EXPECT_EQ(results[3]["line"], 4);
+}
+
+// A host in a pipeline: the session that connect starts must not hold the
+// pipe open after tavhost ends, nor write into tavhost's output.
+TEST_F(TavhostTest, StartedSessionLeavesTheHostsStreamsAlone) {
+  const std::string display = display_ + " started";
+  WriteFile(dir_.file("startsim.sh"), "#!/bin/sh\nexec " +
+                                          ShellQuoted(std::string(TAV_BINARY_DIR) + "/bin/proe_sim") +
+                                          " --display " + ShellQuoted(display) + "\n");
+  ASSERT_EQ(::chmod(dir_.file("startsim.sh").c_str(), 0755), 0);
+  const std::string command = "cd " + ShellQuoted(dir_.path()) +
+                              " && export TMPDIR=" + ShellQuoted(dir_.path()) +
+                              " && printf 'connect\\ndisconnect\\n' | " + ShellQuoted(TAVHOST) +
+                              " --json --display " + ShellQuoted(display) +
+                              " --start ./startsim.sh 2>&1 | cat >out.txt";
+  const int status = std::system(command.c_str());
+  const std::string stop = "TMPDIR=" + ShellQuoted(dir_.path()) + " " +
+                           ShellQuoted(std::string(TAV_BINARY_DIR) + "/bin/proe_sim") +
+                           " ctl --display " + ShellQuoted(display) + " exit >/dev/null";
+  EXPECT_EQ(std::system(stop.c_str()), 0) << "the started session runs";
+  EXPECT_EQ(status, 0);
+  const std::string out = ReadFile(dir_.file("out.txt"));
+  EXPECT_EQ(out.find("listening"), std::string::npos) << out;
+  EXPECT_TRUE(HasAll(out, {"\"command\":\"disconnect\""}));
+  EXPECT_TRUE(HasAll(ReadFile(dir_.file("tav_cax_session_log.txt")), {"proe_sim listening"}));
 }
 
 TEST_F(TavhostTest, DiffShowsChangesAndConflictsAndWritesNothing) {
