@@ -136,7 +136,9 @@ nlohmann::json LinesJson(const std::vector<DryRunLine>& lines) {
                     {"rows", line.rows},
                     {"item", line.item},
                     {"text", line.text},
-                    {"lines", line.lines}});
+                    {"lines", line.lines},
+                    {"unchanged", line.unchanged},
+                    {"code", line.code}});
   return list;
 }
 
@@ -167,7 +169,12 @@ void Diff(Context& c, const CommandLine&, const Arguments& args, CommandOutput& 
     LinesTable(plan.conflicts).PrintRows(text);
   }
   for (const std::string& note : plan.notes) text << "note: " << note << '\n';
-  const std::size_t n = plan.changes.size(), k = plan.conflicts.size();
+  const std::size_t n = plan.Changing(), k = plan.conflicts.size(), failing = plan.Failing();
+  if (failing)
+    text << "the import would fail at " << failing << (failing == 1 ? " row" : " rows")
+         << " and apply nothing: it is all or nothing (nothing is applied if any row fails)\n";
+  else
+    text << "the import is all or nothing: nothing is applied if any row fails\n";
   text << n << (n == 1 ? " change, " : " changes, ") << k << (k == 1 ? " conflict" : " conflicts")
        << "; nothing was written";
   out.Line(text.str());
@@ -175,6 +182,7 @@ void Diff(Context& c, const CommandLine&, const Arguments& args, CommandOutput& 
   out.Set("changes", LinesJson(plan.changes));
   out.Set("conflicts", LinesJson(plan.conflicts));
   out.Set("notes", plan.notes);
+  out.Set("import_fails", failing > 0);
 }
 
 }  // namespace
