@@ -156,6 +156,26 @@ TEST_F(TavhostTest, CommandsReportTheirResultsAndStatus) {
        {"<mnu id=\"6\" caption=\"出图\" command=\"plot\"/>"},
        {},
        ""},
+      {"names of columns and tables are checked",
+       {"--keep-going"},
+       "sql x.db --file exchange_schema.sql\n"
+       "show x.db feature --columns featId,featNmae\n"
+       "check x.db 'select \"featNmae\" from RURO_2_feature'\n"
+       "sql y.db 'create table t (a)'\nshow y.db\n",
+       1,
+       {},
+       {"line 2: show failed: status -1: no column featNmae in RURO_2_feature",
+        "line 3: check failed: status -1: x.db: no such column: featNmae",
+        "line 5: show failed: status -1: y.db has none of the exchange tables"},
+       ""},
+      {"a second export of a model is refused",
+       {},
+       "connect\nopen models/bolt.prt.1\nsql x.db --file exchange_schema.sql\n"
+       "export parameter x.db\nexport parameter x.db --append\nexport all x.db\n",
+       1,
+       {"exported BOLT.PRT into x.db: 6 parameters\nexported BOLT.PRT into x.db: 6 parameters\n"},
+       {"line 6: export failed: status -1: x.db already holds rows of BOLT.PRT"},
+       ""},
       {"a shell step that fails", {}, "shell exit 3\nhelp\n", 1, {}, {"status 3"}, "connect"},
       {"a check that does not hold",
        {},
