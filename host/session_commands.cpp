@@ -100,13 +100,15 @@ void Menu(Context& c, const CommandLine&, const Arguments& args, CommandOutput& 
   out.Set("file", args[0]);
 }
 
+constexpr double kMaxWait = 86400;  // a day: longer is a typing error, not a wait
+
 void WaitPick(Context& c, const CommandLine&, const Arguments& args, CommandOutput& out) {
   double seconds = 10;
   if (!args.empty()) {
     char* end = nullptr;
     seconds = std::strtod(args[0].c_str(), &end);
-    if (*end || !std::isfinite(seconds) || seconds < 0)
-      throw UsageError("usage: wait-pick [SECONDS] (a number of seconds, 0 or more)");
+    if (args[0].empty() || *end || !(seconds >= 0 && seconds <= kMaxWait))
+      throw UsageError("usage: wait-pick [SECONDS] (a number of seconds from 0 to 86400)");
   }
   Pick pick;
   const auto timeout = std::chrono::milliseconds(static_cast<long long>(seconds * 1000));

@@ -176,6 +176,20 @@ TEST_F(TavhostTest, CommandsReportTheirResultsAndStatus) {
        {"exported BOLT.PRT into x.db: 6 parameters\nexported BOLT.PRT into x.db: 6 parameters\n"},
        {"line 6: export failed: status -1: x.db already holds rows of BOLT.PRT"},
        ""},
+      {"usage errors name their line",
+       {},
+       "step it's \"fine\nwait-pick 99999999999999999999\n",
+       2,
+       {"== 1. it's \"fine"},
+       {"line 2: usage: wait-pick [SECONDS]"},
+       ""},
+      {"a quote never closed",
+       {},
+       "sql q.db \"select 1\n\nhelp\n",
+       2,
+       {},
+       {"line 1: the \" quote opened on line 1, column 10 is never closed"},
+       "connect"},
       {"a shell step that fails", {}, "shell exit 3\nhelp\n", 1, {}, {"status 3"}, "connect"},
       {"a check that does not hold",
        {},
@@ -214,6 +228,20 @@ TEST_F(TavhostTest, JsonGivesOneObjectPerResult) {
   EXPECT_EQ(results[3]["status"], -1);
   EXPECT_EQ(results[3]["message"], "Open File Error.");
   EXPECT_EQ(results[3]["line"], 4);
+}
+
+// A script's relative paths and shell steps mean its own directory, and shell
+// steps find the programs built with tavhost without a PATH that names them.
+TEST_F(TavhostTest, ScriptWorksInItsOwnDirectory) {
+  fs::create_directory(dir_.file("sub"));
+  WriteFile(dir_.file("sub/s.tav"),
+            "sql x.db 'create table t (a)'\nshell test -f x.db && command -v proe_sim\n");
+  const std::string command = "cd " + ShellQuoted(dir_.path()) +
+                              " && TMPDIR=" + ShellQuoted(dir_.path()) + " PATH=/usr/bin:/bin " +
+                              ShellQuoted(TAVHOST) + " sub/s.tav >out.txt 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0) << ReadFile(dir_.file("out.txt"));
+  EXPECT_TRUE(HasAll(ReadFile(dir_.file("out.txt")),
+                     {fs::canonical(std::string(TAV_BINARY_DIR) + "/bin/proe_sim").string()}));
 }
 
 // A host in a pipeline: the session that connect starts must not hold the
