@@ -23,6 +23,7 @@ struct Context {
   bool connected = false;
   int steps = 0;
   bool bold_headings = false;  // standard output is a terminal
+  bool show_progress = false;  // standard error is a terminal and the output not JSON
   HostEvents* events = nullptr;
 
   TAVCAX::TAVPROE2::IProeAsynConnector& connect_api() { return connector; }

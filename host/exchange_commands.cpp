@@ -13,6 +13,7 @@
 #include "host/exchange_rows.h"
 #include "host/export_snapshot.h"
 #include "host/failure.h"
+#include "host/progress.h"
 #include "host/wide_text.h"
 
 namespace tavhost {
@@ -51,7 +52,10 @@ void Export(Context& c, const CommandLine&, const Arguments& args, CommandOutput
                           "tables or use another file (or give --append to add them all the same)");
   const std::map<std::string, long long> before = LastRowids(db, kinds);
   const unsigned long counter = ChangeCounter(db);
-  c.Check(c.api().RefreshTable(Widen(JoinKinds(kinds)).c_str(), Widen(ModulePath(db)).c_str()));
+  {
+    const Progress progress(c.show_progress, "export " + db);
+    c.Check(c.api().RefreshTable(Widen(JoinKinds(kinds)).c_str(), Widen(ModulePath(db)).c_str()));
+  }
   // The module commits once: a counter that moved further means that another
   // writer committed during the call, and the rows above `before` are not all ours.
   const bool ours_only = ChangeCounter(db) - counter == 1;
@@ -72,6 +76,8 @@ void Export(Context& c, const CommandLine&, const Arguments& args, CommandOutput
   out.Line("exported " + model + " into " + db + ": " + counts +
            (ours_only ? "" : " (may include another writer's rows)"));
   out.Set("model", model);
+  out.Set("database", db);
+  out.Set("kinds", kinds);
   out.Set("rows", rows);
   out.Set("other_writer", !ours_only);
   if (!ours_only) {
@@ -98,7 +104,12 @@ void Import(Context& c, const CommandLine&, const Arguments& args, CommandOutput
   // The module's own status tells a missing file or model: no checks here.
   const std::string model = ModelName(c.CurrentModel());
   out.Set("model", model);
-  c.Check(c.api().UpdateTable(Widen(JoinKinds(kinds)).c_str(), Widen(ModulePath(db)).c_str()));
+  out.Set("database", db);
+  out.Set("kinds", kinds);
+  {
+    const Progress progress(c.show_progress, "import " + db);
+    c.Check(c.api().UpdateTable(Widen(JoinKinds(kinds)).c_str(), Widen(ModulePath(db)).c_str()));
+  }
   out.Line("imported the flagged rows of " + db + " into " + model + "; the model is regenerated");
 }
 
@@ -135,7 +146,10 @@ ExchangeRows ExportCurrent(Context& c, Database& file, const PrivateDir& dir) {
       current.Execute(schema.row(0)[0].text);
     }
   }
-  c.Check(c.api().RefreshTable(L"feature,dimension,parameter,relation", Widen(path).c_str()));
+  {
+    const Progress progress(c.show_progress, "diff " + file.path());
+    c.Check(c.api().RefreshTable(L"feature,dimension,parameter,relation", Widen(path).c_str()));
+  }
   Database current(path, Database::Mode::kReadOnly);
   const std::vector<std::string> all = ParseKinds("all");
   return ReadRows(current, all, "1");

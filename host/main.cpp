@@ -12,6 +12,7 @@
 #include "host/failure.h"
 #include "host/host_events.h"
 #include "host/script_reader.h"
+#include "host/text_table.h"
 #include "host/wide_text.h"
 
 namespace {
@@ -38,6 +39,8 @@ Options:
                   {"line", "command", "args", "ok", ...} and, on failure,
                   "status" and "message" (or "usage": true)
   --echo          print each command, after "> ", before its output
+  --wide          print table cells in full (they are cut to 60 columns with
+                  "..." otherwise; control characters show escaped, as \n)
   --version       print the version and exit
   -h, --help      print this text and the command list
 
@@ -72,7 +75,7 @@ Commands:
 struct Options {
   std::string script;  // "" or "-": standard input
   std::string display, start;
-  bool keep_going = false, json = false, echo = false;
+  bool keep_going = false, json = false, echo = false, wide = false;
 };
 
 // Parses the command line; returns kOk, or kUsage after printing why.
@@ -101,6 +104,8 @@ int ParseOptions(int argc, char** argv, Options* options, bool* help, bool* vers
       options->json = true;
     } else if (arg == "--echo") {
       options->echo = true;
+    } else if (arg == "--wide") {
+      options->wide = true;
     } else if (arg == "--display" || arg == "--start") {
       if (i + 1 == argc) {
         std::cerr << "tavhost: " << arg << " needs a value (tavhost --help)\n";
@@ -241,6 +246,8 @@ int main(int argc, char** argv) {
   context.start = options.start;
   context.programs = SelfPath().parent_path().string();
   context.bold_headings = ::isatty(STDOUT_FILENO) && !options.json;
+  context.show_progress = ::isatty(STDERR_FILENO) && !options.json;
+  SetFullCells(options.wide);
 
   int worst = kOk;
   CommandLine line;

@@ -9,6 +9,7 @@
 #include "host/commands.h"
 #include "host/exchange_db.h"
 #include "host/failure.h"
+#include "host/progress.h"
 #include "host/wide_text.h"
 
 namespace tavhost {
@@ -95,7 +96,10 @@ void Menu(Context& c, const CommandLine&, const Arguments& args, CommandOutput& 
   bytes << file.rdbuf();
   std::string text = bytes.str();
   if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);  // a byte-order mark
-  c.Check(c.api().CreateMenu(Widen(text).c_str()));
+  {
+    const Progress progress(c.show_progress, "menu " + args[0]);
+    c.Check(c.api().CreateMenu(Widen(text).c_str()));
+  }
   out.Line("menu built from " + args[0]);
   out.Set("file", args[0]);
 }

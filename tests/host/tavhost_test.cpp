@@ -190,6 +190,15 @@ TEST_F(TavhostTest, CommandsReportTheirResultsAndStatus) {
        {},
        {"line 1: the \" quote opened on line 1, column 10 is never closed"},
        "connect"},
+      {"cells are shown escaped and cut",
+       {},
+       "sql cells.db \"create table t (a, b); insert into t values "
+       "(replace(hex(zeroblob(40)), '00', 'xy') || 'END', 'a' || char(10) || 'b')\"\n"
+       "show cells.db t\n",
+       0,
+       {"  " + std::string(28, '-') + std::string(32, '-') + "  ---", "x...  a\\nb\n"},
+       {},
+       "END"},
       {"a shell step that fails", {}, "shell exit 3\nhelp\n", 1, {}, {"status 3"}, "connect"},
       {"a check that does not hold",
        {},
