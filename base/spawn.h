@@ -17,7 +17,7 @@
 namespace base {
 
 struct SpawnOptions {
-  std::string directory;        // working directory; empty: the caller's
+  std::string directory;  // working directory; empty: the caller's
   // Standard output and error are appended to this file (created 0600 when
   // missing); empty, or a file that cannot be opened: /dev/null.
   std::string output_file;

@@ -28,8 +28,8 @@ struct ChildReport {
     std::string text = port::GetCurrentDirectory() + "\n";
     for (const char* fd : {"0", "1", "2"}) {
       char target[4096];
-      const ssize_t n = ::readlink((std::string("/proc/self/fd/") + fd).c_str(), target,
-                                   sizeof target - 1);
+      const ssize_t n =
+          ::readlink((std::string("/proc/self/fd/") + fd).c_str(), target, sizeof target - 1);
       text += (n > 0 ? std::string(target, n) : std::string("?")) + "\n";
     }
     const std::string fd_dir = "/proc/self/fd";
