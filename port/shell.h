@@ -8,8 +8,9 @@
 // kShellOutputLog in the temporary directory (as the shell gives a console
 // program a console of its own: the caller's streams are never shared, so a
 // caller writing into a pipe is not held open by the program), no other
-// descriptor of the caller, and reaped by the caller so no zombie is left. It starts in the given
-// working directory; the caller's own current directory is never changed. Callable from any thread.
+// descriptor of the caller, and reaped by the caller so no zombie is left. It
+// starts in the given working directory; the caller's own current directory is
+// never changed. Callable from any thread.
 #include <string>
 
 namespace port {
