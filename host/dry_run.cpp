@@ -470,6 +470,8 @@ class Planner {
     };
     std::vector<Owner> owners;  // in the order of their first rows, as the import goes
     for (const RelationRow& row : in_.edited.relations) {
+      // The import reads the rows whose flag is not 3; a NULL flag is no such row.
+      if (!NullNote(row.nulls, "RURO_flag").empty()) continue;
       const bool model = row.owner_type == in_.model_type;
       auto found = std::find_if(owners.begin(), owners.end(), [&](const Owner& owner) {
         return owner.type == row.owner_type && (model || owner.id == row.owner_id);

@@ -59,7 +59,7 @@ ExchangeRows ReadRows(Database& db, const std::vector<std::string>& kinds,
     for (std::size_t r = 0; r < table.size(); ++r) {
       const std::vector<Cell>& c = table.row(r);
       std::vector<std::string> nulls;
-      for (std::size_t i = 3; i < c.size(); ++i)
+      for (std::size_t i = 2; i < c.size(); ++i)
         if (c[i].value.is_null()) nulls.push_back(names[i]);
       const long long row = AsInt(c[0]);
       const std::string model = AsText(c[1]);
