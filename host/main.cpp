@@ -56,11 +56,13 @@ Environment:
                   proe_sim. For a real CAD session set it to the installation's
                   pro_comm_msg program.
   TMPDIR          where the module writes its log tav_cax_log.txt and its
-                  message files (default /tmp), and where diff works
+                  message files (default /tmp), where a session that connect
+                  starts writes its output (tav_cax_session_log.txt), and
+                  where diff works
 
 Script lines: words separated by blanks, 'single' or "double" quoted (\" and \\
-inside double quotes), # starts a comment, a line ending in \ or inside quotes
-goes on on the next line.
+inside double quotes), # starts a comment, a line ending in \ or inside double
+quotes goes on on the next line (step and shell take their line as written).
 
 Exit status: 0 when every command succeeded, 1 when one failed (its status code
 and message go to standard error), 2 for a usage error (an unknown option or
