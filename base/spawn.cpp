@@ -8,6 +8,8 @@
 #include <system_error>
 #include <thread>
 
+#include "base/unique_fd.h"
+
 extern char** environ;
 
 namespace base {
@@ -44,11 +46,17 @@ int SpawnDetached(const std::string& path, const std::vector<std::string>& argv,
   Attributes attributes;
   if (!files.ok || !attributes.ok) return ENOMEM;
   posix_spawn_file_actions_t* fa = &files.actions;
+  // The output file is opened here, close-on-exec, so that a file that cannot be
+  // opened costs the program its output only, not its start.
+  UniqueFd output;
+  if (!options.output_file.empty())
+    output = UniqueFd(::open(options.output_file.c_str(),
+                             O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0600));
   int rc = posix_spawn_file_actions_addopen(fa, 0, "/dev/null", O_RDONLY, 0);
-  if (rc == 0 && options.discard_output) {
-    rc = posix_spawn_file_actions_addopen(fa, 1, "/dev/null", O_WRONLY, 0);
-    if (rc == 0) rc = posix_spawn_file_actions_adddup2(fa, 1, 2);
-  }
+  if (rc == 0)
+    rc = output.valid() ? posix_spawn_file_actions_adddup2(fa, output.get(), 1)
+                        : posix_spawn_file_actions_addopen(fa, 1, "/dev/null", O_WRONLY, 0);
+  if (rc == 0) rc = posix_spawn_file_actions_adddup2(fa, 1, 2);
   if (rc == 0 && !options.directory.empty())
     rc = posix_spawn_file_actions_addchdir_np(fa, options.directory.c_str());
   if (rc == 0) rc = posix_spawn_file_actions_addclosefrom_np(fa, 3);

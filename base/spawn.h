@@ -4,18 +4,23 @@
 //
 // The caller may be a threaded host, so the program is started with posix_spawn
 // (nothing of the caller's address space runs between the fork and the exec). It
-// runs in a session of its own (no controlling terminal), with standard input from
-// /dev/null, every signal at its default action and none blocked, and no
-// descriptor of the caller beyond the three standard ones. A thread of the caller
-// waits for it, so it never stays behind as a zombie. Callable from any thread.
+// runs in a session of its own (no controlling terminal, so a terminal's Ctrl-C
+// reaches the caller only), with standard input from /dev/null, standard output
+// and error into a file of its own or /dev/null (never the caller's: a caller
+// whose output is a pipe is not held open by the program), every signal at its
+// default action and none blocked, and no other descriptor of the caller. A
+// thread of the caller waits for it, so it never stays behind as a zombie.
+// Callable from any thread.
 #include <string>
 #include <vector>
 
 namespace base {
 
 struct SpawnOptions {
-  std::string directory;        // working directory; empty: the caller's
-  bool discard_output = false;  // standard output and error to /dev/null
+  std::string directory;  // working directory; empty: the caller's
+  // Standard output and error are appended to this file (created 0600 when
+  // missing); empty, or a file that cannot be opened: /dev/null.
+  std::string output_file;
 };
 
 // Starts `path` (an absolute or relative file name, not searched on PATH) with

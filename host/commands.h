@@ -17,11 +17,13 @@ namespace tavhost {
 struct Context {
   TAVCAX::TAVPROE2::ProeAsynConnector connector;
   TAVCAX::TAVPROE2::ProeAsynCommand command;
-  std::string display;  // --display
-  std::string start;    // --start: what connect starts when no session runs
+  std::string display;   // --display
+  std::string start;     // --start: what connect starts when no session runs
+  std::string programs;  // the directory of tavhost's own executable, for shell steps
   bool connected = false;
   int steps = 0;
   bool bold_headings = false;  // standard output is a terminal
+  bool show_progress = false;  // standard error is a terminal and the output not JSON
   HostEvents* events = nullptr;
 
   TAVCAX::TAVPROE2::IProeAsynConnector& connect_api() { return connector; }

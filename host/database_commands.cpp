@@ -8,6 +8,7 @@
 #include "host/exchange_db.h"
 #include "host/exchange_rows.h"
 #include "host/failure.h"
+#include "host/wide_text.h"
 
 namespace tavhost {
 namespace {
@@ -60,6 +61,21 @@ void Show(Context&, const CommandLine&, const Arguments& args, CommandOutput& ou
   } else {
     for (const ExchangeKind& kind : ExchangeKinds())
       if (db.HasTable(kind.table)) tables.push_back(kind.table);
+    if (tables.empty())
+      throw Failure(-1, db.path() + " has none of the exchange tables (create them: sql " +
+                            db.path() + " --file exchange_schema.sql)");
+  }
+  for (const std::string& column : columns) {
+    for (const std::string& table : tables) {
+      bool known = false;
+      for (const std::string& name : db.Columns(table))
+        known = known || UpperCase(name) == UpperCase(column);
+      if (!known) {
+        std::string list;
+        for (const std::string& name : db.Columns(table)) list += (list.empty() ? "" : ",") + name;
+        throw Failure(-1, "no column " + column + " in " + table + " (it has " + list + ")");
+      }
+    }
   }
   nlohmann::json all = nlohmann::json::object();
   for (const std::string& table : tables) {

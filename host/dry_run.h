@@ -10,12 +10,14 @@
 //              first wrote them, keyed by their rowid in the host's file.
 //
 // A change compares an edited row with the model now, following the import's
-// rules (docs/exchange-format.md): rows flagged 2 rename features and set
-// dimension symbols, values and tolerances (a relation-driven dimension is left
-// alone); parameters are changed (2), deleted (3) and added to the model (1);
-// each relation owner with rows not flagged 3 gets exactly those lines. A
-// conflict is a row whose exported value no longer matches the model (the model
-// changed since the export), or a row the import would stop at.
+// rules (docs/exchange-format.md) in the import's order: rows flagged 2 rename
+// features and set dimension symbols, values and tolerances (a relation-driven
+// or reference dimension is left alone); parameters are changed (2), then
+// deleted (3), then added to the model (1); each relation owner with rows not
+// flagged 3 gets exactly those lines. A conflict is a row whose exported value
+// no longer matches the model (the model changed since the export), or a row the
+// import would fail at, with the code it would fail with (import_rules.h). The
+// import is all or nothing: one such row and nothing is applied.
 #include <string>
 #include <vector>
 
@@ -29,12 +31,16 @@ struct DryRunLine {
   std::string item;                // what the line is about: "d0 (id 0)", "PLATE.ASM PROJECT"
   std::string text;                // the change, or why it conflicts
   std::vector<std::string> lines;  // relation lines: "+ added", "- removed"
+  bool unchanged = false;          // a change line that changes nothing ("no change")
+  int code = 0;                    // a conflict the import fails at: the code it gives
 };
 
 struct DryRun {
   std::vector<DryRunLine> changes;
   std::vector<DryRunLine> conflicts;
   std::vector<std::string> notes;
+  std::size_t Changing() const;  // changes that change something
+  std::size_t Failing() const;   // conflicts the import fails at
 };
 
 struct DryRunInput {

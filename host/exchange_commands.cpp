@@ -13,6 +13,7 @@
 #include "host/exchange_rows.h"
 #include "host/export_snapshot.h"
 #include "host/failure.h"
+#include "host/progress.h"
 #include "host/wide_text.h"
 
 namespace tavhost {
@@ -23,6 +24,7 @@ namespace fs = std::filesystem;
 std::string ModulePath(const std::string& path) { return fs::absolute(path).string(); }
 
 void RequireFile(const std::string& db) {
+  if (db.empty()) throw UsageError("the database file name is empty");
   if (!fs::is_regular_file(db))
     throw Failure(-1, "no database file " + db + " (create one first: sql " + db +
                           " --file exchange_schema.sql)");
@@ -35,13 +37,28 @@ std::string RequireModel(Context& c) {
 }
 
 void Export(Context& c, const CommandLine&, const Arguments& args, CommandOutput& out) {
+  const bool append = args.size() == 3;
+  if (append && args[2] != "--append") throw UsageError("usage: export KINDS DB [--append]");
   const std::vector<std::string> kinds = ParseKinds(args[0]);
   const std::string& db = args[1];
   c.RequireConnection();
   RequireFile(db);
+  const std::string model = ModelName(RequireModel(c));
+  // A second export of a model adds its relation lines again: a later import
+  // would give each owner every line twice.
+  if (!append && HoldsRowsOf(db, kinds, model))
+    throw Failure(-1, db + " already holds rows of " + model +
+                          ": an import would then write its relations twice; empty the "
+                          "tables or use another file (or give --append to add them all the same)");
   const std::map<std::string, long long> before = LastRowids(db, kinds);
-  const std::string model = ModelName(c.CurrentModel());
-  c.Check(c.api().RefreshTable(Widen(JoinKinds(kinds)).c_str(), Widen(ModulePath(db)).c_str()));
+  const unsigned long counter = ChangeCounter(db);
+  {
+    const Progress progress(c.show_progress, "export " + db);
+    c.Check(c.api().RefreshTable(Widen(JoinKinds(kinds)).c_str(), Widen(ModulePath(db)).c_str()));
+  }
+  // The module commits once: a counter that moved further means that another
+  // writer committed during the call, and the rows above `before` are not all ours.
+  const bool ours_only = ChangeCounter(db) - counter == 1;
 
   Database file(db, Database::Mode::kReadOnly);
   std::string counts;
@@ -56,9 +73,19 @@ void Export(Context& c, const CommandLine&, const Arguments& args, CommandOutput
     counts += (counts.empty() ? "" : ", ") + std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
     rows[kind.name] = n;
   }
-  out.Line("exported " + model + " into " + db + ": " + counts);
+  out.Line("exported " + model + " into " + db + ": " + counts +
+           (ours_only ? "" : " (may include another writer's rows)"));
   out.Set("model", model);
+  out.Set("database", db);
+  out.Set("kinds", kinds);
   out.Set("rows", rows);
+  out.Set("other_writer", !ours_only);
+  if (!ours_only) {
+    std::cerr << "tavhost: warning: another connection wrote to " << db
+              << " during the export: the counts may include its rows; no export snapshot kept\n";
+    out.Set("snapshot", nullptr);
+    return;
+  }
   // The export succeeded whatever happens to the snapshot; without it `diff`
   // says that it cannot check for conflicts.
   try {
@@ -74,9 +101,16 @@ void Import(Context& c, const CommandLine&, const Arguments& args, CommandOutput
   const std::vector<std::string> kinds = ParseKinds(args[0]);
   const std::string& db = args[1];
   c.RequireConnection();
-  c.Check(c.api().UpdateTable(Widen(JoinKinds(kinds)).c_str(), Widen(ModulePath(db)).c_str()));
-  out.Line("imported the flagged rows of " + db + " into " + ModelName(c.CurrentModel()) +
-           "; the model is regenerated");
+  // The module's own status tells a missing file or model: no checks here.
+  const std::string model = ModelName(c.CurrentModel());
+  out.Set("model", model);
+  out.Set("database", db);
+  out.Set("kinds", kinds);
+  {
+    const Progress progress(c.show_progress, "import " + db);
+    c.Check(c.api().UpdateTable(Widen(JoinKinds(kinds)).c_str(), Widen(ModulePath(db)).c_str()));
+  }
+  out.Line("imported the flagged rows of " + db + " into " + model + "; the model is regenerated");
 }
 
 // A directory of its own under the temporary directory, removed with its files.
@@ -112,7 +146,10 @@ ExchangeRows ExportCurrent(Context& c, Database& file, const PrivateDir& dir) {
       current.Execute(schema.row(0)[0].text);
     }
   }
-  c.Check(c.api().RefreshTable(L"feature,dimension,parameter,relation", Widen(path).c_str()));
+  {
+    const Progress progress(c.show_progress, "diff " + file.path());
+    c.Check(c.api().RefreshTable(L"feature,dimension,parameter,relation", Widen(path).c_str()));
+  }
   Database current(path, Database::Mode::kReadOnly);
   const std::vector<std::string> all = ParseKinds("all");
   return ReadRows(current, all, "1");
@@ -136,7 +173,9 @@ nlohmann::json LinesJson(const std::vector<DryRunLine>& lines) {
                     {"rows", line.rows},
                     {"item", line.item},
                     {"text", line.text},
-                    {"lines", line.lines}});
+                    {"lines", line.lines},
+                    {"unchanged", line.unchanged},
+                    {"code", line.code}});
   return list;
 }
 
@@ -167,17 +206,20 @@ void Diff(Context& c, const CommandLine&, const Arguments& args, CommandOutput& 
     LinesTable(plan.conflicts).PrintRows(text);
   }
   for (const std::string& note : plan.notes) text << "note: " << note << '\n';
-  const std::size_t n = plan.changes.size(), k = plan.conflicts.size();
+  const std::size_t n = plan.Changing(), k = plan.conflicts.size(), failing = plan.Failing();
+  if (failing)
+    text << "the import would fail at " << failing << (failing == 1 ? " row" : " rows")
+         << " and apply nothing: it is all or nothing (nothing is applied if any row fails)\n";
+  else
+    text << "the import is all or nothing: nothing is applied if any row fails\n";
   text << n << (n == 1 ? " change, " : " changes, ") << k << (k == 1 ? " conflict" : " conflicts")
        << "; nothing was written";
-  // UpdateTable is all or nothing.
-  if (n)
-    text << "\nthe import applies all of these, or nothing: nothing is applied if any row fails";
   out.Line(text.str());
   out.Set("model", input.model);
   out.Set("changes", LinesJson(plan.changes));
   out.Set("conflicts", LinesJson(plan.conflicts));
   out.Set("notes", plan.notes);
+  out.Set("import_fails", failing > 0);
 }
 
 }  // namespace
@@ -186,8 +228,9 @@ void AddExchangeCommands(std::vector<Command>* commands) {
   commands->insert(
       commands->end(),
       {
-          {"export", 2, 2, "export KINDS DB",
-           "append the current model's rows of KINDS (all, or e.g. feature,parameter) to DB",
+          {"export", 2, 3, "export KINDS DB [--append]",
+           "append the current model's rows of KINDS (all, or e.g. feature,parameter) to DB; "
+           "refused when DB holds the model's rows already, unless --append",
            Export},
           {"import", 2, 2, "import KINDS DB", "write the flagged rows of KINDS back into the model",
            Import},

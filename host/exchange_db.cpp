@@ -54,6 +54,10 @@ Database::Database(const std::string& path, Mode mode) : path_(path) {
     throw Failure(-1, path + ": " + reason);
   }
   sqlite3_busy_timeout(db_, 5000);
+  // A misspelt column in double quotes is an error, not a string constant that
+  // would print the misspelling in every row.
+  sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
 }
 
 Database::~Database() { sqlite3_close(db_); }

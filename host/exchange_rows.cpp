@@ -50,25 +50,33 @@ ExchangeRows ReadRows(Database& db, const std::vector<std::string>& kinds,
     bool wanted = false;
     for (const std::string& name : kinds) wanted = wanted || name == kind.name;
     if (!wanted || !db.HasTable(kind.table)) continue;
-    const TextTable table = db.Query(
-        std::string("select ") + (snapshot ? "sourceRowid, model" : "rowid, ''") + ", RURO_flag, " +
-        kind.columns + " from " + kind.table + " where " + condition + " order by 1");
+    const bool tolerance = kind.name == "dimension" && !snapshot;
+    const TextTable table =
+        db.Query(std::string("select ") + (snapshot ? "sourceRowid, model" : "rowid, ''") +
+                 ", RURO_flag, " + kind.columns + (tolerance ? ", tolType" : "") + " from " +
+                 kind.table + " where " + condition + " order by 1");
+    const std::vector<std::string>& names = table.columns();
     for (std::size_t r = 0; r < table.size(); ++r) {
       const std::vector<Cell>& c = table.row(r);
+      std::vector<std::string> nulls;
+      for (std::size_t i = 2; i < c.size(); ++i)
+        if (c[i].value.is_null()) nulls.push_back(names[i]);
       const long long row = AsInt(c[0]);
       const std::string model = AsText(c[1]);
       const int flag = static_cast<int>(AsInt(c[2]));
       if (kind.name == "feature") {
-        rows.features.push_back({row, flag, model, AsInt(c[3]), AsText(c[4])});
+        rows.features.push_back({row, flag, model, AsInt(c[3]), AsText(c[4]), nulls});
       } else if (kind.name == "dimension") {
         rows.dimensions.push_back({row, flag, model, AsInt(c[3]), AsText(c[4]), AsDouble(c[5]),
-                                   AsDouble(c[6]), AsDouble(c[7]), AsInt(c[8]) != 0});
+                                   AsDouble(c[6]), AsDouble(c[7]), AsInt(c[8]) != 0,
+                                   tolerance ? static_cast<int>(AsInt(c[9])) : -1, nulls});
       } else if (kind.name == "parameter") {
         rows.parameters.push_back({row, flag, model, AsInt(c[3]), AsText(c[4]), AsText(c[5]),
-                                   AsText(c[6]), static_cast<int>(AsInt(c[7])), AsText(c[8])});
+                                   AsText(c[6]), static_cast<int>(AsInt(c[7])), AsText(c[8]),
+                                   nulls});
       } else {
         rows.relations.push_back(
-            {row, flag, model, AsInt(c[3]), static_cast<int>(AsInt(c[4])), AsText(c[5])});
+            {row, flag, model, AsInt(c[3]), static_cast<int>(AsInt(c[4])), AsText(c[5]), nulls});
       }
     }
   }

@@ -16,6 +16,7 @@ struct FeatureRow {
   std::string model;  // snapshot only: the model exported, NAME.TYPE
   long long id = 0;
   std::string name;
+  std::vector<std::string> nulls;  // the columns read here that hold NULL
 };
 
 struct DimensionRow {
@@ -26,6 +27,8 @@ struct DimensionRow {
   std::string symbol;
   double value = 0, upper = 0, lower = 0;
   bool driven = false;
+  int tol_type = -1;  // the host's file only: 0 for a reference dimension
+  std::vector<std::string> nulls;
 };
 
 struct ParameterRow {
@@ -36,6 +39,7 @@ struct ParameterRow {
   std::string owner_name, owner_type, name;
   int type = 0;  // 50 real, 51 text, 52 integer, 53 boolean, 54 note id
   std::string value;
+  std::vector<std::string> nulls;
 };
 
 struct RelationRow {
@@ -45,6 +49,7 @@ struct RelationRow {
   long long owner_id = 0;
   int owner_type = 0;
   std::string line;
+  std::vector<std::string> nulls;
 };
 
 struct ExchangeRows {
@@ -67,7 +72,8 @@ std::string JoinKinds(const std::vector<std::string>& kinds);
 
 // Reads the tables of `kinds` that exist in `db`, in rowid order, each row where
 // `condition` holds. The host's file keys rows by rowid; a snapshot by sourceRowid
-// and also holds the model column.
+// and also holds the model column. Rows of the host's file also say which of
+// their columns are NULL, and dimensions their tolerance type.
 ExchangeRows ReadRows(Database& db, const std::vector<std::string>& kinds,
                       const std::string& condition, bool snapshot = false);
 

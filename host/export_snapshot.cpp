@@ -1,5 +1,9 @@
 #include "host/export_snapshot.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
 #include "host/exchange_db.h"
 #include "host/exchange_rows.h"
 #include "host/failure.h"
@@ -22,6 +26,43 @@ std::map<std::string, long long> LastRowids(const std::string& db_path,
     }
   }
   return last;
+}
+
+bool HoldsRowsOf(const std::string& db_path, const std::vector<std::string>& kinds,
+                 const std::string& model) {
+  Database db(db_path, Database::Mode::kReadOnly);
+  const bool snapshot = std::filesystem::is_regular_file(SnapshotPath(db_path));
+  if (snapshot) db.Execute("attach database " + Quoted(SnapshotPath(db_path)) + " as snapshot");
+  for (const ExchangeKind& kind : ExchangeKinds()) {
+    if (std::find(kinds.begin(), kinds.end(), kind.name) == kinds.end() || !db.HasTable(kind.table))
+      continue;
+    if (kind.name == "parameter" &&
+        !db.Query("select 1 from RURO_2_parameter where ownerId = 0 and upper(ownerName) = ?",
+                  {model})
+             .empty())
+      return true;
+    if (snapshot &&
+        !db.Query("select 1 from sqlite_master where type = 'table' and name = ?", {kind.table})
+             .empty() &&
+        !db.Query("select 1 from snapshot.sqlite_master where type = 'table' and name = ?",
+                  {kind.table})
+             .empty() &&
+        !db.Query("select 1 from snapshot." + kind.table + " s join main." + kind.table +
+                      " t on t.rowid = s.sourceRowid where s.model = ? limit 1",
+                  {model})
+             .empty())
+      return true;
+  }
+  return false;
+}
+
+unsigned long ChangeCounter(const std::string& db_path) {
+  std::ifstream file(db_path, std::ios::binary);
+  unsigned char header[28] = {};
+  if (!file.read(reinterpret_cast<char*>(header), sizeof header)) return 0;
+  return static_cast<unsigned long>(header[24]) << 24 |
+         static_cast<unsigned long>(header[25]) << 16 |
+         static_cast<unsigned long>(header[26]) << 8 | header[27];
 }
 
 void KeepSnapshot(const std::string& db_path, const std::map<std::string, long long>& before,

@@ -23,6 +23,16 @@ std::string SnapshotPath(const std::string& db_path);
 std::map<std::string, long long> LastRowids(const std::string& db_path,
                                             const std::vector<std::string>& kinds);
 
+// True when the tables of `kinds` in DB already hold rows exported from `model`
+// (NAME.TYPE): the model's own parameter rows, or rows that the snapshot says
+// came from it.
+bool HoldsRowsOf(const std::string& db_path, const std::vector<std::string>& kinds,
+                 const std::string& model);
+
+// SQLite's file change counter of DB (0 when it cannot be read): every commit in
+// rollback-journal mode moves it by one, whoever the writer.
+unsigned long ChangeCounter(const std::string& db_path);
+
 // Copies the rows above `before` of each kind into the snapshot. Throws Failure.
 void KeepSnapshot(const std::string& db_path, const std::map<std::string, long long>& before,
                   const std::string& model);

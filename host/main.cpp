@@ -1,5 +1,6 @@
 // tavhost, the reference host: runs a script of commands against a CAD session
 // through the TavProe2Interface module, as any host would (see --help).
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "host/failure.h"
 #include "host/host_events.h"
 #include "host/script_reader.h"
+#include "host/text_table.h"
 #include "host/wide_text.h"
 
 namespace {
@@ -37,7 +39,15 @@ Options:
                   {"line", "command", "args", "ok", ...} and, on failure,
                   "status" and "message" (or "usage": true)
   --echo          print each command, after "> ", before its output
+  --wide          print table cells in full (they are cut to 60 columns with
+                  "..." otherwise; control characters show escaped, as \n)
+  --version       print the version and exit
   -h, --help      print this text and the command list
+
+A script file's relative paths (databases, SQL and menu files, models to open)
+and its shell steps resolve in the script's own directory; a script read from
+standard input works in the current directory. Shell steps find the programs
+built with tavhost (proe_sim) first on the PATH.
 
 Environment:
   PRO_COMM_MSG_EXE  the toolkit's communication program, which the module needs
@@ -46,14 +56,20 @@ Environment:
                   proe_sim. For a real CAD session set it to the installation's
                   pro_comm_msg program.
   TMPDIR          where the module writes its log tav_cax_log.txt and its
-                  message files (default /tmp), and where diff works
+                  message files (default /tmp), where a session that connect
+                  starts writes its output (tav_cax_session_log.txt), and
+                  where diff works
 
 Script lines: words separated by blanks, 'single' or "double" quoted (\" and \\
-inside double quotes), # starts a comment, a line ending in \ or inside quotes
-goes on on the next line.
+inside double quotes), # starts a comment, a line ending in \ or inside double
+quotes goes on on the next line (step and shell take their line as written).
 
 Exit status: 0 when every command succeeded, 1 when one failed (its status code
-and message go to standard error), 2 for a usage error.
+and message go to standard error), 2 for a usage error (an unknown option or
+command, wrong arguments, a quote left open; the line is named).
+
+Example, against the simulator on display "demo" (proe_sim --display demo):
+  printf 'connect\nopen models/plate.asm.1\ndeps\n' | tavhost --display demo
 
 Commands:
 )";
@@ -61,11 +77,11 @@ Commands:
 struct Options {
   std::string script;  // "" or "-": standard input
   std::string display, start;
-  bool keep_going = false, json = false, echo = false;
+  bool keep_going = false, json = false, echo = false, wide = false;
 };
 
 // Parses the command line; returns kOk, or kUsage after printing why.
-int ParseOptions(int argc, char** argv, Options* options, bool* help) {
+int ParseOptions(int argc, char** argv, Options* options, bool* help, bool* version) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const auto value = [&](const char* name, std::string* into) {
@@ -82,12 +98,22 @@ int ParseOptions(int argc, char** argv, Options* options, bool* help) {
     };
     if (arg == "-h" || arg == "--help") {
       *help = true;
+    } else if (arg == "--version") {
+      *version = true;
     } else if (arg == "--keep-going") {
       options->keep_going = true;
     } else if (arg == "--json") {
       options->json = true;
     } else if (arg == "--echo") {
       options->echo = true;
+    } else if (arg == "--wide") {
+      options->wide = true;
+    } else if (arg == "--display" || arg == "--start") {
+      if (i + 1 == argc) {
+        std::cerr << "tavhost: " << arg << " needs a value (tavhost --help)\n";
+        return kUsage;
+      }
+      *(arg == "--display" ? &options->display : &options->start) = argv[++i];
     } else if (value("--display", &options->display) || value("--start", &options->start)) {
     } else if (arg.size() > 1 && arg[0] == '-') {
       std::cerr << "tavhost: unknown option " << arg << " (tavhost --help)\n";
@@ -108,12 +134,30 @@ void PrintHelp() {
     std::cout << "  " << command.usage << "\n      " << command.summary << '\n';
 }
 
+std::filesystem::path SelfPath() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : self;
+}
+
 // The module needs a communication program; the simulator takes any.
 void SetCommunicationProgram() {
   if (std::getenv("PRO_COMM_MSG_EXE")) return;
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (!error) ::setenv("PRO_COMM_MSG_EXE", self.c_str(), 1);
+  const std::filesystem::path self = SelfPath();
+  if (!self.empty()) ::setenv("PRO_COMM_MSG_EXE", self.c_str(), 1);
+}
+
+// A script file works in its own directory, so that its relative paths mean
+// the same wherever tavhost is started from. A start command given on the
+// command line keeps the meaning it had there.
+bool EnterScriptDirectory(Options* options) {
+  if (options->start.find('/') != std::string::npos)
+    options->start = std::filesystem::absolute(options->start).lexically_normal().string();
+  const std::filesystem::path dir = std::filesystem::path(options->script).parent_path();
+  if (dir.empty()) return true;
+  if (::chdir(dir.c_str()) == 0) return true;
+  std::cerr << "tavhost: cannot work in " << dir.string() << ": " << std::strerror(errno) << '\n';
+  return false;
 }
 
 // Runs one line and prints its result; returns kOk, kFailed or kUsage.
@@ -167,10 +211,14 @@ int RunLine(Context& context, const Options& options, const CommandLine& line) {
 int main(int argc, char** argv) {
   SetUpTextLocale();
   Options options;
-  bool help = false;
-  if (const int rc = ParseOptions(argc, argv, &options, &help)) return rc;
+  bool help = false, version = false;
+  if (const int rc = ParseOptions(argc, argv, &options, &help, &version)) return rc;
   if (help) {
     PrintHelp();
+    return kOk;
+  }
+  if (version) {
+    std::cout << "tavhost " << TAV_VERSION << '\n';
     return kOk;
   }
   SetCommunicationProgram();
@@ -184,9 +232,13 @@ int main(int argc, char** argv) {
       std::cerr << "tavhost: cannot read " << options.script << '\n';
       return kUsage;
     }
+    if (!EnterScriptDirectory(&options)) return kUsage;
   }
   const bool interactive = options.script.empty() && ::isatty(STDIN_FILENO);
-  ScriptReader reader(from_stdin ? std::cin : file, interactive ? "tavhost> " : "");
+  std::vector<std::string> verbatim;
+  for (const Command& command : Commands())
+    if (command.raw) verbatim.push_back(command.name);
+  ScriptReader reader(from_stdin ? std::cin : file, interactive ? "tavhost> " : "", verbatim);
 
   // The event object outlives the module objects that hold it.
   HostEvents events;
@@ -194,7 +246,10 @@ int main(int argc, char** argv) {
   context.events = &events;
   context.display = options.display;
   context.start = options.start;
+  context.programs = SelfPath().parent_path().string();
   context.bold_headings = ::isatty(STDOUT_FILENO) && !options.json;
+  context.show_progress = ::isatty(STDERR_FILENO) && !options.json;
+  SetFullCells(options.wide);
 
   int worst = kOk;
   CommandLine line;

@@ -16,10 +16,19 @@ void Step(Context& c, const CommandLine&, const Arguments& args, CommandOutput& 
   out.Set("title", args[0]);
 }
 
-void Shell(Context&, const CommandLine&, const Arguments& args, CommandOutput& out) {
+std::string ShellWord(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+void Shell(Context& c, const CommandLine&, const Arguments& args, CommandOutput& out) {
   std::cout.flush();
-  // The script may come on standard input: the command must not read it.
-  FILE* pipe = ::popen(("exec </dev/null\n" + args[0]).c_str(), "r");
+  // The script may come on standard input: the command must not read it. The
+  // programs built with tavhost (proe_sim) come first on the PATH.
+  const std::string path_setting =
+      c.programs.empty() ? "" : "PATH=" + ShellWord(c.programs) + ":\"$PATH\"; export PATH\n";
+  FILE* pipe = ::popen((path_setting + "exec </dev/null\n" + args[0]).c_str(), "r");
   if (!pipe) throw Failure(-1, "cannot start /bin/sh");
   std::string text;
   char buffer[4096];

@@ -1,5 +1,6 @@
 #include "host/script_reader.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace tavhost {
@@ -55,8 +56,14 @@ CommandLine SplitLine(const std::string& text, int number) {
           word += text[i++];
         }
         if (i == text.size()) {
-          line.error = std::string("unterminated ") + c + " quote starting at column " +
-                       std::to_string(start);
+          const std::size_t line_start = text.rfind('\n', start - 1);
+          const long breaks =
+              std::count(text.begin(), text.begin() + static_cast<long>(start), '\n');
+          line.error =
+              std::string("the ") + c + " quote opened on line " + std::to_string(number + breaks) +
+              ", column " +
+              std::to_string(line_start == std::string::npos ? start : start - line_start - 1) +
+              " is never closed";
           return line;
         }
         ++i;
@@ -79,7 +86,11 @@ bool ScriptReader::Next(CommandLine* line) {
     }
     const int first = ++number_;
     std::string written = text;
+    const std::vector<std::string> words = SplitLine(text, first).words;
+    const std::string command = words.empty() ? std::string() : words[0];
+    const bool verbatim = std::find(verbatim_.begin(), verbatim_.end(), command) != verbatim_.end();
     for (LineEnd end = EndOf(text); end != LineEnd::kComplete; end = EndOf(text)) {
+      if (verbatim && end == LineEnd::kOpenQuote) break;
       std::string more;
       if (!prompt_.empty()) std::cout << "... " << std::flush;
       if (!std::getline(in_, more)) break;

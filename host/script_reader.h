@@ -18,13 +18,16 @@ struct CommandLine {
   std::string text;                // the command as written, all its lines
   std::vector<std::string> words;  // words[0] is the command
   std::string rest;                // the text after the command word, unsplit
-  std::string error;               // an unterminated quote: only `rest` is usable
+  std::string error;               // a quote left open: only `rest` is usable
 };
 
 class ScriptReader {
  public:
   // `prompt` is written to standard output before each line when not empty.
-  ScriptReader(std::istream& in, std::string prompt) : in_(in), prompt_(std::move(prompt)) {}
+  // Lines of the `verbatim` commands (headings, shell steps) take their text as
+  // written: a quote they leave open does not go on to the next line.
+  ScriptReader(std::istream& in, std::string prompt, std::vector<std::string> verbatim = {})
+      : in_(in), prompt_(std::move(prompt)), verbatim_(std::move(verbatim)) {}
 
   // The next command; false at the end of the input.
   bool Next(CommandLine* line);
@@ -32,6 +35,7 @@ class ScriptReader {
  private:
   std::istream& in_;
   std::string prompt_;
+  std::vector<std::string> verbatim_;
   int number_ = 0;
 };
 

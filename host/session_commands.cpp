@@ -9,6 +9,7 @@
 #include "host/commands.h"
 #include "host/exchange_db.h"
 #include "host/failure.h"
+#include "host/progress.h"
 #include "host/wide_text.h"
 
 namespace tavhost {
@@ -95,18 +96,23 @@ void Menu(Context& c, const CommandLine&, const Arguments& args, CommandOutput& 
   bytes << file.rdbuf();
   std::string text = bytes.str();
   if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);  // a byte-order mark
-  c.Check(c.api().CreateMenu(Widen(text).c_str()));
+  {
+    const Progress progress(c.show_progress, "menu " + args[0]);
+    c.Check(c.api().CreateMenu(Widen(text).c_str()));
+  }
   out.Line("menu built from " + args[0]);
   out.Set("file", args[0]);
 }
+
+constexpr double kMaxWait = 86400;  // a day: longer is a typing error, not a wait
 
 void WaitPick(Context& c, const CommandLine&, const Arguments& args, CommandOutput& out) {
   double seconds = 10;
   if (!args.empty()) {
     char* end = nullptr;
     seconds = std::strtod(args[0].c_str(), &end);
-    if (*end || !std::isfinite(seconds) || seconds < 0)
-      throw UsageError("usage: wait-pick [SECONDS] (a number of seconds, 0 or more)");
+    if (args[0].empty() || *end || !(seconds >= 0 && seconds <= kMaxWait))
+      throw UsageError("usage: wait-pick [SECONDS] (a number of seconds from 0 to 86400)");
   }
   Pick pick;
   const auto timeout = std::chrono::milliseconds(static_cast<long long>(seconds * 1000));

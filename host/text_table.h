@@ -19,6 +19,14 @@ Cell TextCell(const std::string& text);
 Cell IntCell(long long value);
 Cell NullCell();
 
+// As a person sees a cell: control characters escaped (\n, \t, \x1b), and
+// a text wider than `width` columns cut with "..." unless SetFullCells(true)
+// (tavhost --wide) was called. A table's last column pads no other line and is
+// allowed more. Scripts (ToJson) always get the text as it is.
+constexpr std::size_t kCellWidth = 60, kLastCellWidth = 200;
+void SetFullCells(bool full);
+std::string ShownText(const std::string& text, std::size_t width = kCellWidth);
+
 class TextTable {
  public:
   explicit TextTable(std::vector<std::string> columns) : columns_(std::move(columns)) {}
@@ -38,6 +46,7 @@ class TextTable {
   nlohmann::json ToJson() const;
 
  private:
+  std::string Shown(const std::string& text, std::size_t column) const;
   std::vector<std::size_t> Widths(bool with_header) const;
   std::vector<bool> RightAligned() const;
   void PrintLine(std::ostream& out, const std::string& indent, const std::vector<Cell>& row,

@@ -112,6 +112,7 @@ long ShellOpen(const std::string& file, const std::string& parameters, const std
   argv.insert(argv.begin(), path);
   base::SpawnOptions options;
   options.directory = directory;
+  options.output_file = GetEnv().TempDirectory() + kShellOutputLog;
   long started = 0;
   if (const int error = GetEnv().StartProgram(path, argv, options, &started))
     return CodeForErrno(error);

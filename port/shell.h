@@ -4,13 +4,20 @@
 //
 // The program is started detached, by the project's one start mechanism
 // (base/spawn.h, reached through the Env of port/env.h): in a session of its
-// own, standard input from /dev/null, standard output and error shared with the
-// caller, no other descriptor of the caller, and reaped by the caller so no
-// zombie is left. It starts in the given working directory; the caller's own
-// current directory is never changed. Callable from any thread.
+// own, standard input from /dev/null, standard output and error appended to
+// kShellOutputLog in the temporary directory (as the shell gives a console
+// program a console of its own: the caller's streams are never shared, so a
+// caller writing into a pipe is not held open by the program), no other
+// descriptor of the caller, and reaped by the caller so no zombie is left. It
+// starts in the given working directory; the caller's own current directory is
+// never changed. Callable from any thread.
 #include <string>
 
 namespace port {
+
+// The file, in the temporary directory, that takes the output of the programs
+// started here.
+constexpr char kShellOutputLog[] = "tav_cax_session_log.txt";
 
 // Failure codes, with the Windows shell's meanings. Unlike the shell's result,
 // success is 0 and the process id comes separately: a process id may be 32 or

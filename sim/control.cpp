@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "protocol/message.h"
+#include "protocol/methods.h"
 #include "protocol/values.h"
 #include "sim/model_file.h"
 
@@ -22,6 +23,58 @@ ControlResult Fail(int code, const std::string& why) {
   r.code = code;
   r.text = why + "\n";
   return r;
+}
+
+// A usage error: the ctl command tells it by the "usage: " its text starts with.
+ControlResult Usage(const std::string& why) { return Fail(PRO_TK_BAD_INPUTS, "usage: " + why); }
+
+// The published names of the codes an action fails with.
+std::string CodeName(int code) {
+  switch (code) {
+    case PRO_TK_GENERAL_ERROR:
+      return "PRO_TK_GENERAL_ERROR";
+    case PRO_TK_BAD_INPUTS:
+      return "PRO_TK_BAD_INPUTS";
+    case PRO_TK_E_NOT_FOUND:
+      return "PRO_TK_E_NOT_FOUND";
+    case PRO_TK_E_FOUND:
+      return "PRO_TK_E_FOUND";
+    case PRO_TK_LINE_TOO_LONG:
+      return "PRO_TK_LINE_TOO_LONG";
+    case PRO_TK_BAD_CONTEXT:
+      return "PRO_TK_BAD_CONTEXT";
+    case PRO_TK_INVALID_FILE:
+      return "PRO_TK_INVALID_FILE";
+    case PRO_TK_CANT_WRITE:
+      return "PRO_TK_CANT_WRITE";
+    case PRO_TK_INVALID_TYPE:
+      return "PRO_TK_INVALID_TYPE";
+    case PRO_TK_INVALID_NAME:
+      return "PRO_TK_INVALID_NAME";
+    case PRO_TK_NOT_EXIST:
+      return "PRO_TK_NOT_EXIST";
+    case PRO_TK_CANT_OPEN:
+      return "PRO_TK_CANT_OPEN";
+    default:
+      return "error " + std::to_string(code);
+  }
+}
+
+// "PRO_TK_INVALID_FILE (-16)"
+std::string CodeText(int code) {
+  const std::string name = CodeName(code);
+  return name.rfind("error ", 0) == 0 ? name : name + " (" + std::to_string(code) + ")";
+}
+
+// A function a fault or delay can name: a request of the wire, or the toolkit
+// function that a protocol request answers to.
+bool IsFunction(const std::string& name) {
+#define TAV_CTL_FUNCTION(Name, Args, Outs) \
+  if (name == #Name && name != "ctl") return true;
+  TAV_WIRE_METHODS(TAV_CTL_FUNCTION)
+#undef TAV_CTL_FUNCTION
+  return name != FaultKey(name) || name == "ProEngineerConnect" || name == "ProEngineerStatusGet" ||
+         name == "ProEngineerDisconnect" || name == "ProMdlDataGet";
 }
 
 ControlResult Ok(const std::string& text) {
@@ -138,8 +191,12 @@ ControlResult Status(Store& store, Session& session) {
 ControlResult Open(Store& store, Session& session, const std::string& file) {
   int mdl = 0;
   int rc = store.Load(file, -1, &mdl, true);
-  if (rc != PRO_TK_NO_ERROR)
-    return Fail(rc, "cannot open " + file + " (error " + std::to_string(rc) + ")");
+  if (rc != PRO_TK_NO_ERROR) {
+    // The store's reason names the file first: once is enough.
+    std::string why = store.last_error();
+    if (why.rfind(file + ": ", 0) == 0) why.erase(0, file.size() + 2);
+    return Fail(rc, "cannot open " + file + ": " + CodeText(rc) + (why.empty() ? "" : ": " + why));
+  }
   int window = session.Display(mdl);
   const Model* m = store.Find(mdl);
   std::string path;
@@ -164,8 +221,8 @@ ControlResult New(Store& store, Session& session, const std::string& name,
   int mdl = 0;
   int rc = store.Create(name, type, &mdl);
   if (rc != PRO_TK_NO_ERROR) {
-    ControlResult r = Fail(rc, "cannot create " + name + "." + ModelTypeText(type) + " (error " +
-                                   std::to_string(rc) + ")");
+    ControlResult r =
+        Fail(rc, "cannot create " + name + "." + ModelTypeText(type) + ": " + CodeText(rc));
     r.events = std::move(events);
     return r;
   }
@@ -241,22 +298,22 @@ ControlResult Dump(Store& store, const std::string& what) {
 // `fault call K CODE|crash|kill`, `fault call off`: the K-th call from now,
 // counted as `stats` counts, whatever its function.
 ControlResult SetCallFault(Session& session, const std::vector<std::string>& args) {
-  const char* usage = "usage: fault call K CODE|crash|kill | fault call off";
+  const std::string usage = "fault call K CODE|crash|kill | fault call off";
   if (args.size() == 3 && args[2] == "off") {
     session.SetCallFault(0, Fault{});
     return Ok("fault call off\n");
   }
   long long call = 0, code = 0;
-  if (args.size() != 4) return Fail(PRO_TK_BAD_INPUTS, usage);
+  if (args.size() != 4) return Usage(usage);
   if (!ParseInt(args[2], &call) || call < 1 || call > 1000000)
-    return Fail(PRO_TK_BAD_INPUTS, "K must be a number of calls from 1: " + args[2]);
+    return Usage(usage + " (K is a number of calls from 1 to 1000000, not " + args[2] + ")");
   Fault f;
   if (args[3] == "crash") {
     f.crash = true;
   } else if (args[3] == "kill") {
     f.kill = true;
   } else if (!ParseInt(args[3], &code) || code < -99 || code > 0) {
-    return Fail(PRO_TK_BAD_INPUTS, "CODE must be a ProError value (0 to -99): " + args[3]);
+    return Usage(usage + " (CODE is a ProError value from 0 to -99, not " + args[3] + ")");
   }
   f.code = static_cast<int>(code);
   session.SetCallFault(static_cast<int>(call), f);
@@ -266,12 +323,14 @@ ControlResult SetCallFault(Session& session, const std::vector<std::string>& arg
 
 ControlResult SetFault(Session& session, const std::vector<std::string>& args) {
   if (args.size() >= 2 && args[1] == "call") return SetCallFault(session, args);
-  if (args.size() < 3 || args.size() > 4)
-    return Fail(PRO_TK_BAD_INPUTS, "usage: fault FUNCTION CODE [COUNT] | fault FUNCTION crash");
+  const std::string usage = "fault FUNCTION CODE [COUNT] | fault FUNCTION crash";
+  if (args.size() < 3 || args.size() > 4) return Usage(usage);
+  if (!IsFunction(args[1]))
+    return Usage(usage + " (no toolkit function " + args[1] + " reaches the session)");
   Fault f;
   const std::string key = FaultKey(args[1]);
   if (args[2] == "crash") {
-    if (args.size() != 3) return Fail(PRO_TK_BAD_INPUTS, "usage: fault FUNCTION crash");
+    if (args.size() != 3) return Usage("fault FUNCTION crash");
     f.crash = true;
     f.count = 1;
     session.SetFault(key, f);
@@ -279,9 +338,9 @@ ControlResult SetFault(Session& session, const std::vector<std::string>& args) {
   }
   long long code = 0, count = 1;
   if (!ParseInt(args[2], &code) || code < -99 || code > 0)
-    return Fail(PRO_TK_BAD_INPUTS, "CODE must be a ProError value (0 to -99): " + args[2]);
+    return Usage(usage + " (CODE is a ProError value from 0 to -99, not " + args[2] + ")");
   if (args.size() == 4 && (!ParseInt(args[3], &count) || count < 0 || count > 1000000))
-    return Fail(PRO_TK_BAD_INPUTS, "COUNT must be a number of calls: " + args[3]);
+    return Usage(usage + " (COUNT is a number of calls from 0 to 1000000, not " + args[3] + ")");
   f.code = static_cast<int>(code);
   f.count = static_cast<int>(count);
   session.SetFault(key, f);
@@ -291,7 +350,9 @@ ControlResult SetFault(Session& session, const std::vector<std::string>& args) {
 ControlResult SetDelay(Session& session, const std::vector<std::string>& args) {
   long long ms = 0;
   if (args.size() != 3 || !ParseInt(args[2], &ms) || ms < 0 || ms > 3600000)
-    return Fail(PRO_TK_BAD_INPUTS, "usage: delay FUNCTION MS (0 removes the delay)");
+    return Usage("delay FUNCTION MS (MS from 0, which removes the delay, to 3600000)");
+  if (!IsFunction(args[1]))
+    return Usage("delay FUNCTION MS (no toolkit function " + args[1] + " reaches the session)");
   const std::string key = FaultKey(args[1]);
   session.SetDelay(key, static_cast<int>(ms));
   return Ok("delay " + key + " " + std::to_string(ms) + "\n");
@@ -340,7 +401,7 @@ std::string ControlUsage() {
 }
 
 ControlResult RunControl(Store& store, Session& session, const std::vector<std::string>& args) {
-  if (args.empty()) return Fail(PRO_TK_BAD_INPUTS, "no action given");
+  if (args.empty()) return Usage("proe_sim ctl [--display D] ACTION [ARGS] (no action given)");
   const std::string& a = args[0];
   if (a == "status" && Arity(args, 1)) return Status(store, session);
   if (a == "open" && Arity(args, 2)) return Open(store, session, args[1]);
@@ -368,7 +429,15 @@ ControlResult RunControl(Store& store, Session& session, const std::vector<std::
   if (a == "delay") return SetDelay(session, args);
   if (a == "stats" && Arity(args, 1)) return Stats(session, false);
   if (a == "stats" && Arity(args, 2) && args[1] == "reset") return Stats(session, true);
-  return Fail(PRO_TK_BAD_INPUTS, "unknown action or wrong arguments: " + a + "\n" + ControlUsage());
+  // The action's own line of the usage, when the action is known.
+  std::istringstream usage(ControlUsage());
+  for (std::string line; std::getline(usage, line);)
+    if (line.rfind("  " + a + " ", 0) == 0) {
+      const std::size_t end = line.find("  ", a.size() + 2);
+      return Usage(line.substr(2, end == std::string::npos ? end : end - 2) +
+                   " (proe_sim ctl --help)");
+    }
+  return Usage("unknown action " + a + " (proe_sim ctl --help lists them)");
 }
 
 }  // namespace sim

@@ -214,7 +214,18 @@ namespace {
 const char kGenUsage[] =
     "usage: proe_sim gen part DIR NAME [--features N] [--dims M] [--params P] [--relations R]\n"
     "       proe_sim gen assembly DIR NAME --breadth B --depth D [part options]\n"
-    "Writes the model files into DIR and prints their paths, one per line.\n";
+    "Writes synthetic version-1 model files into DIR (created when missing) and\n"
+    "prints their paths, one per line.\n"
+    "  part          one part NAME\n"
+    "  assembly      an assembly NAME, B components wide and D levels deep, whose\n"
+    "                leaves are parts\n"
+    "  --features N  features per part (default 10)\n"
+    "  --dims M      dimensions per feature (default 3)\n"
+    "  --params P    model parameters of mixed value types per part (default 10)\n"
+    "  --relations R relation lines per part (default 5)\n"
+    "  --breadth B   components per assembly level (1 to 1000, default 2)\n"
+    "  --depth D     assembly levels (1 to 20, default 2)\n"
+    "Example: proe_sim gen assembly /tmp/models BIG --breadth 4 --depth 3 --features 50\n";
 
 bool ParseCount(const char* text, int max, int* out) {
   char* end = nullptr;
@@ -227,6 +238,10 @@ bool ParseCount(const char* text, int max, int* out) {
 }  // namespace
 
 int GenerateMain(int argc, char** argv) {
+  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+    std::cout << kGenUsage;
+    return 0;
+  }
   if (argc < 4) {
     std::cerr << kGenUsage;
     return 2;

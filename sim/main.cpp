@@ -9,6 +9,7 @@
 #include <signal.h>
 #include <string>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <time.h>
@@ -29,8 +30,50 @@ const char kServeUsage[] =
     "usage: proe_sim [--display D] [--search-path DIR]... [--text-dir DIR]\n"
     "                [--working-dir DIR] [--startup-delay MS] [--window-delay MS]\n"
     "                [--load FILE]...\n"
-    "       proe_sim ctl [--display D] ACTION [ARGS]   (proe_sim ctl --help)\n"
-    "       proe_sim gen ...\n";
+    "       proe_sim ctl [--display D] ACTION [ARGS]...\n"
+    "       proe_sim gen part|assembly DIR NAME [OPTIONS]\n"
+    "       proe_sim --help | --version\n"
+    "\n"
+    "Serves a simulated CAD session on a display until ctl exit, a client's\n"
+    "ProEngineerEnd, or SIGTERM/SIGINT/SIGHUP. Once it listens it prints\n"
+    "\"proe_sim listening SOCKET\" on standard output.\n"
+    "\n"
+    "Options:\n"
+    "  --display D        the display served (default: the default display)\n"
+    "  --search-path DIR  a model directory searched after the working directory\n"
+    "                     (repeatable, searched in order)\n"
+    "  --text-dir DIR     message files looked for here when a client's own text\n"
+    "                     directory lacks them\n"
+    "  --working-dir DIR  the session's working directory, where new models are\n"
+    "                     saved (default: the current directory)\n"
+    "  --startup-delay MS do not listen for MS milliseconds (a CAD system starting)\n"
+    "  --window-delay MS  no current window for MS milliseconds after listening\n"
+    "  --load FILE        open FILE as ctl open would, before listening (repeatable)\n"
+    "  --version          print the version and exit\n"
+    "  -h, --help         print this text and exit\n"
+    "Directories must exist. MS is 0 to 3600000.\n"
+    "\n"
+    "Sub-commands:\n"
+    "  ctl   one control action on a running session: open a model, pick a menu\n"
+    "        button, read the message area, inject faults (proe_sim ctl --help)\n"
+    "  gen   write synthetic model files for benchmarks (proe_sim gen --help)\n"
+    "\n"
+    "Exit status: 0 done, 1 failed (the reason on standard error), 2 usage error.\n"
+    "\n"
+    "Example:\n"
+    "  proe_sim --display demo --search-path samples/models &\n"
+    "  proe_sim ctl --display demo open samples/models/plate.asm.1\n"
+    "  proe_sim ctl --display demo exit\n";
+
+int UsageError(const std::string& why) {
+  std::cerr << "proe_sim: " << why << " (proe_sim --help)\n";
+  return 2;
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
 
 bool ParseMs(const char* text, int* out) {
   char* end = nullptr;
@@ -50,6 +93,13 @@ int Serve(int argc, char** argv) {
     if (a == "--help" || a == "-h") {
       std::cout << kServeUsage;
       return 0;
+    } else if (a == "--version") {
+      std::cout << "proe_sim " << TAV_VERSION << '\n';
+      return 0;
+    } else if (!has_value && (a == "--display" || a == "--search-path" || a == "--text-dir" ||
+                              a == "--working-dir" || a == "--startup-delay" ||
+                              a == "--window-delay" || a == "--load")) {
+      return UsageError(a + " needs a value");
     } else if (a == "--display" && has_value) {
       options.display = argv[++i];
     } else if (a == "--search-path" && has_value) {
@@ -59,22 +109,26 @@ int Serve(int argc, char** argv) {
     } else if (a == "--working-dir" && has_value) {
       options.working_dir = argv[++i];
     } else if (a == "--startup-delay" && has_value) {
-      if (!ParseMs(argv[++i], &startup_delay)) {
-        std::cerr << "proe_sim: bad --startup-delay\n";
-        return 2;
-      }
+      if (!ParseMs(argv[++i], &startup_delay))
+        return UsageError("--startup-delay takes 0 to 3600000 milliseconds, not " +
+                          std::string(argv[i]));
     } else if (a == "--window-delay" && has_value) {
-      if (!ParseMs(argv[++i], &options.window_delay_ms)) {
-        std::cerr << "proe_sim: bad --window-delay\n";
-        return 2;
-      }
+      if (!ParseMs(argv[++i], &options.window_delay_ms))
+        return UsageError("--window-delay takes 0 to 3600000 milliseconds, not " +
+                          std::string(argv[i]));
     } else if (a == "--load" && has_value) {
       loads.push_back(argv[++i]);
     } else {
-      std::cerr << "proe_sim: unknown option " << a << "\n" << kServeUsage;
-      return 2;
+      return UsageError("unknown option " + a);
     }
   }
+  // A misspelt directory would only show as models or message files not found.
+  for (const std::string& dir : options.search_path)
+    if (!IsDirectory(dir)) return UsageError("--search-path " + dir + ": no such directory");
+  if (!options.text_dir.empty() && !IsDirectory(options.text_dir))
+    return UsageError("--text-dir " + options.text_dir + ": no such directory");
+  if (!options.working_dir.empty() && !IsDirectory(options.working_dir))
+    return UsageError("--working-dir " + options.working_dir + ": no such directory");
 
   // Signals are taken by one thread with sigwait; every other thread blocks them.
   sigset_t signals;
@@ -129,7 +183,7 @@ int Ctl(int argc, char** argv) {
   }
   for (; i < argc; ++i) args.push_back(argv[i]);
   if (args.empty()) {
-    std::cerr << sim::ControlUsage();
+    std::cerr << "proe_sim ctl: no action given (proe_sim ctl --help lists them)\n";
     return 2;
   }
   // A relative path with a directory means the caller's directory, not the session's.
@@ -147,11 +201,20 @@ int Ctl(int argc, char** argv) {
     return 3;
   }
   std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  // A directory that another user could have put a session into is refused, and
+  // named, as the client refuses it; a missing one means that no session runs.
+  const std::string dir = protocol::SessionDirectory();
+  struct stat st;
+  std::string unsafe;
+  if (::lstat(dir.c_str(), &st) == 0 && !protocol::SessionDirectoryIsPrivate(dir, &unsafe)) {
+    std::cerr << "proe_sim ctl: " << unsafe << "\n";
+    return 3;
+  }
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    if (fd >= 0) ::close(fd);
     std::cerr << "proe_sim ctl: no session runs on display "
               << (display.empty() ? "default" : display) << " (" << path << ")\n";
-    if (fd >= 0) ::close(fd);
     return 3;
   }
   namespace method = protocol::method;
@@ -173,7 +236,7 @@ int Ctl(int argc, char** argv) {
   }
   if (reply.code != 0) {
     std::cerr << "proe_sim ctl: " << text;
-    return 1;
+    return text.rfind("usage: ", 0) == 0 ? 2 : 1;
   }
   std::cout << text << std::flush;
   return 0;

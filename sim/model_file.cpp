@@ -4,6 +4,7 @@
 #include <ProFeatType.h>
 #include <ProFeature.h>
 #include <ProObjects.h>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -527,9 +528,18 @@ std::string ModelToText(const Model& model) {
 }
 
 bool ModelFromText(const std::string& text, Model* model, std::string* error) {
-  Json j = Json::parse(text, nullptr, false);
-  if (j.is_discarded()) {
-    if (error) *error = "not valid JSON";
+  Json j;
+  try {
+    j = Json::parse(text);
+  } catch (const Json::parse_error& e) {
+    // The byte the parser stopped at, as a person finds it in an editor.
+    const std::size_t at = std::min<std::size_t>(e.byte ? e.byte - 1 : 0, text.size());
+    const std::size_t line_start = at == 0 ? std::string::npos : text.rfind('\n', at - 1);
+    const long line = 1 + std::count(text.begin(), text.begin() + static_cast<long>(at), '\n');
+    const std::size_t column = line_start == std::string::npos ? at + 1 : at - line_start;
+    if (error)
+      *error =
+          "not valid JSON at line " + std::to_string(line) + ", column " + std::to_string(column);
     return false;
   }
   Model m = *model;  // keeps the caller's defaults for name and type

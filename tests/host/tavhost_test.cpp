@@ -1,9 +1,12 @@
 // tavhost as its users run it: the binary with a script in a directory holding
 // copies of the samples, against a proe_sim of the test's own.
 #include <atomic>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -42,18 +45,20 @@ class TavhostTest : public ::testing::Test {
         dir_.path(), display_, {"--search-path", dir_.file("models")}, "", 20000});
   }
 
-  // Runs tavhost in the directory with `script` (or none) and `options`.
-  HostRun Tavhost(const std::string& script, const std::vector<std::string>& options = {}) {
-    WriteFile(dir_.file("script.tav"), script);
+  // Runs tavhost in the directory with `script` (or none) and `options`; runs of
+  // different `name`s may go at the same time.
+  HostRun Tavhost(const std::string& script, const std::vector<std::string>& options = {},
+                  const std::string& name = "script") {
+    WriteFile(dir_.file(name + ".tav"), script);
     std::string command =
         "cd " + ShellQuoted(dir_.path()) + " && TMPDIR=" + ShellQuoted(dir_.path()) +
         " PATH=" + ShellQuoted(std::string(TAV_BINARY_DIR) + "/bin:" + std::getenv("PATH")) + " " +
         ShellQuoted(TAVHOST) + " --display " + ShellQuoted(display_);
     for (const std::string& option : options) command += " " + ShellQuoted(option);
-    command += " script.tav >out.txt 2>err.txt </dev/null";
+    command += " " + name + ".tav >" + name + ".out 2>" + name + ".err </dev/null";
     const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir_.file("out.txt")),
-            ReadFile(dir_.file("err.txt"))};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir_.file(name + ".out")),
+            ReadFile(dir_.file(name + ".err"))};
   }
 
   TempDir dir_;
@@ -152,6 +157,49 @@ TEST_F(TavhostTest, CommandsReportTheirResultsAndStatus) {
        {"<mnu id=\"6\" caption=\"出图\" command=\"plot\"/>"},
        {},
        ""},
+      {"names of columns and tables are checked",
+       {"--keep-going"},
+       "sql x.db --file exchange_schema.sql\n"
+       "show x.db feature --columns featId,featNmae\n"
+       "check x.db 'select \"featNmae\" from RURO_2_feature'\n"
+       "sql y.db 'create table t (a)'\nshow y.db\n",
+       1,
+       {},
+       {"line 2: show failed: status -1: no column featNmae in RURO_2_feature",
+        "line 3: check failed: status -1: x.db: no such column: featNmae",
+        "line 5: show failed: status -1: y.db has none of the exchange tables"},
+       ""},
+      {"a second export of a model is refused",
+       {},
+       "connect\nopen models/bolt.prt.1\nsql x.db --file exchange_schema.sql\n"
+       "export parameter x.db\nexport parameter x.db --append\nexport all x.db\n",
+       1,
+       {"exported BOLT.PRT into x.db: 6 parameters\nexported BOLT.PRT into x.db: 6 parameters\n"},
+       {"line 6: export failed: status -1: x.db already holds rows of BOLT.PRT"},
+       ""},
+      {"usage errors name their line",
+       {},
+       "step it's \"fine\nwait-pick 99999999999999999999\n",
+       2,
+       {"== 1. it's \"fine"},
+       {"line 2: usage: wait-pick [SECONDS]"},
+       ""},
+      {"a quote never closed",
+       {},
+       "sql q.db \"select 1\n\nhelp\n",
+       2,
+       {},
+       {"line 1: the \" quote opened on line 1, column 10 is never closed"},
+       "connect"},
+      {"cells are shown escaped and cut",
+       {},
+       "sql cells.db \"create table t (a, b); insert into t values "
+       "(replace(hex(zeroblob(40)), '00', 'xy') || 'END', 'a' || char(10) || 'b')\"\n"
+       "show cells.db t\n",
+       0,
+       {"  " + std::string(28, '-') + std::string(32, '-') + "  ---", "x...  a\\nb\n"},
+       {},
+       "END"},
       {"a shell step that fails", {}, "shell exit 3\nhelp\n", 1, {}, {"status 3"}, "connect"},
       {"a check that does not hold",
        {},
@@ -174,22 +222,42 @@ TEST_F(TavhostTest, CommandsReportTheirResultsAndStatus) {
   }
 }
 
-TEST_F(TavhostTest, JsonGivesOneObjectPerResult) {
-  const HostRun run =
-      Tavhost("connect\nopen models/bolt.prt.1\ndeps\nopen nothing.prt\n", {"--json"});
-  EXPECT_EQ(run.exit, 1);
-  std::vector<nlohmann::json> results;
-  std::size_t start = 0;
-  for (std::size_t end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1)
-    results.push_back(nlohmann::json::parse(run.out.substr(start, end - start)));
-  ASSERT_EQ(results.size(), 4u) << run.out;
-  EXPECT_EQ(results[0]["command"], "connect");
-  EXPECT_EQ(results[1]["model"], dir_.file("models/bolt.prt.1"));
-  EXPECT_EQ(results[2]["dependencies"], nlohmann::json::array());
-  EXPECT_EQ(results[3]["ok"], false);
-  EXPECT_EQ(results[3]["status"], -1);
-  EXPECT_EQ(results[3]["message"], "Open File Error.");
-  EXPECT_EQ(results[3]["line"], 4);
+// A script's relative paths and shell steps mean its own directory, and shell
+// steps find the programs built with tavhost without a PATH that names them.
+TEST_F(TavhostTest, ScriptWorksInItsOwnDirectory) {
+  fs::create_directory(dir_.file("sub"));
+  WriteFile(dir_.file("sub/s.tav"),
+            "sql x.db 'create table t (a)'\nshell test -f x.db && command -v proe_sim\n");
+  const std::string command = "cd " + ShellQuoted(dir_.path()) +
+                              " && TMPDIR=" + ShellQuoted(dir_.path()) + " PATH=/usr/bin:/bin " +
+                              ShellQuoted(TAVHOST) + " sub/s.tav >out.txt 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0) << ReadFile(dir_.file("out.txt"));
+  EXPECT_TRUE(HasAll(ReadFile(dir_.file("out.txt")),
+                     {fs::canonical(std::string(TAV_BINARY_DIR) + "/bin/proe_sim").string()}));
+}
+
+// A host in a pipeline: the session that connect starts must not hold the
+// pipe open after tavhost ends, nor write into tavhost's output.
+TEST_F(TavhostTest, StartedSessionLeavesTheHostsStreamsAlone) {
+  const std::string display = display_ + " started";
+  WriteFile(dir_.file("startsim.sh"),
+            "#!/bin/sh\nexec " + ShellQuoted(std::string(TAV_BINARY_DIR) + "/bin/proe_sim") +
+                " --display " + ShellQuoted(display) + "\n");
+  ASSERT_EQ(::chmod(dir_.file("startsim.sh").c_str(), 0755), 0);
+  const std::string command =
+      "cd " + ShellQuoted(dir_.path()) + " && export TMPDIR=" + ShellQuoted(dir_.path()) +
+      " && printf 'connect\\ndisconnect\\n' | " + ShellQuoted(TAVHOST) + " --json --display " +
+      ShellQuoted(display) + " --start ./startsim.sh 2>&1 | cat >out.txt";
+  const int status = std::system(command.c_str());
+  const std::string stop = "TMPDIR=" + ShellQuoted(dir_.path()) + " " +
+                           ShellQuoted(std::string(TAV_BINARY_DIR) + "/bin/proe_sim") +
+                           " ctl --display " + ShellQuoted(display) + " exit >/dev/null";
+  EXPECT_EQ(std::system(stop.c_str()), 0) << "the started session runs";
+  EXPECT_EQ(status, 0);
+  const std::string out = ReadFile(dir_.file("out.txt"));
+  EXPECT_EQ(out.find("listening"), std::string::npos) << out;
+  EXPECT_TRUE(HasAll(out, {"\"command\":\"disconnect\""}));
+  EXPECT_TRUE(HasAll(ReadFile(dir_.file("tav_cax_session_log.txt")), {"proe_sim listening"}));
 }
 
 TEST_F(TavhostTest, DiffShowsChangesAndConflictsAndWritesNothing) {
@@ -232,6 +300,130 @@ shell proe_sim ctl --display "$TAVHOST_DISPLAY" dump PLATE.ASM >after.txt
   EXPECT_NE(ReadFile(dir_.file("before.txt")), "");
   EXPECT_EQ(ReadFile(dir_.file("before.txt")), ReadFile(dir_.file("after.txt")));
   EXPECT_EQ(ReadFile(dir_.file("x.before")), ReadFile(dir_.file("x.db")));
+}
+
+// The diff's verdict on edited rows against the import's on the same rows: every
+// row the import fails at is a conflict of the diff, with the import's code.
+TEST_F(TavhostTest, DiffPredictsEveryFailureOfTheImport) {
+  const std::string x80 = "replace(hex(zeroblob(40)), '00', 'xx')";  // 80 letters
+  const struct {
+    const char* name;
+    std::string edit;
+    int code;  // what the import fails with; 0: it succeeds
+    const char* model = "plate.asm";
+  } cases[] = {
+      {"a NULL feature name",
+       "update RURO_2_feature set featName = NULL, RURO_flag = 2 where featId = 3", -22},
+      {"a blank in a feature name",
+       "update RURO_2_feature set featName = 'TOP PLANE', RURO_flag = 2 where featId = 3", -22},
+      {"a feature name of 32 letters",
+       "update RURO_2_feature set featName = substr(" + x80 +
+           ", 1, 32), RURO_flag = 2 where featId = 3",
+       -22},
+      {"a feature name taken",
+       "update RURO_2_feature set featName = 'asm_right', RURO_flag = 2 where featId = 3", -5},
+      {"a feature gone", "update RURO_2_feature set featId = 99, RURO_flag = 2 where featId = 3",
+       -23},
+      {"a dimension symbol taken",
+       "update RURO_2_dimension set dimSymbol = 'D1', RURO_flag = 2 where dimId = 0", -12},
+      {"a dimension symbol the session refuses",
+       "update RURO_2_dimension set dimSymbol = '1x', RURO_flag = 2 where dimId = 0", -2},
+      {"a text value of 80 letters",
+       "update RURO_2_parameter set paramValue = " + x80 +
+           ", RURO_flag = 2 where paramName = 'PROJECT'",
+       -6},
+      {"another value type",
+       "update RURO_2_parameter set paramValType = 50, RURO_flag = 2 where paramName = 'PROJECT'",
+       -2},
+      {"an integer out of range",
+       "update RURO_2_parameter set paramValue = '99999999999', RURO_flag = 2 "
+       "where paramName = 'BOLT_COUNT'",
+       -2},
+      {"a deleted parameter that is not there",
+       "update RURO_2_parameter set paramName = 'NOPE', RURO_flag = 3 where paramName = 'PROJECT'",
+       -4},
+      {"a model placed twice, its parameter deleted through both components",
+       "update RURO_2_parameter set RURO_flag = 3 where ownerName = 'BOLT.PRT' "
+       "and paramName = 'DESCRIPTION'",
+       -4},
+      {"a NULL new parameter", "insert into RURO_2_parameter (RURO_flag) values (1)", -2},
+      {"a new parameter name of 40 letters",
+       "insert into RURO_2_parameter (paramName, paramValType, paramValue, RURO_flag) "
+       "values (substr(" +
+           x80 + ", 1, 40), 51, 'x', 1)",
+       -22},
+      {"a new parameter named like a dimension",
+       "insert into RURO_2_parameter (paramName, paramValType, paramValue, RURO_flag) "
+       "values ('d7', 52, '1', 1)",
+       -22},
+      {"a new parameter the model has",
+       "insert into RURO_2_parameter (paramName, paramValType, paramValue, RURO_flag) "
+       "values ('project', 51, 'x', 1)",
+       -5},
+      {"a relation owner gone",
+       "insert into RURO_2_relation (ownerId, ownerType, relation, RURO_flag) "
+       "values (99, 3, 'd0 = 1', 1)",
+       -23},
+      {"edits that apply, one of them changing nothing",
+       "update RURO_2_feature set RURO_flag = 2 where featId = 1;"
+       "update RURO_2_feature set featName = 'top', RURO_flag = 2 where featId = 3;"
+       "update RURO_2_parameter set RURO_flag = 3 where ownerId = 0 and paramName = 'DESCRIPTION';"
+       "insert into RURO_2_parameter (paramName, paramValType, paramValue, RURO_flag) "
+       "values ('DESCRIPTION', 52, ' 7mm', 1)",
+       0},
+      {"a drawing's feature row", "update RURO_2_feature set RURO_flag = 2 where rowid = 1", -18,
+       "plate.drw"},
+  };
+  // Each case in a database of its own, all at once: the edits that fail change
+  // nothing that another case reads. The session has one current model, so the
+  // last two (one that applies, one on another model) run after them, alone.
+  const auto run_case = [&](std::size_t n) {
+    const std::string name = "c" + std::to_string(n), db = name + ".db";
+    return Tavhost("connect\nopen models/" + std::string(cases[n].model) + ".1\nsql " + db +
+                       " --file exchange_schema.sql\nexport all " + db + "\nsql " + db + " \"" +
+                       cases[n].edit + "\"\ndiff " + db + "\nimport all " + db + "\n",
+                   {"--json"}, name);
+  };
+  const std::size_t count = sizeof cases / sizeof *cases;
+  std::vector<std::future<HostRun>> failing;
+  const std::size_t together = count - 2;
+  for (std::size_t n = 0; n < together; ++n)
+    failing.push_back(std::async(std::launch::async, run_case, n));
+  for (std::size_t n = 0; n < count; ++n) {
+    const auto& c = cases[n];
+    SCOPED_TRACE(c.name);
+    const HostRun run = n < together ? failing[n].get() : run_case(n);
+    nlohmann::json diff, import;
+    std::size_t start = 0;
+    for (std::size_t end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1) {
+      const nlohmann::json result = nlohmann::json::parse(run.out.substr(start, end - start));
+      if (result["command"] == "diff") diff = result;
+      if (result["command"] == "import") import = result;
+    }
+    ASSERT_TRUE(diff.is_object() && import.is_object()) << run.out << run.err;
+    std::vector<int> codes;
+    for (const nlohmann::json& conflict : diff["conflicts"])
+      if (conflict["code"] != 0) codes.push_back(conflict["code"]);
+    EXPECT_EQ(import["ok"], c.code == 0) << import.dump();
+    EXPECT_EQ(import["line"], 7);
+    std::string model = c.model;
+    for (char& ch : model) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    EXPECT_EQ(import["model"], model);
+    EXPECT_EQ(diff["import_fails"], c.code != 0) << diff.dump();
+    if (c.code == 0) {
+      int changing = 0;
+      for (const nlohmann::json& change : diff["changes"]) changing += change["unchanged"] ? 0 : 1;
+      EXPECT_EQ(changing, 3) << diff.dump();
+      continue;
+    }
+    EXPECT_EQ(codes, std::vector<int>{c.code}) << diff.dump();
+    EXPECT_TRUE(import["status"].is_number() && import["message"].is_string()) << import.dump();
+    // The import's own words name the code the diff predicted.
+    const std::string text = diff["conflicts"].back()["text"];
+    const std::string name = text.substr(text.rfind(' ') + 1);
+    EXPECT_NE(import["message"].get<std::string>().find(name), std::string::npos)
+        << text << " / " << import.dump();
+  }
 }
 
 }  // namespace

@@ -26,6 +26,12 @@ struct ChildReport {
     const char* fifo = std::getenv(kReportVar);
     if (!fifo) return;
     std::string text = port::GetCurrentDirectory() + "\n";
+    for (const char* fd : {"0", "1", "2"}) {
+      char target[4096];
+      const ssize_t n =
+          ::readlink((std::string("/proc/self/fd/") + fd).c_str(), target, sizeof target - 1);
+      text += (n > 0 ? std::string(target, n) : std::string("?")) + "\n";
+    }
     const std::string fd_dir = "/proc/self/fd";
     const int dir_fd = ::open(fd_dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const int out = ::open(fifo, O_WRONLY | O_CLOEXEC);
@@ -103,7 +109,8 @@ TEST_F(ShellOpenTest, ScriptRunsInGivenDirectory) {
   EXPECT_EQ(ReadReport(), std::string(real) + "\ntwo words\nEND\n");
 }
 
-TEST_F(ShellOpenTest, ChildInheritsNoDescriptorOfOurs) {
+TEST_F(ShellOpenTest, ChildInheritsNoDescriptorOrStreamOfOurs) {
+  tavtest::ScopedEnv temp("TMPDIR", dir_.path().c_str());
   // Descriptors opened without close-on-exec, as careless host code would.
   const int leaked_file = ::open(fifo_.c_str(), O_RDONLY | O_NONBLOCK);
   int leaked_pipe[2];
@@ -116,12 +123,19 @@ TEST_F(ShellOpenTest, ChildInheritsNoDescriptorOfOurs) {
   ASSERT_EQ(result, 0);
   const std::string text = ReadReport();
   std::istringstream lines(text);
-  std::string cwd, fds;
+  std::string cwd, in, out, err, fds;
   std::getline(lines, cwd);
+  std::getline(lines, in);
+  std::getline(lines, out);
+  std::getline(lines, err);
   std::getline(lines, fds);
   char real[4096];
   ASSERT_NE(::realpath(work_.c_str(), real), nullptr);
   EXPECT_EQ(cwd, real);
+  EXPECT_EQ(in, "/dev/null");
+  ASSERT_NE(::realpath(dir_.path().c_str(), real), nullptr);
+  EXPECT_EQ(out, std::string(real) + "/" + port::kShellOutputLog);
+  EXPECT_EQ(err, out);
   EXPECT_EQ(fds, "0 1 2 ");
 }
 

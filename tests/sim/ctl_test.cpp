@@ -33,6 +33,8 @@ class CtlTest : public ::testing::Test {
 // not, and exits 0 or 1.
 TEST_F(CtlTest, ActionsReportTheSessionsState) {
   const std::string models = tavtest::SampleModelsDir();
+  const std::string bad = tmp_.file("bad.prt.1");
+  tavtest::WriteFile(bad, "{\n  \"format\": oops\n}\n");
   const struct {
     std::vector<std::string> args;
     int code;
@@ -57,19 +59,23 @@ TEST_F(CtlTest, ActionsReportTheSessionsState) {
       {{"status"}, 0, "current-model PLATE.ASM\n"},
       {{"new", "Widget", "prt"}, 0, "created WIDGET.PRT window 2\n"},
       {{"windows"}, 0, "window 1 PLATE.ASM\nwindow 2 WIDGET.PRT current active\n"},
-      {{"new", "widget", "prt"}, 1, "(error -5)"},  // the name is taken
+      {{"new", "widget", "prt"}, 1, "PRO_TK_E_FOUND (-5)"},  // the name is taken
       {{"new", "widget", "asm"}, 0, "created WIDGET.ASM"},
-      {{"new", "bad name", "prt"}, 1, "(error -22)"},
-      {{"new", std::string(32, 'x'), "prt"}, 1, "(error -6)"},
+      {{"new", "bad name", "prt"}, 1, "PRO_TK_INVALID_NAME (-22)"},
+      {{"new", std::string(32, 'x'), "prt"}, 1, "PRO_TK_LINE_TOO_LONG (-6)"},
       {{"new", "x", "xyz"}, 1, "unknown model type xyz"},
       {{"pick", "TVProAction1"}, 0, "picked \"TVProAction1\" command 1 builtin\n"},
       {{"messages"}, 0, "TVProAction1\n"},
       {{"pick", "No Such Button"}, 1, "no shown button"},
       {{"dump", "bolt.prt"}, 0, "\"name\": \"BOLT\""},
       {{"dump", "nosuch.prt"}, 1, "no model nosuch.prt in memory"},
-      {{"fault", "ProMdlLoad", "oops"}, 1, "CODE must be a ProError value"},
-      {{"delay", "ProMdlLoad"}, 1, "usage: delay"},
-      {{"frobnicate"}, 1, "usage:"},
+      {{"open", bad}, 1, "PRO_TK_INVALID_FILE (-16): not valid JSON at line 2, column 13\n"},
+      // Usage errors exit 2 with one line: the action's own usage, or why.
+      {{"fault", "ProMdlLoad", "oops"}, 2, "(CODE is a ProError value from 0 to -99, not oops)"},
+      {{"fault", "ProMdlLaod", "-1"}, 2, "no toolkit function ProMdlLaod reaches the session"},
+      {{"delay", "ProMdlLoad"}, 2, "proe_sim ctl: usage: delay FUNCTION MS"},
+      {{"status", "now"}, 2, "proe_sim ctl: usage: status (proe_sim ctl --help)\n"},
+      {{"frobnicate"}, 2, "usage: unknown action frobnicate"},
   };
   for (const auto& c : cases) {
     const tavtest::CtlResult r = sim_.Ctl(c.args);
@@ -86,6 +92,14 @@ TEST_F(CtlTest, SessionListensInAPrivateDirectoryAndIsAloneOnItsDisplay) {
   EXPECT_EQ(st.st_mode & 0777, 0700u);
   EXPECT_THROW(tavtest::SimProcess second(Options(tmp_)), std::runtime_error);
   EXPECT_EQ(sim_.Ctl({"status"}).code, 0);
+  // ctl names a directory it may not use, as the client does.
+  ASSERT_EQ(::chmod(dir.c_str(), 0755), 0);
+  const tavtest::CtlResult refused = sim_.Ctl({"status"});
+  ASSERT_EQ(::chmod(dir.c_str(), 0700), 0);
+  EXPECT_EQ(refused.code, 3);
+  EXPECT_NE(refused.output.find(dir + " has mode 0755; a session directory must have mode 0700"),
+            std::string::npos)
+      << refused.output;
 }
 
 TEST_F(CtlTest, SigtermDeliversTerminate) {

@@ -41,15 +41,13 @@ bool SameHandle(const ProProcessHandle& a, const ProProcessHandle& b) {
   return a.array_index == b.array_index && a.auth_key == b.auth_key;
 }
 
-// Starts `program` detached, with its output discarded (the session is no
-// child of ours to talk to). False when it could not start.
+// Starts `program` detached, its output discarded (the session is no child of
+// ours to talk to). False when it could not start.
 bool StartDetached(const char* program) {
   struct stat st;
   if (::stat(program, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  base::SpawnOptions options;
-  options.discard_output = true;
   long pid = 0;
-  return base::SpawnDetached(program, {program}, options, &pid) == 0;
+  return base::SpawnDetached(program, {program}, base::SpawnOptions{}, &pid) == 0;
 }
 
 }  // namespace
