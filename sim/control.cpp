@@ -74,32 +74,44 @@ std::string NameText(const std::string& name) {
   return name.empty() || name.find_first_of(" \t\"\\") != std::string::npos ? Quoted(name) : name;
 }
 
-void PrintMenu(const Session& s, const std::vector<MenuNode>& nodes, int depth,
-               std::ostringstream& out) {
-  for (const MenuNode& n : nodes) {
+// Calls visit(node, depth, above) for every menu and button of the menu bar in
+// menu-bar order (depth first), without recursion however deep menus nest; `above`
+// is the labels of the menus above the node, each followed by '/'.
+template <class Visit>
+void WalkMenubar(const Session& s, Visit&& visit) {
+  struct Level {
+    int menu;
+    std::size_t next;
+    std::string above;
+  };
+  std::vector<Level> open{{kMenubarRoot, 0, ""}};
+  while (!open.empty()) {
+    const MenuNode& menu = s.menu_node(open.back().menu);
+    if (open.back().next == menu.children.size()) {
+      open.pop_back();
+      continue;
+    }
+    const int index = menu.children[open.back().next++];
+    const MenuNode& n = s.menu_node(index);
+    visit(n, static_cast<int>(open.size()) - 1, open.back().above);
+    if (n.kind == MenuNode::kMenu) {
+      std::string above = open.back().above + n.label + "/";
+      open.push_back({index, 0, std::move(above)});
+    }
+  }
+}
+
+void PrintMenubar(const Session& s, std::ostringstream& out) {
+  WalkMenubar(s, [&](const MenuNode& n, int depth, const std::string&) {
     out << std::string(depth * 2, ' ');
     if (n.kind == MenuNode::kMenu) {
       out << "menu " << Quoted(n.label) << " name=" << NameText(n.name) << " shown\n";
-      PrintMenu(s, n.children, depth + 1, out);
     } else {
       out << "button " << Quoted(n.label) << " name=" << NameText(n.name)
           << " command=" << n.command << ' ' << (s.ButtonShown(n) ? "shown" : "hidden") << ' '
           << StateName(s, n) << " help=" << Quoted(n.help) << '\n';
     }
-  }
-}
-
-// Calls visit(button, path) for every shown button, in menu-bar order (depth
-// first); the path is the labels of the menus above it and its own, joined by '/'.
-template <class Visit>
-void ForEachShownButton(const Session& s, const std::vector<MenuNode>& nodes,
-                        const std::string& above, Visit& visit) {
-  for (const MenuNode& n : nodes) {
-    if (n.kind == MenuNode::kMenu)
-      ForEachShownButton(s, n.children, above + n.label + "/", visit);
-    else if (s.ButtonShown(n))
-      visit(n, above + n.label);
-  }
+  });
 }
 
 // The shown buttons that `what` names: as a path of labels ("Menu/Sub/Button"),
@@ -112,7 +124,9 @@ std::vector<std::pair<const MenuNode*, std::string>> FindButtons(const Session& 
     if (button.label == what) by[1].emplace_back(&button, path);
     if (button.name == what) by[2].emplace_back(&button, path);
   };
-  ForEachShownButton(s, s.menubar(), "", visit);
+  WalkMenubar(s, [&](const MenuNode& n, int, const std::string& above) {
+    if (n.kind == MenuNode::kButton && s.ButtonShown(n)) visit(n, above + n.label);
+  });
   for (auto& found : by)
     if (!found.empty()) return found;
   return {};
@@ -358,7 +372,7 @@ ControlResult RunControl(Store& store, Session& session, const std::vector<std::
   }
   if (a == "menubar" && Arity(args, 1)) {
     std::ostringstream out;
-    PrintMenu(session, session.menubar(), 0, out);
+    PrintMenubar(session, out);
     return Ok(out.str());
   }
   if (a == "windows" && Arity(args, 1)) return Windows(store, session);
