@@ -180,7 +180,12 @@ int Session::AddCommand(ClientId owner, const std::string& name, int priority, i
                         int* cmd_id) {
   if (name.empty() || access_state < ACCESS_REMOVE || access_state > ACCESS_AVAILABLE)
     return PRO_TK_BAD_INPUTS;
-  if (FindCommandByName(name)) return PRO_TK_E_FOUND;
+  if (const Command* held = FindCommandByName(name)) {
+    // The session runs a command's action in the client that added it last, so
+    // a host that builds a menu over another's gets its picks from then on.
+    if (held->owner != 0) commands_[held->id].owner = owner;
+    return PRO_TK_E_FOUND;
+  }
   Command c;
   c.id = next_command_++;
   c.name = name;

@@ -132,7 +132,8 @@ class Session {
   const std::vector<std::string>& messages() const { return messages_; }
 
   // ---- Commands and menu bar -----------------------------------------------------
-  // Codes are ProError values.
+  // Codes are ProError values. A name that a live command holds is PRO_TK_E_FOUND;
+  // unless the command is built in, `owner` then runs its action from now on.
   int AddCommand(ClientId owner, const std::string& name, int priority, int access_state,
                  int* cmd_id);
   const Command* FindCommand(int cmd_id) const;

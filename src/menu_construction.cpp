@@ -202,7 +202,7 @@ uiCmdCmdId ProeMenuManager::EntryCommand(const std::string& action, ProError& rc
   // connection's menu. Either way its buttons answer this document now.
   const ProError found = ProCmdCmdIdFind(name.data(), &command);
   if (found != PRO_TK_NO_ERROR) return nullptr;  // rc stays PRO_TK_E_FOUND
-  if (!earlier_ids_.count(command)) ++taken_over_;
+  if (!earlier_ids_.count(command) && !entry_ids_.count(command)) ++taken_over_;
   rc = PRO_TK_NO_ERROR;
   return command;
 }

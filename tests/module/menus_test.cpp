@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "port/files.h"
+#include "protocol/methods.h"
 #include "src/tav_proecore.h"
 #include "tests/module/module_env.h"
 
@@ -303,6 +304,20 @@ TEST_P(MenuRetryTest, EveryShownButtonAnswersAfterARetry) {
   EXPECT_EQ(expected, PickAll()) << Menubar();
 }
 INSTANTIATE_TEST_SUITE_P(SameOrCorrected, MenuRetryTest, ::testing::Bool());
+
+// Another host still joined to the session holds the actions: the menu built last
+// takes them over, and its host gets the picks.
+TEST_F(MenuTest, TakesOverTheActionsOfAnotherConnection) {
+  WireClient other(sim_->ConnectRaw());
+  ASSERT_EQ(0, other.Hello().code);
+  for (const char* action : {"MorvelButton1_Act", "MorvelButton2_Act", "MorvelButton3_Act"})
+    ASSERT_EQ(0, other.Call<protocol::method::ProCmdActionAdd>(action, 12, 3, 1, 1).code);
+  Connect(&host_);
+  const std::size_t mark = LogSize();
+  ASSERT_EQ(0, Create(kThree)) << Narrow(command_.m_strStatus);
+  EXPECT_TRUE(Contains(LogLinesSince(mark), "took over 3 menu actions of another connection"));
+  EXPECT_EQ((std::vector<std::wstring>{kOne, kTwo, kThreeEntry}), PickAll()) << Menubar();
+}
 
 }  // namespace
 }  // namespace tavtest
