@@ -7,6 +7,7 @@
 #include <tuple>
 #include <unistd.h>
 
+#include "protocol/frame.h"
 #include "protocol/message.h"
 #include "protocol/values.h"
 #include "sim/model_file.h"
@@ -82,27 +83,35 @@ void WalkMenubar(const Session& s, Visit&& visit) {
   struct Level {
     int menu;
     std::size_t next;
-    std::string above;
+    std::size_t above_size;  // of `above` without this menu's label
   };
-  std::vector<Level> open{{kMenubarRoot, 0, ""}};
+  std::string above;
+  std::vector<Level> open{{kMenubarRoot, 0, 0}};
   while (!open.empty()) {
-    const MenuNode& menu = s.menu_node(open.back().menu);
-    if (open.back().next == menu.children.size()) {
+    Level& level = open.back();
+    const MenuNode& menu = s.menu_node(level.menu);
+    if (level.next == menu.children.size()) {
+      above.resize(level.above_size);
       open.pop_back();
       continue;
     }
-    const int index = menu.children[open.back().next++];
+    const int index = menu.children[level.next++];
     const MenuNode& n = s.menu_node(index);
-    visit(n, static_cast<int>(open.size()) - 1, open.back().above);
+    visit(n, static_cast<int>(open.size()) - 1, above);
     if (n.kind == MenuNode::kMenu) {
-      std::string above = open.back().above + n.label + "/";
-      open.push_back({index, 0, std::move(above)});
+      const std::size_t before = above.size();
+      above += n.label + "/";
+      open.push_back({index, 0, before});
     }
   }
 }
 
+// Stops writing once the text is larger than a reply can carry: the reply is then
+// refused as a whole, and a menu bar nested thousands deep would otherwise take
+// gigabytes of indentation.
 void PrintMenubar(const Session& s, std::ostringstream& out) {
   WalkMenubar(s, [&](const MenuNode& n, int depth, const std::string&) {
+    if (out.tellp() > static_cast<std::streamoff>(protocol::kMaxFrameSize)) return;
     out << std::string(depth * 2, ' ');
     if (n.kind == MenuNode::kMenu) {
       out << "menu " << Quoted(n.label) << " name=" << NameText(n.name) << " shown\n";
