@@ -97,6 +97,8 @@ void Menu(Context& c, const CommandLine&, const Arguments& args, CommandOutput& 
   if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);  // a byte-order mark
   c.Check(c.api().CreateMenu(Widen(text).c_str()));
   out.Line("menu built from " + args[0]);
+  // Entries the session refused are left out; the status counts them.
+  if (!c.command.m_strStatus.empty()) out.Line(Narrow(c.command.m_strStatus));
   out.Set("file", args[0]);
 }
 
