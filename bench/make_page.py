@@ -30,6 +30,8 @@ EXPECTED = OrderedDict([
     ("RefreshTable", "export of generated parts, 1,000 to 100,000 dimensions, minus the "
                      "one-second pause: at most 1.3 x floor, growth linear"),
     ("UpdateTable", "import of 1,000 and 10,000 flagged rows: at most 1.3 x floor"),
+    ("CreateMenu", "a menu of 1,000 and 10,000 buttons, minus the one-second pause: at most "
+                   "1.3 x floor, growth linear"),
     ("SessionHoldingPart", "the session's memory holding a 100,000-dimension part"),
 ])
 

@@ -70,11 +70,11 @@ std::wstring DocumentOf(const std::uint8_t* data, std::size_t size) {
   return text;
 }
 
-void ButtonCommands(const std::vector<sim::MenuNode>& nodes, std::vector<int>* commands) {
-  for (const sim::MenuNode& node : nodes) {
+void ButtonCommands(const sim::Session& s, std::vector<int>* commands) {
+  for (int i = 0; i < s.menu_node_count(); ++i) {
+    const sim::MenuNode& node = s.menu_node(i);
     if (node.kind == sim::MenuNode::kButton && node.command != sim::kBuiltinCommand)
       commands->push_back(node.command);
-    ButtonCommands(node.children, commands);
   }
 }
 
@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::vector<int> commands;
   session.server().dispatcher().WithLock([&](sim::Store&, sim::Session& s) {
-    ButtonCommands(s.menubar(), &commands);
+    ButtonCommands(s, &commands);
     return 0;
   });
   for (int command : commands) {

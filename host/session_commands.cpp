@@ -101,6 +101,8 @@ void Menu(Context& c, const CommandLine&, const Arguments& args, CommandOutput& 
     c.Check(c.api().CreateMenu(Widen(text).c_str()));
   }
   out.Line("menu built from " + args[0]);
+  // Entries the session refused are left out; the status counts them.
+  if (!c.command.m_strStatus.empty()) out.Line(Narrow(c.command.m_strStatus));
   out.Set("file", args[0]);
 }
 

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <unistd.h>
 
+#include "protocol/frame.h"
 #include "protocol/message.h"
 #include "protocol/methods.h"
 #include "protocol/values.h"
@@ -127,32 +128,52 @@ std::string NameText(const std::string& name) {
   return name.empty() || name.find_first_of(" \t\"\\") != std::string::npos ? Quoted(name) : name;
 }
 
-void PrintMenu(const Session& s, const std::vector<MenuNode>& nodes, int depth,
-               std::ostringstream& out) {
-  for (const MenuNode& n : nodes) {
+// Calls visit(node, depth, above) for every menu and button of the menu bar in
+// menu-bar order (depth first), without recursion however deep menus nest; `above`
+// is the labels of the menus above the node, each followed by '/'.
+template <class Visit>
+void WalkMenubar(const Session& s, Visit&& visit) {
+  struct Level {
+    int menu;
+    std::size_t next;
+    std::size_t above_size;  // of `above` without this menu's label
+  };
+  std::string above;
+  std::vector<Level> open{{kMenubarRoot, 0, 0}};
+  while (!open.empty()) {
+    Level& level = open.back();
+    const MenuNode& menu = s.menu_node(level.menu);
+    if (level.next == menu.children.size()) {
+      above.resize(level.above_size);
+      open.pop_back();
+      continue;
+    }
+    const int index = menu.children[level.next++];
+    const MenuNode& n = s.menu_node(index);
+    visit(n, static_cast<int>(open.size()) - 1, above);
+    if (n.kind == MenuNode::kMenu) {
+      const std::size_t before = above.size();
+      above += n.label + "/";
+      open.push_back({index, 0, before});
+    }
+  }
+}
+
+// Stops writing once the text is larger than a reply can carry: the reply is then
+// refused as a whole, and a menu bar nested thousands deep would otherwise take
+// gigabytes of indentation.
+void PrintMenubar(const Session& s, std::ostringstream& out) {
+  WalkMenubar(s, [&](const MenuNode& n, int depth, const std::string&) {
+    if (out.tellp() > static_cast<std::streamoff>(protocol::kMaxFrameSize)) return;
     out << std::string(depth * 2, ' ');
     if (n.kind == MenuNode::kMenu) {
       out << "menu " << Quoted(n.label) << " name=" << NameText(n.name) << " shown\n";
-      PrintMenu(s, n.children, depth + 1, out);
     } else {
       out << "button " << Quoted(n.label) << " name=" << NameText(n.name)
           << " command=" << n.command << ' ' << (s.ButtonShown(n) ? "shown" : "hidden") << ' '
           << StateName(s, n) << " help=" << Quoted(n.help) << '\n';
     }
-  }
-}
-
-// Calls visit(button, path) for every shown button, in menu-bar order (depth
-// first); the path is the labels of the menus above it and its own, joined by '/'.
-template <class Visit>
-void ForEachShownButton(const Session& s, const std::vector<MenuNode>& nodes,
-                        const std::string& above, Visit& visit) {
-  for (const MenuNode& n : nodes) {
-    if (n.kind == MenuNode::kMenu)
-      ForEachShownButton(s, n.children, above + n.label + "/", visit);
-    else if (s.ButtonShown(n))
-      visit(n, above + n.label);
-  }
+  });
 }
 
 // The shown buttons that `what` names: as a path of labels ("Menu/Sub/Button"),
@@ -165,7 +186,9 @@ std::vector<std::pair<const MenuNode*, std::string>> FindButtons(const Session& 
     if (button.label == what) by[1].emplace_back(&button, path);
     if (button.name == what) by[2].emplace_back(&button, path);
   };
-  ForEachShownButton(s, s.menubar(), "", visit);
+  WalkMenubar(s, [&](const MenuNode& n, int, const std::string& above) {
+    if (n.kind == MenuNode::kButton && s.ButtonShown(n)) visit(n, above + n.label);
+  });
   for (auto& found : by)
     if (!found.empty()) return found;
   return {};
@@ -419,7 +442,7 @@ ControlResult RunControl(Store& store, Session& session, const std::vector<std::
   }
   if (a == "menubar" && Arity(args, 1)) {
     std::ostringstream out;
-    PrintMenu(session, session.menubar(), 0, out);
+    PrintMenubar(session, out);
     return Ok(out.str());
   }
   if (a == "windows" && Arity(args, 1)) return Windows(store, session);

@@ -12,6 +12,7 @@
 #include <type_traits>
 #include <unistd.h>
 
+#include "protocol/frame.h"
 #include "protocol/methods.h"
 #include "protocol/values.h"
 #include "sim/message_file.h"
@@ -552,7 +553,8 @@ int Serve(method::ProMessageArgTypes, Call& c, const Text& file_name, const Text
 int Serve(method::ProMessageDisplay, Call& c, const Text& file, const Text& key,
           const method::Values& values) {
   std::string text;
-  int rc = ResolveMessage(c.session.MessageDirs(c.client), file, key, values, &text);
+  int rc = ResolveMessage(c.session.message_files(), c.session.MessageDirs(c.client), file, key,
+                          values, &text);
   // Over-long text is still shown, cut to the line.
   if (rc == PRO_TK_NO_ERROR || rc == PRO_TK_MSG_TOO_LONG) c.session.AddMessage(text);
   return rc;
@@ -560,7 +562,8 @@ int Serve(method::ProMessageDisplay, Call& c, const Text& file, const Text& key,
 
 int Serve(method::ProMessageToBuffer, Call& c, const Text& file, const Text& key,
           const method::Values& values, Text& text) {
-  return ResolveMessage(c.session.MessageDirs(c.client), file, key, values, &text);
+  return ResolveMessage(c.session.message_files(), c.session.MessageDirs(c.client), file, key,
+                        values, &text);
 }
 
 int Serve(method::ProMessageClear, Call&) { return PRO_TK_NO_ERROR; }
@@ -621,7 +624,8 @@ int Serve(method::ProCmdAccessUpdate, Call& c, protocol::CommandId cmd, protocol
 // A menu label or help text from the client's message file. A label key the file
 // does not have, or a file that cannot be found, is PRO_TK_MSG_NOT_FOUND.
 int Label(Call& c, const std::string& file, const std::string& key, std::string* text) {
-  int rc = ResolveMessage(c.session.MessageDirs(c.client), file, key, {}, text);
+  int rc = ResolveMessage(c.session.message_files(), c.session.MessageDirs(c.client), file, key, {},
+                          text);
   if (rc == PRO_TK_MSG_TOO_LONG) return PRO_TK_NO_ERROR;
   if (rc == PRO_TK_E_NOT_FOUND || rc == PRO_TK_CANT_OPEN) return PRO_TK_MSG_NOT_FOUND;
   return rc;
@@ -741,6 +745,15 @@ Outcome Dispatcher::Handle(ClientId client, const protocol::Message& request) {
     } catch (const std::exception&) {
       r.code = PRO_TK_BAD_INPUTS;
       r.text = "ctl arguments must be texts\n";
+    }
+    // A reply the frame cannot carry would end the connection, which the caller
+    // could not tell from a session that does not answer.
+    constexpr std::size_t kMaxReplyText = protocol::kMaxFrameSize - 4096;
+    if (r.text.size() > kMaxReplyText) {
+      const std::size_t size = r.text.size();
+      r.code = PRO_TK_BAD_CONTEXT;
+      r.text = "the reply (" + std::to_string(size) + " bytes) is larger than one frame carries (" +
+               std::to_string(kMaxReplyText) + " bytes)\n";
     }
     outcome.reply = protocol::PackReplyOf<method::ctl>(request.seq, r.code, {r.text});
     outcome.events = std::move(r.events);

@@ -157,26 +157,65 @@ const MessageEntry* MessageFile::Find(const std::string& key) const {
   return it == entries_.end() ? nullptr : &it->second;
 }
 
-int LoadMessageFile(const std::vector<std::string>& dirs, const std::string& file_name,
-                    MessageFile* out, std::string* found_path) {
+namespace {
+
+// The first directory of `dirs` holding `file_name` as a regular file: its path
+// and status. The codes of LoadMessageFile.
+int FindMessageFile(const std::vector<std::string>& dirs, const std::string& file_name,
+                    std::string* path, struct stat* st) {
   if (file_name.empty() || file_name.find('/') != std::string::npos || file_name == "." ||
       file_name == "..")
     return PRO_TK_BAD_INPUTS;
   for (const std::string& dir : dirs) {
     if (dir.empty()) continue;
-    std::string path = dir.back() == '/' ? dir + file_name : dir + "/" + file_name;
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return PRO_TK_CANT_OPEN;
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) return PRO_TK_CANT_OPEN;
-    *out = MessageFile::Parse(text.str());
-    if (found_path) *found_path = path;
-    return PRO_TK_NO_ERROR;
+    *path = dir.back() == '/' ? dir + file_name : dir + "/" + file_name;
+    if (::stat(path->c_str(), st) == 0 && S_ISREG(st->st_mode)) return PRO_TK_NO_ERROR;
   }
   return PRO_TK_E_NOT_FOUND;
+}
+
+int ReadMessageFile(const std::string& path, MessageFile* out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return PRO_TK_CANT_OPEN;
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return PRO_TK_CANT_OPEN;
+  *out = MessageFile::Parse(text.str());
+  return PRO_TK_NO_ERROR;
+}
+
+}  // namespace
+
+int LoadMessageFile(const std::vector<std::string>& dirs, const std::string& file_name,
+                    MessageFile* out, std::string* found_path) {
+  std::string path;
+  struct stat st;
+  int rc = FindMessageFile(dirs, file_name, &path, &st);
+  if (rc == PRO_TK_NO_ERROR) rc = ReadMessageFile(path, out);
+  if (rc == PRO_TK_NO_ERROR && found_path) *found_path = path;
+  return rc;
+}
+
+int MessageFileCache::Load(const std::vector<std::string>& dirs, const std::string& file_name,
+                           const MessageFile** out) {
+  std::string path;
+  struct stat st;
+  int rc = FindMessageFile(dirs, file_name, &path, &st);
+  if (rc != PRO_TK_NO_ERROR) return rc;
+  const Stamp stamp{static_cast<unsigned long long>(st.st_dev),
+                    static_cast<unsigned long long>(st.st_ino), static_cast<long long>(st.st_size),
+                    static_cast<long long>(st.st_mtim.tv_sec),
+                    static_cast<long long>(st.st_mtim.tv_nsec)};
+  auto kept = files_.find(path);
+  if (kept == files_.end() || kept->second.first != stamp) {
+    MessageFile file;
+    rc = ReadMessageFile(path, &file);
+    if (rc != PRO_TK_NO_ERROR) return rc;
+    if (files_.size() >= kMaxFiles) files_.clear();
+    kept = files_.insert_or_assign(path, std::make_pair(stamp, std::move(file))).first;
+  }
+  *out = &kept->second.second;
+  return PRO_TK_NO_ERROR;
 }
 
 int MessageArgTypes(const std::string& format, std::string* types) {
@@ -257,6 +296,17 @@ int ResolveMessage(const std::vector<std::string>& dirs, const std::string& file
   int rc = LoadMessageFile(dirs, file_name, &file);
   if (rc != PRO_TK_NO_ERROR) return rc;
   const MessageEntry* entry = file.Find(key);
+  if (!entry) return PRO_TK_MSG_NOT_FOUND;
+  return FormatMessage(entry->format, values, out);
+}
+
+int ResolveMessage(MessageFileCache& cache, const std::vector<std::string>& dirs,
+                   const std::string& file_name, const std::string& key,
+                   const std::vector<MessageValue>& values, std::string* out) {
+  const MessageFile* file = nullptr;
+  int rc = cache.Load(dirs, file_name, &file);
+  if (rc != PRO_TK_NO_ERROR) return rc;
+  const MessageEntry* entry = file->Find(key);
   if (!entry) return PRO_TK_MSG_NOT_FOUND;
   return FormatMessage(entry->format, values, out);
 }

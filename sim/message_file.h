@@ -12,6 +12,8 @@
 // Codes returned are ProError values.
 #include <map>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "protocol/values.h"
@@ -44,6 +46,22 @@ class MessageFile {
 int LoadMessageFile(const std::vector<std::string>& dirs, const std::string& file_name,
                     MessageFile* out, std::string* found_path = nullptr);
 
+// Parsed message files by path, reused while a file keeps its identity, size and
+// modification time: a client resolves one label per menu entry, and reading the
+// whole label file for each would make building a menu quadratic. Not
+// synchronised; the session owns one.
+class MessageFileCache {
+ public:
+  // As LoadMessageFile; *out stays valid until the next Load.
+  int Load(const std::vector<std::string>& dirs, const std::string& file_name,
+           const MessageFile** out);
+
+ private:
+  using Stamp = std::tuple<unsigned long long, unsigned long long, long long, long long, long long>;
+  static constexpr std::size_t kMaxFiles = 64;
+  std::map<std::string, std::pair<Stamp, MessageFile>> files_;
+};
+
 // One substitution value, as the client read it through its pointer.
 using MessageValue = protocol::MessageValue;
 
@@ -64,6 +82,11 @@ int FormatMessage(const std::string& format, const std::vector<MessageValue>& va
 int ResolveMessage(const std::vector<std::string>& dirs, const std::string& file_name,
                    const std::string& key, const std::vector<MessageValue>& values,
                    std::string* out);
+
+// ResolveMessage through `cache`.
+int ResolveMessage(MessageFileCache& cache, const std::vector<std::string>& dirs,
+                   const std::string& file_name, const std::string& key,
+                   const std::vector<MessageValue>& values, std::string* out);
 
 // The directories searched for a client's message files: its own text directory
 // (and the text/usascii and text subfolders the CAD system also looks in), then the

@@ -9,33 +9,12 @@
 namespace sim {
 namespace {
 
-MenuNode Menu(const std::string& name) {
+MenuNode Menu(const std::string& name, const std::string& label) {
   MenuNode m;
   m.kind = MenuNode::kMenu;
   m.name = name;
-  m.label = name;
+  m.label = label;
   return m;
-}
-
-// Inserts `node` into `list` next to the entry named `neighbor` (at the end when
-// there is none). False when the neighbour is named but absent.
-bool InsertNear(std::vector<MenuNode>& list, MenuNode node, const std::string* neighbor,
-                bool after) {
-  if (!neighbor) {
-    list.push_back(std::move(node));
-    return true;
-  }
-  auto it = std::find_if(list.begin(), list.end(),
-                         [&](const MenuNode& n) { return n.name == *neighbor; });
-  if (it == list.end()) return false;
-  list.insert(after ? it + 1 : it, std::move(node));
-  return true;
-}
-
-MenuNode* FindChild(std::vector<MenuNode>& list, const std::string& name) {
-  for (MenuNode& n : list)
-    if (n.name == name) return &n;
-  return nullptr;
 }
 
 }  // namespace
@@ -59,21 +38,23 @@ Session::Session(SessionOptions options)
       windows_ready_at_(std::chrono::steady_clock::now() +
                         std::chrono::milliseconds(options_.window_delay_ms)) {
   windows_.push_back(Window{kBaseWindow, 0});
+  menu_nodes_.emplace_back();  // kMenubarRoot
   for (const char* name : {"File", "Edit", "View", "Insert", "Analysis", "Info", "Applications",
                            "Tools", "Windows", "Help"})
-    menubar_.push_back(Menu(name));
+    AddMenuNode(kMenubarRoot, Menu(name, name), nullptr, false);
   Command builtin;
   builtin.id = kBuiltinCommand;
   builtin.name = "TVProAction1";
   builtin.access[0] = ACCESS_AVAILABLE;
   commands_[builtin.id] = builtin;
+  live_commands_[builtin.name] = builtin.id;
   MenuNode button;
   button.kind = MenuNode::kButton;
   button.name = "TVProAction1";
   button.label = "TVProAction1";
   button.help = "TVProAction1";
   button.command = kBuiltinCommand;
-  FindChild(menubar_, "Tools")->children.push_back(button);
+  AddMenuNode(FindMenu("Tools"), button, nullptr, false);
 }
 
 // ---- Clients -----------------------------------------------------------------------
@@ -94,8 +75,11 @@ void Session::ForgetClient(ClientId id) {
       ++it;
     }
   }
-  for (auto& [cid, cmd] : commands_)
-    if (cmd.owner == id) cmd.alive = false;
+  for (auto& [cid, cmd] : commands_) {
+    if (cmd.owner != id || !cmd.alive) continue;
+    cmd.alive = false;
+    live_commands_.erase(cmd.name);
+  }
 }
 
 std::vector<ClientId> Session::ClientsNotifiedOf(int type) const {
@@ -196,7 +180,12 @@ int Session::AddCommand(ClientId owner, const std::string& name, int priority, i
                         int* cmd_id) {
   if (name.empty() || access_state < ACCESS_REMOVE || access_state > ACCESS_AVAILABLE)
     return PRO_TK_BAD_INPUTS;
-  if (FindCommandByName(name)) return PRO_TK_E_FOUND;
+  if (const Command* held = FindCommandByName(name)) {
+    // The session runs a command's action in the client that added it last, so
+    // a host that builds a menu over another's gets its picks from then on.
+    if (held->owner != 0) commands_[held->id].owner = owner;
+    return PRO_TK_E_FOUND;
+  }
   Command c;
   c.id = next_command_++;
   c.name = name;
@@ -204,6 +193,7 @@ int Session::AddCommand(ClientId owner, const std::string& name, int priority, i
   c.priority = priority;
   c.access[0] = access_state;
   commands_[c.id] = c;
+  live_commands_[c.name] = c.id;
   *cmd_id = c.id;
   return PRO_TK_NO_ERROR;
 }
@@ -214,9 +204,8 @@ const Command* Session::FindCommand(int cmd_id) const {
 }
 
 const Command* Session::FindCommandByName(const std::string& name) const {
-  for (const auto& [id, c] : commands_)
-    if (c.alive && c.name == name) return &c;
-  return nullptr;
+  auto it = live_commands_.find(name);
+  return it == live_commands_.end() ? nullptr : FindCommand(it->second);
 }
 
 int Session::AddAccess(ClientId owner, int cmd_id, int state, int* access_id) {
@@ -256,35 +245,48 @@ int Session::UpdateAccess(ClientId owner, int cmd_id, int access_id, int state) 
 
 // ---- Menu bar ------------------------------------------------------------------------
 
-MenuNode* Session::FindMenu(std::vector<MenuNode>& nodes, const std::string& name) {
-  for (MenuNode& n : nodes) {
-    if (n.kind != MenuNode::kMenu) continue;
-    if (n.name == name) return &n;
-    if (MenuNode* found = FindMenu(n.children, name)) return found;
+int Session::FindMenu(const std::string& name) const {
+  auto it = menus_.find(name);
+  return it == menus_.end() ? -1 : it->second;
+}
+
+int Session::FindChild(int parent, const std::string& name) const {
+  auto it = children_.find({parent, name});
+  return it == children_.end() ? -1 : it->second;
+}
+
+bool Session::AddMenuNode(int parent, MenuNode node, const std::string* neighbor, bool after) {
+  std::vector<int>& list = menu_nodes_[parent].children;
+  auto at = list.end();
+  if (neighbor) {
+    const int near = FindChild(parent, *neighbor);
+    if (near < 0) return false;
+    at = std::find(list.begin(), list.end(), near) + (after ? 1 : 0);
   }
-  return nullptr;
+  const int index = static_cast<int>(menu_nodes_.size());
+  children_.emplace(std::make_pair(parent, node.name), index);
+  if (node.kind == MenuNode::kMenu) menus_.emplace(node.name, index);
+  menu_nodes_.push_back(std::move(node));
+  list.insert(at, index);
+  return true;
 }
 
 int Session::AddTopMenu(const std::string& name, const std::string& label,
                         const std::string* neighbor, bool after) {
   if (name.empty()) return PRO_TK_BAD_INPUTS;
-  if (FindChild(menubar_, name)) return PRO_TK_E_FOUND;
-  MenuNode m = Menu(name);
-  m.label = label;
-  return InsertNear(menubar_, std::move(m), neighbor, after) ? PRO_TK_NO_ERROR
-                                                             : PRO_TK_GENERAL_ERROR;
+  if (FindChild(kMenubarRoot, name) >= 0) return PRO_TK_E_FOUND;
+  return AddMenuNode(kMenubarRoot, Menu(name, label), neighbor, after) ? PRO_TK_NO_ERROR
+                                                                       : PRO_TK_GENERAL_ERROR;
 }
 
 int Session::AddSubMenu(const std::string& parent, const std::string& name,
                         const std::string& label, const std::string* neighbor, bool after) {
   if (name.empty()) return PRO_TK_BAD_INPUTS;
-  MenuNode* p = FindMenu(menubar_, parent);
-  if (!p) return PRO_TK_GENERAL_ERROR;
-  if (FindChild(p->children, name)) return PRO_TK_E_FOUND;
-  MenuNode m = Menu(name);
-  m.label = label;
-  return InsertNear(p->children, std::move(m), neighbor, after) ? PRO_TK_NO_ERROR
-                                                                : PRO_TK_GENERAL_ERROR;
+  const int p = FindMenu(parent);
+  if (p < 0) return PRO_TK_GENERAL_ERROR;
+  if (FindChild(p, name) >= 0) return PRO_TK_E_FOUND;
+  return AddMenuNode(p, Menu(name, label), neighbor, after) ? PRO_TK_NO_ERROR
+                                                            : PRO_TK_GENERAL_ERROR;
 }
 
 int Session::AddButton(const std::string& parent, const std::string& name, const std::string& label,
@@ -293,15 +295,16 @@ int Session::AddButton(const std::string& parent, const std::string& name, const
   if (name.empty()) return PRO_TK_BAD_INPUTS;
   const Command* cmd = FindCommand(cmd_id);
   if (!cmd || !cmd->alive) return PRO_TK_GENERAL_ERROR;
-  MenuNode* p = FindMenu(menubar_, parent);
-  if (!p) return PRO_TK_GENERAL_ERROR;
-  if (MenuNode* old = FindChild(p->children, name)) {
+  const int p = FindMenu(parent);
+  if (p < 0) return PRO_TK_GENERAL_ERROR;
+  if (const int existing = FindChild(p, name); existing >= 0) {
     // A client that comes back after its commands died takes its buttons over again.
-    const Command* bound = FindCommand(old->command);
-    if (old->kind != MenuNode::kButton || (bound && bound->alive)) return PRO_TK_E_FOUND;
-    old->label = label;
-    old->help = help;
-    old->command = cmd_id;
+    MenuNode& old = menu_nodes_[existing];
+    const Command* bound = FindCommand(old.command);
+    if (old.kind != MenuNode::kButton || (bound && bound->alive)) return PRO_TK_E_FOUND;
+    old.label = label;
+    old.help = help;
+    old.command = cmd_id;
     return PRO_TK_NO_ERROR;
   }
   MenuNode b;
@@ -310,8 +313,7 @@ int Session::AddButton(const std::string& parent, const std::string& name, const
   b.label = label;
   b.help = help;
   b.command = cmd_id;
-  return InsertNear(p->children, std::move(b), neighbor, after) ? PRO_TK_NO_ERROR
-                                                                : PRO_TK_GENERAL_ERROR;
+  return AddMenuNode(p, std::move(b), neighbor, after) ? PRO_TK_NO_ERROR : PRO_TK_GENERAL_ERROR;
 }
 
 bool Session::ButtonShown(const MenuNode& button) const {

@@ -23,10 +23,13 @@
 // Threads: not thread-safe. The dispatcher holds its mutex around every use.
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "sim/message_file.h"
 
 namespace sim {
 
@@ -62,14 +65,17 @@ struct Command {
   int State() const;          // the most restrictive state
 };
 
+// A menu or button of the menu bar. Nodes refer to their entries by index into
+// the session's node table, so that no walk or destruction recurses, however deep
+// clients nest their menus.
 struct MenuNode {
   enum Kind { kMenu, kButton };
   Kind kind = kMenu;
   std::string name;
-  std::string label;  // as shown: resolved from the message file
-  std::string help;   // buttons
-  int command = 0;    // buttons
-  std::vector<MenuNode> children;
+  std::string label;          // as shown: resolved from the message file
+  std::string help;           // buttons
+  int command = 0;            // buttons
+  std::vector<int> children;  // menus: their entries in order, as node indexes
 };
 
 struct Fault {
@@ -81,6 +87,7 @@ struct Fault {
 
 constexpr int kBaseWindow = 1;
 constexpr int kBuiltinCommand = 1;  // TVProAction1
+constexpr int kMenubarRoot = 0;     // the node whose children are the top menus
 
 class Session {
  public:
@@ -98,6 +105,7 @@ class Session {
   std::vector<ClientId> ClientsNotifiedOf(int type) const;
   // Directories searched for a client's message files.
   std::vector<std::string> MessageDirs(ClientId id) const;
+  MessageFileCache& message_files() { return message_files_; }
 
   // ---- Windows --------------------------------------------------------------------
   // False during the start-up window delay.
@@ -124,7 +132,8 @@ class Session {
   const std::vector<std::string>& messages() const { return messages_; }
 
   // ---- Commands and menu bar -----------------------------------------------------
-  // Codes are ProError values.
+  // Codes are ProError values. A name that a live command holds is PRO_TK_E_FOUND;
+  // unless the command is built in, `owner` then runs its action from now on.
   int AddCommand(ClientId owner, const std::string& name, int priority, int access_state,
                  int* cmd_id);
   const Command* FindCommand(int cmd_id) const;
@@ -133,10 +142,13 @@ class Session {
   int RemoveAccess(int cmd_id, int access_id);
   int UpdateAccess(ClientId owner, int cmd_id, int access_id, int state);
 
-  const std::vector<MenuNode>& menubar() const { return menubar_; }
+  // The menu bar's nodes: kMenubarRoot and every menu and button ever added.
+  const MenuNode& menu_node(int index) const { return menu_nodes_[index]; }
+  int menu_node_count() const { return static_cast<int>(menu_nodes_.size()); }
   // `label`/`help` are already resolved. PRO_TK_E_FOUND for a name in use (a button
   // whose command died is re-bound instead); PRO_TK_GENERAL_ERROR for an unknown
-  // parent or neighbour.
+  // parent or neighbour. Each takes logarithmic time, whatever the size of the
+  // menu bar, when no neighbour is named.
   int AddTopMenu(const std::string& name, const std::string& label, const std::string* neighbor,
                  bool after);
   int AddSubMenu(const std::string& parent, const std::string& name, const std::string& label,
@@ -167,7 +179,11 @@ class Session {
   void ResetCallCounts() { calls_.clear(); }
 
  private:
-  MenuNode* FindMenu(std::vector<MenuNode>& nodes, const std::string& name);
+  int FindMenu(const std::string& name) const;               // -1: none
+  int FindChild(int parent, const std::string& name) const;  // -1: none
+  // Adds `node` to `parent`'s entries next to `neighbor` (at the end without one);
+  // false, adding nothing, when the neighbour is named but absent.
+  bool AddMenuNode(int parent, MenuNode node, const std::string* neighbor, bool after);
 
   SessionOptions options_;
   std::chrono::steady_clock::time_point windows_ready_at_;
@@ -177,11 +193,15 @@ class Session {
   int current_ = kBaseWindow;
   int active_ = kBaseWindow;
   std::vector<std::string> messages_;
+  MessageFileCache message_files_;
   std::map<int, Command> commands_;
+  std::map<std::string, int> live_commands_;  // name -> id of its live command
   int next_command_ = 2;
   std::map<int, std::pair<int, ClientId>> access_owner_;  // access id -> (cmd, client)
   int next_access_ = 1;
-  std::vector<MenuNode> menubar_;
+  std::deque<MenuNode> menu_nodes_;                      // [kMenubarRoot] is the bar
+  std::map<std::pair<int, std::string>, int> children_;  // (parent, name) -> node
+  std::map<std::string, int> menus_;                     // name -> its first menu
   std::map<std::string, Fault> faults_;
   int call_fault_at_ = 0;  // calls until the call fault, counting this one; 0: none
   Fault call_fault_;

@@ -3,12 +3,15 @@
 #include <ProMenuBar.h>
 #include <climits>
 #include <cwchar>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "port/clock.h"
 #include "port/files.h"
 #include "port/last_error.h"
 #include "src/log.h"
+#include "src/menu_document_check.h"
 #include "src/model_operation.h"
 #include "src/proe_menu_manager.h"
 #include "src/string_util.h"
@@ -39,6 +42,39 @@ void AppendLabel(std::string& file, const std::string& key, std::wstring caption
   file += key + "\r\n" + WideToMultiByte(caption) + "\r\n#\r\n#\r\n";
 }
 
+// A refusal of one entry is logged and the construction goes on; only a session
+// that stopped answering ends it.
+bool SessionGone(int rc) { return rc == PRO_TK_COMM_ERROR; }
+
+// The entries a refused submenu takes with it: itself and every button or submenu
+// below it that the walk would have built; `submenus` counts the submenus among
+// them, so that later submenus keep their numbers. Without recursion.
+int EntriesIn(const XmlNode& menu, int& submenus) {
+  int count = 1;
+  submenus = 1;
+  std::vector<XmlNode> open{menu.FirstChildElement()};
+  while (!open.empty()) {
+    XmlNode node = open.back();
+    open.pop_back();
+    for (; !node.IsNull(); node = node.NextSiblingElement()) {
+      if (node.Name() != L"mnu") continue;
+      const int id = EntryId(node);
+      if (id >= 0 || id == kSubmenu) ++count;
+      if (id == kSubmenu) {
+        ++submenus;
+        open.push_back(node.FirstChildElement());
+      }
+    }
+  }
+  return count;
+}
+
+void LogLeftOut(const XmlNode& entry, int id, const char* call, int rc) {
+  WriteLog(FormatString(L"menu entry id=%d caption=\"%ls\" left out: %s %ls (%d)", id,
+                        entry.GetAttribute(L"caption").c_str(), call, ToolkitErrorName(rc).c_str(),
+                        rc));
+}
+
 std::string KeyOf(const std::map<std::wstring, std::string>& keys, const XmlNode& entry) {
   auto it = keys.find(entry.GetAttribute(L"caption"));
   return it == keys.end() ? std::string() : it->second;
@@ -47,13 +83,20 @@ std::string KeyOf(const std::map<std::wstring, std::string>& keys, const XmlNode
 }  // namespace
 
 int ProeMenuManager::CreateMenu(const std::wstring& xml) {
-  if (Created()) return 0;
+  if (Created()) {
+    SetStatus(0, L"");
+    return 0;
+  }
   // Menu construction shares the model operations' frame: the lock held
   // throughout, and every failure turned into the status record.
-  const int result =
-      ModelOperation(m_nStatus, m_strStatus, TAV_CATCH_SITE, [&] { return BuildMenus(xml); });
-  if (result == 0) return 0;
-  // A failed construction leaves the menu bar as it found it, and no label file.
+  std::wstring left_out;
+  const int result = ModelOperation(m_nStatus, m_strStatus, TAV_CATCH_SITE,
+                                    [&] { return BuildMenus(xml, left_out); });
+  if (result == 0) {
+    if (!left_out.empty()) SetStatus(0, left_out);
+    return 0;
+  }
+  // A failed construction keeps no label file and gives "TVProAction1" back.
   SetCreated(false);
   DeleteLabelFiles();
   int code = 0;
@@ -66,20 +109,30 @@ int ProeMenuManager::CreateMenu(const std::wstring& xml) {
   return -1;
 }
 
-int ProeMenuManager::BuildMenus(const std::wstring& xml) {
+int ProeMenuManager::BuildMenus(const std::wstring& xml, std::wstring& left_out_text) {
   ProeCore::Instance()->ShowMessage(L"prepare create menu");
   CaptionKeys keys;
   menu_document_.FreeDoc();
+  // Commands mapped by the construction before are this process's own: finding one
+  // of them again is a retry, finding another is taking a menu over.
+  if (!entry_ids_.empty()) earlier_ids_.swap(entry_ids_);
   entry_ids_.clear();
-  // Menus that the session refused are not there: the construction failed.
-  const auto refused = [this](ProError rc) {
+  taken_over_ = 0;
+  const auto failed = [this](ProError rc) {
     SetStatus(rc, L"():" + ToolkitErrorName(rc));
     return -1;
   };
-  if (const ProError hidden = HideDefaultCommand()) return refused(hidden);
+  // The whole document is checked before anything is added to the session.
   if (menu_document_.Parse(xml) != 0) {
     SetStatus(menu_document_.m_nStatus, menu_document_.m_strStatus);
     WriteLog(L"menu document: " + menu_document_.ParseError());
+    return -1;
+  }
+  const std::wstring fault = MenuDocumentFault(menu_document_);
+  if (!fault.empty()) {
+    menu_document_.FreeDoc();
+    SetStatus(1, fault);
+    WriteLog(fault);
     return -1;
   }
   std::wstring name;
@@ -91,12 +144,21 @@ int ProeMenuManager::BuildMenus(const std::wstring& xml) {
   std::string top = "MorvelMenu1";
   std::string label = KeyOf(keys, root);
   std::string windows = "Windows";
-  ProError rc = ProMenubarMenuAdd(top.data(), label.data(), windows.data(), PRO_B_FALSE, file);
-  if (rc == PRO_TK_NO_ERROR || rc == PRO_TK_E_FOUND) rc = AddEntries(keys, root, file);
-  if (rc != PRO_TK_NO_ERROR) return refused(rc);
+  // A top menu kept from an earlier attempt or connection is built on.
+  const ProError rc =
+      ProMenubarMenuAdd(top.data(), label.data(), windows.data(), PRO_B_FALSE, file);
+  if (rc != PRO_TK_NO_ERROR && rc != PRO_TK_E_FOUND) return failed(rc);
+  if (const ProError hidden = HideDefaultCommand())
+    WriteLog(L"TVProAction1 not hidden: " + ToolkitErrorName(hidden));
+  int left_out = 0;
+  if (const ProError gone = AddEntries(keys, root, file, left_out)) return failed(gone);
+  if (taken_over_ > 0)
+    WriteLog(FormatString(L"took over %d menu actions of another connection", taken_over_));
 
   port::Sleep(1000);
   SetCreated(true);
+  if (left_out > 0)
+    left_out_text = FormatString(L"%d menu entries left out; the log names them.", left_out);
   return 0;
 }
 
@@ -130,13 +192,32 @@ bool ProeMenuManager::BuildLabelFile(CaptionKeys& keys, std::wstring& file_name)
   return true;
 }
 
-ProError ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& root,
-                                     ProFileName file) {
+uiCmdCmdId ProeMenuManager::EntryCommand(const std::string& action, ProError& rc) {
+  std::string name = action;
+  uiCmdCmdId command = nullptr;
+  rc = ProCmdActionAdd(name.data(), &OnMenuAction, kButtonPriority, nullptr, PRO_B_TRUE, PRO_B_TRUE,
+                       &command);
+  if (rc != PRO_TK_E_FOUND) return rc == PRO_TK_NO_ERROR ? command : nullptr;
+  // The name is taken: by this process's earlier attempt, or by another
+  // connection's menu. Either way its buttons answer this document now.
+  const ProError found = ProCmdCmdIdFind(name.data(), &command);
+  if (found != PRO_TK_NO_ERROR) return nullptr;  // rc stays PRO_TK_E_FOUND
+  if (!earlier_ids_.count(command) && !entry_ids_.count(command)) ++taken_over_;
+  rc = PRO_TK_NO_ERROR;
+  return command;
+}
+
+ProError ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& root, ProFileName file,
+                                     int& left_out) {
   struct Open {  // a submenu being filled, and the menu and entry to go on with after it
     std::string parent;
     XmlNode entry;
   };
   std::vector<Open> stack;
+  // Button names used by this construction, per menu: a caption repeated under
+  // one menu gives its second button a name in use; a name in use otherwise is
+  // the button an earlier attempt added.
+  std::set<std::pair<std::string, std::string>> buttons;
   std::string parent = "MorvelMenu1";
   int submenus = 1;
   XmlNode node = root.FirstChildElement();
@@ -155,27 +236,43 @@ ProError ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& roo
     const int id = EntryId(node);
     std::string key = KeyOf(keys, node);
     if (id >= 0) {
-      std::string action = "MorvelButton" + std::to_string(id) + "_Act";
-      uiCmdCmdId command = nullptr;
-      // A name already taken (an id repeated in the document) adds no button.
-      int ret = ProCmdActionAdd(action.data(), &OnMenuAction, kButtonPriority, nullptr, PRO_B_TRUE,
-                                PRO_B_TRUE, &command);
-      if (ret == PRO_TK_NO_ERROR) {
-        ret = ProMenubarmenuPushbuttonAdd(parent.data(), key.data(), key.data(), key.data(),
-                                          nullptr, PRO_B_TRUE, command, file);
+      ProError rc = PRO_TK_NO_ERROR;
+      const uiCmdCmdId command = EntryCommand("MorvelButton" + std::to_string(id) + "_Act", rc);
+      const char* call = "ProCmdActionAdd";
+      if (command) {
+        call = "ProMenubarmenuPushbuttonAdd";
+        rc = ProMenubarmenuPushbuttonAdd(parent.data(), key.data(), key.data(), key.data(), nullptr,
+                                         PRO_B_TRUE, command, file);
+        if (rc == PRO_TK_E_FOUND && buttons.insert({parent, key}).second) rc = PRO_TK_NO_ERROR;
+        // Mapped even when its button was refused: a button of the same command
+        // (an earlier attempt's) may show elsewhere.
         entry_ids_[command] = id;
       }
-      WriteLog(FormatString(L"added menu %ls, ret=%d", MultiByteToWide(key).c_str(), ret));
-      if (ret != PRO_TK_NO_ERROR && ret != PRO_TK_E_FOUND) return static_cast<ProError>(ret);
+      WriteLog(FormatString(L"added menu %ls, ret=%d", MultiByteToWide(key).c_str(), rc));
+      if (SessionGone(rc)) return rc;
+      if (rc != PRO_TK_NO_ERROR) {
+        LogLeftOut(node, id, call, rc);
+        ++left_out;
+      } else {
+        buttons.insert({parent, key});
+        ProeCore::Instance()->ShowMessage(
+            FormatString(L"added Menu %ls", MultiByteToWide(key).c_str()));
+      }
       node = node.NextSiblingElement();
-      ProeCore::Instance()->ShowMessage(
-          FormatString(L"added Menu %ls", MultiByteToWide(key).c_str()));
     } else if (id == kSubmenu) {
-      stack.push_back({parent, node});
       std::string name = WideToMultiByte(FormatString(L"%ls%3d", L"MorvelMenu", ++submenus));
-      const ProError added =
+      const ProError rc =
           ProMenubarmenuMenuAdd(parent.data(), name.data(), key.data(), nullptr, PRO_B_TRUE, file);
-      if (added != PRO_TK_NO_ERROR && added != PRO_TK_E_FOUND) return added;
+      if (SessionGone(rc)) return rc;
+      if (rc != PRO_TK_NO_ERROR && rc != PRO_TK_E_FOUND) {
+        LogLeftOut(node, id, "ProMenubarmenuMenuAdd", rc);
+        int inside = 0;
+        left_out += EntriesIn(node, inside);
+        submenus += inside - 1;
+        node = node.NextSiblingElement();
+        continue;
+      }
+      stack.push_back({parent, node});
       parent = std::move(name);
       node = node.FirstChildElement();
     } else {

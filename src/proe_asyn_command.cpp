@@ -179,11 +179,11 @@ void ProeAsynCommand::Disconnect() {
 void ProeAsynCommand::Release() { static_cast<IProeAsynCommand*>(this)->Disconnect(); }
 
 int ProeAsynCommand::CreateMenu(const wchar_t* menuXml) {
-  // The construction keeps its own status record and frame; a success leaves this
-  // object's record as it was.
+  // The construction keeps its own status record and frame; its record is handed
+  // on, so a success says how many entries it left out.
   ProeMenuManager* manager = ProeMenuManager::Instance();
   const int result = manager->CreateMenu(menuXml ? menuXml : L"");
-  if (result != 0) SetStatus(manager->m_nStatus, manager->m_strStatus);
+  SetStatus(manager->m_nStatus, manager->m_strStatus);
   return result;
 }
 

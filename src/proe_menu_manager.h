@@ -40,9 +40,14 @@ class ProeMenuManager : public StatusRecord {
   static void SetHandleText(const std::wstring& text);
 
   // Builds the host's menu, described by the XML document `xml`, on the session's
-  // menu bar before "Windows", and hides "TVProAction1" while it exists. 0 on
-  // success, and at once while the menus exist (until Reset); -1 on failure, with
-  // the status record set and "TVProAction1" shown again.
+  // menu bar before "Windows", and hides "TVProAction1" while it exists (best
+  // effort: a failure there is logged). An entry the session refuses is logged and
+  // left out (a submenu with its entries) and the rest is built; an action name
+  // already taken (an earlier attempt, another connection) is looked up and mapped
+  // to this document's entry. 0 when the top menu stands, with the status message
+  // counting the entries left out ("" when none), and at once while the menus
+  // exist (until Reset); -1 when the document is refused or the top menu, the
+  // label file or the session fails, with the status record set.
   int CreateMenu(const std::wstring& xml);
   // The command action of every button: hands the picked entry to the host's
   // FireClickMenu. Runs on the listen thread inside event processing.
@@ -72,21 +77,28 @@ class ProeMenuManager : public StatusRecord {
   using CaptionKeys = std::map<std::wstring, std::string>;  // caption -> label key
 
   ProeMenuManager() = default;
-  int BuildMenus(const std::wstring& xml);
+  int BuildMenus(const std::wstring& xml, std::wstring& left_out_text);
   // Writes the label file of the parsed document and fills `keys`; false with the
   // status record set when it cannot be written.
   bool BuildLabelFile(CaptionKeys& keys, std::wstring& file_name);
-  // Adds the document's entries; the first failure of the session other than a
-  // name in use (an id or caption repeated, a menu kept from an earlier
-  // connection) ends it and is returned.
-  ProError AddEntries(const CaptionKeys& keys, const XmlNode& root, ProFileName file);
+  // Adds the document's entries below the top menu, each refused one logged and
+  // left out, and counts those in `left_out`. PRO_TK_NO_ERROR, or
+  // PRO_TK_COMM_ERROR when the session stopped answering on the way.
+  ProError AddEntries(const CaptionKeys& keys, const XmlNode& root, ProFileName file,
+                      int& left_out);
+  // The command of `action` for entry `id`: added, or when its name is taken, the
+  // existing one (a retry, or a menu built over another connection). Null when
+  // the session refuses both; `rc` then says why.
+  uiCmdCmdId EntryCommand(const std::string& action, ProError& rc);
   void DeleteLabelFiles();
   void AnswerPick(uiCmdCmdId command);
 
   std::atomic<uiCmdCmdId> default_command_id_{nullptr};
   std::atomic<uiCmdAccessId> access_id_{nullptr};
-  XmlDocument menu_document_;            // guarded by the module-wide lock
-  std::map<uiCmdCmdId, int> entry_ids_;  // command -> entry id; the same lock
+  XmlDocument menu_document_;              // guarded by the module-wide lock
+  std::map<uiCmdCmdId, int> entry_ids_;    // command -> entry id; the same lock
+  std::map<uiCmdCmdId, int> earlier_ids_;  // the map of the construction before; same lock
+  int taken_over_ = 0;                     // actions of another connection mapped anew
   std::mutex files_mutex_;
   std::vector<std::wstring> label_files_;  // guarded by files_mutex_
   int label_file_counter_ = 0;             // guarded by files_mutex_

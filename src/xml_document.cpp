@@ -13,8 +13,8 @@ std::wstring FromUtf8(const xmlChar* text) {
   return text ? base::Utf8ToWide(reinterpret_cast<const char*>(text)) : std::wstring();
 }
 
-// Lifting the depth limit (XML_PARSE_HUGE) also lifts libxml2's guard against
-// entities that expand exponentially, so a declaration ends the parse instead.
+// A menu document never needs entities, and a declaration that expands
+// exponentially would stall the parse: any declaration ends it.
 void RefuseEntity(void* context, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*) {
   auto* parser = static_cast<xmlParserCtxtPtr>(context);
   parser->wellFormed = 0;
@@ -50,9 +50,10 @@ int XmlDocument::Parse(const std::wstring& text) {
   XmlPtr<xmlParserCtxt> parser(xmlNewParserCtxt());
   if (!parser) throw std::bad_alloc();
   parser->sax->entityDecl = &RefuseEntity;
-  // No depth limit, since the menu walk takes any depth; the text is UTF-8 whatever
-  // its declaration says (.NET hosts declare "utf-16" on the text they hand over).
-  const int options = XML_PARSE_HUGE | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+  // libxml2's own depth and size limits stay (menus nest far less deep); the text
+  // is UTF-8 whatever its declaration says (.NET hosts declare "utf-16" on the text
+  // they hand over).
+  const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
   if (utf8.size() <= INT_MAX)
     doc_.reset(xmlCtxtReadMemory(parser.get(), utf8.data(), static_cast<int>(utf8.size()), nullptr,
                                  "UTF-8", options));

@@ -1,11 +1,14 @@
 // The host's menus in a real session: label file and menu bar, picks reaching
 // FireClickMenu, calls back from its handler, failures, life until Disconnect.
 #include <ProCore.h>
+#include <ProToolkitErrors.h>
+#include <algorithm>
 #include <cerrno>
 #include <future>
 #include <tuple>
 
 #include "port/files.h"
+#include "protocol/methods.h"
 #include "src/tav_proecore.h"
 #include "tests/module/module_env.h"
 
@@ -22,6 +25,30 @@ class MenuTest : public ModuleTest {
   bool DefaultCommandShown() { return Menubar().find("TVProAction1 command=1 shown") != kNone; }
   static constexpr std::size_t kNone = std::string::npos;
   CtlResult Pick(const std::string& button) { return sim_->Ctl({"pick", button}); }
+  // The module's buttons that show in the menu bar, by name.
+  static std::vector<std::string> ShownButtons(const std::string& menubar) {
+    std::vector<std::string> names;
+    for (const std::string& line : Lines(menubar)) {
+      const std::size_t at = line.find(" name=MorvelCap_");
+      if (at != std::string::npos && line.find(" shown available ") != std::string::npos)
+        names.push_back(line.substr(at + 6, line.find(' ', at + 6) - at - 6));
+    }
+    return names;
+  }
+  // The entry (its XML) that a pick of each shown button hands to the host.
+  std::vector<std::wstring> PickAll() {
+    std::vector<std::wstring> entries;
+    for (const std::string& name : ShownButtons(Menubar())) {
+      const std::size_t done = host_.CountOf("FireClickMenu");
+      EXPECT_EQ(0, Pick(name).code) << name;
+      if (!host_.WaitForCalls("FireClickMenu", done + 1)) {
+        ADD_FAILURE() << "the pick of " << name << " never reached the host";
+        continue;
+      }
+      entries.push_back(host_.Calls().back().args.at(2));
+    }
+    return entries;
+  }
 };
 
 TEST_F(MenuTest, BuildsTheLabelFileAndTheMenusBeforeWindows) {
@@ -73,9 +100,10 @@ std::string Utf16Declared() {  // as .NET hosts declare the text they hand over
   return text.replace(text.find("UTF-8"), 5, "utf-16");
 }
 
-std::string ThousandLevels() {
+// Entries `levels` deep, with a button at the bottom.
+std::string Nested(int levels) {
   std::string in, out;
-  for (int i = 0; i < 1000; ++i) in += "<mnu id='-2' caption='In'>", out += "</mnu>";
+  for (int i = 0; i < levels; ++i) in += "<mnu id='-2' caption='In'>", out += "</mnu>";
   return "<mnus caption='Deep'>" + in + "<mnu id='4' caption='Bottom'/>" + out + "</mnus>";
 }
 
@@ -95,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
              {"About PDM", "bolt.prt.1", R"(<mnu id=" 8 " caption="About PDM" command="about">
     <link href="https://pdm.example.com/help"/>
   </mnu>)"}}},
-        DocumentCase{ThousandLevels(), {{"Bottom", "", R"(<mnu id="4" caption="Bottom"/>)"}}}));
+        DocumentCase{Nested(31), {{"Bottom", "", R"(<mnu id="4" caption="Bottom"/>)"}}}));
 
 // Without the host's event interface a pick sends nothing; with it, an entry the
 // lookup cannot find again (its id written "07") shows message 5220 instead.
@@ -138,6 +166,15 @@ TEST_P(MenuCallbackTest, TheHostMayCallTheModuleFromItsHandler) {
 }
 INSTANTIATE_TEST_SUITE_P(SameOrOtherThread, MenuCallbackTest, ::testing::Bool());
 
+constexpr char kWrongRoot[] =
+    "Menu document refused: its root element must be mnus, without a namespace. \n";
+
+std::string Entries(int n) {
+  std::string text = "<mnus caption='Many'>";
+  for (int i = 0; i < n; ++i) text += "<mnu id='" + std::to_string(i) + "' caption='E'/>";
+  return text + "</mnus>";
+}
+
 // Failed constructions add no menu and leave TVProAction1 shown; a good one stays
 // until Disconnect (label files gone) and a new LoadApplication lets another build.
 TEST_F(MenuTest, FailuresThenMenusUntilDisconnectThenNewMenus) {
@@ -147,6 +184,10 @@ TEST_F(MenuTest, FailuresThenMenusUntilDisconnectThenNewMenus) {
        std::vector<std::tuple<std::string, int, std::string>>{
            {"<mnus caption='x'><mnu></mnus>", 1, "Document not parsed successfully. \n"},
            {"<!DOCTYPE m [<!ENTITY a 'a'>]><mnus/>", 1, "Document not parsed successfully. \n"},
+           {"<notmnus caption='x'/>", 1, kWrongRoot},
+           {"<mnus xmlns='urn:pdm' caption='x'><mnu id='1' caption='A'/></mnus>", 1, kWrongRoot},
+           {Nested(32), 1, "Menu document refused: entries nested deeper than 32 levels. \n"},
+           {Entries(10001), 1, "Menu document refused: more than 10000 entries. \n"},
            {SampleMenu(), EISDIR, "Is a directory"}}) {
     EXPECT_EQ(-1, Create(document));
     EXPECT_EQ(code, command_.m_nStatus);
@@ -171,6 +212,111 @@ TEST_F(MenuTest, FailuresThenMenusUntilDisconnectThenNewMenus) {
   ASSERT_EQ(0, Pick("Sync").code);
   ASSERT_TRUE(host_.WaitForCalls("FireClickMenu", 1));
   EXPECT_EQ(L"<mnu id=\"9\" caption=\"Sync\"/>", host_.Calls().back().args.at(2));
+}
+
+const char kThree[] =
+    "<mnus caption='M'><mnu id='1' caption='One'/>"
+    "<mnu id='-2' caption='Sub'><mnu id='2' caption='Two'/></mnu><mnu id='3' caption='Three'/>"
+    "</mnus>";
+const wchar_t kOne[] = LR"(<mnu id="1" caption="One"/>)";
+const wchar_t kTwo[] = LR"(<mnu id="2" caption="Two"/>)";
+const wchar_t kThreeEntry[] = LR"(<mnu id="3" caption="Three"/>)";
+
+struct RefusalCase {
+  std::string name, xml;
+  std::string refused;  // the toolkit function the session refuses once, or ""
+  int left_out;
+  std::vector<std::wstring> picked;  // what the picks of the shown buttons send
+};
+class MenuRefusalTest : public MenuTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+// An entry the session refuses is left out (a submenu with its entries), logged,
+// and counted in the status; everything else is built and answers its pick.
+TEST_P(MenuRefusalTest, LeavesOutWhatTheSessionRefusesAndBuildsTheRest) {
+  const RefusalCase& c = GetParam();
+  Connect(&host_);
+  if (!c.refused.empty()) {
+    ASSERT_EQ(0, sim_->Ctl({"fault", c.refused, "-1"}).code);
+  }
+  const std::size_t mark = LogSize();
+  ASSERT_EQ(0, Create(c.xml)) << Narrow(command_.m_strStatus);
+  EXPECT_EQ(0, command_.m_nStatus);
+  const std::wstring counted =
+      std::to_wstring(c.left_out) + L" menu entries left out; the log names them.";
+  EXPECT_EQ(c.left_out == 0 ? L"" : counted, command_.m_strStatus);
+  const std::vector<std::string> log = LogLinesSince(mark);
+  EXPECT_EQ(c.left_out > 0, std::any_of(log.begin(), log.end(), [](const std::string& line) {
+              return line.rfind("menu entry id=", 0) == 0;
+            }));
+  EXPECT_EQ(c.refused == "ProCmdAccessFuncAdd", DefaultCommandShown());
+  EXPECT_EQ(c.picked, PickAll()) << Menubar();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, MenuRefusalTest,
+    ::testing::Values(
+        RefusalCase{"CaptionWithAnArgument",
+                    "<mnus caption='M'><mnu id='1' caption='One'/><mnu id='2' caption='Save %0w'/>"
+                    "<mnu id='3' caption='Three'/></mnus>",
+                    "",
+                    1,
+                    {kOne, kThreeEntry}},
+        RefusalCase{"PercentAndDigit",
+                    "<mnus caption='M'><mnu id='1' caption='One'/><mnu id='2' caption='%1'/>"
+                    "<mnu id='3' caption='Three'/></mnus>",
+                    "",
+                    1,
+                    {kOne, kThreeEntry}},
+        RefusalCase{"RepeatedCaption",
+                    "<mnus caption='M'><mnu id='1' caption='One'/><mnu id='2' caption='One'/>"
+                    "<mnu id='3' caption='Three'/></mnus>",
+                    "",
+                    1,
+                    {kOne, kThreeEntry}},
+        RefusalCase{"Submenu", kThree, "ProMenubarmenuMenuAdd", 2, {kOne, kThreeEntry}},
+        RefusalCase{"Button", kThree, "ProMenubarmenuPushbuttonAdd", 1, {kTwo, kThreeEntry}},
+        RefusalCase{"Action", kThree, "ProCmdActionAdd", 1, {kTwo, kThreeEntry}},
+        RefusalCase{"Hide", kThree, "ProCmdAccessFuncAdd", 0, {kOne, kTwo, kThreeEntry}}),
+    [](const ::testing::TestParamInfo<RefusalCase>& info) { return info.param.name; });
+
+// A construction that the session broke off half way (here: a submenu add that
+// reports a lost connection) fails; a retry, with the same document or another,
+// maps the buttons already there, and every button that shows answers its pick.
+class MenuRetryTest : public MenuTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(MenuRetryTest, EveryShownButtonAnswersAfterARetry) {
+  Connect(&host_);
+  ASSERT_EQ(0, sim_->Ctl({"fault", "ProMenubarmenuMenuAdd", "-11"}).code);
+  ASSERT_EQ(-1, Create(kThree));
+  EXPECT_EQ(PRO_TK_COMM_ERROR, command_.m_nStatus);
+  ASSERT_EQ(std::vector<std::string>{"MorvelCap_1"}, ShownButtons(Menubar()));
+
+  const bool same = GetParam();
+  const std::string corrected =
+      "<mnus caption='M'><mnu id='1' caption='Uno' scope='all'/><mnu id='-2' caption='Sub'>"
+      "<mnu id='2' caption='Two'/></mnu><mnu id='4' caption='Four'/></mnus>";
+  ASSERT_EQ(0, Create(same ? kThree : corrected)) << Narrow(command_.m_strStatus);
+  EXPECT_EQ(L"", command_.m_strStatus);
+  const std::vector<std::wstring> expected =
+      same ? std::vector<std::wstring>{kOne, kTwo, kThreeEntry}
+           : std::vector<std::wstring>{LR"(<mnu id="1" caption="Uno" scope="all"/>)", kTwo,
+                                       LR"(<mnu id="4" caption="Four"/>)"};
+  EXPECT_EQ(expected, PickAll()) << Menubar();
+}
+INSTANTIATE_TEST_SUITE_P(SameOrCorrected, MenuRetryTest, ::testing::Bool());
+
+// Another host still joined to the session holds the actions: the menu built last
+// takes them over, and its host gets the picks.
+TEST_F(MenuTest, TakesOverTheActionsOfAnotherConnection) {
+  WireClient other(sim_->ConnectRaw());
+  ASSERT_EQ(0, other.Hello().code);
+  for (const char* action : {"MorvelButton1_Act", "MorvelButton2_Act", "MorvelButton3_Act"})
+    ASSERT_EQ(0, other.Call<protocol::method::ProCmdActionAdd>(action, 12, 3, 1, 1).code);
+  Connect(&host_);
+  const std::size_t mark = LogSize();
+  ASSERT_EQ(0, Create(kThree)) << Narrow(command_.m_strStatus);
+  EXPECT_TRUE(Contains(LogLinesSince(mark), "took over 3 menu actions of another connection"));
+  EXPECT_EQ((std::vector<std::wstring>{kOne, kTwo, kThreeEntry}), PickAll()) << Menubar();
 }
 
 }  // namespace

@@ -130,6 +130,27 @@ TEST_F(ServerTest, EventsGoToTheClientsTheyBelongTo) {
   }
 }
 
+// A menu bar nested 20,000 deep is walked without recursion: a pick finds its
+// bottom, and a tree too large for one reply frame is refused with a message.
+TEST_F(ServerTest, MenubarOfAnyDepthIsWalkedAndAnOversizedReplyRefused) {
+  sim_.server().dispatcher().WithLock([](sim::Store&, sim::Session& s) {
+    std::string parent = "Tools";
+    for (int i = 0; i < 20000; ++i) {
+      std::string name = "Deep" + std::to_string(i);
+      s.AddSubMenu(parent, name, "In", nullptr, false);
+      parent = std::move(name);
+    }
+    return s.AddButton(parent, "Bottom", "Bottom", "", nullptr, false, sim::kBuiltinCommand);
+  });
+  RawClient c(sim_.Connect());
+  const protocol::Message menubar = c.Call<method::ctl>(std::vector<std::string>{"menubar"});
+  EXPECT_NE(menubar.code, 0);
+  EXPECT_NE(std::get<0>(protocol::OutsOf<method::ctl>(menubar)).find("larger than one frame"),
+            std::string::npos);
+  const protocol::Message pick = c.Call<method::ctl>(std::vector<std::string>{"pick", "Bottom"});
+  EXPECT_EQ(pick.code, 0) << std::get<0>(protocol::OutsOf<method::ctl>(pick));
+}
+
 TEST_F(ServerTest, ClientThatDisconnectsMidCallIsForgotten) {
   sim::ClientId id = 0;
   {

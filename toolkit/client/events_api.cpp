@@ -247,6 +247,16 @@ ProError ProCmdActionAdd(char* action_name, uiCmdCmdActFn action_cb, uiCmdPriori
     const ProError e = InvokeOne<method::ProCmdActionAdd>(
         &id, std::string(action_name), static_cast<int>(priority), state,
         allow_in_non_active_window ? 1 : 0, allow_in_accessory_window ? 1 : 0);
+    if (e == PRO_TK_E_FOUND) {
+      // The session now runs the existing command's action here: this callback
+      // answers its picks.
+      if (InvokeOne<method::ProCmdCmdIdFind>(&id, std::string(action_name)) == PRO_TK_NO_ERROR) {
+        ClientState& s = State();
+        std::lock_guard<std::mutex> lock(s.mu);
+        s.commands[id] = CommandEntry{action_cb, access_func, state};
+      }
+      return e;
+    }
     if (e != PRO_TK_NO_ERROR) return e;
     {
       ClientState& s = State();
