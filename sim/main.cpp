@@ -8,8 +8,6 @@
 #include <pthread.h>
 #include <signal.h>
 #include <string>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <thread>
 #include <time.h>
 #include <unistd.h>
@@ -19,6 +17,7 @@
 #include "protocol/message.h"
 #include "protocol/methods.h"
 #include "protocol/session_path.h"
+#include "protocol/session_route.h"
 #include "sim/control.h"
 #include "sim/generate.h"
 #include "sim/server.h"
@@ -28,9 +27,14 @@ namespace {
 const char kServeUsage[] =
     "usage: proe_sim [--display D] [--search-path DIR]... [--text-dir DIR]\n"
     "                [--working-dir DIR] [--startup-delay MS] [--window-delay MS]\n"
-    "                [--load FILE]...\n"
+    "                [--load FILE]... [--listen tcp:HOST:PORT [--allow-remote]]\n"
     "       proe_sim ctl [--display D] ACTION [ARGS]   (proe_sim ctl --help)\n"
-    "       proe_sim gen ...\n";
+    "       proe_sim gen ...\n"
+    "--listen tcp:HOST:PORT (or $PROE_SIM_LISTEN) serves TCP instead of the Unix\n"
+    "socket (PORT 0: any free port) and writes the address and a session token to\n"
+    "<display>.endpoint beside the socket. The traffic is not encrypted: a HOST that\n"
+    "is not a loopback address needs --allow-remote; across untrusted networks\n"
+    "tunnel it over SSH instead.\n";
 
 bool ParseMs(const char* text, int* out) {
   char* end = nullptr;
@@ -42,6 +46,9 @@ bool ParseMs(const char* text, int* out) {
 
 int Serve(int argc, char** argv) {
   sim::SessionOptions options;
+  sim::ListenOptions listen;
+  // A session the module starts gets no arguments: the environment may say where.
+  if (const char* env = std::getenv("PROE_SIM_LISTEN")) listen.address = env;
   int startup_delay = 0;
   std::vector<std::string> loads;
   for (int i = 1; i < argc; ++i) {
@@ -68,6 +75,10 @@ int Serve(int argc, char** argv) {
         std::cerr << "proe_sim: bad --window-delay\n";
         return 2;
       }
+    } else if (a == "--listen" && has_value) {
+      listen.address = argv[++i];
+    } else if (a == "--allow-remote") {
+      listen.allow_remote = true;
     } else if (a == "--load" && has_value) {
       loads.push_back(argv[++i]);
     } else {
@@ -97,11 +108,11 @@ int Serve(int argc, char** argv) {
     }
   }
   std::string error;
-  if (!server.Listen(&error)) {
+  if (!server.Listen(&error, listen)) {
     std::cerr << "proe_sim: " << error << "\n";
     return 1;
   }
-  std::cout << "proe_sim listening " << server.socket_path() << std::endl;
+  std::cout << "proe_sim listening " << server.address() << std::endl;
 
   // Ends on SIGTERM/SIGINT/SIGHUP, or when a client asks (ctl exit, ProEngineerEnd).
   for (;;) {
@@ -139,31 +150,33 @@ int Ctl(int argc, char** argv) {
     if (::getcwd(cwd, sizeof cwd)) args[1] = std::string(cwd) + "/" + args[1];
   }
   ::signal(SIGPIPE, SIG_IGN);
-  std::string path = protocol::SessionSocketPath(display);
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  if (path.size() >= sizeof addr.sun_path) {
-    std::cerr << "proe_sim ctl: socket path too long: " << path << "\n";
-    return 3;
-  }
-  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+  protocol::Route route;
+  std::string missing;
+  if (protocol::ConnectToSession(display, std::chrono::milliseconds(5000), &route, &missing) !=
+      protocol::RouteStatus::kConnected) {
     std::cerr << "proe_sim ctl: no session runs on display "
-              << (display.empty() ? "default" : display) << " (" << path << ")\n";
-    if (fd >= 0) ::close(fd);
+              << (display.empty() ? "default" : display) << " ("
+              << (missing.empty() ? protocol::SessionSocketPath(display) : missing) << ")\n";
     return 3;
   }
+  // On TCP the session's token rides at the end of the request's arguments.
+  if (route.tcp) args.push_back(route.token);
   namespace method = protocol::method;
   std::string reply_payload;
+  const int fd = route.fd.get();
   bool ok = protocol::WriteFrame(fd, protocol::PackRequestOf<method::ctl>(1, args)) &&
             protocol::ReadFrame(fd, &reply_payload) == protocol::FrameStatus::kOk;
-  ::close(fd);
+  route.fd.reset();
   protocol::Message reply;
   std::string why;
   if (!ok || !protocol::Decode(reply_payload, &reply, &why) ||
       reply.kind != protocol::Kind::kReply) {
-    std::cerr << "proe_sim ctl: the session did not answer\n";
+    if (route.tcp)
+      std::cerr << "proe_sim ctl: the session at " << route.address
+                << " closed the connection (missing or wrong session token? see "
+                << protocol::kSessionTokenVariable << ")\n";
+    else
+      std::cerr << "proe_sim ctl: the session did not answer\n";
     return 3;
   }
   std::string text;
