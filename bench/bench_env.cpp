@@ -17,6 +17,8 @@ namespace tavbench {
 namespace {
 
 struct Run {
+  tavtest::Transport transport = tavtest::Transport::kUnixSocket;
+  tavtest::SessionRoute route;  // before sim: its token outlives the session
   std::unique_ptr<tavtest::SimProcess> sim;
   std::unique_ptr<TAVCAX::TAVPROE2::ProeAsynConnector> connector;
   std::unique_ptr<TAVCAX::TAVPROE2::ProeAsynCommand> command;
@@ -58,8 +60,10 @@ tavtest::SimProcess& Sim() {
     tavtest::SimProcessOptions options;
     options.tmpdir = WorkDir();
     options.display = Display();
+    options.listen = tavtest::ListenAddressFor(run.transport);
     options.args = {"--search-path", tavtest::SampleModelsDir()};
     run.sim = std::make_unique<tavtest::SimProcess>(options);
+    run.route = tavtest::RouteTo(run.transport, Display(), run.sim->address());
   }
   return *run.sim;
 }
@@ -103,8 +107,8 @@ TAVCAX::TAVPROE2::IProeAsynCommand& Command() {
     std::wstring handle;
     void* reserved = nullptr;
     TAVCAX::TAVPROE2::IProeAsynConnector& connector = *run.connector;  // as a host calls it
-    if (connector.LoadApplication(nullptr, base::Utf8ToWide(Display()).c_str(), nullptr, handle,
-                                  reserved) != 0)
+    if (connector.LoadApplication(nullptr, base::Utf8ToWide(run.route.display).c_str(), nullptr,
+                                  handle, reserved) != 0)
       throw std::runtime_error("the module cannot join the session: " +
                                base::WideToUtf8(run.connector->m_strStatus));
   }
@@ -120,6 +124,13 @@ void EndRun() {
   run.command.reset();
   run.connector.reset();
   run.sim.reset();
+  run.route = {};
+}
+
+void UseTransport(tavtest::Transport transport) {
+  if (TheRun().transport == transport) return;
+  EndRun();
+  TheRun().transport = transport;
 }
 
 Memory MemoryOf(pid_t pid) {

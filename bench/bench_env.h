@@ -54,6 +54,11 @@ TAVCAX::TAVPROE2::IProeAsynCommand& Command();
 // Ends the module's connection and the session (main, at the end of the run).
 void EndRun();
 
+// How the run's session listens and how the module names it (the Unix socket
+// unless told otherwise): a change ends the session and the module's
+// connection, and the next Sim() or Command() starts and joins anew.
+void UseTransport(tavtest::Transport transport);
+
 // Resident memory of a process in kibibytes, from /proc/PID/status.
 struct Memory {
   long rss_kb = 0;   // VmRSS: now

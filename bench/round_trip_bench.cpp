@@ -1,8 +1,10 @@
 // One toolkit round trip against the physics under it: a raw ping-pong, between
 // two processes over a Unix socket pair, of frames as large as the round trip's
-// request and reply.
+// request and reply; and the same two over TCP loopback (TCP_NODELAY on both
+// ends of both), the session named by its address and token.
 #include <ProMdl.h>
 #include <cerrno>
+#include <chrono>
 #include <string>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -12,6 +14,7 @@
 
 #include "bench/bench_env.h"
 #include "protocol/methods.h"
+#include "protocol/stream_socket.h"
 
 namespace tavbench {
 namespace {
@@ -60,12 +63,8 @@ bool ReadAll(int fd, char* data, std::size_t n) {
   ::_exit(0);
 }
 
-void RawPingPong(benchmark::State& state) {
-  int fds[2];
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
-    state.SkipWithError("socketpair failed");
-    return;
-  }
+// Ping-pongs between fds[0] (here) and fds[1] (the echo process); closes both.
+void PingPong(benchmark::State& state, int fds[2]) {
   std::string child_in(kRequest.size(), '\0');
   std::string parent_in(kReply.size(), '\0');
   const pid_t child = ::fork();
@@ -87,9 +86,35 @@ void RawPingPong(benchmark::State& state) {
   state.counters["request_bytes"] = static_cast<double>(kRequest.size());
   state.counters["reply_bytes"] = static_cast<double>(kReply.size());
 }
+
+void RawPingPong(benchmark::State& state) {
+  int fds[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
+    state.SkipWithError("socketpair failed");
+    return;
+  }
+  PingPong(state, fds);
+}
 BENCHMARK(RawPingPong)->UseRealTime();
 
-void ToolkitRoundTrip(benchmark::State& state) {
+void TcpRawPingPong(benchmark::State& state) {
+  std::string why;
+  protocol::TcpAddress address;
+  const base::UniqueFd listener = protocol::ListenTcp({"127.0.0.1", 0}, false, &address, &why);
+  base::UniqueFd here = listener.valid()
+                            ? protocol::ConnectTcp(address, std::chrono::seconds(5), &why)
+                            : base::UniqueFd();
+  base::UniqueFd there = here.valid() ? protocol::Accept(listener.get()) : base::UniqueFd();
+  if (!there.valid()) {
+    state.SkipWithError(("TCP loopback: " + why).c_str());
+    return;
+  }
+  int fds[2] = {here.release(), there.release()};
+  PingPong(state, fds);
+}
+BENCHMARK(TcpRawPingPong)->UseRealTime();
+
+void RoundTrip(benchmark::State& state) {
   try {
     Command();
     Ctl({"open", tavtest::SampleModelsDir() + "bolt.prt.1"});
@@ -109,10 +134,23 @@ void ToolkitRoundTrip(benchmark::State& state) {
   // would make the figure something else than one round trip.
   if (TakeCallCount() != static_cast<long long>(state.iterations()))
     state.SkipWithError("calls other than ProMdlCurrentGet reached the session");
-  state.counters["floor_pingpongs"] = 1;
   state.counters["target"] = 1.5;
 }
+
+void ToolkitRoundTrip(benchmark::State& state) {
+  UseTransport(tavtest::Transport::kUnixSocket);
+  RoundTrip(state);
+  state.counters["floor_pingpongs"] = 1;
+}
 BENCHMARK(ToolkitRoundTrip)->UseRealTime();
+
+void TcpToolkitRoundTrip(benchmark::State& state) {
+  UseTransport(tavtest::Transport::kTcpAddress);
+  RoundTrip(state);
+  UseTransport(tavtest::Transport::kUnixSocket);  // for the benchmarks after this one
+  state.counters["floor_tcp_pingpongs"] = 1;
+}
+BENCHMARK(TcpToolkitRoundTrip)->UseRealTime();
 
 }  // namespace
 }  // namespace tavbench

@@ -48,7 +48,7 @@ using Handles = std::vector<ModelHandle>;
 #define TAV_WIRE_METHODS(X)                                                                    \
   /* The connection: hello answers ProEngineerConnect with the process handle. */              \
   X(hello, (int /* version */, Text /* session id */, Text /* display */, Text /* user */,     \
-            Text /* text path */, std::int64_t /* pid */), (ProcessHandle))                    \
+            Text /* text path */, std::int64_t /* pid */, Text /* token */), (ProcessHandle))  \
   X(ping, (), ())                                                                              \
   X(bye, (), ())                                                                               \
   X(ProEngineerEnd, (), ())                                                                    \

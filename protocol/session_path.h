@@ -3,7 +3,12 @@
 // compute, so the client always looks where the simulator listens, and the one
 // rule both apply to the directory holding it.
 //
-//   <temporary directory>/proe-sim-<uid>/<display>.sock
+//   <temporary directory>/proe-sim-<uid>/<display>.sock       a Unix socket, or
+//   <temporary directory>/proe-sim-<uid>/<display>.endpoint   a session on TCP
+//
+// The endpoint file is one line, "tcp HOST PORT TOKEN": where the session listens
+// and the token its clients must present (kSessionTokenBytes random bytes, in
+// lower-case hex). It is written whole or not at all, mode 0600.
 //
 // An empty display is "default". The display text is kept as it is (blanks and
 // non-ASCII letters included), except that '/' and '%' are written as "%2F" and
@@ -11,10 +16,15 @@
 // share a socket. Callable from any thread.
 #include <string>
 
+#include "protocol/stream_socket.h"
+
 namespace protocol {
 
 // The socket file of `display` (UTF-8).
 std::string SessionSocketPath(const std::string& display);
+
+// The endpoint file of `display`, beside its socket.
+std::string SessionEndpointPath(const std::string& display);
 
 // The directory holding the sockets of this user's sessions.
 std::string SessionDirectory();
@@ -25,5 +35,19 @@ std::string SessionDirectory();
 // True when it may; otherwise false with the reason, naming the directory, in
 // *why. A directory that does not exist is refused too (errno-style reason).
 bool SessionDirectoryIsPrivate(const std::string& dir, std::string* why);
+
+constexpr int kSessionTokenBytes = 32;
+
+struct Endpoint {
+  TcpAddress address;
+  std::string token;  // 2 * kSessionTokenBytes hex digits
+};
+
+// False, with the reason naming the file in *why, when it is missing or does not
+// hold one endpoint line.
+bool ReadEndpointFile(const std::string& path, Endpoint* out, std::string* why);
+// Writes the file under a temporary name and renames it into place, so that a
+// reader never sees it half-written.
+bool WriteEndpointFile(const std::string& path, const Endpoint& endpoint, std::string* why);
 
 }  // namespace protocol

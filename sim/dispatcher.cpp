@@ -128,6 +128,7 @@ method::Handles HandlesToWire(const std::vector<int>& mdls) {
 
 int Serve(method::hello, Call& c, int version, const Text& /*session_id: one session per display*/,
           const Text& display, const Text& user, const Text& text_dir, std::int64_t pid,
+          const Text& /*token: the server checks it before the hello comes here*/,
           protocol::ProcessHandle& handle) {
   if (version != protocol::kProtocolVersion) return PRO_TK_COMM_ERROR;
   if (!text_dir.empty()) {

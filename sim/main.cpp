@@ -8,9 +8,7 @@
 #include <pthread.h>
 #include <signal.h>
 #include <string>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <thread>
 #include <time.h>
 #include <unistd.h>
@@ -20,6 +18,7 @@
 #include "protocol/message.h"
 #include "protocol/methods.h"
 #include "protocol/session_path.h"
+#include "protocol/session_route.h"
 #include "sim/control.h"
 #include "sim/generate.h"
 #include "sim/server.h"
@@ -29,14 +28,14 @@ namespace {
 const char kServeUsage[] =
     "usage: proe_sim [--display D] [--search-path DIR]... [--text-dir DIR]\n"
     "                [--working-dir DIR] [--startup-delay MS] [--window-delay MS]\n"
-    "                [--load FILE]...\n"
+    "                [--load FILE]... [--listen tcp:HOST:PORT [--allow-remote]]\n"
     "       proe_sim ctl [--display D] ACTION [ARGS]...\n"
     "       proe_sim gen part|assembly DIR NAME [OPTIONS]\n"
     "       proe_sim --help | --version\n"
     "\n"
     "Serves a simulated CAD session on a display until ctl exit, a client's\n"
     "ProEngineerEnd, or SIGTERM/SIGINT/SIGHUP. Once it listens it prints\n"
-    "\"proe_sim listening SOCKET\" on standard output.\n"
+    "\"proe_sim listening ADDRESS\" on standard output.\n"
     "\n"
     "Options:\n"
     "  --display D        the display served (default: the default display)\n"
@@ -49,6 +48,13 @@ const char kServeUsage[] =
     "  --startup-delay MS do not listen for MS milliseconds (a CAD system starting)\n"
     "  --window-delay MS  no current window for MS milliseconds after listening\n"
     "  --load FILE        open FILE as ctl open would, before listening (repeatable)\n"
+    "  --listen tcp:HOST:PORT\n"
+    "                     serve TCP instead of the Unix socket (PORT 0: any free\n"
+    "                     port; also $PROE_SIM_LISTEN) and write the address and a\n"
+    "                     session token to <display>.endpoint beside the socket\n"
+    "  --allow-remote     allow a HOST that is not a loopback address. The traffic\n"
+    "                     is not encrypted: across untrusted networks tunnel it\n"
+    "                     over SSH instead\n"
     "  --version          print the version and exit\n"
     "  -h, --help         print this text and exit\n"
     "Directories must exist. MS is 0 to 3600000.\n"
@@ -85,6 +91,9 @@ bool ParseMs(const char* text, int* out) {
 
 int Serve(int argc, char** argv) {
   sim::SessionOptions options;
+  sim::ListenOptions listen;
+  // A session the module starts gets no arguments: the environment may say where.
+  if (const char* env = std::getenv("PROE_SIM_LISTEN")) listen.address = env;
   int startup_delay = 0;
   std::vector<std::string> loads;
   for (int i = 1; i < argc; ++i) {
@@ -116,6 +125,10 @@ int Serve(int argc, char** argv) {
       if (!ParseMs(argv[++i], &options.window_delay_ms))
         return UsageError("--window-delay takes 0 to 3600000 milliseconds, not " +
                           std::string(argv[i]));
+    } else if (a == "--listen" && has_value) {
+      listen.address = argv[++i];
+    } else if (a == "--allow-remote") {
+      listen.allow_remote = true;
     } else if (a == "--load" && has_value) {
       loads.push_back(argv[++i]);
     } else {
@@ -151,11 +164,11 @@ int Serve(int argc, char** argv) {
     }
   }
   std::string error;
-  if (!server.Listen(&error)) {
+  if (!server.Listen(&error, listen)) {
     std::cerr << "proe_sim: " << error << "\n";
     return 1;
   }
-  std::cout << "proe_sim listening " << server.socket_path() << std::endl;
+  std::cout << "proe_sim listening " << server.address() << std::endl;
 
   // Ends on SIGTERM/SIGINT/SIGHUP, or when a client asks (ctl exit, ProEngineerEnd).
   for (;;) {
@@ -193,14 +206,6 @@ int Ctl(int argc, char** argv) {
     if (::getcwd(cwd, sizeof cwd)) args[1] = std::string(cwd) + "/" + args[1];
   }
   ::signal(SIGPIPE, SIG_IGN);
-  std::string path = protocol::SessionSocketPath(display);
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  if (path.size() >= sizeof addr.sun_path) {
-    std::cerr << "proe_sim ctl: socket path too long: " << path << "\n";
-    return 3;
-  }
-  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
   // A directory that another user could have put a session into is refused, and
   // named, as the client refuses it; a missing one means that no session runs.
   const std::string dir = protocol::SessionDirectory();
@@ -210,23 +215,33 @@ int Ctl(int argc, char** argv) {
     std::cerr << "proe_sim ctl: " << unsafe << "\n";
     return 3;
   }
-  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    if (fd >= 0) ::close(fd);
+  protocol::Route route;
+  std::string missing;
+  if (protocol::ConnectToSession(display, std::chrono::milliseconds(5000), &route, &missing) !=
+      protocol::RouteStatus::kConnected) {
     std::cerr << "proe_sim ctl: no session runs on display "
-              << (display.empty() ? "default" : display) << " (" << path << ")\n";
+              << (display.empty() ? "default" : display) << " ("
+              << (missing.empty() ? protocol::SessionSocketPath(display) : missing) << ")\n";
     return 3;
   }
+  // On TCP the session's token rides at the end of the request's arguments.
+  if (route.tcp) args.push_back(route.token);
   namespace method = protocol::method;
   std::string reply_payload;
+  const int fd = route.fd.get();
   bool ok = protocol::WriteFrame(fd, protocol::PackRequestOf<method::ctl>(1, args)) &&
             protocol::ReadFrame(fd, &reply_payload) == protocol::FrameStatus::kOk;
-  ::close(fd);
+  route.fd.reset();
   protocol::Message reply;
   std::string why;
   if (!ok || !protocol::Decode(reply_payload, &reply, &why) ||
       reply.kind != protocol::Kind::kReply) {
-    std::cerr << "proe_sim ctl: the session did not answer\n";
+    if (route.tcp)
+      std::cerr << "proe_sim ctl: the session at " << route.address
+                << " closed the connection (missing or wrong session token? see "
+                << protocol::kSessionTokenVariable << ")\n";
+    else
+      std::cerr << "proe_sim ctl: the session did not answer\n";
     return 3;
   }
   std::string text;

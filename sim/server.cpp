@@ -3,20 +3,24 @@
 #include <ProConst.h>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <stdexcept>
+#include <sys/random.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include "base/unique_fd.h"
 #include "protocol/frame.h"
 #include "protocol/frame_reader.h"
 #include "protocol/message.h"
+#include "protocol/methods.h"
 #include "protocol/session_path.h"
+#include "protocol/stream_socket.h"
 
 namespace sim {
 
@@ -25,6 +29,7 @@ namespace sim {
 struct Server::Connection {
   ClientId id = 0;
   base::UniqueFd fd;
+  bool needs_token = false;
   std::mutex write_mutex;
   std::thread thread;
 
@@ -61,19 +66,50 @@ SessionOptions WithWorkingDir(SessionOptions o) {
   return o;
 }
 
-bool MakeSocketAddress(const std::string& path, sockaddr_un* addr) {
-  std::memset(addr, 0, sizeof *addr);
-  addr->sun_family = AF_UNIX;
-  if (path.size() >= sizeof addr->sun_path) return false;
-  std::memcpy(addr->sun_path, path.c_str(), path.size() + 1);
-  return true;
+// Whether a session answers at what the display's socket or endpoint file names
+// (`path`); an answering one is "already served", a silent one stale.
+bool Answers(const std::string& path, bool endpoint) {
+  if (!endpoint) return protocol::ConnectUnix(path).valid();
+  protocol::Endpoint e;
+  std::string why;
+  return protocol::ReadEndpointFile(path, &e, &why) &&
+         protocol::ConnectTcp(e.address, std::chrono::milliseconds(1000), &why).valid();
 }
 
-// Whether a session answers on `path`.
-bool Answers(const sockaddr_un& addr) {
-  const base::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  return fd.valid() &&
-         ::connect(fd.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
+std::string NewToken() {
+  unsigned char bytes[protocol::kSessionTokenBytes];
+  for (std::size_t got = 0; got < sizeof bytes;) {
+    const ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
+    if (n > 0)
+      got += static_cast<std::size_t>(n);
+    else if (errno != EINTR)
+      throw std::runtime_error("getrandom failed");
+  }
+  static const char kHex[] = "0123456789abcdef";
+  std::string token;
+  for (unsigned char b : bytes) {
+    token += kHex[b >> 4];
+    token += kHex[b & 15];
+  }
+  return token;
+}
+
+// Whether the first request of a TCP connection presents `token`: as the last
+// argument of hello, or appended to a ctl request's args (taken off here, so the
+// action sees its own arguments). Compared without an early exit.
+bool PresentsToken(protocol::Message& request, const std::string& token) {
+  namespace method = protocol::method;
+  msgpack::object& args = request.body;
+  if (request.name != method::hello::kName && request.name != method::ctl::kName) return false;
+  if (args.type != msgpack::type::ARRAY || args.via.array.size == 0) return false;
+  const msgpack::object& last = args.via.array.ptr[args.via.array.size - 1];
+  if (last.type != msgpack::type::STR || last.via.str.size != token.size()) return false;
+  unsigned char diff = 0;
+  for (std::size_t i = 0; i < token.size(); ++i)
+    diff |= static_cast<unsigned char>(last.via.str.ptr[i] ^ token[i]);
+  if (diff != 0) return false;
+  if (request.name == method::ctl::kName) --args.via.array.size;
+  return true;
 }
 
 }  // namespace
@@ -85,8 +121,12 @@ Server::Server(SessionOptions options)
 
 Server::~Server() { Shutdown(); }
 
-bool Server::Listen(std::string* error) {
-  const std::string path = protocol::SessionSocketPath(session_.options().display);
+bool Server::Listen(std::string* error, const ListenOptions& how) {
+  protocol::TcpAddress tcp;
+  if (!how.address.empty() && !protocol::ParseTcpAddress(how.address, &tcp)) {
+    *error = "not a listen address (tcp:HOST:PORT): " + how.address;
+    return false;
+  }
   const std::string dir = protocol::SessionDirectory();
   if (::mkdir(dir.c_str(), 0700) == 0) {
     ::chmod(dir.c_str(), 0700);  // ours from the start: only the umask to undo
@@ -100,39 +140,46 @@ bool Server::Listen(std::string* error) {
     *error = "refusing to listen: " + *error;
     return false;
   }
-  struct stat st;
-  sockaddr_un addr;
-  if (!MakeSocketAddress(path, &addr)) {
-    *error = "socket path too long: " + path;
-    return false;
-  }
-  if (::lstat(path.c_str(), &st) == 0) {
-    if (Answers(addr)) {
+  // The display is served on one transport at a time, whichever it was.
+  const std::string socket = protocol::SessionSocketPath(session_.options().display);
+  const std::string endpoint = protocol::SessionEndpointPath(session_.options().display);
+  for (const std::string& path : {socket, endpoint}) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) continue;
+    if (Answers(path, path == endpoint)) {
       *error = "already served: " + path;
       return false;
     }
     ::unlink(path.c_str());  // stale
   }
-  base::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  if (!fd.valid()) {
-    *error = std::string("socket: ") + std::strerror(errno);
-    return false;
+  base::UniqueFd fd;
+  if (how.address.empty()) {
+    fd = protocol::ListenUnix(socket, error);
+  } else {
+    protocol::Endpoint e;
+    fd = protocol::ListenTcp(tcp, how.allow_remote, &e.address, error);
+    e.token = NewToken();
+    if (fd.valid() && !protocol::WriteEndpointFile(endpoint, e, error)) fd.reset();
+    if (fd.valid()) {
+      token_ = e.token;
+      endpoint_path_ = endpoint;
+      address_ = protocol::FormatTcpAddress(e.address);
+    }
   }
-  if (::bind(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-      ::listen(fd.get(), 64) != 0) {
-    *error = "cannot listen on " + path + ": " + std::strerror(errno);
-    return false;
-  }
+  if (!fd.valid()) return false;
   int pipe_fds[2];
   if (::pipe2(pipe_fds, O_CLOEXEC) != 0) {
     *error = std::string("pipe: ") + std::strerror(errno);
-    ::unlink(path.c_str());
+    ::unlink(how.address.empty() ? socket.c_str() : endpoint.c_str());
     return false;
   }
   wake_read_ = base::UniqueFd(pipe_fds[0]);
   wake_write_ = base::UniqueFd(pipe_fds[1]);
   listen_fd_ = std::move(fd);
-  socket_path_ = path;
+  if (how.address.empty()) {
+    socket_path_ = socket;
+    address_ = socket;
+  }
   accept_thread_ = std::thread([this] { AcceptLoop(); });
   return true;
 }
@@ -146,13 +193,13 @@ void Server::AcceptLoop() {
     }
     if (fds[1].revents) return;
     if (fds[0].revents & POLLIN) {
-      int fd = ::accept4(listen_fd_.get(), nullptr, nullptr, SOCK_CLOEXEC);
-      if (fd >= 0) Adopt(fd);
+      base::UniqueFd fd = protocol::Accept(listen_fd_.get());
+      if (fd.valid()) Adopt(fd.release(), !token_.empty());
     }
   }
 }
 
-ClientId Server::Adopt(int fd) {
+ClientId Server::Adopt(int fd, bool needs_token) {
   ReapFinished();
   // A client that stops reading must not block the session for ever.
   timeval timeout{10, 0};
@@ -163,6 +210,7 @@ ClientId Server::Adopt(int fd) {
   auto conn = std::make_shared<Connection>();
   conn->id = next_id_++;
   conn->fd = std::move(owned);
+  conn->needs_token = needs_token;
   connections_[conn->id] = conn;
   conn->thread = std::thread([this, conn] { Serve(conn); });
   return conn->id;
@@ -175,6 +223,7 @@ void Server::Serve(std::shared_ptr<Connection> conn) {
     fd = conn->fd.get();
   }
   protocol::FrameReader frames;
+  bool needs_token = conn->needs_token;
   for (;;) {
     std::string payload;
     if (frames.Next(fd, &payload) != protocol::FrameStatus::kOk) break;
@@ -182,6 +231,12 @@ void Server::Serve(std::shared_ptr<Connection> conn) {
     std::string why;
     if (!protocol::Decode(payload, &request, &why) || request.kind != protocol::Kind::kRequest)
       break;
+    if (needs_token && !PresentsToken(request, token_)) {
+      std::fprintf(stderr, "proe_sim: refused a connection from %s: no valid session token\n",
+                   protocol::PeerName(fd).c_str());
+      break;
+    }
+    needs_token = false;
     Outcome outcome = dispatcher_.Handle(conn->id, request);
     // A kill fault stands for the CAD system crashing in the call: no answer, no
     // terminate event, the socket file left behind.
@@ -267,7 +322,7 @@ void Server::Shutdown() {
   }
   if (listen_fd_.valid()) {
     listen_fd_.reset();
-    ::unlink(socket_path_.c_str());
+    ::unlink((token_.empty() ? socket_path_ : endpoint_path_).c_str());
   }
   wake_read_.reset();
   wake_write_.reset();

@@ -11,6 +11,14 @@
 // that nobody answers is stale and replaced; one that answers makes Listen fail
 // with "already served".
 //
+// On TCP (ListenOptions::address "tcp:HOST:PORT") it draws a random token, writes
+// the display's endpoint file (protocol/session_path.h) into that same directory
+// and serves connections whose first request presents the token (the last
+// argument of hello, or appended to a ctl request's); any other first request
+// closes the connection unanswered, and the peer is named on standard error.
+// A socket or endpoint file of the display whose session answers makes Listen
+// fail with "already served"; Shutdown removes what Listen wrote.
+//
 // A frame that is too large or does not decode to a request closes that connection
 // only. A connection that ends (bye, close, error) is forgotten by the session: its
 // notifications and access functions go away, its commands die. A request that
@@ -38,6 +46,11 @@
 
 namespace sim {
 
+struct ListenOptions {
+  std::string address;        // "" for the display's Unix socket, else "tcp:HOST:PORT"
+  bool allow_remote = false;  // TCP on an address other than a loopback one
+};
+
 class Server {
  public:
   // `options.working_dir` empty means the process's current directory.
@@ -46,15 +59,18 @@ class Server {
   Server(const Server&) = delete;
   Server& operator=(const Server&) = delete;
 
-  // Binds the display's socket and starts accepting. False with a reason when the
-  // socket cannot be made or another session serves the display.
-  bool Listen(std::string* error);
-  const std::string& socket_path() const { return socket_path_; }
+  // Binds the display's socket (or the TCP address) and starts accepting. False
+  // with a reason when it cannot be made or another session serves the display.
+  bool Listen(std::string* error, const ListenOptions& how = {});
+  const std::string& socket_path() const { return socket_path_; }  // "" on TCP
+  // Where clients reach it: the socket's path, or "tcp:HOST:PORT" with the port bound.
+  const std::string& address() const { return address_; }
 
   // Serves `fd` (one end of a connected stream, e.g. a socketpair) as a client
   // connection; takes ownership of it. Returns the connection's id (0 after
   // Shutdown, when the descriptor is closed at once).
-  ClientId Adopt(int fd);
+  // `needs_token`: the connection's first request must present the token.
+  ClientId Adopt(int fd, bool needs_token = false);
 
   // Runs a ctl action in-process exactly as a "ctl" request would, delivering the
   // events it causes. An `exit` action requests the exit (see WaitForExit).
@@ -86,6 +102,9 @@ class Server {
   Session session_;
   Dispatcher dispatcher_;
   std::string socket_path_;
+  std::string endpoint_path_;  // written on TCP only
+  std::string address_;
+  std::string token_;  // "" on the Unix socket: the directory keeps strangers out
   base::UniqueFd listen_fd_;
   base::UniqueFd wake_read_, wake_write_;  // a byte on wake_write_ ends the accept loop
   std::thread accept_thread_;

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include "protocol/session_path.h"
+#include "protocol/session_route.h"
 #include "tests/client/client_fixture.h"
 #include "tests/support/sim_harness.h"
 #include "tests/support/temp_dir.h"
@@ -64,42 +66,132 @@ TEST_F(ConnectTest, RefusesWithoutTheCommunicationProgramOrTextDirectory) {
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
 }
 
-TEST_F(ConnectTest, NoSessionOnTheDisplayIsNotExistAfterAShortLook) {
-  handle_.array_index = 99;
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(Connect("nobody"), PRO_TK_NOT_EXIST);
-  const auto took = std::chrono::steady_clock::now() - start;
-  EXPECT_GE(took, 200ms) << "looks for a while";
-  EXPECT_LT(took, 5s) << "but never long";
-  EXPECT_EQ(handle_.array_index, 99);
-}
+// Every way of reaching a session: its Unix socket, its endpoint file, and its
+// TCP address with the token in the environment.
+class TransportTest : public ConnectTest, public ::testing::WithParamInterface<tavtest::Transport> {
+ protected:
+  // Serves `session` on the transport; the display a client names.
+  std::string Serve(tavtest::SimHarness& session) {
+    sim::ListenOptions how;
+    how.address = tavtest::ListenAddressFor(GetParam());
+    std::string why;
+    EXPECT_TRUE(session.Listen(&why, how)) << why;
+    route_ = tavtest::RouteTo(GetParam(), session.display(), session.server().address());
+    return route_.display;
+  }
+  tavtest::SessionRoute route_;
+};
 
-TEST_F(ConnectTest, JoinsTheSessionServingTheDisplay) {
+TEST_P(TransportTest, JoinsTheSessionServingTheDisplay) {
   tavtest::SimHarness session;
-  std::string why;
-  ASSERT_TRUE(session.Listen(&why)) << why;
+  const std::string display = Serve(session);
   struct stat st;
-  const std::string socket =
-      tmp_.path() + "proe-sim-" + std::to_string(::getuid()) + "/" + session.display() + ".sock";
-  ASSERT_EQ(::stat(socket.c_str(), &st), 0) << socket;
+  ASSERT_EQ(::stat(route_.file.c_str(), &st), 0) << route_.file;
+  if (GetParam() != tavtest::Transport::kUnixSocket) {
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+  }
 
-  ASSERT_EQ(Connect(session.display()), PRO_TK_NO_ERROR);
+  ASSERT_EQ(Connect(display), PRO_TK_NO_ERROR);
   EXPECT_TRUE(handle_.array_index != 0 || handle_.auth_key != 0);
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_NO_ERROR);
   ProConnectionId id;
   EXPECT_EQ(ProEngineerConnectIdExtract(handle_, id), PRO_B_TRUE);
-  EXPECT_NE(std::string(id).find(socket), std::string::npos) << id;
+  EXPECT_NE(std::string(id).find(":netaddr:" + session.server().address()), std::string::npos)
+      << id;
 
   ProProcessHandle second{};
-  EXPECT_EQ(Connect(session.display(), 5, nullptr, &second), PRO_TK_E_FOUND)
-      << "one connection per process";
+  EXPECT_EQ(Connect(display, 5, nullptr, &second), PRO_TK_E_FOUND) << "one connection per process";
   EXPECT_EQ(second.array_index, 0);
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_NO_ERROR) << "the first one still serves";
 
   EXPECT_EQ(ProEngineerDisconnect(&handle_, 5), PRO_TK_NO_ERROR);
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
   EXPECT_EQ(ProEngineerConnectIdExtract(handle_, id), PRO_B_FALSE);
-  EXPECT_EQ(Connect(session.display()), PRO_TK_NO_ERROR) << "a new connection after leaving";
+  EXPECT_EQ(Connect(display), PRO_TK_NO_ERROR) << "a new connection after leaving";
+  session.Shutdown();
+  EXPECT_NE(::stat(route_.file.c_str(), &st), 0) << "removed at the end";
+}
+
+TEST_P(TransportTest, SessionThatRefusesOrIgnoresTheHelloIsNotJoined) {
+  tavtest::SimHarness session;
+  const std::string display = Serve(session);
+  handle_.array_index = 42;
+  ASSERT_EQ(session.Ctl({"fault", "ProEngineerConnect", "-40"}).code, 0);
+  EXPECT_EQ(Connect(display), PRO_TK_NO_LICENSE) << "the session's code passes on";
+  ASSERT_EQ(session.Ctl({"delay", "hello", "20000"}).code, 0);
+  tkclient::TEST_SetRequestDeadline(300ms);  // bounds the 1 s time-out given below
+  EXPECT_EQ(Connect(display, 1), PRO_TK_E_BUSY);
+  EXPECT_EQ(handle_.array_index, 42) << "the handle is written only on success";
+  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
+}
+
+// A session on TCP serves only clients that present its token: from the
+// environment, or from its endpoint file copied under the name of the display.
+TEST_F(ConnectTest, SessionOnTcpRefusesAHelloWithoutItsToken) {
+  tavtest::SimHarness session;
+  sim::ListenOptions how{"tcp:127.0.0.1:0"};
+  ASSERT_TRUE(session.Listen(nullptr, how));
+  const std::string display = session.server().address();
+  protocol::Endpoint served;
+  std::string why;
+  ASSERT_TRUE(
+      protocol::ReadEndpointFile(protocol::SessionEndpointPath(session.display()), &served, &why))
+      << why;
+  std::string wrong = served.token;
+  wrong[0] = wrong[0] == '0' ? '1' : '0';
+  const struct {
+    const char* what;
+    const char* env;     // TAVPROE2_SESSION_TOKEN
+    std::string copied;  // an endpoint file named after the display, with this token
+    ProError want;
+  } cases[] = {
+      {"no token", nullptr, "", PRO_TK_COMM_ERROR},
+      {"a wrong token", wrong.c_str(), served.token, PRO_TK_COMM_ERROR},
+      {"the token from the environment", served.token.c_str(), wrong, PRO_TK_NO_ERROR},
+      {"the token of a copied endpoint file", nullptr, served.token, PRO_TK_NO_ERROR},
+  };
+  const std::string copy = protocol::SessionEndpointPath(display);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    tavtest::ScopedEnv token(protocol::kSessionTokenVariable, c.env);
+    ::unlink(copy.c_str());
+    if (!c.copied.empty()) {
+      ASSERT_TRUE(protocol::WriteEndpointFile(copy, {served.address, c.copied}, &why)) << why;
+    }
+    handle_.array_index = 42;
+    EXPECT_EQ(Connect(display), c.want);
+    EXPECT_EQ(ProEngineerStatusGet(),
+              c.want == PRO_TK_NO_ERROR ? PRO_TK_NO_ERROR : PRO_TK_GENERAL_ERROR);
+    EXPECT_EQ(handle_.array_index != 42, c.want == PRO_TK_NO_ERROR);
+    if (c.want == PRO_TK_NO_ERROR) {
+      EXPECT_EQ(ProEngineerDisconnect(&handle_, 5), PRO_TK_NO_ERROR);
+    }
+  }
+}
+
+// No session on the display: nothing there, or an endpoint file left by a killed
+// session, naming a port nobody serves. The client looks for a while, never
+// long; a new session takes the display over.
+TEST_F(ConnectTest, NoSessionOrAStaleEndpointFileIsNotExistAfterAShortLook) {
+  protocol::Endpoint gone{{"127.0.0.1", 0}, std::string(2 * protocol::kSessionTokenBytes, 'a')};
+  std::string why;
+  ASSERT_TRUE(protocol::ListenTcp(gone.address, false, &gone.address, &why).valid()) << why;
+  ASSERT_EQ(::mkdir(protocol::SessionDirectory().c_str(), 0700), 0);
+  ASSERT_TRUE(protocol::WriteEndpointFile(protocol::SessionEndpointPath("stale"), gone, &why));
+  handle_.array_index = 99;
+  for (const std::string& display :
+       {std::string("nobody"), std::string("stale"), protocol::FormatTcpAddress(gone.address)}) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Connect(display), PRO_TK_NOT_EXIST) << display;
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, 200ms) << "looks for a while";
+    EXPECT_LT(took, 5s) << "but never long";
+  }
+  EXPECT_EQ(handle_.array_index, 99);
+
+  tavtest::SimHarness session(tavtest::SimHarnessOptions{"", "", {}, "stale"});
+  ASSERT_TRUE(session.Listen(&why, {"tcp:127.0.0.1:0"})) << why;
+  EXPECT_EQ(Connect("stale"), PRO_TK_NO_ERROR);
 }
 
 // The sockets' directory must be this user's alone. A live session whose directory
@@ -121,45 +213,33 @@ TEST_F(ConnectTest, BothSidesRefuseASessionDirectoryThatIsNotPrivate) {
                 ::symlink((dir + ".real").c_str(), dir.c_str()) == 0;
        }},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    tavtest::SimHarness live;
-    ASSERT_TRUE(live.Listen());
-    if (!c.spoil()) {
-      std::printf("skipped \"%s\": needs root\n", c.what);
-      continue;
+  for (const auto& c : cases)
+    for (const sim::ListenOptions& how : {sim::ListenOptions{}, {"tcp:127.0.0.1:0"}}) {
+      SCOPED_TRACE(std::string(c.what) + (how.address.empty() ? " (socket)" : " (endpoint file)"));
+      tavtest::SimHarness live;
+      ASSERT_TRUE(live.Listen(nullptr, how));
+      if (!c.spoil()) {
+        std::printf("skipped \"%s\": needs root\n", c.what);
+        continue;
+      }
+      struct stat before;
+      ASSERT_EQ(::lstat(dir.c_str(), &before), 0);
+      EXPECT_EQ(Connect(live.display()), PRO_TK_CANT_ACCESS);
+      EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
+
+      tavtest::SimHarness other;
+      std::string why;
+      EXPECT_FALSE(other.Listen(&why, how));
+      EXPECT_EQ(why.rfind("refusing to listen: " + dir, 0), 0u) << why;
+      struct stat after;
+      ASSERT_EQ(::lstat(dir.c_str(), &after), 0);
+      EXPECT_EQ(after.st_mode, before.st_mode);
+      EXPECT_EQ(after.st_uid, before.st_uid);
+
+      live.Shutdown();
+      std::filesystem::remove_all(dir);
+      std::filesystem::remove_all(dir + ".real");
     }
-    struct stat before;
-    ASSERT_EQ(::lstat(dir.c_str(), &before), 0);
-    EXPECT_EQ(Connect(live.display()), PRO_TK_CANT_ACCESS);
-    EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
-
-    tavtest::SimHarness other;
-    std::string why;
-    EXPECT_FALSE(other.Listen(&why));
-    EXPECT_EQ(why.rfind("refusing to listen: " + dir, 0), 0u) << why;
-    struct stat after;
-    ASSERT_EQ(::lstat(dir.c_str(), &after), 0);
-    EXPECT_EQ(after.st_mode, before.st_mode);
-    EXPECT_EQ(after.st_uid, before.st_uid);
-
-    live.Shutdown();
-    std::filesystem::remove_all(dir);
-    std::filesystem::remove_all(dir + ".real");
-  }
-}
-
-TEST_F(ConnectTest, SessionThatRefusesOrIgnoresTheHelloIsNotJoined) {
-  tavtest::SimHarness session;
-  ASSERT_TRUE(session.Listen());
-  handle_.array_index = 42;
-  ASSERT_EQ(session.Ctl({"fault", "ProEngineerConnect", "-40"}).code, 0);
-  EXPECT_EQ(Connect(session.display()), PRO_TK_NO_LICENSE) << "the session's code passes on";
-  ASSERT_EQ(session.Ctl({"delay", "hello", "20000"}).code, 0);
-  tkclient::TEST_SetRequestDeadline(300ms);  // bounds the 1 s time-out given below
-  EXPECT_EQ(Connect(session.display(), 1), PRO_TK_E_BUSY);
-  EXPECT_EQ(handle_.array_index, 42) << "the handle is written only on success";
-  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
 }
 
 TEST_F(ConnectTest, SessionStillStartingIsJoinedOnceItListens) {
@@ -182,16 +262,19 @@ TEST_F(ConnectTest, SessionStillStartingIsJoinedOnceItListens) {
 
 // A proe_sim process on a display whose name holds a '/', blanks and non-ASCII
 // letters: the client must look exactly where the simulator listens.
-class ProcessSessionTest : public ConnectTest {
+class ProcessSessionTest : public ConnectTest,
+                           public ::testing::WithParamInterface<tavtest::Transport> {
  protected:
   void SetUp() override {
     ConnectTest::SetUp();
     tavtest::SimProcessOptions o;
     o.tmpdir = tmp_.path();
     o.display = kDisplay;
+    o.listen = tavtest::ListenAddressFor(GetParam());
     o.args = {"--search-path", tavtest::SampleModelsDir()};
     session_ = std::make_unique<tavtest::SimProcess>(o);
-    ASSERT_EQ(Connect(o.display), PRO_TK_NO_ERROR);
+    route_ = tavtest::RouteTo(GetParam(), kDisplay, session_->address());
+    ASSERT_EQ(Connect(route_.display), PRO_TK_NO_ERROR);
   }
   static constexpr char kDisplay[] = "host:0/Konstruktion Träger";
   void TearDown() override {
@@ -203,15 +286,16 @@ class ProcessSessionTest : public ConnectTest {
     return ProMdlCurrentGet(&mdl);
   }
   std::unique_ptr<tavtest::SimProcess> session_;
+  tavtest::SessionRoute route_;
 };
 
-TEST_F(ProcessSessionTest, ExitingSessionEndsNormallyOnce) {
+TEST_P(ProcessSessionTest, ExitingSessionEndsNormallyOnce) {
   ASSERT_EQ(session_->Ctl({"exit"}).code, 0);
   const int status = session_->WaitExit();
   ASSERT_NE(status, -1);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   struct stat st;
-  EXPECT_NE(::stat(session_->socket_path().c_str(), &st), 0) << "socket file removed";
+  EXPECT_NE(::stat(route_.file.c_str(), &st), 0) << "socket or endpoint file removed";
   const tavtest::CtlResult gone = session_->Ctl({"status"});
   EXPECT_EQ(gone.code, 3);
   EXPECT_NE(gone.output.find("no session runs on display"), std::string::npos) << gone.output;
@@ -222,10 +306,10 @@ TEST_F(ProcessSessionTest, ExitingSessionEndsNormallyOnce) {
   EXPECT_EQ(SomeCall(), PRO_TK_COMM_ERROR);
 }
 
-TEST_F(ProcessSessionTest, ExampleProgramListsTheFeaturesOfAModel) {
+TEST_P(ProcessSessionTest, ExampleProgramListsTheFeaturesOfAModel) {
   EXPECT_EQ(ProEngineerDisconnect(&handle_, 5), PRO_TK_NO_ERROR);
-  const std::string cmd =
-      std::string(TAV_BINARY_DIR) + "/bin/connect_and_list bracket.prt 0 '" + kDisplay + "' 2>&1";
+  const std::string cmd = std::string(TAV_BINARY_DIR) + "/bin/connect_and_list bracket.prt 0 '" +
+                          route_.display + "' 2>&1";
   FILE* out = ::popen(cmd.c_str(), "r");
   ASSERT_NE(out, nullptr);
   std::string text;
@@ -253,6 +337,14 @@ TEST_F(ConnectTest, StartedSessionEndsWithoutTermination) {
   EXPECT_EQ(ProEngineerStart(const_cast<char*>("/nonexistent/proe"), nullptr),
             PRO_TK_GENERAL_ERROR);
 }
+
+std::string ParamName(const ::testing::TestParamInfo<tavtest::Transport>& info) {
+  return tavtest::TransportName(info.param);
+}
+INSTANTIATE_TEST_SUITE_P(Transports, TransportTest, ::testing::ValuesIn(tavtest::kTransports),
+                         ParamName);
+INSTANTIATE_TEST_SUITE_P(Transports, ProcessSessionTest, ::testing::ValuesIn(tavtest::kTransports),
+                         ParamName);
 
 }  // namespace
 }  // namespace clienttest

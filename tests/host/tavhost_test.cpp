@@ -42,7 +42,7 @@ class TavhostTest : public ::testing::Test {
     static std::atomic<int> counter{0};
     display_ = "tavhost " + std::to_string(::getpid()) + "-" + std::to_string(++counter);
     sim_ = std::make_unique<SimProcess>(SimProcessOptions{
-        dir_.path(), display_, {"--search-path", dir_.file("models")}, "", 20000});
+        dir_.path(), display_, {"--search-path", dir_.file("models")}, "", 20000, ""});
   }
 
   // Runs tavhost in the directory with `script` (or none) and `options`; runs of

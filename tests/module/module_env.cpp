@@ -173,15 +173,18 @@ void ModuleTest::StartSession(const std::vector<std::string>& extra_args) {
   SimProcessOptions options;
   options.tmpdir = ModuleTmpDir();
   options.display = display_;
+  options.listen = ListenAddressFor(transport_);
   options.args = {"--search-path", SampleModelsDir()};
   options.args.insert(options.args.end(), extra_args.begin(), extra_args.end());
+  route_ = {};  // the token of an earlier session leaves the environment first
   sim_ = std::make_unique<SimProcess>(options);
+  route_ = RouteTo(transport_, display_, sim_->address());
 }
 
 void ModuleTest::Connect(IDispatch* host) {
   void* reserved = nullptr;
-  ASSERT_EQ(0,
-            connector().LoadApplication(nullptr, Wide(display_).c_str(), host, handle_, reserved))
+  ASSERT_EQ(
+      0, connector().LoadApplication(nullptr, Wide(HostDisplay()).c_str(), host, handle_, reserved))
       << connector_.m_nStatus << " " << Narrow(connector_.m_strStatus);
 }
 

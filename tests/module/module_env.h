@@ -88,8 +88,14 @@ class ModuleTest : public ::testing::Test {
   ModuleTest();
   ~ModuleTest() override;
 
-  // Starts proe_sim on display() with the sample models on its search path.
+  // Starts proe_sim on display() (on transport_) with the sample models on its
+  // search path.
   void StartSession(const std::vector<std::string>& extra_args = {});
+  // The display a host names to reach the session: display_, or on
+  // Transport::kTcpAddress the session's address.
+  const std::string& HostDisplay() const {
+    return route_.display.empty() ? display_ : route_.display;
+  }
   // LoadApplication with no start command; asserts success.
   void Connect(IDispatch* host = nullptr);
   std::vector<std::string> Messages() const;  // the session's message area
@@ -103,7 +109,9 @@ class ModuleTest : public ::testing::Test {
   TestClock clock_{kClockScale};
   port::ScopedClock use_clock_{clock_};
   std::string display_ = UniqueDisplay();
+  Transport transport_ = Transport::kUnixSocket;
   std::unique_ptr<SimProcess> sim_;
+  SessionRoute route_;
   // Hosts outlive the module objects below: the module keeps references to them
   // until the command object's destructor disconnects.
   FakeHost host_;

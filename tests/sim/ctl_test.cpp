@@ -86,7 +86,7 @@ TEST_F(CtlTest, ActionsReportTheSessionsState) {
 
 TEST_F(CtlTest, SessionListensInAPrivateDirectoryAndIsAloneOnItsDisplay) {
   const std::string dir = tmp_.path() + "proe-sim-" + std::to_string(::getuid());
-  EXPECT_EQ(sim_.socket_path(), dir + "/ctltest.sock");
+  EXPECT_EQ(sim_.address(), dir + "/ctltest.sock");
   struct stat st;
   ASSERT_EQ(::stat(dir.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);

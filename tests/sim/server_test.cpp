@@ -33,7 +33,8 @@ TEST_F(ServerTest, HelloComesFirstAndByeClosesTheConnection) {
   EXPECT_EQ(c.Call<method::ping>().code, -1);
   EXPECT_EQ(c.Call<method::ProMdlCurrentGet>().code, -8);
   EXPECT_EQ(c.Hello("/nonexistent/text/dir").code, -15);
-  EXPECT_EQ(c.Call<method::hello>(99, "", "", "", "", 1).code, -11) << "another protocol version";
+  EXPECT_EQ(c.Call<method::hello>(99, "", "", "", "", 1, "").code, -11)
+      << "another protocol version";
   EXPECT_EQ(c.Call<method::ping>().code, -1);
   protocol::Message hello = c.Hello();
   ASSERT_EQ(hello.code, 0);

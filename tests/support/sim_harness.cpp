@@ -10,9 +10,12 @@
 #include <stdexcept>
 #include <sys/socket.h>
 #include <sys/syscall.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "protocol/session_path.h"
+#include "protocol/session_route.h"
+#include "protocol/stream_socket.h"
 
 extern char** environ;
 
@@ -60,21 +63,37 @@ pid_t Spawn(std::vector<std::string> argv, std::vector<std::string> env, const s
   return pid;
 }
 
-int ConnectTo(const std::string& path) {
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  if (path.size() >= sizeof addr.sun_path) return -1;
-  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    ::close(fd);
-    return -1;
+}  // namespace
+
+std::string TransportName(Transport t) {
+  switch (t) {
+    case Transport::kUnixSocket:
+      return "UnixSocket";
+    case Transport::kTcpEndpointFile:
+      return "TcpEndpointFile";
+    default:
+      return "TcpAddressAndToken";
   }
-  return fd;
 }
 
-}  // namespace
+std::string ListenAddressFor(Transport t) {
+  return t == Transport::kUnixSocket ? "" : "tcp:127.0.0.1:0";
+}
+
+SessionRoute RouteTo(Transport t, const std::string& display, const std::string& address) {
+  SessionRoute route;
+  route.display = display;
+  route.file = t == Transport::kUnixSocket ? protocol::SessionSocketPath(display)
+                                           : protocol::SessionEndpointPath(display);
+  if (t == Transport::kTcpAddress) {
+    protocol::Endpoint e;
+    std::string why;
+    if (!protocol::ReadEndpointFile(route.file, &e, &why)) throw std::runtime_error(why);
+    route.display = address;
+    route.token = std::make_unique<ScopedEnv>(protocol::kSessionTokenVariable, e.token.c_str());
+  }
+  return route;
+}
 
 std::string SampleModelsDir() { return std::string(TAV_SOURCE_DIR) + "/samples/models/"; }
 
@@ -116,9 +135,9 @@ CtlResult SimHarness::Ctl(const std::vector<std::string>& args) {
   return CtlResult{r.code, r.text};
 }
 
-bool SimHarness::Listen(std::string* error) {
+bool SimHarness::Listen(std::string* error, const sim::ListenOptions& how) {
   std::string why;
-  bool ok = server_->Listen(&why);
+  bool ok = server_->Listen(&why, how);
   if (error) *error = why;
   return ok;
 }
@@ -133,6 +152,10 @@ SimProcess::SimProcess(SimProcessOptions options) : options_(std::move(options))
   if (!options_.display.empty()) {
     argv.push_back("--display");
     argv.push_back(options_.display);
+  }
+  if (!options_.listen.empty()) {
+    argv.push_back("--listen");
+    argv.push_back(options_.listen);
   }
   int startup_ms = 0;
   for (std::size_t i = 0; i < options_.args.size(); ++i) {
@@ -161,7 +184,7 @@ SimProcess::SimProcess(SimProcessOptions options) : options_(std::move(options))
     std::size_t at = text.find(marker);
     std::size_t nl = at == std::string::npos ? at : text.find('\n', at);
     if (nl != std::string::npos) {
-      socket_path_ = text.substr(at + marker.size(), nl - at - marker.size());
+      address_ = text.substr(at + marker.size(), nl - at - marker.size());
       ready = true;
     }
   }
@@ -210,7 +233,7 @@ CtlResult SimProcess::Ctl(const std::vector<std::string>& args) const {
   return result;
 }
 
-int SimProcess::ConnectRaw() const { return ConnectTo(socket_path_); }
+int SimProcess::ConnectRaw() const { return protocol::ConnectUnix(address_).release(); }
 
 void SimProcess::Kill() {
   if (pid_ <= 0) return;
@@ -267,7 +290,7 @@ protocol::Message WireClient::Exchange(std::uint64_t seq, const std::string& req
 
 protocol::Message WireClient::Hello(const std::string& text_dir) {
   return Call<protocol::method::hello>(protocol::kProtocolVersion, "", "", "tester", text_dir,
-                                       static_cast<std::int64_t>(::getpid()));
+                                       static_cast<std::int64_t>(::getpid()), "");
 }
 
 bool WireClient::NextEvent(protocol::Message* event) {

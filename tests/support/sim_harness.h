@@ -12,12 +12,17 @@
 // and ends it on destruction (SIGTERM, then SIGKILL if it does not go, then
 // waitpid). Kill() ends it like a crash.
 //
+// Transport and RouteTo let one table of tests run over each way a client reaches
+// a session: its Unix socket, its endpoint file on TCP, or its TCP address named
+// as the display with the token in the environment.
+//
 // WireClient is a bare client of the wire for tests of the session itself: one
 // request at a time, events kept aside in arrival order.
 //
 // All are owned by one test thread; their members are not meant to be called
 // from several threads at once (the server behind SimHarness has its own threads).
 #include <memory>
+#include <ostream>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -58,9 +63,10 @@ class SimHarness {
   int Connect(sim::ClientId* id = nullptr);
   // Runs a ctl action in-process.
   CtlResult Ctl(const std::vector<std::string>& args);
-  // Also listens on the display's socket under the current $TMPDIR (for tests
-  // that connect by display). False with the reason in *error.
-  bool Listen(std::string* error = nullptr);
+  // Also listens on the display's socket (or on TCP, as `how` says) under the
+  // current $TMPDIR (for tests that connect by display). False with the reason
+  // in *error.
+  bool Listen(std::string* error = nullptr, const sim::ListenOptions& how = {});
   // Ends the session: every connection receives "terminate" and is closed.
   void Shutdown();
 
@@ -81,6 +87,7 @@ struct SimProcessOptions {
   std::vector<std::string> args;  // further options: --load, --window-delay, ...
   std::string working_dir;        // the child's cwd; "" = tmpdir
   int ready_timeout_ms = 20000;   // for the "listening" line (beyond any start-up delay)
+  std::string listen;             // --listen: "" = the Unix socket
 };
 
 class SimProcess {
@@ -103,14 +110,35 @@ class SimProcess {
   int WaitExit(int timeout_ms = 10000);
   bool running() const { return pid_ > 0; }
   pid_t pid() const { return pid_; }
-  const std::string& socket_path() const { return socket_path_; }
+  // What its "listening" line named: the socket's path or "tcp:HOST:PORT".
+  const std::string& address() const { return address_; }
 
  private:
   SimProcessOptions options_;
   pid_t pid_ = -1;
   int pidfd_ = -1;
-  std::string socket_path_;
+  std::string address_;
 };
+
+enum class Transport { kUnixSocket, kTcpEndpointFile, kTcpAddress };
+constexpr Transport kTransports[] = {Transport::kUnixSocket, Transport::kTcpEndpointFile,
+                                     Transport::kTcpAddress};
+std::string TransportName(Transport t);  // a test name part
+inline void PrintTo(Transport t, std::ostream* os) { *os << TransportName(t); }
+// The --listen address of a session on `t` ("" for the Unix socket).
+std::string ListenAddressFor(Transport t);
+
+// How a client names the session that serves `display` at `address` on `t`:
+// the display itself, or for kTcpAddress the address, its token (read from the
+// display's endpoint file under the current $TMPDIR) set in
+// TAVPROE2_SESSION_TOKEN while the route lives.
+struct SessionRoute {
+  std::string display;
+  std::unique_ptr<ScopedEnv> token;
+  // The file that names the session to clients: socket or endpoint file.
+  std::string file;
+};
+SessionRoute RouteTo(Transport t, const std::string& display, const std::string& address);
 
 class WireClient {
  public:

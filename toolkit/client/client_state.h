@@ -38,7 +38,7 @@ struct ClientState {
   std::mutex mu;
   std::shared_ptr<Connection> conn;  // null before the first connect / after a disconnect
   ProProcessHandle handle{};
-  std::string socket_path;  // "" for a stream attached by a test
+  std::string address;  // the socket's path or "tcp:HOST:PORT"; "" for a test's stream
   ProTerminationAction term_action = nullptr;
   std::map<std::uint64_t, CommandEntry> commands;     // by command id
   std::map<std::uint64_t, AccessEntry> access_funcs;  // by access id

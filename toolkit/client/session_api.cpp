@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include "base/spawn.h"
-#include "protocol/session_path.h"
 #include "toolkit/client/call.h"
 #include "toolkit/client/client_state.h"
 #include "toolkit/client/session_link.h"
@@ -69,11 +68,10 @@ ProError ProEngineerConnect(char* proe_session_id, char* display, char* user, ch
       std::shared_ptr<Connection> current = CurrentConnection();
       if (current && current->alive()) return PRO_TK_E_FOUND;
     }
-    const std::string path = protocol::SessionSocketPath(display ? display : "");
-    base::UniqueFd fd;
-    ProError e = LookUpSession(path, kLookUpWindow, &fd);
+    protocol::Route route;
+    ProError e = LookUpSession(display ? display : "", kLookUpWindow, &route);
     if (e != PRO_TK_NO_ERROR) return e;
-    e = AttachSession(std::move(fd), path, proe_session_id, display, user, textpath,
+    e = AttachSession(std::move(route), proe_session_id, display, user, textpath,
                       WaitFor(timeout_sec), p_handle);
     if (e == PRO_TK_NO_ERROR && random_choice) *random_choice = PRO_B_FALSE;
     return e;
@@ -90,9 +88,10 @@ ProBoolean ProEngineerConnectIdExtract(ProProcessHandle p_handle, ProConnectionI
     char host[256] = "localhost";
     ::gethostname(host, sizeof host - 1);
     host[sizeof host - 1] = '\0';
-    id = std::string("host:") + host + ":addr_ver:1:addr_type:unix:rpcnum:" +
-         std::to_string(static_cast<unsigned>(s.handle.array_index)) +
-         ":rpcversion:" + std::to_string(protocol::kProtocolVersion) + ":netaddr:" + s.socket_path;
+    const bool tcp = s.address.rfind("tcp:", 0) == 0;
+    id = std::string("host:") + host + ":addr_ver:1:addr_type:" + (tcp ? "inet" : "unix") +
+         ":rpcnum:" + std::to_string(static_cast<unsigned>(s.handle.array_index)) +
+         ":rpcversion:" + std::to_string(protocol::kProtocolVersion) + ":netaddr:" + s.address;
   }
   CopyToNarrow(id, proe_connect_id, PRO_CONNECTID_SIZE);
   return PRO_B_TRUE;
@@ -107,7 +106,7 @@ ProError ProEngineerDisconnect(ProProcessHandle* p_handle, unsigned int timeout_
     if (!s.conn || !SameHandle(s.handle, *p_handle)) return PRO_TK_BAD_INPUTS;
     conn = std::move(s.conn);
     s.handle = ProProcessHandle{};
-    s.socket_path.clear();
+    s.address.clear();
     s.ClearRegistrationsLocked();
   }
   ProError result = PRO_TK_COMM_ERROR;
@@ -147,18 +146,17 @@ ProError ProEngineerStart(char* proe_path, char* prodev_text_path) {
     // A starting session listens only once it is ready: keep looking until
     // the request deadline.
     const auto until = Connection::Clock::now() + RequestDeadline();
-    const std::string path = protocol::SessionSocketPath("");
-    base::UniqueFd fd;
+    protocol::Route route;
     ProError e;
     do {
-      e = LookUpSession(path, kLookUpWindow, &fd);
+      e = LookUpSession("", kLookUpWindow, &route);
     } while (e == PRO_TK_NOT_EXIST && Connection::Clock::now() < until);
     if (e == PRO_TK_CANT_ACCESS) return e;
     if (e != PRO_TK_NO_ERROR) return PRO_TK_GENERAL_ERROR;
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(until - Connection::Clock::now());
     ProProcessHandle handle;
-    return AttachSession(std::move(fd), path, nullptr, nullptr, nullptr, prodev_text_path,
+    return AttachSession(std::move(route), nullptr, nullptr, nullptr, prodev_text_path,
                          std::max(left, std::chrono::milliseconds(1)), &handle);
   });
 }

@@ -1,17 +1,9 @@
 #include "toolkit/client/session_link.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
-#include "protocol/session_path.h"
 #include "toolkit/client/client_state.h"
 #include "toolkit/client/connection.h"
 
@@ -19,58 +11,35 @@ namespace tkclient {
 namespace {
 
 constexpr std::chrono::milliseconds kRetryPause{20};
-
-// One connect attempt; an invalid fd when nobody listens there.
-base::UniqueFd TryConnect(const std::string& path) {
-  base::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  if (!fd.valid()) return base::UniqueFd();
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-  int r;
-  do {
-    r = ::connect(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  } while (r != 0 && errno == EINTR);
-  if (r != 0) return base::UniqueFd();
-  return fd;
-}
-
-// PRO_TK_NOT_EXIST while the socket's directory is missing (no session has
-// started yet), PRO_TK_CANT_ACCESS once it exists without being private.
-ProError CheckDirectory(const std::string& dir) {
-  std::string why;
-  if (protocol::SessionDirectoryIsPrivate(dir, &why)) return PRO_TK_NO_ERROR;
-  struct stat st;
-  if (::lstat(dir.c_str(), &st) != 0 && errno == ENOENT) return PRO_TK_NOT_EXIST;
-  std::fprintf(stderr, "toolkit client: not joining a session there: %s\n", why.c_str());
-  return PRO_TK_CANT_ACCESS;
-}
+// A TCP connect may take a network round trip or two, beyond the look-up window.
+constexpr std::chrono::milliseconds kConnectWait{1000};
 
 }  // namespace
 
-ProError LookUpSession(const std::string& path, std::chrono::milliseconds window,
-                       base::UniqueFd* out) {
-  if (path.size() >= sizeof(sockaddr_un{}.sun_path)) return PRO_TK_NOT_EXIST;
-  const std::string dir = path.substr(0, path.rfind('/'));
+ProError LookUpSession(const std::string& display, std::chrono::milliseconds window,
+                       protocol::Route* out) {
   const auto until = std::chrono::steady_clock::now() + window;
   for (;;) {
-    const ProError checked = CheckDirectory(dir);
-    if (checked == PRO_TK_CANT_ACCESS) return checked;
-    base::UniqueFd fd = checked == PRO_TK_NO_ERROR ? TryConnect(path) : base::UniqueFd();
-    if (fd.valid()) {
-      *out = std::move(fd);
-      return PRO_TK_NO_ERROR;
+    std::string why;
+    switch (protocol::ConnectToSession(display, kConnectWait, out, &why)) {
+      case protocol::RouteStatus::kConnected:
+        return PRO_TK_NO_ERROR;
+      case protocol::RouteStatus::kNotPrivate:
+        std::fprintf(stderr, "toolkit client: not joining a session there: %s\n", why.c_str());
+        return PRO_TK_CANT_ACCESS;
+      case protocol::RouteStatus::kNotThere:
+        break;
     }
     if (std::chrono::steady_clock::now() + kRetryPause > until) return PRO_TK_NOT_EXIST;
     std::this_thread::sleep_for(kRetryPause);
   }
 }
 
-ProError AttachSession(base::UniqueFd fd, const std::string& socket_path, const char* session_id,
-                       const char* display, const char* user, const char* text_dir,
-                       std::chrono::milliseconds wait, ProProcessHandle* p_handle) {
+ProError AttachSession(protocol::Route route, const char* session_id, const char* display,
+                       const char* user, const char* text_dir, std::chrono::milliseconds wait,
+                       ProProcessHandle* p_handle) {
   using Hello = protocol::method::hello;
-  auto conn = std::make_shared<Connection>(std::move(fd));
+  auto conn = std::make_shared<Connection>(std::move(route.fd));
   conn->SetQuietEnd(true);  // a failed handshake is reported by its code alone
   const std::chrono::milliseconds limit = std::min(wait, RequestDeadline());
   const auto text = [](const char* t) { return std::string(t ? t : ""); };
@@ -78,9 +47,17 @@ ProError AttachSession(base::UniqueFd fd, const std::string& socket_path, const 
   const CallOutcome outcome =
       conn->Call<Hello>(Connection::Clock::now() + limit, &reply,
                         {protocol::kProtocolVersion, text(session_id), text(display), text(user),
-                         text(text_dir), static_cast<std::int64_t>(::getpid())});
+                         text(text_dir), static_cast<std::int64_t>(::getpid()), route.token});
   if (outcome == CallOutcome::kTimedOut) return PRO_TK_E_BUSY;
-  if (outcome == CallOutcome::kBroken) return PRO_TK_COMM_ERROR;
+  if (outcome == CallOutcome::kBroken) {
+    // A session on TCP closes at once on a hello without its token.
+    if (route.tcp)
+      std::fprintf(stderr,
+                   "toolkit client: the session at %s closed the connection at hello "
+                   "(missing or wrong session token? see %s)\n",
+                   route.address.c_str(), protocol::kSessionTokenVariable);
+    return PRO_TK_COMM_ERROR;
+  }
   if (reply.code != PRO_TK_NO_ERROR) return static_cast<ProError>(reply.code);
   ProProcessHandle handle{};
   try {
@@ -101,7 +78,7 @@ ProError AttachSession(base::UniqueFd fd, const std::string& socket_path, const 
     replaced = std::move(s.conn);  // an ended one: dropped with whatever it still queued
     s.conn = conn;
     s.handle = handle;
-    s.socket_path = socket_path;
+    s.address = route.address;
     s.ClearRegistrationsLocked();
   }
   *p_handle = handle;

@@ -12,7 +12,9 @@ ProError TEST_AttachStream(int fd, const char* display, const char* text_dir, in
   const std::chrono::milliseconds wait =
       timeout_sec > 0 ? std::chrono::milliseconds(std::chrono::seconds(timeout_sec))
                       : RequestDeadline();
-  return AttachSession(std::move(owned), "", nullptr, display, nullptr, text_dir, wait, p_handle);
+  protocol::Route route;
+  route.fd = std::move(owned);
+  return AttachSession(std::move(route), nullptr, display, nullptr, text_dir, wait, p_handle);
 }
 
 void TEST_ResetClient() {
@@ -22,7 +24,7 @@ void TEST_ResetClient() {
     std::lock_guard<std::mutex> lock(s.mu);
     dropped = std::move(s.conn);
     s.handle = ProProcessHandle{};
-    s.socket_path.clear();
+    s.address.clear();
     s.term_action = nullptr;
     s.ClearRegistrationsLocked();
     s.deadline = kDefaultRequestDeadline;

@@ -1,0 +1,215 @@
+#include "protocol/stream_socket.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+namespace protocol {
+namespace {
+
+struct AddrinfoFree {
+  void operator()(addrinfo* a) const { ::freeaddrinfo(a); }
+};
+using Addrinfo = std::unique_ptr<addrinfo, AddrinfoFree>;
+
+Addrinfo Resolve(const TcpAddress& address, bool passive, std::string* why) {
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = passive ? AI_PASSIVE : 0;
+  addrinfo* found = nullptr;
+  const std::string port = std::to_string(address.port);
+  const int r = ::getaddrinfo(address.host.c_str(), port.c_str(), &hints, &found);
+  if (r != 0) {
+    *why = address.host + ": " + ::gai_strerror(r);
+    return nullptr;
+  }
+  return Addrinfo(found);
+}
+
+bool IsLoopback(const sockaddr* sa) {
+  if (sa->sa_family == AF_INET)
+    return (ntohl(reinterpret_cast<const sockaddr_in*>(sa)->sin_addr.s_addr) >> 24) == 127;
+  if (sa->sa_family == AF_INET6) {
+    const in6_addr& a = reinterpret_cast<const sockaddr_in6*>(sa)->sin6_addr;
+    return IN6_IS_ADDR_LOOPBACK(&a) || (IN6_IS_ADDR_V4MAPPED(&a) && a.s6_addr[12] == 127);
+  }
+  return false;
+}
+
+void SetNoDelay(int fd) {
+  int one = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+}
+
+bool MakeUnixAddress(const std::string& path, sockaddr_un* addr) {
+  std::memset(addr, 0, sizeof *addr);
+  addr->sun_family = AF_UNIX;
+  if (path.size() >= sizeof addr->sun_path) return false;
+  std::memcpy(addr->sun_path, path.c_str(), path.size() + 1);
+  return true;
+}
+
+// Connects a non-blocking socket within `wait`, then makes it blocking again:
+// a peer that drops the handshake must not hold the caller for minutes.
+bool ConnectWithin(int fd, const sockaddr* sa, socklen_t len, std::chrono::milliseconds wait,
+                   std::string* why) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+  int r = ::connect(fd, sa, len);
+  if (r != 0 && errno == EINPROGRESS) {
+    pollfd p{fd, POLLOUT, 0};
+    int ready;
+    do {
+      ready = ::poll(&p, 1, static_cast<int>(wait.count()));
+    } while (ready < 0 && errno == EINTR);
+    if (ready == 0) {
+      *why = "no answer in time";
+      return false;
+    }
+    int error = 0;
+    socklen_t size = sizeof error;
+    ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size);
+    errno = error;
+    r = error == 0 ? 0 : -1;
+  }
+  if (r != 0) {
+    *why = std::strerror(errno);
+    return false;
+  }
+  ::fcntl(fd, F_SETFL, flags);
+  return true;
+}
+
+}  // namespace
+
+bool ParseTcpAddress(const std::string& text, TcpAddress* out) {
+  if (text.rfind("tcp:", 0) != 0) return false;
+  const std::string rest = text.substr(4);
+  const std::size_t colon = rest.rfind(':');
+  if (colon == std::string::npos || colon == 0) return false;
+  std::string host = rest.substr(0, colon);
+  if (host.front() == '[') {
+    if (host.size() < 3 || host.back() != ']') return false;
+    host = host.substr(1, host.size() - 2);
+  }
+  const std::string port = rest.substr(colon + 1);
+  char* end = nullptr;
+  const long value = std::strtol(port.c_str(), &end, 10);
+  if (port.empty() || *end || value < 0 || value > 65535) return false;
+  out->host = host;
+  out->port = static_cast<int>(value);
+  return true;
+}
+
+std::string FormatTcpAddress(const TcpAddress& address) {
+  const bool v6 = address.host.find(':') != std::string::npos;
+  return "tcp:" + (v6 ? "[" + address.host + "]" : address.host) + ":" +
+         std::to_string(address.port);
+}
+
+base::UniqueFd ConnectUnix(const std::string& path) {
+  sockaddr_un addr;
+  if (!MakeUnixAddress(path, &addr)) return base::UniqueFd();
+  base::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!fd.valid()) return fd;
+  int r;
+  do {
+    r = ::connect(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  } while (r != 0 && errno == EINTR);
+  if (r != 0) return base::UniqueFd();
+  return fd;
+}
+
+base::UniqueFd ConnectTcp(const TcpAddress& address, std::chrono::milliseconds wait,
+                          std::string* why) {
+  const Addrinfo found = Resolve(address, false, why);
+  for (const addrinfo* a = found.get(); a; a = a->ai_next) {
+    base::UniqueFd fd(::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol));
+    if (!fd.valid()) {
+      *why = std::strerror(errno);
+      continue;
+    }
+    if (!ConnectWithin(fd.get(), a->ai_addr, a->ai_addrlen, wait, why)) continue;
+    SetNoDelay(fd.get());
+    return fd;
+  }
+  return base::UniqueFd();
+}
+
+base::UniqueFd ListenUnix(const std::string& path, std::string* why) {
+  sockaddr_un addr;
+  if (!MakeUnixAddress(path, &addr)) {
+    *why = "socket path too long: " + path;
+    return base::UniqueFd();
+  }
+  base::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!fd.valid() || ::bind(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      ::listen(fd.get(), 64) != 0) {
+    *why = "cannot listen on " + path + ": " + std::strerror(errno);
+    return base::UniqueFd();
+  }
+  return fd;
+}
+
+base::UniqueFd ListenTcp(const TcpAddress& want, bool allow_remote, TcpAddress* bound,
+                         std::string* why) {
+  const Addrinfo found = Resolve(want, true, why);
+  if (!found) return base::UniqueFd();
+  const addrinfo* a = found.get();
+  if (!allow_remote && !IsLoopback(a->ai_addr)) {
+    *why = want.host +
+           " is not a loopback address; serving other machines needs "
+           "--allow-remote (the traffic is not encrypted)";
+    return base::UniqueFd();
+  }
+  base::UniqueFd fd(::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol));
+  int one = 1;
+  if (fd.valid()) ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  if (!fd.valid() || ::bind(fd.get(), a->ai_addr, a->ai_addrlen) != 0 ||
+      ::listen(fd.get(), 64) != 0) {
+    *why = "cannot listen on " + FormatTcpAddress(want) + ": " + std::strerror(errno);
+    return base::UniqueFd();
+  }
+  SetNoDelay(fd.get());
+  sockaddr_storage ss{};
+  socklen_t len = sizeof ss;
+  ::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&ss), &len);
+  bound->host = want.host;
+  bound->port = ntohs(ss.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&ss)->sin6_port
+                                               : reinterpret_cast<sockaddr_in*>(&ss)->sin_port);
+  return fd;
+}
+
+base::UniqueFd Accept(int listen_fd) {
+  base::UniqueFd fd(::accept4(listen_fd, nullptr, nullptr, SOCK_CLOEXEC));
+  sockaddr_storage ss{};
+  socklen_t len = sizeof ss;
+  if (fd.valid() && ::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&ss), &len) == 0 &&
+      ss.ss_family != AF_UNIX)
+    SetNoDelay(fd.get());
+  return fd;
+}
+
+std::string PeerName(int fd) {
+  sockaddr_storage ss{};
+  socklen_t len = sizeof ss;
+  if (::getpeername(fd, reinterpret_cast<sockaddr*>(&ss), &len) != 0) return "unknown";
+  char host[NI_MAXHOST], port[NI_MAXSERV];
+  if (ss.ss_family == AF_UNIX ||
+      ::getnameinfo(reinterpret_cast<sockaddr*>(&ss), len, host, sizeof host, port, sizeof port,
+                    NI_NUMERICHOST | NI_NUMERICSERV) != 0)
+    return "local";
+  return std::string(host) + ":" + port;
+}
+
+}  // namespace protocol
