@@ -27,29 +27,49 @@ ProFunction AsProFunction(F* callback) {
   return reinterpret_cast<ProFunction>(reinterpret_cast<void (*)()>(callback));
 }
 
-ProError OnNotify53(ProMdlType, int, wchar_t*) {
-  ITavCaxEvents* events = ProeCore::Instance()->AcquireHostEvents();
-  if (!events) return PRO_TK_NO_ERROR;
-  ComReleaser release(events);
-  BstrOwner handle(ProeCore::Instance()->HandleText());
-  HRESULT hr = events->OnNewModel(handle.get());
-  if (FAILED(hr)) throw _com_error(hr, IID_ITavCaxEvents);
-  return PRO_TK_NO_ERROR;
+// The toolkit calls these from C: nothing is thrown back into it. A host call
+// that fails, or any other failure, is logged as "<handler>: <why>".
+template <typename Body>
+ProError AnswerNotification(const wchar_t* handler, Body&& body) noexcept {
+  int code = 0;
+  std::wstring message;
+  return RunGuardedAndLog(handler, code, message, TAV_CATCH_SITE, std::forward<Body>(body))
+             ? PRO_TK_NO_ERROR
+             : PRO_TK_GENERAL_ERROR;
 }
 
-ProError OnNotify18(ProModel*) {
-  ITavCaxEvents* events = ProeCore::Instance()->AcquireHostEvents();
-  if (!events) return PRO_TK_NO_ERROR;
-  ComReleaser release(events);
-  ProMdl model = nullptr;
-  if (ProMdlCurrentGet(&model) != PRO_TK_NO_ERROR) model = nullptr;
-  std::wstring name = MdlFullName(model);
-  if (name.empty()) return PRO_TK_NO_ERROR;
-  BstrOwner handle(ProeCore::Instance()->HandleText());
-  BstrOwner full_name(name);
-  HRESULT hr = events->OnModelOpened(handle.get(), full_name.get());
-  if (FAILED(hr)) throw _com_error(hr, IID_ITavCaxEvents);
-  return PRO_TK_NO_ERROR;
+void CheckHostCall(const wchar_t* method, HRESULT hr) {
+  if (FAILED(hr))
+    throw TAVBASE::TX_Exception(
+        FormatString(L"the host's %ls failed (0x%08x)", method, static_cast<unsigned>(hr)), L"",
+        L"", 0);
+}
+
+// File > New: the host hears of a new model.
+ProError OnFileNew(ProMdlType, int, wchar_t*) {
+  return AnswerNotification(L"File > New", [] {
+    ITavCaxEvents* events = ProeCore::Instance()->AcquireHostEvents();
+    if (!events) return;
+    ComReleaser release(events);
+    BstrOwner handle(ProeCore::Instance()->HandleText());
+    CheckHostCall(L"OnNewModel", events->OnNewModel(handle.get()));
+  });
+}
+
+// File > Open: the host hears of the model that was opened.
+ProError OnFileOpen(ProModel*) {
+  return AnswerNotification(L"File > Open", [] {
+    ITavCaxEvents* events = ProeCore::Instance()->AcquireHostEvents();
+    if (!events) return;
+    ComReleaser release(events);
+    ProMdl model = nullptr;
+    if (ProMdlCurrentGet(&model) != PRO_TK_NO_ERROR) model = nullptr;
+    std::wstring name = MdlFullName(model);
+    if (name.empty()) return;
+    BstrOwner handle(ProeCore::Instance()->HandleText());
+    BstrOwner full_name(name);
+    CheckHostCall(L"OnModelOpened", events->OnModelOpened(handle.get(), full_name.get()));
+  });
 }
 
 }  // namespace
@@ -212,8 +232,8 @@ void ProeCore::AttachHost(IDispatch* host) {
     held = host_events_ != nullptr;
   }
   if (held) {
-    ProNotificationSet(PRO_FILE_OPEN_OK, AsProFunction(&OnNotify53));
-    ProNotificationSet(PRO_MDL_RETRIEVE_POST, AsProFunction(&OnNotify18));
+    ProNotificationSet(PRO_FILE_OPEN_OK, AsProFunction(&OnFileNew));
+    ProNotificationSet(PRO_MDL_RETRIEVE_POST, AsProFunction(&OnFileOpen));
   }
 }
 

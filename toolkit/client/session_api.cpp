@@ -11,6 +11,7 @@
 
 #include "base/spawn.h"
 #include "protocol/session_path.h"
+#include "toolkit/client/c_edge.h"
 #include "toolkit/client/call.h"
 #include "toolkit/client/client_state.h"
 #include "toolkit/client/session_link.h"
@@ -61,7 +62,7 @@ extern "C" {
 
 ProError ProEngineerConnect(char* proe_session_id, char* display, char* user, char* textpath,
                             ProBoolean allow_random, unsigned int timeout_sec,
-                            ProBoolean* random_choice, ProProcessHandle* p_handle) {
+                            ProBoolean* random_choice, ProProcessHandle* p_handle) try {
   (void)allow_random;  // one session per display: there is nothing to choose between
   if (!p_handle) return PRO_TK_BAD_INPUTS;
   if (!CommProgramPresent()) return PRO_TK_CANT_MODIFY;
@@ -81,8 +82,10 @@ ProError ProEngineerConnect(char* proe_session_id, char* display, char* user, ch
     return e;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProBoolean ProEngineerConnectIdExtract(ProProcessHandle p_handle, ProConnectionId proe_connect_id) {
+ProBoolean ProEngineerConnectIdExtract(ProProcessHandle p_handle,
+                                       ProConnectionId proe_connect_id) try {
   if (!proe_connect_id) return PRO_B_FALSE;
   std::string id;
   {
@@ -99,8 +102,9 @@ ProBoolean ProEngineerConnectIdExtract(ProProcessHandle p_handle, ProConnectionI
   CopyToNarrow(id, proe_connect_id, PRO_CONNECTID_SIZE);
   return PRO_B_TRUE;
 }
+TAV_C_EDGE(PRO_B_FALSE)
 
-ProError ProEngineerDisconnect(ProProcessHandle* p_handle, unsigned int timeout_sec) {
+ProError ProEngineerDisconnect(ProProcessHandle* p_handle, unsigned int timeout_sec) try {
   if (!p_handle) return PRO_TK_BAD_INPUTS;
   std::shared_ptr<Connection> conn;
   {
@@ -124,8 +128,9 @@ ProError ProEngineerDisconnect(ProProcessHandle* p_handle, unsigned int timeout_
   conn->Shutdown();
   return result;
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProEngineerStatusGet(void) {
+ProError ProEngineerStatusGet(void) try {
   std::shared_ptr<Connection> conn = CurrentConnection();
   if (!conn || !conn->alive()) return PRO_TK_GENERAL_ERROR;
   Reply reply;
@@ -134,8 +139,9 @@ ProError ProEngineerStatusGet(void) {
   return outcome == CallOutcome::kReplied && reply.code == PRO_TK_NO_ERROR ? PRO_TK_NO_ERROR
                                                                            : PRO_TK_GENERAL_ERROR;
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProEngineerStart(char* proe_path, char* prodev_text_path) {
+ProError ProEngineerStart(char* proe_path, char* prodev_text_path) try {
   if (!proe_path || !*proe_path) return PRO_TK_BAD_INPUTS;
   if (!CommProgramPresent()) return PRO_TK_CANT_MODIFY;
   if (prodev_text_path && *prodev_text_path && !IsDirectory(prodev_text_path))
@@ -164,8 +170,9 @@ ProError ProEngineerStart(char* proe_path, char* prodev_text_path) {
                          std::max(left, std::chrono::milliseconds(1)), &handle);
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProEngineerEnd(void) {
+ProError ProEngineerEnd(void) try {
   return Guarded([&] {
     std::shared_ptr<Connection> conn = CurrentConnection();
     if (!conn) return PRO_TK_COMM_ERROR;
@@ -179,5 +186,6 @@ ProError ProEngineerEnd(void) {
     return e;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 }  // extern "C"
