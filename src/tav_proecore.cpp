@@ -162,7 +162,7 @@ void ProeCore::Reset() {
 
 void ProeCore::StartListenThread() {
   if (m_nListen.load() >= 1) return;
-  int listen = port::AtomicIncrement(m_nListen);
+  const int listen = ++m_nListen;
   WriteLog(FormatString(L"m_nListen=%d", listen));
   int generation = ++listen_generation_;
   ++listen_threads_running_;
