@@ -70,9 +70,8 @@ int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_
     ProeMenuManager::Instance()->Reset();
     core->EnsureMessageFile();
 
-    std::string display_text, text_dir;
-    WideToMultiByte(display ? display : L"", display_text, 0);
-    WideToMultiByte(TempPath(), text_dir, 0);
+    const std::string display_text = WideToMultiByte(display ? display : L"");
+    const std::string text_dir = WideToMultiByte(TempPath());
 
     ProProcessHandle process = {0, 0};
     int status = Connect(display_text, text_dir, &process);

@@ -81,7 +81,7 @@ CppSQLite3Cursor CppSQLite3Connection::ExecuteQuery(const std::wstring& sql) {
     sqlite3_stmt* statement = Prepare(sql);
     const int rc = sqlite3_step(statement);
     if (rc == SQLITE_DONE || rc == SQLITE_ROW)
-      return CppSQLite3Cursor(db_, statement, rc == SQLITE_DONE, true);
+      return CppSQLite3Cursor(db_, statement, rc == SQLITE_DONE);
     const int finalized = sqlite3_finalize(statement);
     if (finalized != SQLITE_SCHEMA) RaiseSqliteError(finalized, db_);
   }

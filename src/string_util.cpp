@@ -26,8 +26,6 @@ std::wstring FormatString(const wchar_t* format, ...) {
 
 std::wstring IntToWString(int value) { return std::to_wstring(value); }
 
-std::wstring LongToWString(long value) { return std::to_wstring(value); }
-
 std::wstring FormatDouble(double value) {
   char buffer[256];
   const int n = std::snprintf(buffer, sizeof buffer, "%.10f", value);
@@ -38,22 +36,6 @@ std::wstring FormatDouble(double value) {
   return base::Utf8ToWide(large.data());
 }
 
-void WideToMultiByte(const std::wstring& text, std::string& out, unsigned /*code_page*/) {
-  out = base::WideToUtf8(text);
-}
+std::string WideToMultiByte(const std::wstring& text) { return base::WideToUtf8(text); }
 
-void MultiByteToWide(const std::string& text, std::wstring& out, unsigned /*code_page*/) {
-  out = base::Utf8ToWide(text);
-}
-
-std::string WideToMultiByte(const std::wstring& text, unsigned code_page) {
-  std::string out;
-  WideToMultiByte(text, out, code_page);
-  return out;
-}
-
-std::wstring MultiByteToWide(const std::string& text, unsigned code_page) {
-  std::wstring out;
-  MultiByteToWide(text, out, code_page);
-  return out;
-}
+std::wstring MultiByteToWide(const std::string& text) { return base::Utf8ToWide(text); }

@@ -123,35 +123,20 @@ void ProeCore::ShowMessage(const std::wstring& text) {
 }
 
 void ProeCore::EnsureMessageFile() {
-  std::wstring file_name;
-  MultiByteToWide(kMessageFileName, file_name, 0);
-  std::string path;
-  WideToMultiByte(TempPath() + file_name, path, 0);
+  const std::string path = WideToMultiByte(TempPath()) + kMessageFileName;
   std::lock_guard<std::mutex> hold(leaf_);
   if (path == message_file_path_ && port::FileExists(path)) return;
-  // Written afresh, the file holds the one entry, "UserMsg_1", that ShowMessage names.
-  message_file_counter_ = 0;
-  char key[PRO_LINE_SIZE] = {};
-  message_file_path_ = WriteMessageFile(path, L"TAV: %0w", key) ? path : std::string();
+  message_file_path_ = WriteMessageFile(path) ? path : std::string();
 }
 
-bool ProeCore::WriteMessageFile(const std::string& path, const std::wstring& text, char* key_out) {
-  ++message_file_counter_;
-  std::wstring key = L"%CIUserMsg_" + IntToWString(message_file_counter_);
-  std::wstring bare = key.substr(3);
-  ProWstringToString(key_out, const_cast<wchar_t*>(bare.c_str()));
-
-  // The session reads message files with CR LF line ends.
+bool ProeCore::WriteMessageFile(const std::string& path) {
+  // The one entry ShowMessage names, "UserMsg_1", with the CR LF line ends the
+  // session reads message files with.
   std::string entry;
-  for (const std::wstring& line : {key, text, std::wstring(L"#"), std::wstring(L"#")}) {
-    std::string narrow;
-    WideToMultiByte(line, narrow, 65001);
-    entry += narrow + "\r\n";
-  }
+  for (const wchar_t* line : {L"%CIUserMsg_1", L"TAV: %0w", L"#", L"#"})
+    entry += WideToMultiByte(line) + "\r\n";
   // A file that cannot be written is not reported.
-  return port::WriteFile(path, entry,
-                         message_file_counter_ == 1 ? port::WriteMode::kTruncate
-                                                    : port::WriteMode::kAppend) == 0;
+  return port::WriteFile(path, entry, port::WriteMode::kTruncate) == 0;
 }
 
 void ProeCore::Reset() {
