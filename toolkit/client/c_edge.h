@@ -12,8 +12,7 @@
 //
 // The one exception that passes is a machine fault the session asked for (a
 // "crash" reply): it stands for a crash inside the toolkit, which the caller's
-// fault translator turns into an exception that unwinds out of the call, as a
-// fault in the real toolkit would.
+// fault translator turns into an exception that unwinds out of the call.
 #include <ProToolkit.h>
 #include <exception>
 

@@ -20,7 +20,8 @@
 namespace tkclient {
 namespace {
 
-// The real client needs its communication program; so do we, for fidelity.
+// The toolkit's connect and start refuse to run without its communication
+// program (PRO_COMM_MSG_EXE): hosts set it up, and a missing one is their error.
 bool CommProgramPresent() {
   const char* exe = std::getenv("PRO_COMM_MSG_EXE");
   if (!exe || !*exe) return false;
