@@ -57,13 +57,13 @@ void Forward(int signal, siginfo_t* info, void* context) {
   const int slot = SlotOf(signal);
   if (slot < 0) return;
   struct sigaction& previous = g_previous[slot];
-  const bool has_info = (previous.sa_flags & SA_SIGINFO) != 0;
-  if (!has_info && previous.sa_handler == SIG_IGN) {
+  // SIG_IGN and SIG_DFL mean the same whatever the flags say.
+  if (previous.sa_handler == SIG_IGN) {
     // The kernel does not let a machine fault be ignored: it takes the default action.
     if (IsMachineFault(info)) TakeDefaultAction(signal, info);
     return;
   }
-  if (!has_info && previous.sa_handler == SIG_DFL) {
+  if (previous.sa_handler == SIG_DFL) {
     TakeDefaultAction(signal, info);
     return;
   }
@@ -76,7 +76,7 @@ void Forward(int signal, siginfo_t* info, void* context) {
   if (!(handler.sa_flags & SA_NODEFER)) sigaddset(&mask, signal);
   sigset_t saved;
   pthread_sigmask(SIG_BLOCK, &mask, &saved);
-  if (has_info)
+  if (handler.sa_flags & SA_SIGINFO)
     handler.sa_sigaction(signal, info, context);
   else
     handler.sa_handler(signal);
