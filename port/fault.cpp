@@ -11,6 +11,17 @@ namespace {
 __attribute__((tls_model("initial-exec"))) thread_local FaultTranslator t_translator = nullptr;
 
 constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL};
+constexpr int kSignalCount = sizeof(kSignals) / sizeof(kSignals[0]);
+
+// What each signal did before we installed ours: every fault that is not ours to
+// translate goes there. Written once, before our handler can run.
+struct sigaction g_previous[kSignalCount];
+
+int SlotOf(int signal) {
+  for (int i = 0; i < kSignalCount; ++i)
+    if (kSignals[i] == signal) return i;
+  return -1;
+}
 
 void* FaultingInstruction(const siginfo_t* info, void* context) {
   const auto* uc = static_cast<const ucontext_t*>(context);
@@ -26,16 +37,56 @@ void* FaultingInstruction(const siginfo_t* info, void* context) {
   return info->si_addr;
 }
 
+// Raised by the faulting instruction itself, not sent by kill() or raise().
+bool IsMachineFault(const siginfo_t* info) { return info->si_code > 0; }
+
+// Takes the default action, as the process would have without any handler. A
+// machine fault returns and the faulting instruction raises the signal anew; a
+// sent signal is sent again.
+void TakeDefaultAction(int signal, const siginfo_t* info) {
+  struct sigaction dfl = {};
+  dfl.sa_handler = SIG_DFL;
+  sigemptyset(&dfl.sa_mask);
+  sigaction(signal, &dfl, nullptr);
+  if (!IsMachineFault(info)) raise(signal);
+}
+
+// Hands the signal to the action we replaced, the way the kernel would have
+// delivered it: same arguments, its own mask and SA_RESETHAND honoured.
+void Forward(int signal, siginfo_t* info, void* context) {
+  const int slot = SlotOf(signal);
+  if (slot < 0) return;
+  struct sigaction& previous = g_previous[slot];
+  // SIG_IGN and SIG_DFL mean the same whatever the flags say.
+  if (previous.sa_handler == SIG_IGN) {
+    // The kernel does not let a machine fault be ignored: it takes the default action.
+    if (IsMachineFault(info)) TakeDefaultAction(signal, info);
+    return;
+  }
+  if (previous.sa_handler == SIG_DFL) {
+    TakeDefaultAction(signal, info);
+    return;
+  }
+  const struct sigaction handler = previous;
+  if (handler.sa_flags & SA_RESETHAND) {
+    previous = {};
+    previous.sa_handler = SIG_DFL;
+  }
+  sigset_t mask = handler.sa_mask;
+  if (!(handler.sa_flags & SA_NODEFER)) sigaddset(&mask, signal);
+  sigset_t saved;
+  pthread_sigmask(SIG_BLOCK, &mask, &saved);
+  if (handler.sa_flags & SA_SIGINFO)
+    handler.sa_sigaction(signal, info, context);
+  else
+    handler.sa_handler(signal);
+  pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+}
+
 void Handler(int signal, siginfo_t* info, void* context) {
   const FaultTranslator translator = t_translator;
-  if (!translator) {
-    // Not ours to handle: die the way the process would have without us. The
-    // faulting instruction runs again on return and raises the signal anew.
-    struct sigaction dfl = {};
-    dfl.sa_handler = SIG_DFL;
-    sigemptyset(&dfl.sa_mask);
-    sigaction(signal, &dfl, nullptr);
-    if (info->si_code <= 0) raise(signal);  // sent by kill(): re-send it
+  if (!translator || !IsMachineFault(info)) {
+    Forward(signal, info, context);
     return;
   }
   // We leave this handler by an exception, never through sigreturn, so restore
@@ -53,12 +104,15 @@ void Handler(int signal, siginfo_t* info, void* context) {
 }
 
 void InstallHandlers() {
-  for (int signal : kSignals) {
+  for (int i = 0; i < kSignalCount; ++i) {
+    sigaction(kSignals[i], nullptr, &g_previous[i]);
     struct sigaction action = {};
     action.sa_sigaction = &Handler;
-    action.sa_flags = SA_SIGINFO | SA_NODEFER;
+    // On the alternate stack when the replaced handler asked for it (a host that
+    // catches stack overflows), so that its handler still finds that stack.
+    action.sa_flags = SA_SIGINFO | SA_NODEFER | (g_previous[i].sa_flags & SA_ONSTACK);
     sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, nullptr);
+    sigaction(kSignals[i], &action, nullptr);
   }
 }
 
@@ -104,6 +158,8 @@ FaultTranslator SetFaultTranslator(FaultTranslator translator) {
   return previous;
 }
 
-FaultTranslator CurrentFaultTranslator() { return t_translator; }
+FaultTranslatorScope::FaultTranslatorScope() : saved_(t_translator) {}
+
+FaultTranslatorScope::~FaultTranslatorScope() { t_translator = saved_; }
 
 }  // namespace port

@@ -1,5 +1,6 @@
 #pragma once
-// Machine-fault translation, installed per thread like _set_se_translator.
+// Machine-fault translation: a thread's faults become C++ exceptions while it
+// runs with a translator installed.
 //
 // A thread that installs a translator gets its machine faults (SIGSEGV, SIGBUS,
 // SIGFPE, SIGILL raised by its own instructions) handed to that translator, with
@@ -8,12 +9,16 @@
 // faulting instruction into the caller's catch clauses. This needs the faulting
 // code compiled with -fnon-call-exceptions, as all code of this project is.
 //
-// A thread without a translator is not affected: its faults take the default
-// action (the process dies with the signal), as if no handler were installed.
+// Only machine faults raised by the thread's own instructions are translated.
+// Every other delivery of these signals (a thread without a translator, or a
+// signal sent by kill()) goes to the action the process had before: a handler
+// the host installed runs with the same arguments and its own mask, as if this
+// module were not loaded; without one, the default action kills the process.
 //
-// The process-wide signal handlers are installed on the first SetFaultTranslator
-// call and stay. They replace any earlier handlers for these four signals
-// (AddressSanitizer's included), so install after a sanitizer runtime started.
+// The process-wide signal handlers are installed once, on the first
+// SetFaultTranslator call, and stay; the actions they replaced are kept for the
+// forwarding above. A host (or a sanitizer runtime) that installs its handlers
+// before that keeps them working.
 #include <cstdint>
 
 namespace port {
@@ -41,8 +46,19 @@ using FaultTranslator = void (*)(unsigned code, void* address);
 // previous one of this thread.
 FaultTranslator SetFaultTranslator(FaultTranslator translator);
 
-// The calling thread's translator, or null.
-FaultTranslator CurrentFaultTranslator();
+// Puts the calling thread's translator back as it was when the scope began, so a
+// translator installed inside a frame does not outlive the frame. Installs no
+// handler.
+class FaultTranslatorScope {
+ public:
+  FaultTranslatorScope();
+  ~FaultTranslatorScope();
+  FaultTranslatorScope(const FaultTranslatorScope&) = delete;
+  FaultTranslatorScope& operator=(const FaultTranslatorScope&) = delete;
+
+ private:
+  FaultTranslator saved_;
+};
 
 // The Windows code for a signal and its si_code (as the handler maps them).
 unsigned WindowsCodeForSignal(int signal, int si_code);

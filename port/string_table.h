@@ -1,32 +1,35 @@
 #pragma once
-// The module's string table: the messages it hands to the host, in English
-// (1033), Simplified Chinese (2052) and Traditional Chinese (1028), the way a
-// Windows module carries them as string resources.
-//
-// Placeholders follow the Windows wide-printf convention of string resources:
-// "%s" stands for a wide string. Callers that format with the POSIX wide printf
-// must turn it into "%ls" first (ToPosixWideFormat). Callable from any thread.
+// What the module needs to give its messages in the user's language: which of
+// the three languages its texts are written in the user reads, and the text of one
+// message id of the module's own table in that language. The texts belong to the
+// module (src/res_string.cpp); this is only the mechanism. Callable from any thread.
+#include <cstddef>
 #include <string>
 
 namespace port {
 
-constexpr unsigned kLanguageEnglish = 1033;
-constexpr unsigned kLanguageSimplifiedChinese = 2052;
-constexpr unsigned kLanguageTraditionalChinese = 1028;
+enum class Language { kEnglish, kSimplifiedChinese, kTraditionalChinese };
 
 // The language of the process's locale variables: the first non-empty of
 // LANGUAGE (its first entry), LC_ALL, LC_MESSAGES, LANG decides. zh_CN and zh_SG
 // give Simplified Chinese; zh_TW, zh_HK and zh_MO Traditional Chinese; anything
 // else English. Read afresh on every call.
-unsigned CurrentLanguage();
+Language CurrentLanguage();
 
-// The text of `id` in the current language, or in `language`; empty for an id
-// without text. An unknown language gives the English text.
-std::wstring LoadString(unsigned id);
-std::wstring LoadString(unsigned id, unsigned language);
+// One message in the three languages.
+struct TextEntry {
+  unsigned id;
+  const wchar_t* english;
+  const wchar_t* simplified;
+  const wchar_t* traditional;
+};
 
-// Rewrites each "%s" conversion of a Windows wide-printf format (flags and width
-// kept) as "%ls", so the text can be handed to swprintf. "%%" is kept as it is.
-std::wstring ToPosixWideFormat(const std::wstring& format);
+// The text of `id` in `table` in `language`; empty for an id the table lacks.
+std::wstring LoadString(const TextEntry* table, std::size_t count, unsigned id, Language language);
+
+template <std::size_t N>
+std::wstring LoadString(const TextEntry (&table)[N], unsigned id, Language language) {
+  return LoadString(table, N, id, language);
+}
 
 }  // namespace port

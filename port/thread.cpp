@@ -22,6 +22,4 @@ bool StartDetachedThread(std::function<void()> body) {
   }
 }
 
-int AtomicIncrement(std::atomic<int>& value) { return value.fetch_add(1) + 1; }
-
 }  // namespace port

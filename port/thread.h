@@ -1,7 +1,6 @@
 #pragma once
-// Starting a detached thread and the interlocked increment, the two thread services
-// the module's listen thread needs. Callable from any thread.
-#include <atomic>
+// Starting a detached thread, the thread service the module's listen thread needs.
+// Callable from any thread.
 #include <functional>
 
 namespace port {
@@ -10,8 +9,5 @@ namespace port {
 // started (the body is then not run). An exception escaping `body` is swallowed
 // at the thread's top so that it never terminates the host process.
 bool StartDetachedThread(std::function<void()> body);
-
-// Atomically adds one and returns the new value, like InterlockedIncrement.
-int AtomicIncrement(std::atomic<int>& value);
 
 }  // namespace port

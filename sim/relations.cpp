@@ -26,12 +26,38 @@ constexpr int kMaxDepth = 200;  // nesting limit, so a hostile line cannot exhau
 bool IsNameStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
 bool IsNameChar(unsigned char c) { return std::isalnum(c) || c == '_' || c >= 0x80; }
 
-const char* const kFunctions[] = {"sqrt", "sin",  "cos",   "tan", "asin", "acos", "atan",
-                                  "abs",  "ceil", "floor", "log", "ln",   "exp"};
+bool Anywhere(double) { return true; }
+bool NotNegative(double x) { return x >= 0; }
+bool Positive(double x) { return x > 0; }
+bool WithinOne(double x) { return x >= -1 && x <= 1; }
+
+// As radians: x * kPi / 180; as degrees: y * (180 / kPi).
+constexpr double kDegrees = 180.0 / kPi;
+
+// The relation functions: angles in degrees, log is base 10.
+const struct {
+  const char* name;
+  double (*apply)(double);
+  bool (*defined)(double);
+} kMath[] = {
+    {"sqrt", [](double x) { return std::sqrt(x); }, NotNegative},
+    {"sin", [](double x) { return std::sin(x * kPi / 180.0); }, Anywhere},
+    {"cos", [](double x) { return std::cos(x * kPi / 180.0); }, Anywhere},
+    {"tan", [](double x) { return std::tan(x * kPi / 180.0); }, Anywhere},
+    {"asin", [](double x) { return std::asin(x) * kDegrees; }, WithinOne},
+    {"acos", [](double x) { return std::acos(x) * kDegrees; }, WithinOne},
+    {"atan", [](double x) { return std::atan(x) * kDegrees; }, Anywhere},
+    {"abs", [](double x) { return std::fabs(x); }, Anywhere},
+    {"ceil", [](double x) { return std::ceil(x); }, Anywhere},
+    {"floor", [](double x) { return std::floor(x); }, Anywhere},
+    {"log", [](double x) { return std::log10(x); }, Positive},
+    {"ln", [](double x) { return std::log(x); }, Positive},
+    {"exp", [](double x) { return std::exp(x); }, Anywhere},
+};
 
 bool IsFunction(const std::string& lower) {
-  for (const char* f : kFunctions)
-    if (lower == f) return true;
+  for (const auto& f : kMath)
+    if (lower == f.name) return true;
   return false;
 }
 
@@ -249,7 +275,61 @@ bool Num(const RelValue& v, const char* what, std::string* error) {
   return false;
 }
 
+// a op b for the four arithmetic operators and '^'; false on a division by zero
+// or a result that is not a finite number.
+bool Arithmetic(char op, double a, double b, double* result, std::string* error) {
+  double r = 0.0;
+  switch (op) {
+    case '+':
+      r = a + b;
+      break;
+    case '-':
+      r = a - b;
+      break;
+    case '*':
+      r = a * b;
+      break;
+    case '/':
+      if (b == 0.0) {
+        *error = "division by zero";
+        return false;
+      }
+      r = a / b;
+      break;
+    case '^':
+      r = std::pow(a, b);
+      break;
+  }
+  if (!std::isfinite(r)) {
+    *error = std::string("result of '") + op + "' is not a number";
+    return false;
+  }
+  *result = r;
+  return true;
+}
+
+// f(x); an unknown name gives 0 (the parser lets only known names through).
+bool CallFunction(const std::string& f, double x, double* result, std::string* error) {
+  double r = 0.0;
+  for (const auto& function : kMath) {
+    if (f != function.name) continue;
+    if (function.defined(x))
+      r = function.apply(x);
+    else
+      r = std::nan("");
+    break;
+  }
+  if (!std::isfinite(r)) {
+    *error = f + " of " + std::to_string(x) + " is undefined";
+    return false;
+  }
+  *result = r;
+  return true;
+}
+
 bool Eval(const RelNode& n, const RelLookup& lookup, RelValue* out, std::string* error) {
+  RelValue a, b;
+  double r = 0.0;
   switch (n.kind) {
     case RelNode::kNumber:
       *out = RelValue::Num(n.num);
@@ -257,7 +337,7 @@ bool Eval(const RelNode& n, const RelLookup& lookup, RelValue* out, std::string*
     case RelNode::kString:
       *out = RelValue::Str(n.text);
       return true;
-    case RelNode::kName: {
+    case RelNode::kName:
       if (lookup(n.text, out)) return true;
       if (ToLower(n.text) == "pi") {
         *out = RelValue::Num(kPi);
@@ -265,98 +345,27 @@ bool Eval(const RelNode& n, const RelLookup& lookup, RelValue* out, std::string*
       }
       *error = "unknown name " + n.text;
       return false;
-    }
-    case RelNode::kNeg: {
-      RelValue a;
+    case RelNode::kNeg:
       if (!Eval(*n.a, lookup, &a, error) || !Num(a, "arithmetic", error)) return false;
       *out = RelValue::Num(-a.num);
       return true;
-    }
-    case RelNode::kBinary: {
-      RelValue a, b;
+    case RelNode::kBinary:
       if (!Eval(*n.a, lookup, &a, error) || !Eval(*n.b, lookup, &b, error)) return false;
       if (n.op == '+' && a.is_string && b.is_string) {
         *out = RelValue::Str(a.str + b.str);
         return true;
       }
-      if (!Num(a, "arithmetic", error) || !Num(b, "arithmetic", error)) return false;
-      double r = 0.0;
-      switch (n.op) {
-        case '+':
-          r = a.num + b.num;
-          break;
-        case '-':
-          r = a.num - b.num;
-          break;
-        case '*':
-          r = a.num * b.num;
-          break;
-        case '/':
-          if (b.num == 0.0) {
-            *error = "division by zero";
-            return false;
-          }
-          r = a.num / b.num;
-          break;
-        case '^':
-          r = std::pow(a.num, b.num);
-          break;
-      }
-      if (!std::isfinite(r)) {
-        *error = std::string("result of '") + n.op + "' is not a number";
+      if (!Num(a, "arithmetic", error) || !Num(b, "arithmetic", error) ||
+          !Arithmetic(n.op, a.num, b.num, &r, error))
         return false;
-      }
       *out = RelValue::Num(r);
       return true;
-    }
-    case RelNode::kCall: {
-      RelValue a;
-      if (!Eval(*n.a, lookup, &a, error)) return false;
-      if (!Num(a, n.text.c_str(), error)) return false;
-      const double x = a.num;
-      const double rad = x * kPi / 180.0;
-      const double deg = 180.0 / kPi;
-      double r = 0.0;
-      const std::string& f = n.text;
-      auto domain = [&]() {
-        *error = f + " of " + std::to_string(x) + " is undefined";
+    case RelNode::kCall:
+      if (!Eval(*n.a, lookup, &a, error) || !Num(a, n.text.c_str(), error) ||
+          !CallFunction(n.text, a.num, &r, error))
         return false;
-      };
-      if (f == "sqrt") {
-        if (x < 0) return domain();
-        r = std::sqrt(x);
-      } else if (f == "sin")
-        r = std::sin(rad);
-      else if (f == "cos")
-        r = std::cos(rad);
-      else if (f == "tan")
-        r = std::tan(rad);
-      else if (f == "asin") {
-        if (x < -1 || x > 1) return domain();
-        r = std::asin(x) * deg;
-      } else if (f == "acos") {
-        if (x < -1 || x > 1) return domain();
-        r = std::acos(x) * deg;
-      } else if (f == "atan")
-        r = std::atan(x) * deg;
-      else if (f == "abs")
-        r = std::fabs(x);
-      else if (f == "ceil")
-        r = std::ceil(x);
-      else if (f == "floor")
-        r = std::floor(x);
-      else if (f == "log") {
-        if (x <= 0) return domain();
-        r = std::log10(x);
-      } else if (f == "ln") {
-        if (x <= 0) return domain();
-        r = std::log(x);
-      } else if (f == "exp")
-        r = std::exp(x);
-      if (!std::isfinite(r)) return domain();
       *out = RelValue::Num(r);
       return true;
-    }
   }
   *error = "bad expression";
   return false;

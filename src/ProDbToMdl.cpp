@@ -26,7 +26,7 @@ std::wstring ProDbToMdl::FlagCondition(int flag) {
   return FormatString(L"%ls=%d", L"RURO_flag", flag);
 }
 
-std::wstring ProDbToMdl::BuildSelect(const QuerySpec& query) {
+std::wstring ProDbToMdl::BuildSelect(const SelectQuery& query) {
   std::wstring columns;
   for (const std::wstring& column : query.columns)
     columns += (columns.empty() ? L"" : L",") + column;
@@ -77,7 +77,7 @@ int ProDbToMdl::RunPasses(const std::vector<std::wstring>& kinds) {
       if (const int refused = RefuseDrawingRows(kinds)) return refused;
     for (const Kind& kind : order) {
       if (std::find(kinds.begin(), kinds.end(), kind.name) == kinds.end()) continue;
-      query_ = QuerySpec{ExchangeRow::TableName(kind.name), {}, L""};
+      query_ = SelectQuery{ExchangeRow::TableName(kind.name), {}, L""};
       for (Pass pass : kind.passes)
         if (const int result = (this->*pass)()) return result;
     }

@@ -36,7 +36,7 @@
 
 // What the next select of a pass reads: "select <columns> from '<table>' where
 // <condition> order by rowid".
-struct QuerySpec {
+struct SelectQuery {
   std::wstring table;
   std::vector<std::wstring> columns;
   std::wstring condition;
@@ -58,8 +58,8 @@ class ProDbToMdl : public StatusRecord {
 
   // "RURO_flag=<flag>", the condition of the passes that read one flag.
   static std::wstring FlagCondition(int flag);
-  // The statement for `query` (see QuerySpec).
-  static std::wstring BuildSelect(const QuerySpec& query);
+  // The statement for `query` (see SelectQuery).
+  static std::wstring BuildSelect(const SelectQuery& query);
 
  private:
   // The per-row work of a pass: 0 goes on with the next row; anything else ends
@@ -73,7 +73,7 @@ class ProDbToMdl : public StatusRecord {
   // holds and runs `work` on each row, the cursor positioned on it.
   int ForEachRow(CatchSite site, std::vector<std::wstring> columns, const std::wstring& condition,
                  const RowWork& work);
-  // Runs the select of the query specification into the cursor; false after a
+  // Runs the select of the current SelectQuery into the cursor; false after a
   // failure, which the status record then holds (-1, SQLite's text).
   bool ExecuteSelect();
   // Sets (code, "():" + ToolkitErrorName(code)) and returns the code.
@@ -124,6 +124,6 @@ class ProDbToMdl : public StatusRecord {
   bool drawing_ = false;
   std::vector<Change> changes_;  // of this call, in the order made
   std::unique_ptr<CppSQLite3Connection> connection_;
-  QuerySpec query_;
+  SelectQuery query_;
   CppSQLite3Cursor cursor_;
 };

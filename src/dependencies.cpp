@@ -1,5 +1,3 @@
-#include "src/dependencies.h"
-
 #include <ProMdl.h>
 #include <algorithm>
 #include <cwctype>
@@ -30,8 +28,8 @@ bool EqualIgnoringCase(const std::wstring& a, const wchar_t* b) {
   return i == a.size() && !b[i];
 }
 
-}  // namespace
-
+// The toolkit's model type code for a file type text ("prt" 2, "asm" 1, "drw" 4,
+// ...), compared without regard to case; -2 for an empty or unknown text.
 int ModelTypeFromExtension(const std::wstring& type_text) {
   for (const TypeCode& entry : kModelTypes) {
     if (EqualIgnoringCase(type_text, entry.text)) return entry.code;
@@ -39,18 +37,7 @@ int ModelTypeFromExtension(const std::wstring& type_text) {
   return -2;
 }
 
-void AppendUnique(const std::wstring& item, std::wstring& list, const std::wstring& separator,
-                  bool allow_duplicates) {
-  if (item.empty()) return;
-  if (list.empty()) {
-    list = item;
-    return;
-  }
-  if (!allow_duplicates &&
-      (separator + list + separator).find(separator + item + separator) != std::wstring::npos)
-    return;
-  list += separator + item;
-}
+}  // namespace
 
 namespace TAVCAX {
 namespace TAVPROE2 {

@@ -16,11 +16,13 @@
 //     ... work ...
 //   });
 //
-// On success the status record is left untouched.
+// On success the status record is left untouched. A fault translator the body
+// installs ends with the frame: after it the thread's faults are the host's again.
 #include <exception>
 #include <string>
 #include <utility>
 
+#include "port/fault.h"
 #include "src/status_record.h"
 #include "src/tx_exception.h"
 
@@ -39,6 +41,7 @@ void ReportUnexpected(CatchSite site, int& code, std::wstring& message);
 // turned into (code, message).
 template <typename Body>
 bool RunGuarded(int& code, std::wstring& message, CatchSite site, Body&& body) {
+  const port::FaultTranslatorScope translator;
   try {
     std::forward<Body>(body)();
     return true;

@@ -45,7 +45,7 @@ LeadingInteger ParseInteger(const std::wstring& text) {
 // The leading decimal number of `text`, in the "C" locale's form whatever the
 // process's locale is. False when it lies outside the range of a double.
 bool ParseReal(const std::wstring& text, double* value) {
-  const std::string narrow = WideToMultiByte(text, kCodePageAnsi);
+  const std::string narrow = WideToMultiByte(text);
   const char* at = narrow.data();
   const char* const end = at + narrow.size();
   while (at < end && IsBlank(static_cast<unsigned char>(*at))) ++at;

@@ -34,7 +34,7 @@ ProError Connect(const std::string& display, const std::string& text_dir,
 
 // Message 5200 with the code, and 5201 appended for the missing communication program.
 std::wstring ConnectErrorText(int status) {
-  std::wstring text = FormatString(LoadResFormat(5200).c_str(), status);
+  std::wstring text = FormatString(LoadResString(5200).c_str(), status);
   if (status == PRO_TK_CANT_MODIFY) text += LoadResString(5201);
   return text;
 }
@@ -70,9 +70,8 @@ int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_
     ProeMenuManager::Instance()->Reset();
     core->EnsureMessageFile();
 
-    std::string display_text, text_dir;
-    WideToMultiByte(display ? display : L"", display_text, 0);
-    WideToMultiByte(TempPath(), text_dir, 0);
+    const std::string display_text = WideToMultiByte(display ? display : L"");
+    const std::string text_dir = WideToMultiByte(TempPath());
 
     ProProcessHandle process = {0, 0};
     int status = Connect(display_text, text_dir, &process);
@@ -141,7 +140,7 @@ int ProeAsynConnector::StartProe(const wchar_t* startCommand) {
   long pid = 0;
   const long failure =
       port::ShellOpen(std::wstring(startCommand), std::wstring(), TempPath(), &pid);
-  if (failure) SetStatus(-1, FormatString(LoadResFormat(5202).c_str(), startCommand));
+  if (failure) SetStatus(-1, FormatString(LoadResString(5202).c_str(), startCommand));
   // The shell's convention: the process on success, the failure code otherwise.
   WriteLog(FormatString(L"hProIns=%d", static_cast<int>(failure ? failure : pid)));
   return failure ? -1 : 0;

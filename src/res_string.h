@@ -1,11 +1,8 @@
 #pragma once
-// Message texts of the module's string table (ids 5200-5203, 5210-5214, 5220) in
-// the language of the process's locale variables. An id without text gives "".
-// Placeholders keep the Windows convention ("%s" is a wide string): format them
-// with LoadResFormat, not by handing the text to FormatString directly.
+// The module's messages to the host (ids 5200-5203, 5210-5214, 5220) in the
+// language of the process's locale variables. An id without text gives "".
+// Texts with a placeholder are formats for FormatString ("%ls" a wide string,
+// "%d" a number).
 #include <string>
 
 std::wstring LoadResString(unsigned id);
-
-// LoadResString(id) with "%s" turned into "%ls", ready for FormatString.
-std::wstring LoadResFormat(unsigned id);

@@ -1,7 +1,8 @@
 #pragma once
 // Turns machine faults of the calling thread into TAVBASE::TX_Exception, the way
-// the module's operations expect: installed per thread at the start of every
-// operation and callback that may fault, and left installed.
+// the module's operations expect: installed at the start of the guarded frame of
+// every operation and callback that may fault; the frame removes it again when it
+// ends, so the host's own faults on that thread stay the host's.
 #include <string>
 
 // The name of a Windows exception code ("EXCEPTION_ACCESS_VIOLATION", ...), or

@@ -90,7 +90,7 @@ CppSQLite3Cursor CppSQLite3Connection::ExecuteQuery(const std::wstring& sql) {
   sqlite3_stmt* statement = Compile(sql);
   const int rc = sqlite3_step(statement);
   if (rc == SQLITE_DONE || rc == SQLITE_ROW)
-    return CppSQLite3Cursor(db_, statement, rc == SQLITE_DONE, true);
+    return CppSQLite3Cursor(db_, statement, rc == SQLITE_DONE);
   // The text belongs to this step: read it before finalizing clears it.
   const CppSQLite3Exception error = SqliteError(rc, db_);
   sqlite3_finalize(statement);

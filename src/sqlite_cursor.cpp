@@ -5,19 +5,17 @@
 #include "base/utf.h"
 #include "src/sqlite_exception.h"
 
-CppSQLite3Cursor::CppSQLite3Cursor(sqlite3* db, sqlite3_stmt* statement, bool at_end, bool owns)
+CppSQLite3Cursor::CppSQLite3Cursor(sqlite3* db, sqlite3_stmt* statement, bool at_end)
     : db_(db),
       statement_(statement),
       at_end_(at_end),
-      column_count_(sqlite3_column_count(statement)),
-      owns_(owns) {}
+      column_count_(sqlite3_column_count(statement)) {}
 
 CppSQLite3Cursor::CppSQLite3Cursor(CppSQLite3Cursor&& other) noexcept
     : db_(other.db_),
       statement_(other.statement_),
       at_end_(other.at_end_),
-      column_count_(other.column_count_),
-      owns_(other.owns_) {
+      column_count_(other.column_count_) {
   other.statement_ = nullptr;
 }
 
@@ -32,7 +30,6 @@ CppSQLite3Cursor& CppSQLite3Cursor::operator=(CppSQLite3Cursor&& other) noexcept
   statement_ = other.statement_;
   at_end_ = other.at_end_;
   column_count_ = other.column_count_;
-  owns_ = other.owns_;
   other.statement_ = nullptr;
   return *this;
 }
@@ -67,7 +64,7 @@ void CppSQLite3Cursor::Next() {
 }
 
 void CppSQLite3Cursor::Finalize() {
-  if (!statement_ || !owns_) return;
+  if (!statement_) return;
   const int rc = sqlite3_finalize(statement_);
   statement_ = nullptr;
   if (rc != SQLITE_OK) RaiseSqliteError(rc, db_);

@@ -20,10 +20,10 @@ struct sqlite3_stmt;
 
 class CppSQLite3Cursor {
  public:
-  // No statement: at its end, no columns, owns nothing.
+  // No statement: at its end, no columns.
   CppSQLite3Cursor() = default;
   // Used by CppSQLite3Connection::ExecuteQuery: `db` serves only for error texts.
-  CppSQLite3Cursor(sqlite3* db, sqlite3_stmt* statement, bool at_end, bool owns);
+  CppSQLite3Cursor(sqlite3* db, sqlite3_stmt* statement, bool at_end);
   CppSQLite3Cursor(CppSQLite3Cursor&& other) noexcept;
   // Finalizes this cursor's own statement (ignoring a failure), then takes over
   // the other's.
@@ -37,7 +37,7 @@ class CppSQLite3Cursor {
   // Steps to the next row. A failing step finalizes the statement and raises
   // (SQLite's code and text of that step).
   void Next();
-  // Finalizes an owned statement; raises when SQLite reports an error for it.
+  // Finalizes the statement; raises when SQLite reports an error for it.
   void Finalize();
 
   // The first column whose name equals `name` exactly (case-sensitive); raises
@@ -64,5 +64,4 @@ class CppSQLite3Cursor {
   sqlite3_stmt* statement_ = nullptr;
   bool at_end_ = true;
   int column_count_ = 0;
-  bool owns_ = false;
 };

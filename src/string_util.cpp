@@ -26,8 +26,6 @@ std::wstring FormatString(const wchar_t* format, ...) {
 
 std::wstring IntToWString(int value) { return std::to_wstring(value); }
 
-std::wstring LongToWString(long value) { return std::to_wstring(value); }
-
 std::wstring FormatDouble(double value) {
   // Not printf: its decimal point is the process's locale's, and the host's
   // locale may use a comma. The largest double needs some 320 characters.
@@ -37,22 +35,6 @@ std::wstring FormatDouble(double value) {
   return std::wstring(buffer, end);
 }
 
-void WideToMultiByte(const std::wstring& text, std::string& out, unsigned /*code_page*/) {
-  out = base::WideToUtf8(text);
-}
+std::string WideToMultiByte(const std::wstring& text) { return base::WideToUtf8(text); }
 
-void MultiByteToWide(const std::string& text, std::wstring& out, unsigned /*code_page*/) {
-  out = base::Utf8ToWide(text);
-}
-
-std::string WideToMultiByte(const std::wstring& text, unsigned code_page) {
-  std::string out;
-  WideToMultiByte(text, out, code_page);
-  return out;
-}
-
-std::wstring MultiByteToWide(const std::string& text, unsigned code_page) {
-  std::wstring out;
-  MultiByteToWide(text, out, code_page);
-  return out;
-}
+std::wstring MultiByteToWide(const std::string& text) { return base::Utf8ToWide(text); }

@@ -27,29 +27,49 @@ ProFunction AsProFunction(F* callback) {
   return reinterpret_cast<ProFunction>(reinterpret_cast<void (*)()>(callback));
 }
 
-ProError OnNotify53(ProMdlType, int, wchar_t*) {
-  ITavCaxEvents* events = ProeCore::Instance()->AcquireHostEvents();
-  if (!events) return PRO_TK_NO_ERROR;
-  ComReleaser release(events);
-  BstrOwner handle(ProeCore::Instance()->HandleText());
-  HRESULT hr = events->OnNewModel(handle.get());
-  if (FAILED(hr)) throw _com_error(hr, IID_ITavCaxEvents);
-  return PRO_TK_NO_ERROR;
+// The toolkit calls these from C: nothing is thrown back into it. A host call
+// that fails, or any other failure, is logged as "<handler>: <why>".
+template <typename Body>
+ProError AnswerNotification(const wchar_t* handler, Body&& body) noexcept {
+  int code = 0;
+  std::wstring message;
+  return RunGuardedAndLog(handler, code, message, TAV_CATCH_SITE, std::forward<Body>(body))
+             ? PRO_TK_NO_ERROR
+             : PRO_TK_GENERAL_ERROR;
 }
 
-ProError OnNotify18(ProModel*) {
-  ITavCaxEvents* events = ProeCore::Instance()->AcquireHostEvents();
-  if (!events) return PRO_TK_NO_ERROR;
-  ComReleaser release(events);
-  ProMdl model = nullptr;
-  if (ProMdlCurrentGet(&model) != PRO_TK_NO_ERROR) model = nullptr;
-  std::wstring name = MdlFullName(model);
-  if (name.empty()) return PRO_TK_NO_ERROR;
-  BstrOwner handle(ProeCore::Instance()->HandleText());
-  BstrOwner full_name(name);
-  HRESULT hr = events->OnModelOpened(handle.get(), full_name.get());
-  if (FAILED(hr)) throw _com_error(hr, IID_ITavCaxEvents);
-  return PRO_TK_NO_ERROR;
+void CheckHostCall(const wchar_t* method, HRESULT hr) {
+  if (FAILED(hr))
+    throw TAVBASE::TX_Exception(
+        FormatString(L"the host's %ls failed (0x%08x)", method, static_cast<unsigned>(hr)), L"",
+        L"", 0);
+}
+
+// File > New: the host hears of a new model.
+ProError OnFileNew(ProMdlType, int, wchar_t*) {
+  return AnswerNotification(L"File > New", [] {
+    ITavCaxEvents* events = ProeCore::Instance()->AcquireHostEvents();
+    if (!events) return;
+    ComReleaser release(events);
+    BstrOwner handle(ProeCore::Instance()->HandleText());
+    CheckHostCall(L"OnNewModel", events->OnNewModel(handle.get()));
+  });
+}
+
+// File > Open: the host hears of the model that was opened.
+ProError OnFileOpen(ProModel*) {
+  return AnswerNotification(L"File > Open", [] {
+    ITavCaxEvents* events = ProeCore::Instance()->AcquireHostEvents();
+    if (!events) return;
+    ComReleaser release(events);
+    ProMdl model = nullptr;
+    if (ProMdlCurrentGet(&model) != PRO_TK_NO_ERROR) model = nullptr;
+    std::wstring name = MdlFullName(model);
+    if (name.empty()) return;
+    BstrOwner handle(ProeCore::Instance()->HandleText());
+    BstrOwner full_name(name);
+    CheckHostCall(L"OnModelOpened", events->OnModelOpened(handle.get(), full_name.get()));
+  });
 }
 
 }  // namespace
@@ -103,35 +123,20 @@ void ProeCore::ShowMessage(const std::wstring& text) {
 }
 
 void ProeCore::EnsureMessageFile() {
-  std::wstring file_name;
-  MultiByteToWide(kMessageFileName, file_name, 0);
-  std::string path;
-  WideToMultiByte(TempPath() + file_name, path, 0);
+  const std::string path = WideToMultiByte(TempPath()) + kMessageFileName;
   std::lock_guard<std::mutex> hold(leaf_);
   if (path == message_file_path_ && port::FileExists(path)) return;
-  // Written afresh, the file holds the one entry, "UserMsg_1", that ShowMessage names.
-  message_file_counter_ = 0;
-  char key[PRO_LINE_SIZE] = {};
-  message_file_path_ = WriteMessageFile(path, L"TAV: %0w", key) ? path : std::string();
+  message_file_path_ = WriteMessageFile(path) ? path : std::string();
 }
 
-bool ProeCore::WriteMessageFile(const std::string& path, const std::wstring& text, char* key_out) {
-  ++message_file_counter_;
-  std::wstring key = L"%CIUserMsg_" + IntToWString(message_file_counter_);
-  std::wstring bare = key.substr(3);
-  ProWstringToString(key_out, const_cast<wchar_t*>(bare.c_str()));
-
-  // The session reads message files with CR LF line ends.
+bool ProeCore::WriteMessageFile(const std::string& path) {
+  // The one entry ShowMessage names, "UserMsg_1", with the CR LF line ends the
+  // session reads message files with.
   std::string entry;
-  for (const std::wstring& line : {key, text, std::wstring(L"#"), std::wstring(L"#")}) {
-    std::string narrow;
-    WideToMultiByte(line, narrow, 65001);
-    entry += narrow + "\r\n";
-  }
+  for (const wchar_t* line : {L"%CIUserMsg_1", L"TAV: %0w", L"#", L"#"})
+    entry += WideToMultiByte(line) + "\r\n";
   // A file that cannot be written is not reported.
-  return port::WriteFile(path, entry,
-                         message_file_counter_ == 1 ? port::WriteMode::kTruncate
-                                                    : port::WriteMode::kAppend) == 0;
+  return port::WriteFile(path, entry, port::WriteMode::kTruncate) == 0;
 }
 
 void ProeCore::Reset() {
@@ -142,7 +147,7 @@ void ProeCore::Reset() {
 
 void ProeCore::StartListenThread() {
   if (m_nListen.load() >= 1) return;
-  int listen = port::AtomicIncrement(m_nListen);
+  const int listen = ++m_nListen;
   WriteLog(FormatString(L"m_nListen=%d", listen));
   int generation = ++listen_generation_;
   ++listen_threads_running_;
@@ -212,8 +217,8 @@ void ProeCore::AttachHost(IDispatch* host) {
     held = host_events_ != nullptr;
   }
   if (held) {
-    ProNotificationSet(PRO_FILE_OPEN_OK, AsProFunction(&OnNotify53));
-    ProNotificationSet(PRO_MDL_RETRIEVE_POST, AsProFunction(&OnNotify18));
+    ProNotificationSet(PRO_FILE_OPEN_OK, AsProFunction(&OnFileNew));
+    ProNotificationSet(PRO_MDL_RETRIEVE_POST, AsProFunction(&OnFileOpen));
   }
 }
 

@@ -72,7 +72,7 @@ class ProeCore : public StatusRecord {
 
  private:
   ProeCore();
-  bool WriteMessageFile(const std::string& path, const std::wstring& text, char* key_out);
+  bool WriteMessageFile(const std::string& path);
   void Reset();
   void ListenLoop(int generation);
 
@@ -81,7 +81,6 @@ class ProeCore : public StatusRecord {
   ITavCaxEvents* host_events_ = nullptr;  // guarded by leaf_
   std::wstring handle_text_;              // guarded by leaf_
   wchar_t message_file_[PRO_FILE_NAME_SIZE] = {};
-  int message_file_counter_ = 0;
   std::string message_file_path_;  // where it was written last; guarded by leaf_
   std::atomic<int> m_nListen{0};
   port::CriticalSection lock_;

@@ -33,12 +33,4 @@ TEST(FormatDoubleTest, KeepsTenDecimalsAndEveryDigit) {
   EXPECT_EQ(L"10", huge.substr(0, 2));
 }
 
-TEST(CodePageTest, AnsiAndUtf8AreBothUtf8) {
-  std::string narrow;
-  WideToMultiByte(L"bracket 模型.prt", narrow, kCodePageAnsi);
-  EXPECT_EQ("bracket \xE6\xA8\xA1\xE5\x9E\x8B.prt", narrow);
-  EXPECT_EQ(L"bracket 模型.prt", MultiByteToWide(narrow, kCodePageUtf8));
-  EXPECT_EQ(L"a\uFFFD", MultiByteToWide("a\xFF"));
-}
-
 }  // namespace

@@ -1,7 +1,5 @@
 // The dependency listing: breadth first through every level, each model once,
 // models not in the session's memory left out.
-#include "src/dependencies.h"
-
 #include "tests/module/module_env.h"
 
 namespace tavtest {
@@ -50,14 +48,6 @@ TEST_F(DependenciesTest, PartGivesAnEmptyListAndNoModelAFailure) {
   EXPECT_EQ(L"has not active document.", command_.m_strStatus);
   ASSERT_EQ(0, Open(SamplePath("bolt.prt.1")));
   EXPECT_EQ(L"", Dependencies());
-}
-
-// Whole items are compared: a prefix of an item is another item.
-TEST(AppendUnique, AddsEachItemOnce) {
-  std::wstring list;
-  for (const wchar_t* item : {L"", L"a.prt", L"a.pr", L"a.prt", L"A.PRT"})
-    AppendUnique(item, list, L"|", false);
-  EXPECT_EQ(L"a.prt|a.pr|A.PRT", list);
 }
 
 }  // namespace

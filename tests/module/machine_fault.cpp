@@ -2,6 +2,10 @@
 // the status of the operation that made them, wherever in it they happen, and the
 // host goes on. Built as an executable of its own: see
 // tests/support/sanitizer_options.h.
+#include <cstdio>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <sqlite3.h>
 
 #include "src/proe_menu_manager.h"
@@ -114,6 +118,45 @@ TEST_F(ImportFaultTest, BecomesTheStatusOfTheUpdate) {
   EXPECT_FALSE(ProeCore::Instance()->Lock().OwnedByCurrentThread());
   EXPECT_EQ(0, command().UpdateTable(L"feature", db.c_str())) << Narrow(command_.m_strStatus);
 }
+
+// A host that set its own SIGSEGV action before loading the module keeps it: a
+// fault inside an operation is still the operation's status, and the host's own
+// fault afterwards reaches the host's handler, or kills it when its action is the
+// default.
+class GuestOfAHostTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(GuestOfAHostTest, HostKeepsItsCrashHandling) {
+  const std::string mode = GetParam();
+  SimProcessOptions options;
+  options.tmpdir = ModuleTmpDir();
+  options.display = "guest-" + std::to_string(::getpid());  // ASCII: the host widens bytes
+  options.args = {"--search-path", SampleModelsDir()};
+  SimProcess sim(options);
+  ASSERT_EQ(0, sim.Ctl({"fault", "ProMdlLoad", "crash"}).code);
+
+  const std::string command = std::string("exec '") + TAV_GUEST_HOST + "' " + mode + " '" +
+                              options.display + "' '" + SamplePath("bolt.prt.1") + "' 2>&1";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  ASSERT_NE(nullptr, pipe);
+  std::string output;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    output.append(buffer, n);
+  const int status = ::pclose(pipe);
+
+  EXPECT_NE(std::string::npos,
+            output.find("operation: -1 () error: EXCEPTION_ACCESS_VIOLATION\n address:\t0x"))
+      << output;
+  if (mode == "default") {
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV) << status << "\n" << output;
+  } else {
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << status << "\n" << output;
+    EXPECT_NE(std::string::npos, output.find("host handler: " + mode + "\n")) << output;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(HostActions, GuestOfAHostTest,
+                         ::testing::Values("siginfo", "plain", "default"));
 
 }  // namespace
 }  // namespace tavtest

@@ -24,6 +24,22 @@ TEST_F(NotificationTest, NewAndOpenedModelsReachTheHostOnTheListenThread) {
   EXPECT_NE(std::this_thread::get_id(), calls[0].thread);
 }
 
+// A failing host call is logged by the module; the listen thread goes on.
+TEST_F(NotificationTest, FailedHostCallsAreLoggedAndLaterEventsStillArrive) {
+  host_.event_result = E_FAIL;
+  StartSession();
+  Connect(&host_);
+  const std::size_t mark = LogSize();
+  ASSERT_EQ(0, sim_->Ctl({"new", "widget", "prt"}).code);
+  ASSERT_EQ(0, sim_->Ctl({"open", SamplePath("bracket.prt.1")}).code);
+  ASSERT_TRUE(host_.WaitForCalls("OnModelOpened", 1));
+  EXPECT_TRUE(WaitUntil([&] {
+    return InOrder(LogLinesSince(mark),
+                   {"File > New: () error: the host's OnNewModel failed (0x80004005)",
+                    "File > Open: () error: the host's OnModelOpened failed (0x80004005)"});
+  }));
+}
+
 TEST_F(NotificationTest, HostWithoutEventInterfaceHearsNothing) {
   StartSession();
   Connect(&plain_host_);

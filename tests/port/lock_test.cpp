@@ -29,25 +29,33 @@ TEST(CriticalSectionTest, OtherThreadIsExcludedUntilLastLeave) {
   section.Enter();
   section.Enter();
 
-  bool other_could_enter = true;
-  std::thread probe([&] { other_could_enter = section.TryEnter(); });
-  probe.join();
-  EXPECT_FALSE(other_could_enter);
+  auto other_can_enter = [&] {
+    bool entered = true;
+    std::thread probe([&] {
+      entered = section.TryEnter();
+      if (entered) section.Leave();
+    });
+    probe.join();
+    return entered;
+  };
+  EXPECT_FALSE(other_can_enter());
 
-  // A waiting thread gets in only after the owner's last Leave.
-  std::atomic<bool> entered{false};
+  // A thread waiting in Enter gets in only after the owner's last Leave, whenever
+  // it happens to run.
+  std::atomic<bool> released{false};
+  bool entered_after_release = false;
   std::thread waiter([&] {
     port::Guard guard(section);
-    entered = true;
+    entered_after_release = released.load();
     EXPECT_EQ(section.RecursionCount(), 1);
   });
   section.Leave();
-  // Still held once: the waiter must not have got in.
-  EXPECT_FALSE(entered.load());
+  EXPECT_FALSE(other_can_enter());  // still held once
   EXPECT_TRUE(section.OwnedByCurrentThread());
+  released = true;
   section.Leave();
   waiter.join();
-  EXPECT_TRUE(entered.load());
+  EXPECT_TRUE(entered_after_release);
   EXPECT_FALSE(section.OwnedByCurrentThread());
 }
 

@@ -18,22 +18,22 @@ class StringTableTest : public ::testing::Test {
 TEST_F(StringTableTest, LanguageFollowsTheFirstLocaleVariableSet) {
   const struct {
     const char *language, *all, *messages, *lang;
-    unsigned expected;
+    port::Language expected;
   } cases[] = {
-      {nullptr, nullptr, nullptr, nullptr, port::kLanguageEnglish},
-      {nullptr, nullptr, nullptr, "zh_CN.UTF-8", port::kLanguageSimplifiedChinese},
-      {nullptr, nullptr, nullptr, "zh_SG", port::kLanguageSimplifiedChinese},
-      {nullptr, nullptr, nullptr, "zh-cn", port::kLanguageSimplifiedChinese},
-      {nullptr, nullptr, nullptr, "zh_TW@euro", port::kLanguageTraditionalChinese},
-      {nullptr, nullptr, nullptr, "zh_HK", port::kLanguageTraditionalChinese},
-      {nullptr, nullptr, nullptr, "zh_MO.Big5", port::kLanguageTraditionalChinese},
-      {nullptr, nullptr, nullptr, "zh", port::kLanguageEnglish},
-      {nullptr, nullptr, nullptr, "zh_XX", port::kLanguageEnglish},
-      {nullptr, nullptr, nullptr, "de_DE", port::kLanguageEnglish},
-      {nullptr, nullptr, "zh_TW.UTF-8", "en_US.UTF-8", port::kLanguageTraditionalChinese},
-      {nullptr, "zh_CN.UTF-8", "zh_TW.UTF-8", "en_US", port::kLanguageSimplifiedChinese},
-      {"en_GB:zh_CN", "zh_CN.UTF-8", nullptr, nullptr, port::kLanguageEnglish},
-      {"zh_HK:en", nullptr, nullptr, "en_US", port::kLanguageTraditionalChinese},
+      {nullptr, nullptr, nullptr, nullptr, port::Language::kEnglish},
+      {nullptr, nullptr, nullptr, "zh_CN.UTF-8", port::Language::kSimplifiedChinese},
+      {nullptr, nullptr, nullptr, "zh_SG", port::Language::kSimplifiedChinese},
+      {nullptr, nullptr, nullptr, "zh-cn", port::Language::kSimplifiedChinese},
+      {nullptr, nullptr, nullptr, "zh_TW@euro", port::Language::kTraditionalChinese},
+      {nullptr, nullptr, nullptr, "zh_HK", port::Language::kTraditionalChinese},
+      {nullptr, nullptr, nullptr, "zh_MO.Big5", port::Language::kTraditionalChinese},
+      {nullptr, nullptr, nullptr, "zh", port::Language::kEnglish},
+      {nullptr, nullptr, nullptr, "zh_XX", port::Language::kEnglish},
+      {nullptr, nullptr, nullptr, "de_DE", port::Language::kEnglish},
+      {nullptr, nullptr, "zh_TW.UTF-8", "en_US.UTF-8", port::Language::kTraditionalChinese},
+      {nullptr, "zh_CN.UTF-8", "zh_TW.UTF-8", "en_US", port::Language::kSimplifiedChinese},
+      {"en_GB:zh_CN", "zh_CN.UTF-8", nullptr, nullptr, port::Language::kEnglish},
+      {"zh_HK:en", nullptr, nullptr, "en_US", port::Language::kTraditionalChinese},
   };
   for (const auto& c : cases) {
     tavtest::ScopedEnv language("LANGUAGE", c.language), all("LC_ALL", c.all),
@@ -42,28 +42,6 @@ TEST_F(StringTableTest, LanguageFollowsTheFirstLocaleVariableSet) {
         << (c.language ? c.language : "-") << " " << (c.all ? c.all : "-") << " "
         << (c.messages ? c.messages : "-") << " " << (c.lang ? c.lang : "-");
   }
-}
-
-TEST_F(StringTableTest, TextsComeInTheLocalesLanguageAndUnknownIdsAreEmpty) {
-  EXPECT_EQ(port::LoadString(5220), L"menu not exists.");
-  {
-    tavtest::ScopedEnv lang("LANG", "zh_CN.UTF-8");
-    EXPECT_EQ(port::LoadString(5220), L"菜单不存在");
-  }
-  tavtest::ScopedEnv lang("LANG", "zh_TW.UTF-8");
-  EXPECT_EQ(port::LoadString(5220), L"選單不存在");
-  for (unsigned id : {5200u, 5201u, 5202u, 5203u, 5210u, 5211u, 5212u, 5213u, 5214u, 5220u}) {
-    EXPECT_NE(port::LoadString(id), port::LoadString(id, port::kLanguageEnglish)) << id;
-    EXPECT_NE(port::LoadString(id, port::kLanguageSimplifiedChinese), L"") << id;
-  }
-  for (unsigned id : {0u, 5199u, 5204u, 5209u, 5215u, 5219u, 5221u})
-    EXPECT_EQ(port::LoadString(id), L"") << id;
-}
-
-TEST_F(StringTableTest, WidensStringConversionsForPosixPrintf) {
-  EXPECT_EQ(port::ToPosixWideFormat(L"start proe failed. %s"), L"start proe failed. %ls");
-  EXPECT_EQ(port::ToPosixWideFormat(L"%d %-10s %% %%s %ls"), L"%d %-10ls %% %%s %ls");
-  EXPECT_EQ(port::ToPosixWideFormat(L"100%"), L"100%");
 }
 
 }  // namespace

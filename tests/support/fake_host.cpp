@@ -73,12 +73,12 @@ HRESULT FakeHost::Reserved() {
 
 HRESULT FakeHost::OnNewModel(BSTR handle) {
   Record({"OnNewModel", {Text(handle)}, std::this_thread::get_id()});
-  return S_OK;
+  return event_result;
 }
 
 HRESULT FakeHost::OnModelOpened(BSTR handle, BSTR modelFullName) {
   Record({"OnModelOpened", {Text(handle), Text(modelFullName)}, std::this_thread::get_id()});
-  return S_OK;
+  return event_result;
 }
 
 void FakeHost::Record(Call call) {

@@ -46,6 +46,8 @@ class FakeHost : public ITavCaxEvents {
   // References held by others (the module) right now.
   long References() const;
 
+  // What OnNewModel and OnModelOpened answer after recording the call.
+  HRESULT event_result = S_OK;
   // Runs inside FireClickMenu, after the call is recorded (e.g. to call the module back).
   std::function<void(const Call&)> on_pick;
 

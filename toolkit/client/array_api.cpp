@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "toolkit/client/c_edge.h"
 #include "toolkit/client/pro_array.h"
 
 namespace tkclient {
@@ -131,27 +132,30 @@ using tkclient::HeaderOf;
 
 extern "C" {
 
-ProError ProArrayAlloc(int n_objs, int obj_size, int reallocation_size, ProArray* p_array) {
+ProError ProArrayAlloc(int n_objs, int obj_size, int reallocation_size, ProArray* p_array) try {
   if (!p_array || n_objs < 0 || obj_size <= 0 || reallocation_size <= 0) return PRO_TK_BAD_INPUTS;
   ProArray a = tkclient::NewArray(n_objs, obj_size, reallocation_size);
   if (!a) return PRO_TK_OUT_OF_MEMORY;
   *p_array = a;
   return PRO_TK_NO_ERROR;
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProArraySizeGet(ProArray array, int* p_size) {
+ProError ProArraySizeGet(ProArray array, int* p_size) try {
   tkclient::Header* h = HeaderOf(array);
   if (!h || !p_size) return PRO_TK_BAD_INPUTS;
   *p_size = h->size;
   return PRO_TK_NO_ERROR;
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProArrayObjectAdd(ProArray* p_array, int index, int n_objects, void* p_object) {
+ProError ProArrayObjectAdd(ProArray* p_array, int index, int n_objects, void* p_object) try {
   if (!p_array) return PRO_TK_BAD_INPUTS;
   return tkclient::Insert(p_array, index, n_objects, p_object);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProArrayFree(ProArray* p_array) {
+ProError ProArrayFree(ProArray* p_array) try {
   if (!p_array) return PRO_TK_BAD_INPUTS;
   tkclient::Header* h = HeaderOf(*p_array);
   if (!h) return PRO_TK_BAD_INPUTS;
@@ -160,13 +164,15 @@ ProError ProArrayFree(ProArray* p_array) {
   *p_array = nullptr;
   return PRO_TK_NO_ERROR;
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProWstringproarrayFree(ProWstring* array) {
+ProError ProWstringproarrayFree(ProWstring* array) try {
   tkclient::Header* h = HeaderOf(array);
   if (!h || h->element_size != static_cast<int>(sizeof(ProWstring))) return PRO_TK_BAD_INPUTS;
   for (int i = 0; i < h->size; ++i) std::free(array[i]);
   ProArray a = array;
   return ProArrayFree(&a);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 }  // extern "C"

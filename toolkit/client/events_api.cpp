@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "toolkit/client/c_edge.h"
 #include "toolkit/client/call.h"
 #include "toolkit/client/callbacks.h"
 #include "toolkit/client/client_state.h"
@@ -191,27 +192,25 @@ using namespace tkclient;
 
 extern "C" {
 
-void ProEventProcess(void) {
-  try {
-    std::shared_ptr<Connection> conn = CurrentConnection();
-    if (!conn) return;
-    // One at a time, so that a callback may itself process events or make
-    // calls, and events arriving meanwhile still run in order.
-    while (std::optional<Event> e = conn->PopEvent()) RunEvent(*e);
-    if (conn->alive()) ReevaluateAccess();
-  } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "toolkit client: out of memory while processing events\n");
-  }
+void ProEventProcess(void) try {
+  std::shared_ptr<Connection> conn = CurrentConnection();
+  if (!conn) return;
+  // One at a time, so that a callback may itself process events or make
+  // calls, and events arriving meanwhile still run in order.
+  while (std::optional<Event> e = conn->PopEvent()) RunEvent(*e);
+  if (conn->alive()) ReevaluateAccess();
 }
+TAV_C_EDGE_VOID
 
-ProError ProTermFuncSet(ProTerminationAction term_function) {
+ProError ProTermFuncSet(ProTerminationAction term_function) try {
   ClientState& s = State();
   std::lock_guard<std::mutex> lock(s.mu);
   s.term_action = term_function;
   return PRO_TK_NO_ERROR;
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProNotificationSet(ProNotifyType type, ProFunction notify_function) {
+ProError ProNotificationSet(ProNotifyType type, ProFunction notify_function) try {
   return Guarded([&] {
     const ProError e =
         InvokeCode<method::ProNotificationSet>(static_cast<int>(type), notify_function ? 1 : 0);
@@ -225,8 +224,9 @@ ProError ProNotificationSet(ProNotifyType type, ProFunction notify_function) {
     return PRO_TK_NO_ERROR;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProNotificationUnset(ProNotifyType type) {
+ProError ProNotificationUnset(ProNotifyType type) try {
   return Guarded([&] {
     const ProError e = InvokeCode<method::ProNotificationUnset>(static_cast<int>(type));
     if (e != PRO_TK_NO_ERROR) return e;
@@ -236,10 +236,11 @@ ProError ProNotificationUnset(ProNotifyType type) {
     return PRO_TK_NO_ERROR;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 ProError ProCmdActionAdd(char* action_name, uiCmdCmdActFn action_cb, uiCmdPriority priority,
                          uiCmdAccessFn access_func, ProBoolean allow_in_non_active_window,
-                         ProBoolean allow_in_accessory_window, uiCmdCmdId* action_id) {
+                         ProBoolean allow_in_accessory_window, uiCmdCmdId* action_id) try {
   if (!action_name || !action_cb || !action_id) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     const int state = EvaluateAccess(access_func, ACCESS_AVAILABLE);
@@ -267,8 +268,9 @@ ProError ProCmdActionAdd(char* action_name, uiCmdCmdActFn action_cb, uiCmdPriori
     return PRO_TK_NO_ERROR;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProCmdCmdIdFind(char* cmd_name, uiCmdCmdId* cmd_id) {
+ProError ProCmdCmdIdFind(char* cmd_name, uiCmdCmdId* cmd_id) try {
   if (!cmd_name || !cmd_id) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     protocol::CommandId id = 0;
@@ -277,9 +279,10 @@ ProError ProCmdCmdIdFind(char* cmd_name, uiCmdCmdId* cmd_id) {
     return e;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 ProError ProCmdAccessFuncAdd(uiCmdCmdId cmd_id, uiCmdAccessFn access_func,
-                             uiCmdAccessId* access_id) {
+                             uiCmdAccessId* access_id) try {
   if (!cmd_id || !access_func || !access_id) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     const int state = EvaluateAccess(access_func, ACCESS_AVAILABLE);
@@ -295,8 +298,9 @@ ProError ProCmdAccessFuncAdd(uiCmdCmdId cmd_id, uiCmdAccessFn access_func,
     return PRO_TK_NO_ERROR;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProCmdAccessFuncRemove(uiCmdCmdId cmd_id, uiCmdAccessId access_id) {
+ProError ProCmdAccessFuncRemove(uiCmdCmdId cmd_id, uiCmdAccessId access_id) try {
   if (!cmd_id || !access_id) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     const ProError e =
@@ -308,5 +312,6 @@ ProError ProCmdAccessFuncRemove(uiCmdCmdId cmd_id, uiCmdAccessId access_id) {
     return PRO_TK_NO_ERROR;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 }  // extern "C"

@@ -5,6 +5,7 @@
 #include <ProSolid.h>
 #include <vector>
 
+#include "toolkit/client/c_edge.h"
 #include "toolkit/client/call.h"
 #include "toolkit/client/pro_array.h"
 #include "toolkit/client/visit.h"
@@ -51,7 +52,7 @@ ProError VisitItems(const Owner& owner, Action action, Filter filter, ProAppData
 
 extern "C" {
 
-ProError ProFeatureInit(ProSolid p_owner_handle, int feat_id, ProFeature* p_feat_handle) {
+ProError ProFeatureInit(ProSolid p_owner_handle, int feat_id, ProFeature* p_feat_handle) try {
   if (!p_owner_handle || !p_feat_handle) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     protocol::Item item;
@@ -60,67 +61,82 @@ ProError ProFeatureInit(ProSolid p_owner_handle, int feat_id, ProFeature* p_feat
     return e;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProFeatureTypeGet(ProFeature* p_feat_handle, ProFeattype* p_type) {
+ProError ProFeatureTypeGet(ProFeature* p_feat_handle, ProFeattype* p_type) try {
   return FeatureInt<method::ProFeatureTypeGet>(p_feat_handle, p_type);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProFeatureTypenameGet(ProFeature* feature, ProName feattypename) {
+ProError ProFeatureTypenameGet(ProFeature* feature, ProName feattypename) try {
   return FeatureText<method::ProFeatureTypenameGet>(feature, feattypename, PRO_NAME_SIZE);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProFeatureSubtypeGet(ProFeature* feature, ProLine subtype) {
+ProError ProFeatureSubtypeGet(ProFeature* feature, ProLine subtype) try {
   return FeatureText<method::ProFeatureSubtypeGet>(feature, subtype, PRO_LINE_SIZE);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProFeatureIsIncomplete(ProFeature* p_feat_handle, ProBoolean* p_is_incomplete) {
+ProError ProFeatureIsIncomplete(ProFeature* p_feat_handle, ProBoolean* p_is_incomplete) try {
   return FeatureInt<method::ProFeatureIsIncomplete>(p_feat_handle, p_is_incomplete);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProFeatureIsReadonly(ProFeature* p_feat_handle, ProBoolean* r_is_read_only) {
+ProError ProFeatureIsReadonly(ProFeature* p_feat_handle, ProBoolean* r_is_read_only) try {
   return FeatureInt<method::ProFeatureIsReadonly>(p_feat_handle, r_is_read_only);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProFeatureStatusGet(ProFeature* p_feat_handle, ProFeatStatus* p_status) {
+ProError ProFeatureStatusGet(ProFeature* p_feat_handle, ProFeatStatus* p_status) try {
   return FeatureInt<method::ProFeatureStatusGet>(p_feat_handle, p_status);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProFeatureVisibilityGet(ProFeature* p_feat_handle, ProBoolean* p_visible) {
+ProError ProFeatureVisibilityGet(ProFeature* p_feat_handle, ProBoolean* p_visible) try {
   return FeatureInt<method::ProFeatureVisibilityGet>(p_feat_handle, p_visible);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProFeaturePatternStatusGet(ProFeature* p_feat_handle, ProPatternStatus* p_pattern_status) {
+ProError ProFeaturePatternStatusGet(ProFeature* p_feat_handle,
+                                    ProPatternStatus* p_pattern_status) try {
   return FeatureInt<method::ProFeaturePatternStatusGet>(p_feat_handle, p_pattern_status);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProFeatureGroupStatusGet(ProFeature* p_feat_handle, ProGroupStatus* p_group_status) {
+ProError ProFeatureGroupStatusGet(ProFeature* p_feat_handle, ProGroupStatus* p_group_status) try {
   return FeatureInt<method::ProFeatureGroupStatusGet>(p_feat_handle, p_group_status);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 ProError ProFeatureGrppatternStatusGet(ProFeature* p_feat_handle,
-                                       ProGrppatternStatus* p_grp_pattern_status) {
+                                       ProGrppatternStatus* p_grp_pattern_status) try {
   return FeatureInt<method::ProFeatureGrppatternStatusGet>(p_feat_handle, p_grp_pattern_status);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProFeatureIsNcseq(const ProFeature* feat, ProBoolean* p_is_ncseq) {
+ProError ProFeatureIsNcseq(const ProFeature* feat, ProBoolean* p_is_ncseq) try {
   return FeatureInt<method::ProFeatureIsNcseq>(feat, p_is_ncseq);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 ProError ProFeatureDimensionVisit(ProFeature* feature, ProDimensionVisitAction visit,
-                                  ProDimensionFilterAction filter, ProAppData data) {
+                                  ProDimensionFilterAction filter, ProAppData data) try {
   if (!feature || !visit) return PRO_TK_BAD_INPUTS;
   return VisitItems<method::ProFeatureDimensionVisit>(ItemToWire(*feature), visit, filter, data);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 ProError ProSolidFeatVisit(ProSolid p_handle, ProFeatureVisitAction visit_action,
-                           ProFeatureFilterAction filter_action, ProAppData app_data) {
+                           ProFeatureFilterAction filter_action, ProAppData app_data) try {
   if (!p_handle || !visit_action) return PRO_TK_BAD_INPUTS;
   return VisitItems<method::ProSolidFeatVisit>(MdlToWire(p_handle), visit_action, filter_action,
                                                app_data);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 ProError ProSolidFeatstatusGet(ProSolid solid, int** p_feat_id_array,
-                               ProFeatStatus** p_status_array, int* p_num_features) {
+                               ProFeatStatus** p_status_array, int* p_num_features) try {
   if (!solid || !p_feat_id_array || !p_status_array) return PRO_TK_BAD_INPUTS;
   // The caller's arrays (made with ProArrayAlloc) receive the lists; a null
   // one is made here.
@@ -157,8 +173,9 @@ ProError ProSolidFeatstatusGet(ProSolid solid, int** p_feat_id_array,
     return PRO_TK_NO_ERROR;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProSolidFailedFeatsList(ProSolid solid, int** r_failed_feat_ids) {
+ProError ProSolidFailedFeatsList(ProSolid solid, int** r_failed_feat_ids) try {
   if (!solid || !r_failed_feat_ids) return PRO_TK_BAD_INPUTS;
   if (*r_failed_feat_ids && ArrayElementSize(*r_failed_feat_ids) != sizeof(int))
     return PRO_TK_BAD_INPUTS;
@@ -173,11 +190,13 @@ ProError ProSolidFailedFeatsList(ProSolid solid, int** r_failed_feat_ids) {
     return PRO_TK_NO_ERROR;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProSolidRegenerate(ProSolid p_handle, int flags) {
+ProError ProSolidRegenerate(ProSolid p_handle, int flags) try {
   if (!p_handle) return PRO_TK_BAD_INPUTS;
   return Guarded(
       [&] { return InvokeCode<method::ProSolidRegenerate>(MdlToWire(p_handle), flags); });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 }  // extern "C"

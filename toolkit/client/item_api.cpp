@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "toolkit/client/c_edge.h"
 #include "toolkit/client/call.h"
 #include "toolkit/client/pro_array.h"
 #include "toolkit/client/visit.h"
@@ -54,13 +55,14 @@ wchar_t* NewWideString(const std::string& utf8) {
 extern "C" {
 
 ProError ProModelitemInit(ProMdl p_owner_handle, int item_id, ProType item_type,
-                          ProModelitem* p_handle) {
+                          ProModelitem* p_handle) try {
   if (!p_owner_handle || !p_handle) return PRO_TK_BAD_INPUTS;
   return GetItem<method::ProModelitemInit>(p_handle, MdlToWire(p_owner_handle), item_id,
                                            static_cast<int>(item_type));
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProModelitemNameGet(ProModelitem* p_item, ProName name) {
+ProError ProModelitemNameGet(ProModelitem* p_item, ProName name) try {
   if (!p_item || !name) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     std::string text;
@@ -69,32 +71,37 @@ ProError ProModelitemNameGet(ProModelitem* p_item, ProName name) {
     return e;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProModelitemNameSet(ProModelitem* p_item, ProName name) {
+ProError ProModelitemNameSet(ProModelitem* p_item, ProName name) try {
   if (!p_item || !name) return PRO_TK_BAD_INPUTS;
   return Guarded(
       [&] { return InvokeCode<method::ProModelitemNameSet>(ItemToWire(*p_item), ToUtf8(name)); });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProParameterInit(ProModelitem* owner, ProName name, ProParameter* param) {
+ProError ProParameterInit(ProModelitem* owner, ProName name, ProParameter* param) try {
   if (!owner || !name || !param) return PRO_TK_BAD_INPUTS;
   return GetParameter<method::ProParameterInit>(param, ItemToWire(*owner), ToUtf8(name));
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 ProError ProParameterCreate(ProModelitem* owner, ProName name, ProParamvalue* proval,
-                            ProParameter* param) {
+                            ProParameter* param) try {
   if (!owner || !name || !proval || !param) return PRO_TK_BAD_INPUTS;
   protocol::ParamValue value;
   if (!ValueToWire(*proval, &value)) return PRO_TK_BAD_INPUTS;
   return GetParameter<method::ProParameterCreate>(param, ItemToWire(*owner), ToUtf8(name), value);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProParameterDelete(ProParameter* param) {
+ProError ProParameterDelete(ProParameter* param) try {
   if (!param) return PRO_TK_BAD_INPUTS;
   return Guarded([&] { return InvokeCode<method::ProParameterDelete>(ParameterToWire(*param)); });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProParameterValueGet(ProParameter* param, ProParamvalue* proval) {
+ProError ProParameterValueGet(ProParameter* param, ProParamvalue* proval) try {
   if (!param || !proval) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     protocol::ParamValue value;
@@ -103,17 +110,19 @@ ProError ProParameterValueGet(ProParameter* param, ProParamvalue* proval) {
     return e;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProParameterValueSet(ProParameter* param, ProParamvalue* proval) {
+ProError ProParameterValueSet(ProParameter* param, ProParamvalue* proval) try {
   if (!param || !proval) return PRO_TK_BAD_INPUTS;
   protocol::ParamValue value;
   if (!ValueToWire(*proval, &value)) return PRO_TK_BAD_INPUTS;
   return Guarded(
       [&] { return InvokeCode<method::ProParameterValueSet>(ParameterToWire(*param), value); });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 ProError ProParameterVisit(ProModelitem* owner, ProParameterFilter filter,
-                           ProParameterAction action, ProAppData data) {
+                           ProParameterAction action, ProAppData data) try {
   if (!owner || !action) return PRO_TK_BAD_INPUTS;
   std::vector<ProParameter> params;
   const ProError e = Guarded([&] {
@@ -125,8 +134,9 @@ ProError ProParameterVisit(ProModelitem* owner, ProParameterFilter filter,
   if (e != PRO_TK_NO_ERROR) return e;
   return VisitLocally(params, filter, action, data);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProParameterUnitsGet(ProParameter* param, ProUnititem* units) {
+ProError ProParameterUnitsGet(ProParameter* param, ProUnititem* units) try {
   if (!param || !units) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     protocol::Unit unit;
@@ -140,18 +150,21 @@ ProError ProParameterUnitsGet(ProParameter* param, ProUnititem* units) {
     return PRO_TK_NO_ERROR;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProModelitemToRelset(ProModelitem* p_item, ProRelset* p_relset) {
+ProError ProModelitemToRelset(ProModelitem* p_item, ProRelset* p_relset) try {
   if (!p_item || !p_relset) return PRO_TK_BAD_INPUTS;
   return GetItem<method::ProModelitemToRelset>(p_relset, ItemToWire(*p_item));
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProRelsetCreate(ProModelitem* p_item, ProRelset* p_relset) {
+ProError ProRelsetCreate(ProModelitem* p_item, ProRelset* p_relset) try {
   if (!p_item || !p_relset) return PRO_TK_BAD_INPUTS;
   return GetItem<method::ProRelsetCreate>(p_relset, ItemToWire(*p_item));
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProRelsetRelationsGet(ProRelset* p_relset, ProWstring** p_line_array) {
+ProError ProRelsetRelationsGet(ProRelset* p_relset, ProWstring** p_line_array) try {
   if (!p_relset || !p_line_array) return PRO_TK_BAD_INPUTS;
   if (*p_line_array && ArrayElementSize(*p_line_array) != sizeof(ProWstring))
     return PRO_TK_BAD_INPUTS;
@@ -182,8 +195,9 @@ ProError ProRelsetRelationsGet(ProRelset* p_relset, ProWstring** p_line_array) {
     return PRO_TK_NO_ERROR;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProRelsetRelationsSet(ProRelset* p_relset, ProWstring* line_array, int n_lines) {
+ProError ProRelsetRelationsSet(ProRelset* p_relset, ProWstring* line_array, int n_lines) try {
   if (!p_relset || n_lines < 0 || (n_lines > 0 && !line_array)) return PRO_TK_BAD_INPUTS;
   for (int i = 0; i < n_lines; ++i)
     if (!line_array[i]) return PRO_TK_BAD_INPUTS;
@@ -194,5 +208,6 @@ ProError ProRelsetRelationsSet(ProRelset* p_relset, ProWstring* line_array, int 
     return InvokeCode<method::ProRelsetRelationsSet>(ItemToWire(*p_relset), std::move(lines));
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 }  // extern "C"

@@ -9,4 +9,8 @@ namespace tkclient {
 // signal handler resumed execution past the fault.
 void RaiseMachineFault();
 
+// True (once) when the exception now unwinding on this thread comes from the
+// fault RaiseMachineFault made: the client lets it pass its C edge.
+bool TakeRaisedFault();
+
 }  // namespace tkclient

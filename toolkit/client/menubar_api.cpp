@@ -1,6 +1,7 @@
 // Menus and push buttons on the session's menu bar.
 #include <ProMenuBar.h>
 
+#include "toolkit/client/c_edge.h"
 #include "toolkit/client/call.h"
 #include "toolkit/client/wide_text.h"
 #include "toolkit/client/wire_types.h"
@@ -11,7 +12,7 @@ extern "C" {
 
 ProError ProMenubarMenuAdd(ProMenuItemName menu_name, ProMenuItemLabel untranslated_menu_label,
                            ProMenuItemName neighbor, ProBoolean add_after_neighbor,
-                           ProFileName filename) {
+                           ProFileName filename) try {
   if (!menu_name || !untranslated_menu_label || !filename) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     return InvokeCode<method::ProMenubarMenuAdd>(
@@ -19,10 +20,11 @@ ProError ProMenubarMenuAdd(ProMenuItemName menu_name, ProMenuItemLabel untransla
         add_after_neighbor ? 1 : 0, ToUtf8(filename));
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 ProError ProMenubarmenuMenuAdd(ProMenuItemName parent_menu, ProMenuItemName menu_name,
                                ProMenuItemLabel menu_label, ProMenuItemName neighbor,
-                               ProBoolean add_after_neighbor, ProFileName filename) {
+                               ProBoolean add_after_neighbor, ProFileName filename) try {
   if (!parent_menu || !menu_name || !menu_label || !filename) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     return InvokeCode<method::ProMenubarmenuMenuAdd>(
@@ -30,12 +32,13 @@ ProError ProMenubarmenuMenuAdd(ProMenuItemName parent_menu, ProMenuItemName menu
         NarrowArg(neighbor), add_after_neighbor ? 1 : 0, ToUtf8(filename));
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 ProError ProMenubarmenuPushbuttonAdd(ProMenuItemName parent_menu, ProMenuItemName push_button_name,
                                      ProMenuItemLabel push_button_label,
                                      ProMenuLineHelp one_line_help, ProMenuItemName neighbor,
                                      ProBoolean add_after_neighbor, uiCmdCmdId action_id,
-                                     ProFileName filename) {
+                                     ProFileName filename) try {
   if (!parent_menu || !push_button_name || !push_button_label || !one_line_help || !action_id ||
       !filename)
     return PRO_TK_BAD_INPUTS;
@@ -46,5 +49,6 @@ ProError ProMenubarmenuPushbuttonAdd(ProMenuItemName parent_menu, ProMenuItemNam
         IdToWire(action_id), ToUtf8(filename));
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 }  // extern "C"

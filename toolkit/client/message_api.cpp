@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <utility>
 
+#include "toolkit/client/c_edge.h"
 #include "toolkit/client/call.h"
 #include "toolkit/client/wide_text.h"
 #include "toolkit/client/wire_types.h"
@@ -67,7 +68,7 @@ ProError MessageValues(const std::string& file, const std::string& key, va_list 
 
 extern "C" {
 
-ProError ProMessageDisplay(ProFileName file, const char* key, ...) {
+ProError ProMessageDisplay(ProFileName file, const char* key, ...) try {
   if (!file || !key) return PRO_TK_BAD_INPUTS;
   va_list ap;
   va_start(ap, key);
@@ -82,8 +83,9 @@ ProError ProMessageDisplay(ProFileName file, const char* key, ...) {
   va_end(ap);
   return result;
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProMessageToBuffer(ProLine translated_msg, ProFileName file, const char* key, ...) {
+ProError ProMessageToBuffer(ProLine translated_msg, ProFileName file, const char* key, ...) try {
   if (!translated_msg || !file || !key) return PRO_TK_BAD_INPUTS;
   va_list ap;
   va_start(ap, key);
@@ -106,9 +108,11 @@ ProError ProMessageToBuffer(ProLine translated_msg, ProFileName file, const char
   va_end(ap);
   return result;
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-void ProMessageClear(void) {
+void ProMessageClear(void) try {
   Guarded([&] { return InvokeCode<method::ProMessageClear>(); });
 }
+TAV_C_EDGE_VOID
 
 }  // extern "C"

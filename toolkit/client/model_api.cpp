@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "toolkit/client/c_edge.h"
 #include "toolkit/client/call.h"
 #include "toolkit/client/pro_array.h"
 #include "toolkit/client/wide_text.h"
@@ -59,37 +60,43 @@ ProError GetMdlArray(Handle** out, int* count, A&&... args) {
 extern "C" {
 
 ProError ProMdlLoad(ProPath full_path, ProMdlType type, ProBoolean ask_user_about_reps,
-                    ProMdl* p_handle) {
+                    ProMdl* p_handle) try {
   if (!full_path || !p_handle) return PRO_TK_BAD_INPUTS;
   return GetMdl<method::ProMdlLoad>(p_handle, ToUtf8(full_path), static_cast<int>(type),
                                     ask_user_about_reps ? 1 : 0);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProMdlRetrieve(ProFamilyName name, ProMdlType type, ProMdl* p_handle) {
+ProError ProMdlRetrieve(ProFamilyName name, ProMdlType type, ProMdl* p_handle) try {
   if (!name || !p_handle) return PRO_TK_BAD_INPUTS;
   return GetMdl<method::ProMdlRetrieve>(p_handle, ToUtf8(name), static_cast<int>(type));
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProMdlDisplay(ProMdl model) {
+ProError ProMdlDisplay(ProMdl model) try {
   return Guarded([&] { return InvokeCode<method::ProMdlDisplay>(MdlToWire(model)); });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProMdlSave(ProMdl handle) {
+ProError ProMdlSave(ProMdl handle) try {
   if (!handle) return PRO_TK_BAD_INPUTS;
   return Guarded([&] { return InvokeCode<method::ProMdlSave>(MdlToWire(handle)); });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProMdlEraseAll(ProMdl model) {
+ProError ProMdlEraseAll(ProMdl model) try {
   if (!model) return PRO_TK_BAD_INPUTS;
   return Guarded([&] { return InvokeCode<method::ProMdlEraseAll>(MdlToWire(model)); });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProMdlCurrentGet(ProMdl* p_handle) {
+ProError ProMdlCurrentGet(ProMdl* p_handle) try {
   if (!p_handle) return PRO_TK_BAD_INPUTS;
   return GetMdl<method::ProMdlCurrentGet>(p_handle);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProMdlDataGet(ProMdl handle, ProMdldata* p_data) {
+ProError ProMdlDataGet(ProMdl handle, ProMdldata* p_data) try {
   if (!handle || !p_data) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     protocol::ModelData data;
@@ -98,8 +105,9 @@ ProError ProMdlDataGet(ProMdl handle, ProMdldata* p_data) {
     return e;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProMdlTypeGet(ProMdl model, ProMdlType* p_type) {
+ProError ProMdlTypeGet(ProMdl model, ProMdlType* p_type) try {
   if (!p_type) return PRO_TK_BAD_INPUTS;
   // Published: the type reads PRO_TYPE_UNUSED whenever the call fails.
   ProError e = PRO_TK_BAD_INPUTS;
@@ -107,18 +115,21 @@ ProError ProMdlTypeGet(ProMdl model, ProMdlType* p_type) {
   if (e != PRO_TK_NO_ERROR) *p_type = PRO_MDL_UNUSED;
   return e;
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProMdlSubtypeGet(ProMdl model, ProMdlsubtype* p_subtype) {
+ProError ProMdlSubtypeGet(ProMdl model, ProMdlsubtype* p_subtype) try {
   if (!model || !p_subtype) return PRO_TK_BAD_INPUTS;
   return InvokeInt<method::ProMdlSubtypeGet>(p_subtype, MdlToWire(model));
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProMdlInit(ProName name, ProMdlType type, ProMdl* p_mdl_handle) {
+ProError ProMdlInit(ProName name, ProMdlType type, ProMdl* p_mdl_handle) try {
   if (!name || !p_mdl_handle) return PRO_TK_BAD_INPUTS;
   return GetMdl<method::ProMdlInit>(p_mdl_handle, ToUtf8(name), static_cast<int>(type));
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProMdlDependenciesList(ProMdl model, ProModel** p_dependencies_list, int* p_count) {
+ProError ProMdlDependenciesList(ProMdl model, ProModel** p_dependencies_list, int* p_count) try {
   if (!model || !p_dependencies_list) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     std::vector<protocol::Model> models;
@@ -133,8 +144,9 @@ ProError ProMdlDependenciesList(ProMdl model, ProModel** p_dependencies_list, in
     return PRO_TK_NO_ERROR;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProMdlToModelitem(ProMdl mdl, ProModelitem* p_model_item) {
+ProError ProMdlToModelitem(ProMdl mdl, ProModelitem* p_model_item) try {
   if (!mdl || !p_model_item) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     protocol::Item item;
@@ -143,31 +155,36 @@ ProError ProMdlToModelitem(ProMdl mdl, ProModelitem* p_model_item) {
     return e;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProMdlWindowGet(ProMdl mdl, int* window_id) {
+ProError ProMdlWindowGet(ProMdl mdl, int* window_id) try {
   if (!mdl || !window_id) return PRO_TK_BAD_INPUTS;
   return InvokeInt<method::ProMdlWindowGet>(window_id, MdlToWire(mdl));
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProSessionMdlList(ProMdlType model_type, ProMdl** p_model_array, int* p_count) {
+ProError ProSessionMdlList(ProMdlType model_type, ProMdl** p_model_array, int* p_count) try {
   if (!p_model_array) return PRO_TK_BAD_INPUTS;
   return GetMdlArray<method::ProSessionMdlList>(p_model_array, p_count,
                                                 static_cast<int>(model_type));
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProDrawingSolidsCollect(ProDrawing drawing, ProSolid** solids) {
+ProError ProDrawingSolidsCollect(ProDrawing drawing, ProSolid** solids) try {
   if (!drawing || !solids) return PRO_TK_BAD_INPUTS;
   return GetMdlArray<method::ProDrawingSolidsCollect>(solids, static_cast<int*>(nullptr),
                                                       MdlToWire(drawing));
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProAsmcompMdlGet(ProAsmcomp* p_feat_handle, ProMdl* p_mdl_handle) {
+ProError ProAsmcompMdlGet(ProAsmcomp* p_feat_handle, ProMdl* p_mdl_handle) try {
   if (!p_feat_handle || !p_mdl_handle) return PRO_TK_BAD_INPUTS;
   return GetMdl<method::ProAsmcompMdlGet>(p_mdl_handle, ItemToWire(*p_feat_handle));
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 ProError ProAsmcompMdlNameGet(ProAsmcomp* p_asm_comp_handle, ProMdlType* r_mdl_type,
-                              ProFamilyName r_mdl_name) {
+                              ProFamilyName r_mdl_name) try {
   if (!p_asm_comp_handle || !r_mdl_type || !r_mdl_name) return PRO_TK_BAD_INPUTS;
   return Guarded([&] {
     method::ProAsmcompMdlNameGet::Outs outs;
@@ -179,27 +196,33 @@ ProError ProAsmcompMdlNameGet(ProAsmcomp* p_asm_comp_handle, ProMdlType* r_mdl_t
     return PRO_TK_NO_ERROR;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProWindowCurrentGet(int* p_window_id) {
+ProError ProWindowCurrentGet(int* p_window_id) try {
   if (!p_window_id) return PRO_TK_BAD_INPUTS;
   return InvokeInt<method::ProWindowCurrentGet>(p_window_id);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProWindowCurrentSet(int window_id) {
+ProError ProWindowCurrentSet(int window_id) try {
   return Guarded([&] { return InvokeCode<method::ProWindowCurrentSet>(window_id); });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProWindowActivate(int window) {
+ProError ProWindowActivate(int window) try {
   return Guarded([&] { return InvokeCode<method::ProWindowActivate>(window); });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProWindowCurrentClose(void) {
+ProError ProWindowCurrentClose(void) try {
   return Guarded([&] { return InvokeCode<method::ProWindowCurrentClose>(); });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProWindowMdlGet(int window, ProMdl* r_mdl) {
+ProError ProWindowMdlGet(int window, ProMdl* r_mdl) try {
   if (!r_mdl) return PRO_TK_BAD_INPUTS;
   return GetMdl<method::ProWindowMdlGet>(r_mdl, window);
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 }  // extern "C"

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <cwchar>
 
+#include "toolkit/client/c_edge.h"
+
 namespace {
 
 bool KnownType(ProParamvalueType type) {
@@ -22,7 +24,7 @@ bool KnownType(ProParamvalueType type) {
 
 extern "C" {
 
-ProError ProParamvalueSet(ProParamvalue* proval, const void* value, ProParamvalueType type) {
+ProError ProParamvalueSet(ProParamvalue* proval, const void* value, ProParamvalueType type) try {
   if (!proval || !KnownType(type) || (!value && type != PRO_PARAM_VOID)) return PRO_TK_BAD_INPUTS;
   ProParamvalue v;
   std::memset(&v, 0, sizeof v);
@@ -53,14 +55,17 @@ ProError ProParamvalueSet(ProParamvalue* proval, const void* value, ProParamvalu
   *proval = v;
   return PRO_TK_NO_ERROR;
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProParamvalueTypeGet(const ProParamvalue* proval, ProParamvalueType* p_type) {
+ProError ProParamvalueTypeGet(const ProParamvalue* proval, ProParamvalueType* p_type) try {
   if (!proval || !p_type || !KnownType(proval->type)) return PRO_TK_BAD_INPUTS;
   *p_type = proval->type;
   return PRO_TK_NO_ERROR;
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProParamvalueValueGet(const ProParamvalue* proval, ProParamvalueType type, void* r_value) {
+ProError ProParamvalueValueGet(const ProParamvalue* proval, ProParamvalueType type,
+                               void* r_value) try {
   if (!proval || !r_value || proval->type != type || !KnownType(type)) return PRO_TK_BAD_INPUTS;
   switch (type) {
     case PRO_PARAM_DOUBLE:
@@ -85,5 +90,6 @@ ProError ProParamvalueValueGet(const ProParamvalue* proval, ProParamvalueType ty
   }
   return PRO_TK_NO_ERROR;
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 }  // extern "C"

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "base/spawn.h"
+#include "toolkit/client/c_edge.h"
 #include "toolkit/client/call.h"
 #include "toolkit/client/client_state.h"
 #include "toolkit/client/session_link.h"
@@ -18,7 +19,8 @@
 namespace tkclient {
 namespace {
 
-// The real client needs its communication program; so do we, for fidelity.
+// The toolkit's connect and start refuse to run without its communication
+// program (PRO_COMM_MSG_EXE): hosts set it up, and a missing one is their error.
 bool CommProgramPresent() {
   const char* exe = std::getenv("PRO_COMM_MSG_EXE");
   if (!exe || !*exe) return false;
@@ -58,7 +60,7 @@ extern "C" {
 
 ProError ProEngineerConnect(char* proe_session_id, char* display, char* user, char* textpath,
                             ProBoolean allow_random, unsigned int timeout_sec,
-                            ProBoolean* random_choice, ProProcessHandle* p_handle) {
+                            ProBoolean* random_choice, ProProcessHandle* p_handle) try {
   (void)allow_random;  // one session per display: there is nothing to choose between
   if (!p_handle) return PRO_TK_BAD_INPUTS;
   if (!CommProgramPresent()) return PRO_TK_CANT_MODIFY;
@@ -77,8 +79,10 @@ ProError ProEngineerConnect(char* proe_session_id, char* display, char* user, ch
     return e;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProBoolean ProEngineerConnectIdExtract(ProProcessHandle p_handle, ProConnectionId proe_connect_id) {
+ProBoolean ProEngineerConnectIdExtract(ProProcessHandle p_handle,
+                                       ProConnectionId proe_connect_id) try {
   if (!proe_connect_id) return PRO_B_FALSE;
   std::string id;
   {
@@ -96,8 +100,9 @@ ProBoolean ProEngineerConnectIdExtract(ProProcessHandle p_handle, ProConnectionI
   CopyToNarrow(id, proe_connect_id, PRO_CONNECTID_SIZE);
   return PRO_B_TRUE;
 }
+TAV_C_EDGE(PRO_B_FALSE)
 
-ProError ProEngineerDisconnect(ProProcessHandle* p_handle, unsigned int timeout_sec) {
+ProError ProEngineerDisconnect(ProProcessHandle* p_handle, unsigned int timeout_sec) try {
   if (!p_handle) return PRO_TK_BAD_INPUTS;
   std::shared_ptr<Connection> conn;
   {
@@ -121,8 +126,9 @@ ProError ProEngineerDisconnect(ProProcessHandle* p_handle, unsigned int timeout_
   conn->Shutdown();
   return result;
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProEngineerStatusGet(void) {
+ProError ProEngineerStatusGet(void) try {
   std::shared_ptr<Connection> conn = CurrentConnection();
   if (!conn || !conn->alive()) return PRO_TK_GENERAL_ERROR;
   Reply reply;
@@ -131,8 +137,9 @@ ProError ProEngineerStatusGet(void) {
   return outcome == CallOutcome::kReplied && reply.code == PRO_TK_NO_ERROR ? PRO_TK_NO_ERROR
                                                                            : PRO_TK_GENERAL_ERROR;
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProEngineerStart(char* proe_path, char* prodev_text_path) {
+ProError ProEngineerStart(char* proe_path, char* prodev_text_path) try {
   if (!proe_path || !*proe_path) return PRO_TK_BAD_INPUTS;
   if (!CommProgramPresent()) return PRO_TK_CANT_MODIFY;
   if (prodev_text_path && *prodev_text_path && !IsDirectory(prodev_text_path))
@@ -160,8 +167,9 @@ ProError ProEngineerStart(char* proe_path, char* prodev_text_path) {
                          std::max(left, std::chrono::milliseconds(1)), &handle);
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
-ProError ProEngineerEnd(void) {
+ProError ProEngineerEnd(void) try {
   return Guarded([&] {
     std::shared_ptr<Connection> conn = CurrentConnection();
     if (!conn) return PRO_TK_COMM_ERROR;
@@ -175,5 +183,6 @@ ProError ProEngineerEnd(void) {
     return e;
   });
 }
+TAV_C_EDGE(PRO_TK_GENERAL_ERROR)
 
 }  // extern "C"

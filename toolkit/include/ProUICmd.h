@@ -47,8 +47,8 @@ typedef void* uiCmdAccessId;
 
 /* The value a command was invoked with (push buttons carry none). The
  * published form fixes the members `type` and `value` (a union); the union's
- * members below, one per uiCmdValueType, are this header's own: code meant
- * for the vendor's header reads none of them. */
+ * members below, one per uiCmdValueType, are not published: portable code
+ * reads none of them. */
 typedef struct ui_cmd_value {
   uiCmdValueType type;
   union {
