@@ -22,8 +22,7 @@ struct AddrinfoFree {
 using Addrinfo = std::unique_ptr<addrinfo, AddrinfoFree>;
 
 Addrinfo Resolve(const TcpAddress& address, bool passive, std::string* why) {
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
+  addrinfo hints{};  // any address family: IPv4 or IPv6, as the host name resolves
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_flags = passive ? AI_PASSIVE : 0;
   addrinfo* found = nullptr;

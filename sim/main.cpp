@@ -5,15 +5,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 #include <string>
+#include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <thread>
-#include <time.h>
 #include <unistd.h>
 #include <vector>
 
+#include "base/unique_fd.h"
 #include "protocol/frame.h"
 #include "protocol/message.h"
 #include "protocol/methods.h"
@@ -143,7 +145,7 @@ int Serve(int argc, char** argv) {
   if (!options.working_dir.empty() && !IsDirectory(options.working_dir))
     return UsageError("--working-dir " + options.working_dir + ": no such directory");
 
-  // Signals are taken by one thread with sigwait; every other thread blocks them.
+  // Signals are read by the loop below from a descriptor; every thread blocks them.
   sigset_t signals;
   sigemptyset(&signals);
   sigaddset(&signals, SIGTERM);
@@ -171,9 +173,12 @@ int Serve(int argc, char** argv) {
   std::cout << "proe_sim listening " << server.address() << std::endl;
 
   // Ends on SIGTERM/SIGINT/SIGHUP, or when a client asks (ctl exit, ProEngineerEnd).
+  // The signals, blocked above, arrive as reads on a descriptor; the wait wakes
+  // every 100 ms to see a client's request.
+  const base::UniqueFd signal_fd(::signalfd(-1, &signals, SFD_CLOEXEC));
   for (;;) {
-    timespec tick{0, 100 * 1000 * 1000};
-    if (sigtimedwait(&signals, nullptr, &tick) > 0 || server.exit_requested()) break;
+    pollfd wait{signal_fd.get(), POLLIN, 0};
+    if (::poll(&wait, 1, 100) > 0 || server.exit_requested()) break;
   }
   server.Shutdown();
   return 0;

@@ -282,28 +282,9 @@ ControlResult Server::Control(const std::vector<std::string>& args) {
   return r;
 }
 
-void Server::WaitForExit() {
-  std::unique_lock<std::mutex> lock(exit_mutex_);
-  exit_cv_.wait(lock, [&] { return exit_requested_; });
-}
+void Server::RequestExit() { exit_requested_.store(true); }
 
-void Server::RequestExit() {
-  {
-    std::lock_guard<std::mutex> lock(exit_mutex_);
-    exit_requested_ = true;
-  }
-  exit_cv_.notify_all();
-}
-
-bool Server::exit_requested() const {
-  std::lock_guard<std::mutex> lock(exit_mutex_);
-  return exit_requested_;
-}
-
-std::size_t Server::connection_count() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return connections_.size();
-}
+bool Server::exit_requested() const { return exit_requested_.load(); }
 
 void Server::Shutdown() {
   std::vector<std::shared_ptr<Connection>> live;

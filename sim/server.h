@@ -73,12 +73,11 @@ class Server {
   ClientId Adopt(int fd, bool needs_token = false);
 
   // Runs a ctl action in-process exactly as a "ctl" request would, delivering the
-  // events it causes. An `exit` action requests the exit (see WaitForExit).
+  // events it causes. An `exit` action requests the exit (see RequestExit).
   ControlResult Control(const std::vector<std::string>& args);
 
-  // Blocks until the session is asked to end: `ctl exit`, ProEngineerEnd, or
-  // RequestExit (the signal handler of main).
-  void WaitForExit();
+  // Asks the session to end (`ctl exit`, ProEngineerEnd); main's loop sees it
+  // through exit_requested() and calls Shutdown.
   void RequestExit();
   bool exit_requested() const;
 
@@ -88,7 +87,6 @@ class Server {
   void Shutdown();
 
   Dispatcher& dispatcher() { return dispatcher_; }
-  std::size_t connection_count() const;
 
  private:
   struct Connection;
@@ -115,9 +113,7 @@ class Server {
   ClientId next_id_ = 1;
   bool shut_down_ = false;
 
-  mutable std::mutex exit_mutex_;
-  std::condition_variable exit_cv_;
-  bool exit_requested_ = false;
+  std::atomic<bool> exit_requested_{false};
 };
 
 }  // namespace sim

@@ -25,8 +25,8 @@ constexpr int kSubmenu = -2;
 constexpr int kUnlabelled = -1;
 constexpr uiCmdPriority kButtonPriority = 12;
 
-// An entry's id as _wtoi reads it: leading blanks, a sign, the leading digits;
-// no digits give 0, a value beyond int the nearest int.
+// An entry's id, read leniently as hosts write it: leading blanks, a sign, the
+// leading digits; no digits give 0, a value beyond int the nearest int.
 int EntryId(const XmlNode& entry) {
   const std::wstring text = entry.GetAttribute(L"id");
   const long long value = std::wcstoll(text.c_str(), nullptr, 10);

