@@ -209,32 +209,6 @@ TEST_F(SessionEventsTest, MessagesAreFormattedFromTheApplicationsFile) {
   ProMessageClear();
 }
 
-TEST_F(SessionEventsTest, InjectedFaultCodeIsReturnedForTheGivenNumberOfCalls) {
-  Ctl({"fault", "ProMdlLoad", "-24", "2"});
-  std::wstring p = L"bracket.prt";
-  ProMdl mdl = nullptr;
-  EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_CANT_OPEN);
-  EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_CANT_OPEN);
-  EXPECT_EQ(mdl, nullptr);
-  EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_NO_ERROR);
-}
-
-TEST_F(SessionEventsTest, SessionEndRunsTerminationOnceAndLaterCallsFailAtOnce) {
-  AddButton(OnRun);
-  Ctl({"pick", "Run Tav"});
-  Barrier();
-  harness_->Shutdown();  // every client gets "terminate", then the connection closes
-  ProMdl mdl = nullptr;
-  // The connection ends as soon as the reader has seen the goodbye; a call
-  // made before that waits for it, one made after fails at once.
-  EXPECT_EQ(ProMdlCurrentGet(&mdl), PRO_TK_COMM_ERROR);
-  EXPECT_EQ(ProMdlCurrentGet(&mdl), PRO_TK_COMM_ERROR);
-  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
-  ProEventProcess();
-  ProEventProcess();
-  EXPECT_EQ(rec_.Calls(), (std::vector<std::string>{"run", "term 1"}));
-}
-
 TEST_F(SessionEventsTest, AClientThatComesBackTakesItsButtonsOver) {
   AddButton(OnRun);
   ProProcessHandle wrong{1, 2};
