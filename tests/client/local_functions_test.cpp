@@ -68,18 +68,6 @@ TEST(ProArrayTest, RefusesBadArguments) {
   ProArrayFree(&a);
 }
 
-TEST(ProArrayTest, WstringArrayFreeReleasesStringsAndArray) {
-  ProArray a = nullptr;
-  ASSERT_EQ(ProArrayAlloc(0, sizeof(ProWstring), 2, &a), PRO_TK_NO_ERROR);
-  for (const wchar_t* text : {L"d1 = d0 / 2", L"/* comment"}) {
-    auto* s = static_cast<wchar_t*>(std::malloc((std::wcslen(text) + 1) * sizeof(wchar_t)));
-    std::wcscpy(s, text);
-    ASSERT_EQ(ProArrayObjectAdd(&a, PRO_VALUE_UNUSED, 1, &s), PRO_TK_NO_ERROR);
-  }
-  EXPECT_EQ(ProWstringproarrayFree(static_cast<ProWstring*>(a)), PRO_TK_NO_ERROR);  // ASan: no leak
-  EXPECT_EQ(ProWstringproarrayFree(nullptr), PRO_TK_BAD_INPUTS);
-}
-
 TEST(StringConversionTest, RoundTripsNonAsciiText) {
   char utf8[] = "Zahnrad \xc3\xa4\xc3\xb6 \xe9\xbd\xbf\xe8\xbd\xae \xf0\x9f\x94\xa9";
   wchar_t wide[64];

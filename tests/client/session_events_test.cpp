@@ -28,22 +28,6 @@ int OnRun(uiCmdCmdId, uiCmdValue*, void*) {
   return 0;
 }
 
-// Calls back into the toolkit from inside event processing.
-int OnRunNested(uiCmdCmdId, uiCmdValue*, void*) {
-  ProMdl mdl = nullptr;
-  const ProError e = ProMdlCurrentGet(&mdl);
-  ProMdldata data;
-  std::string name = "?";
-  if (e == PRO_TK_NO_ERROR && ProMdlDataGet(mdl, &data) == PRO_TK_NO_ERROR)
-    name = tkclient::ToUtf8(data.name);
-  wchar_t who[] = L"nested";
-  int parts = 3;
-  double mm = 2.5;
-  const ProError shown = ProMessageDisplay(g_msg_file, "USER Greeting", who, &parts, &mm);
-  g_rec->Add("nested " + name + " " + std::to_string(shown));
-  return 0;
-}
-
 uiCmdAccessState Access(uiCmdAccessMode) { return static_cast<uiCmdAccessState>(g_access.load()); }
 
 ProError OnNew(ProMdlType type, int subtype, ProName name) {
@@ -127,17 +111,6 @@ TEST_F(SessionEventsTest, NotificationsArriveWithTheirArgumentsInOrder) {
   EXPECT_EQ(rec_.Calls().size(), 3u) << "unset: no more calls";
 }
 
-TEST_F(SessionEventsTest, CallbackMayCallTheToolkit) {
-  AddButton(OnRunNested);
-  Ctl({"open", tavtest::SampleModelsDir() + "bracket.prt.1"});
-  Ctl({"pick", "Run Tav"});
-  Barrier();
-  ProEventProcess();
-  EXPECT_EQ(rec_.Calls(), std::vector<std::string>{"nested BRACKET 0"});
-  EXPECT_NE(Ctl({"messages"}).find("Hello nested: 3 parts, 2.5"), std::string::npos)
-      << Ctl({"messages"});
-}
-
 TEST_F(SessionEventsTest, AccessFunctionsDecideWhatTheMenuBarShowsAndCommandsAreFound) {
   g_access = ACCESS_UNAVAILABLE;
   uiCmdCmdId cmd = AddButton(OnRun, Access);
@@ -174,8 +147,9 @@ TEST_F(SessionEventsTest, AccessFunctionsDecideWhatTheMenuBarShowsAndCommandsAre
   EXPECT_EQ(Ctl({"menubar"}).find("hidden"), std::string::npos);
 }
 
+// Where message files are looked for and what a missing key gives: the session's
+// message file tests.
 TEST_F(SessionEventsTest, MessagesAreFormattedFromTheApplicationsFile) {
-  tavtest::WriteFile(harness_->working_dir() + "wd.txt", "Key\nfrom the working dir\n#\n#\n");
   wchar_t who[] = L"W\u00fcrth";
   int parts = 12;
   double mm = 7.5;
@@ -201,38 +175,7 @@ TEST_F(SessionEventsTest, MessagesAreFormattedFromTheApplicationsFile) {
   const std::size_t cut = shown.find(std::string(80, 'x') + "\n");
   EXPECT_NE(cut, std::string::npos) << shown;
   EXPECT_LT(shown.find("Hello W\xc3\xbcrth"), cut) << "oldest first";
-  EXPECT_EQ(ProMessageDisplay(g_msg_file, "USER Missing"), PRO_TK_MSG_NOT_FOUND);
-  ProFileName nofile = L"nofile.txt", in_working_dir = L"wd.txt";
-  EXPECT_EQ(ProMessageDisplay(nofile, "USER Greeting", who, &parts, &mm), PRO_TK_E_NOT_FOUND);
-  EXPECT_EQ(ProMessageToBuffer(line, in_working_dir, "Key"), PRO_TK_NO_ERROR);
-  EXPECT_STREQ(line, L"from the working dir");
   ProMessageClear();
-}
-
-TEST_F(SessionEventsTest, InjectedFaultCodeIsReturnedForTheGivenNumberOfCalls) {
-  Ctl({"fault", "ProMdlLoad", "-24", "2"});
-  std::wstring p = L"bracket.prt";
-  ProMdl mdl = nullptr;
-  EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_CANT_OPEN);
-  EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_CANT_OPEN);
-  EXPECT_EQ(mdl, nullptr);
-  EXPECT_EQ(ProMdlLoad(p.data(), PRO_MDL_UNUSED, PRO_B_FALSE, &mdl), PRO_TK_NO_ERROR);
-}
-
-TEST_F(SessionEventsTest, SessionEndRunsTerminationOnceAndLaterCallsFailAtOnce) {
-  AddButton(OnRun);
-  Ctl({"pick", "Run Tav"});
-  Barrier();
-  harness_->Shutdown();  // every client gets "terminate", then the connection closes
-  ProMdl mdl = nullptr;
-  // The connection ends as soon as the reader has seen the goodbye; a call
-  // made before that waits for it, one made after fails at once.
-  EXPECT_EQ(ProMdlCurrentGet(&mdl), PRO_TK_COMM_ERROR);
-  EXPECT_EQ(ProMdlCurrentGet(&mdl), PRO_TK_COMM_ERROR);
-  EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_GENERAL_ERROR);
-  ProEventProcess();
-  ProEventProcess();
-  EXPECT_EQ(rec_.Calls(), (std::vector<std::string>{"run", "term 1"}));
 }
 
 TEST_F(SessionEventsTest, AClientThatComesBackTakesItsButtonsOver) {

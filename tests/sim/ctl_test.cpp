@@ -112,17 +112,6 @@ TEST_F(CtlTest, SigtermDeliversTerminate) {
   EXPECT_NE(sim_.WaitExit(), -1);
 }
 
-// The k-th call's kill fault: the process dies before it answers, as if killed.
-TEST_F(CtlTest, CallKillFaultEndsTheProcessBeforeTheAnswer) {
-  tavtest::WireClient client(sim_.ConnectRaw());
-  ASSERT_EQ(client.Hello().code, 0);
-  ASSERT_EQ(sim_.Ctl({"fault", "call", "2", "kill"}).output, "fault call 2 kill\n");
-  EXPECT_EQ(client.Call<method::ProWindowCurrentGet>().code, 0);
-  EXPECT_EQ(client.Call<method::ProWindowCurrentGet>().code, -11);
-  const int status = sim_.WaitExit();
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
-}
-
 TEST(CtlStartTest, WindowDelayMeansNoCurrentWindowYet) {
   tavtest::TempDir tmp;
   tavtest::SimProcessOptions o;

@@ -1,10 +1,8 @@
 // The session server over real sockets: a raw protocol client on a socketpair
-// (SimHarness::Connect) or on the display's socket, several clients at once, and
-// connections that misbehave.
+// (SimHarness::Connect), and connections that misbehave. Several clients at once
+// and a socket file left by a killed session are met end to end by the module's
+// thread and kill-sweep tests.
 #include <ProNotify.h>
-#include <cstring>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -75,26 +73,6 @@ TEST_F(ServerTest, BrokenFramesCloseOnlyThatConnection) {
     EXPECT_TRUE(bad.SeesEndOfStream());
     EXPECT_EQ(good.Call<method::ping>().code, 0);
   }
-}
-
-TEST_F(ServerTest, ServesSeveralClientsFromSeveralThreads) {
-  constexpr int kClients = 6;
-  std::vector<std::thread> threads;
-  std::vector<int> failures(kClients, 0);
-  for (int i = 0; i < kClients; ++i) {
-    int fd = sim_.Connect();
-    threads.emplace_back([fd, i, &failures] {
-      RawClient c(fd);
-      if (c.Hello().code != 0) ++failures[i];
-      for (int k = 0; k < 50; ++k) {
-        if (c.Call<method::ping>().code != 0) ++failures[i];
-        if (c.Call<method::ProWindowCurrentGet>().code != 0) ++failures[i];
-      }
-      if (c.Call<method::bye>().code != 0) ++failures[i];
-    });
-  }
-  for (auto& t : threads) t.join();
-  for (int i = 0; i < kClients; ++i) EXPECT_EQ(failures[i], 0) << "client " << i;
 }
 
 // A pick goes to the client that added the command, a notification to the one that
@@ -176,31 +154,6 @@ TEST_F(ServerTest, ClientThatDisconnectsMidCallIsForgotten) {
     if (!forgotten) std::this_thread::yield();
   }
   EXPECT_EQ(other.Call<method::ProCmdActionAdd>("GoneAct", 2, 3, 1, 1).code, 0);
-}
-
-TEST_F(ServerTest, ReplacesAStaleSocketFile) {
-  tavtest::TempDir tmp;
-  tavtest::ScopedEnv env("TMPDIR", tmp.path().c_str());
-  std::string path;
-  {
-    tavtest::SimHarnessOptions o;
-    o.display = "stale";
-    tavtest::SimHarness first(o);
-    ASSERT_TRUE(first.Listen());
-    path = first.server().socket_path();
-  }
-  // Leave a socket file behind that nobody answers.
-  int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  std::strcpy(addr.sun_path, path.c_str());
-  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  ::close(fd);
-  tavtest::SimHarnessOptions o;
-  o.display = "stale";
-  tavtest::SimHarness second(o);
-  std::string error;
-  EXPECT_TRUE(second.Listen(&error)) << error;
 }
 
 }  // namespace
