@@ -2,6 +2,7 @@
 #include <ProMdl.h>
 #include <ProWindows.h>
 
+#include "port/lock.h"
 #include "src/guarded_frame.h"
 #include "src/model_operation.h"
 #include "src/proe_connect.h"
@@ -180,8 +181,11 @@ void ProeAsynCommand::Release() { static_cast<IProeAsynCommand*>(this)->Disconne
 
 int ProeAsynCommand::CreateMenu(const wchar_t* menuXml) {
   // The construction keeps its own status record and frame; its record is handed
-  // on, so a success says how many entries it left out.
+  // on, so a success says how many entries it left out. Both under the module
+  // lock: once it is left, a pick's handler may use this object on the listen
+  // thread.
   ProeMenuManager* manager = ProeMenuManager::Instance();
+  port::Guard hold(ProeCore::Instance()->Lock());
   const int result = manager->CreateMenu(menuXml ? menuXml : L"");
   SetStatus(manager->m_nStatus, manager->m_strStatus);
   return result;
