@@ -241,8 +241,10 @@ void Server::Serve(std::shared_ptr<Connection> conn) {
     // A kill fault stands for the CAD system crashing in the call: no answer, no
     // terminate event, the socket file left behind.
     if (outcome.die) ::raise(SIGKILL);
-    bool written = conn->Write(outcome.reply);
+    // Events first: a caller that has its answer (a `ctl pick`, say) may rely on
+    // the event already being on its way to the client it concerns.
     Deliver(outcome.events);
+    bool written = conn->Write(outcome.reply);
     if (outcome.exit) RequestExit();
     if (!written || outcome.close) break;
   }
