@@ -543,10 +543,10 @@ int Serve(method::ProRelsetRelationsSet, Call& c, const protocol::Item& relset,
 
 int Serve(method::ProMessageArgTypes, Call& c, const Text& file_name, const Text& key,
           Text& types) {
-  MessageFile file;
-  int rc = LoadMessageFile(c.session.MessageDirs(c.client), file_name, &file);
+  const MessageFile* file = nullptr;
+  int rc = c.session.message_files().Load(c.session.MessageDirs(c.client), file_name, &file);
   if (rc != PRO_TK_NO_ERROR) return rc;
-  const MessageEntry* entry = file.Find(key);
+  const MessageEntry* entry = file->Find(key);
   if (!entry) return PRO_TK_MSG_NOT_FOUND;
   return MessageArgTypes(entry->format, &types);
 }

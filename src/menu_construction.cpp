@@ -69,10 +69,10 @@ int EntriesIn(const XmlNode& menu, int& submenus) {
   return count;
 }
 
-void LogLeftOut(const XmlNode& entry, int id, const char* call, int rc) {
-  WriteLog(FormatString(L"menu entry id=%d caption=\"%ls\" left out: %s %ls (%d)", id,
-                        entry.GetAttribute(L"caption").c_str(), call, ToolkitErrorName(rc).c_str(),
-                        rc));
+void LogLeftOut(LogBatch& log, const XmlNode& entry, int id, const char* call, int rc) {
+  log.Add(FormatString(L"menu entry id=%d caption=\"%ls\" left out: %s %ls (%d)", id,
+                       entry.GetAttribute(L"caption").c_str(), call, ToolkitErrorName(rc).c_str(),
+                       rc));
 }
 
 std::string KeyOf(const std::map<std::wstring, std::string>& keys, const XmlNode& entry) {
@@ -218,6 +218,7 @@ ProError ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& roo
   // one menu gives its second button a name in use; a name in use otherwise is
   // the button an earlier attempt added.
   std::set<std::pair<std::string, std::string>> buttons;
+  LogBatch log;
   std::string parent = "MorvelMenu1";
   int submenus = 1;
   XmlNode node = root.FirstChildElement();
@@ -248,10 +249,10 @@ ProError ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& roo
         // (an earlier attempt's) may show elsewhere.
         entry_ids_[command] = id;
       }
-      WriteLog(FormatString(L"added menu %ls, ret=%d", MultiByteToWide(key).c_str(), rc));
+      log.Add(FormatString(L"added menu %ls, ret=%d", MultiByteToWide(key).c_str(), rc));
       if (SessionGone(rc)) return rc;
       if (rc != PRO_TK_NO_ERROR) {
-        LogLeftOut(node, id, call, rc);
+        LogLeftOut(log, node, id, call, rc);
         ++left_out;
       } else {
         buttons.insert({parent, key});
@@ -265,7 +266,7 @@ ProError ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& roo
           ProMenubarmenuMenuAdd(parent.data(), name.data(), key.data(), nullptr, PRO_B_TRUE, file);
       if (SessionGone(rc)) return rc;
       if (rc != PRO_TK_NO_ERROR && rc != PRO_TK_E_FOUND) {
-        LogLeftOut(node, id, "ProMenubarmenuMenuAdd", rc);
+        LogLeftOut(log, node, id, "ProMenubarmenuMenuAdd", rc);
         int inside = 0;
         left_out += EntriesIn(node, inside);
         submenus += inside - 1;
