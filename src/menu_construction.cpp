@@ -110,7 +110,7 @@ int ProeMenuManager::CreateMenu(const std::wstring& xml) {
 }
 
 int ProeMenuManager::BuildMenus(const std::wstring& xml, std::wstring& left_out_text) {
-  ProeCore::Instance()->ShowMessage(L"prepare create menu");
+  ProeCore::Instance()->Messages().Show(L"prepare create menu");
   CaptionKeys keys;
   menu_document_.FreeDoc();
   // Commands mapped by the construction before are this process's own: finding one
@@ -255,7 +255,7 @@ ProError ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& roo
         ++left_out;
       } else {
         buttons.insert({parent, key});
-        ProeCore::Instance()->ShowMessage(
+        ProeCore::Instance()->Messages().Show(
             FormatString(L"added Menu %ls", MultiByteToWide(key).c_str()));
       }
       node = node.NextSiblingElement();

@@ -4,6 +4,7 @@
 
 #include "port/lock.h"
 #include "src/guarded_frame.h"
+#include "src/model_name.h"
 #include "src/model_operation.h"
 #include "src/proe_connect.h"
 #include "src/proe_menu_manager.h"
@@ -21,7 +22,7 @@ namespace {
 
 constexpr int kOpenWindowTries = 6;
 
-void Show(const std::wstring& text) { ProeCore::Instance()->ShowMessage(text); }
+void Show(const std::wstring& text) { ProeCore::Instance()->Messages().Show(text); }
 
 ProMdl CurrentModel() {
   ProMdl model = nullptr;
@@ -171,7 +172,7 @@ void ProeAsynCommand::Disconnect() {
       body();
     });
   };
-  step(TAV_CATCH_SITE, [] { ProeCore::Instance()->ShowMessage(L"disconnect."); });
+  step(TAV_CATCH_SITE, [] { ProeCore::Instance()->Messages().Show(L"disconnect."); });
   step(TAV_CATCH_SITE, [] { ProeMenuManager::Instance()->RestoreDefaultCommand(); });
   step(TAV_CATCH_SITE, [] { ProeCore::Instance()->Disconnect(false); });
   step(TAV_CATCH_SITE, [] { ProeMenuManager::Instance()->Reset(); });

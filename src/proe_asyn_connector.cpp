@@ -68,7 +68,7 @@ int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_
     ProeCore* core = ProeCore::Instance();
     core->Disconnect(false);
     ProeMenuManager::Instance()->Reset();
-    core->EnsureMessageFile();
+    core->Messages().Ensure();
 
     const std::string display_text = WideToMultiByte(display ? display : L"");
     const std::string text_dir = WideToMultiByte(TempPath());
@@ -96,25 +96,23 @@ int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_
       return;
     }
 
-    core->SetProcessHandle(process);
+    core->Link().SetProcessHandle(process);
     WriteLog(L"connect ok.");
     ProTermFuncSet(&ProeTermAction);
     WriteLog(L"after ProTermFuncSet.");
     ProWindowCurrentActivateWaiting(kLoadWindowTries);
     WriteLog(L"after ProWindowCurrentActivateWaiting.");
 
-    core->ShowMessage(L"connected.");
-    core->StartListenThread();
+    core->Messages().Show(L"connected.");
+    core->Listener().Start();
     WriteLog(L"after StartListenThread.");
 
     std::wstring joined;
     GetHandleOfCaxApp(joined);
     WriteLog(FormatString(L"after GetHandleOfCaxApp, handle=%ls, handle.size=%d", joined.c_str(),
                           static_cast<int>(joined.size())));
-    core->AttachHost(hostDispatch);
-    core->SetHandleText(joined);
-    ProeMenuManager::AttachHost(hostDispatch);
-    ProeMenuManager::SetHandleText(joined);
+    core->Link().SetHandleText(joined);
+    core->Host().AttachHost(hostDispatch);
     // The steps after the connect go on when a call fails; a session that died
     // meanwhile (or does not answer) is not joined, and the connection is ended.
     if (ProEngineerStatusGet() != PRO_TK_NO_ERROR) {
@@ -157,7 +155,7 @@ ProError ProeTermAction(ProeTerminationStatus status) {
 }
 
 void GetHandleOfCaxApp(std::wstring& handle) {
-  ProProcessHandle process = ProeCore::Instance()->ProcessHandle();
+  ProProcessHandle process = ProeCore::Instance()->Link().ProcessHandle();
   handle = FormatString(L"%d %ld", process.array_index, process.auth_key);
 }
 

@@ -21,7 +21,7 @@ int ProeAsynCommand::UpdateTable(const wchar_t* kindList, const wchar_t* dbPath)
       SetStatus(importer.m_nStatus, importer.m_strStatus);
       return -1;
     }
-    ProeCore::Instance()->ShowMessage(L"refreshed tabled ok.");
+    ProeCore::Instance()->Messages().Show(L"refreshed tabled ok.");
     return 0;
   });
 }
