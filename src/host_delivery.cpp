@@ -4,6 +4,7 @@
 #include <ProNotify.h>
 
 #include "src/com_owners.h"
+#include "src/fixed_names.h"
 #include "src/guarded_frame.h"
 #include "src/model_name.h"
 #include "src/seh_translator.h"
@@ -121,8 +122,7 @@ void NotifyMenuPick(IDispatch* events, const std::wstring& handle_text,
   args.SetBstr(1, model_name);
   args.SetBstr(2, handle_text);
 
-  wchar_t name[] = L"FireClickMenu";
-  wchar_t* names[] = {name};
+  wchar_t* names[] = {const_cast<wchar_t*>(fixed::kPickMethod)};
   DISPID dispid = 0;
   if (FAILED(events->GetIDsOfNames(IID_NULL, names, 1, 1024, &dispid))) return;
   DISPPARAMS params = {args.data(), nullptr, 3, 0};

@@ -5,20 +5,21 @@
 
 #include "port/clock.h"
 #include "port/thread.h"
+#include "src/fixed_names.h"
 #include "src/log.h"
 #include "src/string_util.h"
 
 void ListenThread::Start() {
   if (m_nListen.load() >= 1) return;
   const int listen = ++m_nListen;
-  WriteLog(FormatString(L"m_nListen=%d", listen));
+  WriteLog(FormatString(fixed::kLogListenCount, listen));
   const int generation = ++generation_;
   ++running_;
   if (port::StartDetachedThread([this, generation] { Loop(generation); })) {
-    WriteLog(L"after create thread.");
+    WriteLog(fixed::kLogThreadCreated);
   } else {
     --running_;
-    WriteLog(L"create thread errlr.");
+    WriteLog(fixed::kLogThreadFailed);
     m_nListen.store(0);
   }
 }
@@ -33,8 +34,8 @@ void ListenThread::Loop(int generation) {
     port::Guard hold(lock_);
     ProEventProcess();
   }
-  WriteLog(L"get stop thread message");
-  WriteLog(L"listen thread stoped");
+  WriteLog(fixed::kLogThreadStopping);
+  WriteLog(fixed::kLogThreadStopped);
   std::lock_guard<std::mutex> hold(leaf_);
   --running_;
   exited_.notify_all();

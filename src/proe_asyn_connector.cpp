@@ -3,6 +3,7 @@
 
 #include "port/clock.h"
 #include "port/shell.h"
+#include "src/fixed_names.h"
 #include "src/guarded_frame.h"
 #include "src/log.h"
 #include "src/proe_connect.h"
@@ -76,20 +77,20 @@ int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_
     ProProcessHandle process = {0, 0};
     int status = Connect(display_text, text_dir, &process);
     if (status == PRO_TK_NOT_EXIST || status == PRO_TK_E_NOT_FOUND) {
-      WriteLog(L"proe not exists.");
-      WriteLog(FormatString(L"StartProe \"%ls\"", startCommand ? startCommand : L""));
+      WriteLog(fixed::kLogProeMissing);
+      WriteLog(FormatString(fixed::kLogStartProe, startCommand ? startCommand : L""));
       if (StartProe(startCommand) != 0) return;
-      WriteLog(FormatString(L"after start proe, nStatus = %d", 0));
+      WriteLog(FormatString(fixed::kLogAfterStart, 0));
       port::Sleep(kPauseAfterStartMs);
       for (;;) {
         status = Connect(display_text, text_dir, &process);
         const std::int64_t t = port::NowSeconds();
         if (status == PRO_TK_NO_ERROR) break;
         if (t - t0 >= kConnectDeadlineSeconds) break;
-        WriteLog(FormatString(L"connectting to proe. nStatus=%d", status));
+        WriteLog(FormatString(fixed::kLogConnecting, status));
       }
     } else {
-      WriteLog(FormatString(L"proe exists. nStatus=%d", status));
+      WriteLog(FormatString(fixed::kLogProeExists, status));
     }
     if (status != PRO_TK_NO_ERROR) {
       SetStatus(status, ConnectErrorText(status));
@@ -97,20 +98,19 @@ int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_
     }
 
     core->Link().SetProcessHandle(process);
-    WriteLog(L"connect ok.");
+    WriteLog(fixed::kLogConnected);
     ProTermFuncSet(&ProeTermAction);
-    WriteLog(L"after ProTermFuncSet.");
+    WriteLog(fixed::kLogAfterTermFunc);
     ProWindowCurrentActivateWaiting(kLoadWindowTries);
-    WriteLog(L"after ProWindowCurrentActivateWaiting.");
+    WriteLog(fixed::kLogAfterWindow);
 
-    core->Messages().Show(L"connected.");
+    core->Messages().Show(fixed::kShowConnected);
     core->Listener().Start();
-    WriteLog(L"after StartListenThread.");
+    WriteLog(fixed::kLogAfterListen);
 
     std::wstring joined;
     GetHandleOfCaxApp(joined);
-    WriteLog(FormatString(L"after GetHandleOfCaxApp, handle=%ls, handle.size=%d", joined.c_str(),
-                          static_cast<int>(joined.size())));
+    WriteLog(FormatString(fixed::kLogHandle, joined.c_str(), static_cast<int>(joined.size())));
     core->Link().SetHandleText(joined);
     core->Host().AttachHost(hostDispatch);
     // The steps after the connect go on when a call fails; a session that died
@@ -128,7 +128,7 @@ int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_
 }
 
 int ProeAsynConnector::StartProe(const wchar_t* startCommand) {
-  WriteLog(L"ProeAsynConnector::StartProe in");
+  WriteLog(fixed::kLogStartProeIn);
   if (!startCommand) {
     SetStatus(-1, LoadResString(5203));
     return -1;
@@ -140,7 +140,7 @@ int ProeAsynConnector::StartProe(const wchar_t* startCommand) {
       port::ShellOpen(std::wstring(startCommand), std::wstring(), TempPath(), &pid);
   if (failure) SetStatus(-1, FormatString(LoadResString(5202).c_str(), startCommand));
   // The shell's convention: the process on success, the failure code otherwise.
-  WriteLog(FormatString(L"hProIns=%d", static_cast<int>(failure ? failure : pid)));
+  WriteLog(FormatString(fixed::kLogStarted, static_cast<int>(failure ? failure : pid)));
   return failure ? -1 : 0;
 }
 
@@ -148,7 +148,7 @@ int ProeAsynConnector::StartProe(const wchar_t* startCommand) {
 }  // namespace TAVCAX
 
 ProError ProeTermAction(ProeTerminationStatus status) {
-  WriteLog(FormatString(L"ProeTermAction in, status=%d", static_cast<int>(status)));
+  WriteLog(FormatString(fixed::kLogSessionEnded, static_cast<int>(status)));
   ProeCore::Instance()->Disconnect(true);
   ProeMenuManager::Instance()->Reset();
   return PRO_TK_NO_ERROR;

@@ -4,6 +4,7 @@
 #include <ProWindows.h>
 
 #include "port/files.h"
+#include "src/fixed_names.h"
 #include "src/log.h"
 #include "src/string_util.h"
 #include "src/system_util.h"
@@ -50,7 +51,7 @@ ProError ProeMenuManager::HideDefaultCommand() {
   ProError rc = PRO_TK_NO_ERROR;
   if (!access_id_.load()) {
     uiCmdCmdId command = nullptr;
-    if (ProCmdCmdIdFind(const_cast<char*>("TVProAction1"), &command) != PRO_TK_NO_ERROR)
+    if (ProCmdCmdIdFind(const_cast<char*>(fixed::kDefaultCommand), &command) != PRO_TK_NO_ERROR)
       command = nullptr;
     default_command_id_.store(command);
     uiCmdAccessId access = nullptr;

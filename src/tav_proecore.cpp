@@ -3,6 +3,7 @@
 #include <ProCore.h>
 
 #include "port/clock.h"
+#include "src/fixed_names.h"
 #include "src/guarded_frame.h"
 #include "src/log.h"
 #include "src/seh_translator.h"
@@ -20,7 +21,7 @@ void ProeCore::Disconnect(bool proe_gone) {
     InstallSehTranslator();
     if (!link_.IsConnected()) return;
     listener_.Stop();
-    WriteLog(L"stoped listen thread, [ProeMenuManager::Disconnect()]");
+    WriteLog(fixed::kLogListenStopped);
     if (!proe_gone) {
       // A failure of the request must not keep the module joined to a session it
       // has left: the state below is reset whatever happens here.
@@ -29,9 +30,9 @@ void ProeCore::Disconnect(bool proe_gone) {
         ProEngineerDisconnect(&handle, 5);
       });
     }
-    WriteLog(L"after ProEngineerDisconnect, [ProeMenuManager::Disconnect()]");
+    WriteLog(fixed::kLogDisconnected);
     link_.Clear();
-    WriteLog(L"after init, [ProeMenuManager::Disconnect()]");
+    WriteLog(fixed::kLogDisconnectDone);
     port::Sleep(60);
   });
 }

@@ -1,5 +1,7 @@
 #include "src/toolkit_error_name.h"
 
+#include "src/fixed_names.h"
+
 namespace {
 
 // Indexed by code + 99: entry 0 is -99, entry 99 is 0.
@@ -85,3 +87,5 @@ std::wstring ToolkitErrorName(int code) {
   const wchar_t* name = kNames[code + 99];
   return name ? name : std::wstring();
 }
+
+std::wstring ToolkitStatusText(int code) { return fixed::kToolkitStatus + ToolkitErrorName(code); }
