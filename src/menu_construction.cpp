@@ -208,6 +208,35 @@ uiCmdCmdId ProeMenuManager::EntryCommand(const std::string& action, ProError& rc
   return command;
 }
 
+ProError ProeMenuManager::AddButton(const XmlNode& node, int id, std::string parent,
+                                    std::string key, ProFileName file, ButtonNames& buttons,
+                                    int& left_out) {
+  ProError rc = PRO_TK_NO_ERROR;
+  const uiCmdCmdId command = EntryCommand(
+      fixed::kButtonActionPrefix + std::to_string(id) + fixed::kButtonActionSuffix, rc);
+  const char* call = "ProCmdActionAdd";
+  if (command) {
+    call = "ProMenubarmenuPushbuttonAdd";
+    rc = ProMenubarmenuPushbuttonAdd(parent.data(), key.data(), key.data(), key.data(), nullptr,
+                                     PRO_B_TRUE, command, file);
+    if (rc == PRO_TK_E_FOUND && buttons.insert({parent, key}).second) rc = PRO_TK_NO_ERROR;
+    // Mapped even when its button was refused: a button of the same command
+    // (an earlier attempt's) may show elsewhere.
+    entry_ids_[command] = id;
+  }
+  WriteLog(FormatString(fixed::kLogMenuAdded, MultiByteToWide(key).c_str(), rc));
+  if (SessionGone(rc)) return rc;
+  if (rc != PRO_TK_NO_ERROR) {
+    LogLeftOut(node, id, call, rc);
+    ++left_out;
+  } else {
+    buttons.insert({parent, key});
+    ProeCore::Instance()->Messages().Show(
+        FormatString(fixed::kShowAddedMenu, MultiByteToWide(key).c_str()));
+  }
+  return PRO_TK_NO_ERROR;
+}
+
 ProError ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& root, ProFileName file,
                                      int& left_out) {
   struct Open {  // a submenu being filled, and the menu and entry to go on with after it
@@ -215,10 +244,7 @@ ProError ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& roo
     XmlNode entry;
   };
   std::vector<Open> stack;
-  // Button names used by this construction, per menu: a caption repeated under
-  // one menu gives its second button a name in use; a name in use otherwise is
-  // the button an earlier attempt added.
-  std::set<std::pair<std::string, std::string>> buttons;
+  ButtonNames buttons;
   std::string parent = fixed::kTopMenu;
   int submenus = 1;
   XmlNode node = root.FirstChildElement();
@@ -237,29 +263,8 @@ ProError ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& roo
     const int id = EntryId(node);
     std::string key = KeyOf(keys, node);
     if (id >= 0) {
-      ProError rc = PRO_TK_NO_ERROR;
-      const uiCmdCmdId command = EntryCommand(
-          fixed::kButtonActionPrefix + std::to_string(id) + fixed::kButtonActionSuffix, rc);
-      const char* call = "ProCmdActionAdd";
-      if (command) {
-        call = "ProMenubarmenuPushbuttonAdd";
-        rc = ProMenubarmenuPushbuttonAdd(parent.data(), key.data(), key.data(), key.data(), nullptr,
-                                         PRO_B_TRUE, command, file);
-        if (rc == PRO_TK_E_FOUND && buttons.insert({parent, key}).second) rc = PRO_TK_NO_ERROR;
-        // Mapped even when its button was refused: a button of the same command
-        // (an earlier attempt's) may show elsewhere.
-        entry_ids_[command] = id;
-      }
-      WriteLog(FormatString(fixed::kLogMenuAdded, MultiByteToWide(key).c_str(), rc));
-      if (SessionGone(rc)) return rc;
-      if (rc != PRO_TK_NO_ERROR) {
-        LogLeftOut(node, id, call, rc);
-        ++left_out;
-      } else {
-        buttons.insert({parent, key});
-        ProeCore::Instance()->Messages().Show(
-            FormatString(fixed::kShowAddedMenu, MultiByteToWide(key).c_str()));
-      }
+      if (const ProError gone = AddButton(node, id, parent, key, file, buttons, left_out))
+        return gone;
       node = node.NextSiblingElement();
     } else if (id == kSubmenu) {
       std::string name =

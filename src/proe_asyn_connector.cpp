@@ -33,6 +33,40 @@ ProError Connect(const std::string& display, const std::string& text_dir,
                             &random_choice, handle);
 }
 
+// Connects until the session answers or the deadline from `t0` has passed; the
+// code of the last attempt.
+int ConnectUntilDeadline(const std::string& display, const std::string& text_dir, std::int64_t t0,
+                         ProProcessHandle* process) {
+  for (;;) {
+    const int status = Connect(display, text_dir, process);
+    const std::int64_t t = port::NowSeconds();
+    if (status == PRO_TK_NO_ERROR || t - t0 >= kConnectDeadlineSeconds) return status;
+    WriteLog(FormatString(fixed::kLogConnecting, status));
+  }
+}
+
+// The steps after the connect: they go on when a call fails. The session link and
+// host delivery take the connection and the host; the handle text it gets.
+std::wstring JoinSession(ProeCore& core, const ProProcessHandle& process, IDispatch* host) {
+  core.Link().SetProcessHandle(process);
+  WriteLog(fixed::kLogConnected);
+  ProTermFuncSet(&ProeTermAction);
+  WriteLog(fixed::kLogAfterTermFunc);
+  ProWindowCurrentActivateWaiting(kLoadWindowTries);
+  WriteLog(fixed::kLogAfterWindow);
+
+  core.Messages().Show(fixed::kShowConnected);
+  core.Listener().Start();
+  WriteLog(fixed::kLogAfterListen);
+
+  std::wstring joined;
+  GetHandleOfCaxApp(joined);
+  WriteLog(FormatString(fixed::kLogHandle, joined.c_str(), static_cast<int>(joined.size())));
+  core.Link().SetHandleText(joined);
+  core.Host().AttachHost(host);
+  return joined;
+}
+
 // Message 5200 with the code, and 5201 appended for the missing communication program.
 std::wstring ConnectErrorText(int status) {
   std::wstring text = FormatString(LoadResString(5200).c_str(), status);
@@ -82,13 +116,7 @@ int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_
       if (StartProe(startCommand) != 0) return;
       WriteLog(FormatString(fixed::kLogAfterStart, 0));
       port::Sleep(kPauseAfterStartMs);
-      for (;;) {
-        status = Connect(display_text, text_dir, &process);
-        const std::int64_t t = port::NowSeconds();
-        if (status == PRO_TK_NO_ERROR) break;
-        if (t - t0 >= kConnectDeadlineSeconds) break;
-        WriteLog(FormatString(fixed::kLogConnecting, status));
-      }
+      status = ConnectUntilDeadline(display_text, text_dir, t0, &process);
     } else {
       WriteLog(FormatString(fixed::kLogProeExists, status));
     }
@@ -96,25 +124,9 @@ int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_
       SetStatus(status, ConnectErrorText(status));
       return;
     }
-
-    core->Link().SetProcessHandle(process);
-    WriteLog(fixed::kLogConnected);
-    ProTermFuncSet(&ProeTermAction);
-    WriteLog(fixed::kLogAfterTermFunc);
-    ProWindowCurrentActivateWaiting(kLoadWindowTries);
-    WriteLog(fixed::kLogAfterWindow);
-
-    core->Messages().Show(fixed::kShowConnected);
-    core->Listener().Start();
-    WriteLog(fixed::kLogAfterListen);
-
-    std::wstring joined;
-    GetHandleOfCaxApp(joined);
-    WriteLog(FormatString(fixed::kLogHandle, joined.c_str(), static_cast<int>(joined.size())));
-    core->Link().SetHandleText(joined);
-    core->Host().AttachHost(hostDispatch);
-    // The steps after the connect go on when a call fails; a session that died
-    // meanwhile (or does not answer) is not joined, and the connection is ended.
+    const std::wstring joined = JoinSession(*core, process, hostDispatch);
+    // A session that died meanwhile (or does not answer) is not joined, and the connection is
+    // ended.
     if (ProEngineerStatusGet() != PRO_TK_NO_ERROR) {
       core->Disconnect(false);
       ProeMenuManager::Instance()->Reset();

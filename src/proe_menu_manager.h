@@ -18,6 +18,7 @@
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,10 @@ class ProeMenuManager : public StatusRecord {
 
  private:
   using CaptionKeys = std::map<std::wstring, std::string>;  // caption -> label key
+  // Button names used by a construction, per menu: a caption repeated under one
+  // menu gives its second button a name in use; a name in use otherwise is the
+  // button an earlier attempt added.
+  using ButtonNames = std::set<std::pair<std::string, std::string>>;  // (menu, key)
 
   ProeMenuManager() = default;
   int BuildMenus(const std::wstring& xml, std::wstring& left_out_text);
@@ -78,6 +83,10 @@ class ProeMenuManager : public StatusRecord {
   // PRO_TK_COMM_ERROR when the session stopped answering on the way.
   ProError AddEntries(const CaptionKeys& keys, const XmlNode& root, ProFileName file,
                       int& left_out);
+  // Adds the button of entry `id` under `parent`; a refused one is logged and
+  // counted in `left_out`. PRO_TK_NO_ERROR, or the code when the session is gone.
+  ProError AddButton(const XmlNode& node, int id, std::string parent, std::string key,
+                     ProFileName file, ButtonNames& buttons, int& left_out);
   // The command of `action` for entry `id`: added, or when its name is taken, the
   // existing one (a retry, or a menu built over another connection). Null when
   // the session refuses both; `rc` then says why.
