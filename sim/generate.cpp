@@ -112,6 +112,51 @@ bool BuildTree(const std::string& dir, const std::string& name, int breadth, int
   return true;
 }
 
+// The k-th parameter: a mix of every value type.
+Parameter MakeParameter(int k) {
+  Parameter p;
+  p.name = "PARAM_" + std::to_string(k);
+  switch (k % 5) {
+    case 0:
+      p.value = ParamValue::Double(1.25 * (k + 1));
+      p.units = "mm";
+      break;
+    case 1:
+      p.value = ParamValue::String("value " + std::to_string(k));
+      break;
+    case 2:
+      p.value = ParamValue::Integer(k * 10);
+      break;
+    case 3:
+      p.value = ParamValue::Boolean(k % 2 == 1);
+      break;
+    case 4:
+      p.value = ParamValue::Double(0.5 * k);
+      p.units = "kg";
+      break;
+  }
+  return p;
+}
+
+// Relations that drive the upper half of the dimensions from the lower half;
+// beyond that, computed real parameters.
+RelationSet MakeRelations(int count, std::size_t dimensions) {
+  RelationSet lines;
+  lines.push_back("/* generated relations");
+  const int ndims = static_cast<int>(dimensions);
+  for (int r = 0; r < count; ++r) {
+    const int target = ndims / 2 + r;
+    if (ndims >= 2 && target < ndims) {
+      lines.push_back("d" + std::to_string(target) + " = d" + std::to_string(r % (ndims / 2)) +
+                      " * 1.5 + " + std::to_string(r % 7));
+    } else {
+      lines.push_back("CALC_" + std::to_string(r) + " = " + std::to_string(r) + " * 2 + sqrt(" +
+                      std::to_string(r + 1) + ")");
+    }
+  }
+  return lines;
+}
+
 }  // namespace
 
 Model MakePart(const std::string& name, const PartSize& size) {
@@ -144,48 +189,9 @@ Model MakePart(const std::string& name, const PartSize& size) {
     }
     m.features.push_back(std::move(f));
   }
-  for (int k = 0; k < size.params; ++k) {
-    Parameter p;
-    p.name = "PARAM_" + std::to_string(k);
-    switch (k % 5) {
-      case 0:
-        p.value = ParamValue::Double(1.25 * (k + 1));
-        p.units = "mm";
-        break;
-      case 1:
-        p.value = ParamValue::String("value " + std::to_string(k));
-        break;
-      case 2:
-        p.value = ParamValue::Integer(k * 10);
-        break;
-      case 3:
-        p.value = ParamValue::Boolean(k % 2 == 1);
-        break;
-      case 4:
-        p.value = ParamValue::Double(0.5 * k);
-        p.units = "kg";
-        break;
-    }
-    m.params.push_back(std::move(p));
-  }
-  if (size.relation_lines > 0) {
-    RelationSet lines;
-    lines.push_back("/* generated relations");
-    const int ndims = static_cast<int>(m.dimensions.size());
-    for (int r = 0; r < size.relation_lines; ++r) {
-      // Drive the upper half of the dimensions from the lower half; beyond that,
-      // computed real parameters.
-      const int target = ndims / 2 + r;
-      if (ndims >= 2 && target < ndims) {
-        lines.push_back("d" + std::to_string(target) + " = d" + std::to_string(r % (ndims / 2)) +
-                        " * 1.5 + " + std::to_string(r % 7));
-      } else {
-        lines.push_back("CALC_" + std::to_string(r) + " = " + std::to_string(r) + " * 2 + sqrt(" +
-                        std::to_string(r + 1) + ")");
-      }
-    }
-    m.relations = std::move(lines);
-  }
+  for (int k = 0; k < size.params; ++k) m.params.push_back(MakeParameter(k));
+  if (size.relation_lines > 0)
+    m.relations = MakeRelations(size.relation_lines, m.dimensions.size());
   return m;
 }
 
