@@ -241,6 +241,37 @@ bool ParseCount(const char* text, int max, int* out) {
   return true;
 }
 
+// Reads the options after the name; false, with the usage printed, on a bad one.
+bool ParseGenOptions(int argc, char** argv, PartSize* sizes, int* breadth, int* depth) {
+  PartSize& size = *sizes;
+  for (int i = 4; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (i + 1 >= argc) {
+      std::cerr << kGenUsage;
+      return false;
+    }
+    const char* v = argv[++i];
+    bool ok = false;
+    if (a == "--features")
+      ok = ParseCount(v, 100000, &size.features);
+    else if (a == "--dims")
+      ok = ParseCount(v, 1000, &size.dims_per_feature);
+    else if (a == "--params")
+      ok = ParseCount(v, 100000, &size.params);
+    else if (a == "--relations")
+      ok = ParseCount(v, 100000, &size.relation_lines);
+    else if (a == "--breadth")
+      ok = ParseCount(v, 1000, breadth) && *breadth >= 1;
+    else if (a == "--depth")
+      ok = ParseCount(v, 20, depth) && *depth >= 1;
+    if (!ok) {
+      std::cerr << "proe_sim gen: bad option " << a << " " << v << "\n" << kGenUsage;
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int GenerateMain(int argc, char** argv) {
@@ -257,31 +288,7 @@ int GenerateMain(int argc, char** argv) {
   const std::string name = argv[3];
   PartSize size;
   int breadth = 2, depth = 2;
-  for (int i = 4; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (i + 1 >= argc) {
-      std::cerr << kGenUsage;
-      return 2;
-    }
-    const char* v = argv[++i];
-    bool ok = false;
-    if (a == "--features")
-      ok = ParseCount(v, 100000, &size.features);
-    else if (a == "--dims")
-      ok = ParseCount(v, 1000, &size.dims_per_feature);
-    else if (a == "--params")
-      ok = ParseCount(v, 100000, &size.params);
-    else if (a == "--relations")
-      ok = ParseCount(v, 100000, &size.relation_lines);
-    else if (a == "--breadth")
-      ok = ParseCount(v, 1000, &breadth) && breadth >= 1;
-    else if (a == "--depth")
-      ok = ParseCount(v, 20, &depth) && depth >= 1;
-    if (!ok) {
-      std::cerr << "proe_sim gen: bad option " << a << " " << v << "\n" << kGenUsage;
-      return 2;
-    }
-  }
+  if (!ParseGenOptions(argc, argv, &size, &breadth, &depth)) return 2;
   if (name.empty() || name.find_first_of("./ ") != std::string::npos) {
     std::cerr << "proe_sim gen: the name must be a plain model name\n";
     return 2;
