@@ -72,9 +72,25 @@ constexpr wchar_t kLogThreadFailed[] = L"create thread errlr.";
 constexpr wchar_t kLogThreadStopping[] = L"get stop thread message";
 constexpr wchar_t kLogThreadStopped[] = L"listen thread stoped";
 
-// Log lines of menu construction, read by the same people and tools.
+// Log lines of menu construction and of the import, read by the same people and
+// tools.
 constexpr wchar_t kLogMenuAdded[] = L"added menu %ls, ret=%d";
 constexpr wchar_t kLogEntryLeftOut[] = L"menu entry id=%d caption=\"%ls\" left out: %s %ls (%d)";
 constexpr wchar_t kLogTakenOver[] = L"took over %d menu actions of another connection";
+constexpr wchar_t kLogNotHidden[] = L"%s not hidden: %ls";  // the default command, the code
+constexpr wchar_t kLogMenuDocument[] = L"menu document: ";
+constexpr wchar_t kLogReferenceDimension[] =
+    L"ProDbToMdl: dimension %d is a reference dimension; its row is skipped";
+constexpr wchar_t kLogDrivenDimension[] =
+    L"ProDbToMdl: dimension %d is driven by a relation; its row is skipped";
+
+// Where a failure that no status record takes happened, in its log line
+// "<where>: () error: <why>"; the same readers search for them.
+constexpr wchar_t kWhereFileNew[] = L"File > New";
+constexpr wchar_t kWhereFileOpen[] = L"File > Open";
+constexpr wchar_t kWhereMenuPick[] = L"ProeMenuManager::OnMenuAction";
+constexpr wchar_t kWhereMenuBuild[] = L"ProeMenuManager::CreateMenu";
+constexpr wchar_t kWhereDisconnect[] = L"ProeAsynCommand::Disconnect";
+constexpr wchar_t kHostCallFailed[] = L"the host's %ls failed (0x%08x)";  // method, HRESULT
 
 }  // namespace fixed

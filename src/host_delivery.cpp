@@ -34,13 +34,12 @@ ProError AnswerNotification(const wchar_t* handler, Body&& body) noexcept {
 void CheckHostCall(const wchar_t* method, HRESULT hr) {
   if (FAILED(hr))
     throw TAVBASE::TX_Exception(
-        FormatString(L"the host's %ls failed (0x%08x)", method, static_cast<unsigned>(hr)), L"",
-        L"", 0);
+        FormatString(fixed::kHostCallFailed, method, static_cast<unsigned>(hr)), L"", L"", 0);
 }
 
 // File > New: the host hears of a new model.
 ProError OnFileNew(ProMdlType, int, wchar_t*) {
-  return AnswerNotification(L"File > New", [] {
+  return AnswerNotification(fixed::kWhereFileNew, [] {
     HostDelivery& delivery = ProeCore::Instance()->Host();
     ITavCaxEvents* events = delivery.AcquireForNotifications();
     if (!events) return;
@@ -52,7 +51,7 @@ ProError OnFileNew(ProMdlType, int, wchar_t*) {
 
 // File > Open: the host hears of the model that was opened.
 ProError OnFileOpen(ProModel*) {
-  return AnswerNotification(L"File > Open", [] {
+  return AnswerNotification(fixed::kWhereFileOpen, [] {
     HostDelivery& delivery = ProeCore::Instance()->Host();
     ITavCaxEvents* events = delivery.AcquireForNotifications();
     if (!events) return;

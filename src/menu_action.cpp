@@ -5,6 +5,7 @@
 
 #include "port/message_box.h"
 #include "src/com_owners.h"
+#include "src/fixed_names.h"
 #include "src/guarded_frame.h"
 #include "src/model_name.h"
 #include "src/proe_menu_manager.h"
@@ -18,7 +19,7 @@ int ProeMenuManager::OnMenuAction(uiCmdCmdId command, uiCmdValue*, void*) {
   // failure goes to the log, away from the host thread's status records.
   int code = 0;
   std::wstring message;
-  RunGuardedAndLog(L"ProeMenuManager::OnMenuAction", code, message, TAV_CATCH_SITE, [command] {
+  RunGuardedAndLog(fixed::kWhereMenuPick, code, message, TAV_CATCH_SITE, [command] {
     InstallSehTranslator();
     Instance()->AnswerPick(command);
   });

@@ -102,7 +102,7 @@ int ProeMenuManager::CreateMenu(const std::wstring& xml) {
   int code = 0;
   std::wstring message;
   port::Guard hold(ProeCore::Instance()->Lock());
-  RunGuardedAndLog(L"ProeMenuManager::CreateMenu", code, message, TAV_CATCH_SITE, [this] {
+  RunGuardedAndLog(fixed::kWhereMenuBuild, code, message, TAV_CATCH_SITE, [this] {
     InstallSehTranslator();
     RestoreDefaultCommand();
   });
@@ -125,7 +125,7 @@ int ProeMenuManager::BuildMenus(const std::wstring& xml, std::wstring& left_out_
   // The whole document is checked before anything is added to the session.
   if (menu_document_.Parse(xml) != 0) {
     SetStatus(menu_document_.m_nStatus, menu_document_.m_strStatus);
-    WriteLog(L"menu document: " + menu_document_.ParseError());
+    WriteLog(fixed::kLogMenuDocument + menu_document_.ParseError());
     return -1;
   }
   const std::wstring fault = MenuDocumentFault(menu_document_);
@@ -149,7 +149,8 @@ int ProeMenuManager::BuildMenus(const std::wstring& xml, std::wstring& left_out_
       ProMenubarMenuAdd(top.data(), label.data(), windows.data(), PRO_B_FALSE, file);
   if (rc != PRO_TK_NO_ERROR && rc != PRO_TK_E_FOUND) return failed(rc);
   if (const ProError hidden = HideDefaultCommand())
-    WriteLog(MultiByteToWide(fixed::kDefaultCommand) + L" not hidden: " + ToolkitErrorName(hidden));
+    WriteLog(FormatString(fixed::kLogNotHidden, fixed::kDefaultCommand,
+                          ToolkitErrorName(hidden).c_str()));
   int left_out = 0;
   if (const ProError gone = AddEntries(keys, root, file, left_out)) return failed(gone);
   if (taken_over_ > 0) WriteLog(FormatString(fixed::kLogTakenOver, taken_over_));

@@ -168,7 +168,7 @@ void ProeAsynCommand::Disconnect() {
   // connection end and the menus reset; a failure stays in the status record and
   // goes to the log.
   const auto step = [this](CatchSite site, void (*body)()) {
-    RunGuardedAndLog(L"ProeAsynCommand::Disconnect", m_nStatus, m_strStatus, site, [body] {
+    RunGuardedAndLog(fixed::kWhereDisconnect, m_nStatus, m_strStatus, site, [body] {
       InstallSehTranslator();
       body();
     });
