@@ -228,6 +228,33 @@ class Planner {
     for (const DimensionRow& row : in_.edited.dimensions) Dimension(row, symbols);
   }
 
+  // Whether the session refuses the row's symbol (too long, malformed, another
+  // dimension's), with the failure recorded.
+  bool SymbolRefused(const DimensionRow& row, const std::string& item, const std::string& symbol,
+                     const std::map<long long, std::string>& symbols) {
+    if (const int code = NameLengthCode(row.symbol)) {
+      Fails("dimension", {row.row}, item, "a symbol of more than 31 characters", code);
+      return true;
+    }
+    if (!IsRelationName(row.symbol)) {
+      Fails("dimension", {row.row}, item,
+            (row.symbol.empty() ? "an empty symbol" + NullNote(row.nulls, "dimSymbol")
+                                : "symbol " + row.symbol) +
+                ": the session takes a letter, then letters, digits and _",
+            kBadInputs);
+      return true;
+    }
+    bool taken = false;
+    for (const auto& other : symbols)
+      if (other.first != row.id && other.second == symbol) {
+        Fails("dimension", {row.row}, item,
+              "dimension id " + std::to_string(other.first) + " has the symbol " + row.symbol,
+              kNoChange);
+        taken = true;
+      }
+    return taken;
+  }
+
   // One edited dimension row; `symbols` takes its symbol once it is accepted.
   void Dimension(const DimensionRow& row, std::map<long long, std::string>& symbols) {
     if (row.flag == 1 || row.flag == 3)
@@ -260,28 +287,8 @@ class Planner {
       Unchanged("dimension", row.row, item, "nothing: a relation drives it");
       return;
     }
-    if (const int code = NameLengthCode(row.symbol)) {
-      Fails("dimension", {row.row}, item, "a symbol of more than 31 characters", code);
-      return;
-    }
-    if (!IsRelationName(row.symbol)) {
-      Fails("dimension", {row.row}, item,
-            (row.symbol.empty() ? "an empty symbol" + NullNote(row.nulls, "dimSymbol")
-                                : "symbol " + row.symbol) +
-                ": the session takes a letter, then letters, digits and _",
-            kBadInputs);
-      return;
-    }
     const std::string symbol = UpperCase(row.symbol);
-    bool taken = false;
-    for (const auto& other : symbols)
-      if (other.first != row.id && other.second == symbol) {
-        Fails("dimension", {row.row}, item,
-              "dimension id " + std::to_string(other.first) + " has the symbol " + row.symbol,
-              kNoChange);
-        taken = true;
-      }
-    if (taken) return;
+    if (SymbolRefused(row, item, symbol, symbols)) return;
     if (!std::isfinite(row.value)) {
       Fails("dimension", {row.row}, item, "value " + NumberText(row.value), kBadInputs);
       return;
