@@ -56,7 +56,7 @@ struct World {
 World& TheWorld() {
   static World* world = [] {
     auto* w = new World;
-    ProeMenuManager::AttachHost(&w->host);
+    ProeCore::Instance()->Host().AttachHost(&w->host);
     return w;
   }();
   return *world;

@@ -225,70 +225,80 @@ class Planner {
     std::map<long long, std::string> symbols;
     for (const DimensionRow& dimension : in_.current.dimensions)
       symbols.emplace(dimension.id, UpperCase(dimension.symbol));
-    for (const DimensionRow& row : in_.edited.dimensions) {
-      if (row.flag == 1 || row.flag == 3)
-        out_.notes.push_back("row " + std::to_string(row.row) + " of RURO_2_dimension is flagged " +
-                             std::to_string(row.flag) +
-                             ": the import creates and deletes no dimensions");
-      if (row.flag != 2) continue;
-      const DimensionRow* now = nullptr;
-      for (const DimensionRow& dimension : in_.current.dimensions)
-        if (dimension.id == row.id && !now) now = &dimension;
-      std::string item = "dimension id " + std::to_string(row.id);
-      if (!now || Drawing()) {
-        Fails("dimension", {row.row}, item,
-              Drawing() ? "a drawing's dimensions are not imported"
-                        : "not in the model" + NullNote(row.nulls, "dimId"),
-              Drawing() ? kInvalidType : kNotExist);
-        continue;
-      }
-      item = now->symbol + " (id " + std::to_string(row.id) + ")";
-      if (const DimensionRow* original = Exported(in_.exported.dimensions, row.row)) {
-        const std::vector<std::string> moved = DimensionDifferences(*original, *now);
-        if (!moved.empty())
-          Conflict("dimension", {row.row}, item, "changed since the export: " + Joined(moved));
-      }
-      if (now->tol_type == 0) {
-        Unchanged("dimension", row.row, item, "nothing: a reference dimension");
-        continue;
-      }
-      if (now->driven) {
-        Unchanged("dimension", row.row, item, "nothing: a relation drives it");
-        continue;
-      }
-      if (const int code = NameLengthCode(row.symbol)) {
-        Fails("dimension", {row.row}, item, "a symbol of more than 31 characters", code);
-        continue;
-      }
-      if (!IsRelationName(row.symbol)) {
-        Fails("dimension", {row.row}, item,
-              (row.symbol.empty() ? "an empty symbol" + NullNote(row.nulls, "dimSymbol")
-                                  : "symbol " + row.symbol) +
-                  ": the session takes a letter, then letters, digits and _",
-              kBadInputs);
-        continue;
-      }
-      const std::string symbol = UpperCase(row.symbol);
-      bool taken = false;
-      for (const auto& other : symbols)
-        if (other.first != row.id && other.second == symbol) {
-          Fails("dimension", {row.row}, item,
-                "dimension id " + std::to_string(other.first) + " has the symbol " + row.symbol,
-                kNoChange);
-          taken = true;
-        }
-      if (taken) continue;
-      if (!std::isfinite(row.value)) {
-        Fails("dimension", {row.row}, item, "value " + NumberText(row.value), kBadInputs);
-        continue;
-      }
-      symbols[row.id] = symbol;
-      const std::vector<std::string> parts = DimensionDifferences(*now, row);
-      if (parts.empty())
-        Unchanged("dimension", row.row, item, "no change");
-      else
-        Change("dimension", {row.row}, item, Joined(parts));
+    for (const DimensionRow& row : in_.edited.dimensions) Dimension(row, symbols);
+  }
+
+  // Whether the session refuses the row's symbol (too long, malformed, another
+  // dimension's), with the failure recorded.
+  bool SymbolRefused(const DimensionRow& row, const std::string& item, const std::string& symbol,
+                     const std::map<long long, std::string>& symbols) {
+    if (const int code = NameLengthCode(row.symbol)) {
+      Fails("dimension", {row.row}, item, "a symbol of more than 31 characters", code);
+      return true;
     }
+    if (!IsRelationName(row.symbol)) {
+      Fails("dimension", {row.row}, item,
+            (row.symbol.empty() ? "an empty symbol" + NullNote(row.nulls, "dimSymbol")
+                                : "symbol " + row.symbol) +
+                ": the session takes a letter, then letters, digits and _",
+            kBadInputs);
+      return true;
+    }
+    bool taken = false;
+    for (const auto& other : symbols)
+      if (other.first != row.id && other.second == symbol) {
+        Fails("dimension", {row.row}, item,
+              "dimension id " + std::to_string(other.first) + " has the symbol " + row.symbol,
+              kNoChange);
+        taken = true;
+      }
+    return taken;
+  }
+
+  // One edited dimension row; `symbols` takes its symbol once it is accepted.
+  void Dimension(const DimensionRow& row, std::map<long long, std::string>& symbols) {
+    if (row.flag == 1 || row.flag == 3)
+      out_.notes.push_back("row " + std::to_string(row.row) + " of RURO_2_dimension is flagged " +
+                           std::to_string(row.flag) +
+                           ": the import creates and deletes no dimensions");
+    if (row.flag != 2) return;
+    const DimensionRow* now = nullptr;
+    for (const DimensionRow& dimension : in_.current.dimensions)
+      if (dimension.id == row.id && !now) now = &dimension;
+    std::string item = "dimension id " + std::to_string(row.id);
+    if (!now || Drawing()) {
+      Fails("dimension", {row.row}, item,
+            Drawing() ? "a drawing's dimensions are not imported"
+                      : "not in the model" + NullNote(row.nulls, "dimId"),
+            Drawing() ? kInvalidType : kNotExist);
+      return;
+    }
+    item = now->symbol + " (id " + std::to_string(row.id) + ")";
+    if (const DimensionRow* original = Exported(in_.exported.dimensions, row.row)) {
+      const std::vector<std::string> moved = DimensionDifferences(*original, *now);
+      if (!moved.empty())
+        Conflict("dimension", {row.row}, item, "changed since the export: " + Joined(moved));
+    }
+    if (now->tol_type == 0) {
+      Unchanged("dimension", row.row, item, "nothing: a reference dimension");
+      return;
+    }
+    if (now->driven) {
+      Unchanged("dimension", row.row, item, "nothing: a relation drives it");
+      return;
+    }
+    const std::string symbol = UpperCase(row.symbol);
+    if (SymbolRefused(row, item, symbol, symbols)) return;
+    if (!std::isfinite(row.value)) {
+      Fails("dimension", {row.row}, item, "value " + NumberText(row.value), kBadInputs);
+      return;
+    }
+    symbols[row.id] = symbol;
+    const std::vector<std::string> parts = DimensionDifferences(*now, row);
+    if (parts.empty())
+      Unchanged("dimension", row.row, item, "no change");
+    else
+      Change("dimension", {row.row}, item, Joined(parts));
   }
 
   // The current parameter a row names, found as the import finds its owner and
@@ -414,6 +424,11 @@ class Planner {
       Change("parameter", {row.row}, item,
              "deleted (was " + ValueText(ImportValue(now->type, now->value)) + ")");
     }
+    AddedParameters();
+  }
+
+  // The rows flagged 1, after the changes and deletions.
+  void AddedParameters() {
     const std::string type_text = in_.model.substr(in_.model.rfind('.') + 1);
     std::set<std::string> own_names;  // the model's own parameters as the rows leave them
     for (const ParameterRow& parameter : in_.current.parameters)
@@ -462,21 +477,24 @@ class Planner {
     return kBadInputs;
   }
 
-  void Relations() {
-    struct Owner {
-      int type = 0;
-      long long id = 0;
-      std::vector<long long> rows;  // every row of the owner, flagged 3 or not
-      std::vector<std::string> lines;
-      bool null_type = false;
-      bool edited = false;  // a row flagged 1 or 2
-    };
-    std::vector<Owner> owners;  // in the order of their first rows, as the import goes
+  struct RelationOwner {
+    int type = 0;
+    long long id = 0;
+    std::vector<long long> rows;  // every row of the owner, flagged 3 or not
+    std::vector<std::string> lines;
+    bool null_type = false;
+    bool edited = false;  // a row flagged 1 or 2
+  };
+
+  // The owners of the relation rows, in the order of their first rows, as the
+  // import goes.
+  std::vector<RelationOwner> RelationOwners() const {
+    std::vector<RelationOwner> owners;
     for (const RelationRow& row : in_.edited.relations) {
       // The import reads the rows whose flag is not 3; a NULL flag is no such row.
       if (!NullNote(row.nulls, "RURO_flag").empty()) continue;
       const bool model = row.owner_type == in_.model_type;
-      auto found = std::find_if(owners.begin(), owners.end(), [&](const Owner& owner) {
+      auto found = std::find_if(owners.begin(), owners.end(), [&](const RelationOwner& owner) {
         return owner.type == row.owner_type && (model || owner.id == row.owner_id);
       });
       if (found == owners.end())
@@ -486,55 +504,61 @@ class Planner {
       if (row.flag != 3) found->lines.push_back(row.line);
       found->edited = found->edited || row.flag == 1 || row.flag == 2;
     }
-    for (const Owner& owner : owners) {
-      const bool model = owner.type == in_.model_type;
-      std::string item = "relations of " + in_.model;
-      if (!model) {
-        item = std::string("relations of ") + (owner.type == kFeatureItem ? "feature " : "item ") +
-               std::to_string(owner.id);
-        const FeatureRow* feature = owner.type == kFeatureItem ? CurrentFeature(owner.id) : nullptr;
-        // A drawing rewrites only its own set: other owners' rows are refused when
-        // edited, and otherwise left as they are.
-        if (Drawing()) {
-          if (owner.edited)
-            Fails("relation", owner.rows, item, "a drawing takes only its own relations",
-                  kInvalidType);
-          continue;
-        }
-        const int code = OwnerCode(owner.type, owner.id);
-        // Rows that are all flagged 3 are not read: their owner is never looked up.
-        if (code && !owner.lines.empty()) {
-          Fails("relation", owner.rows, item,
-                "owner type " + std::to_string(owner.type) +
-                    (owner.null_type ? " (ownerType is NULL)" : "") + ", id " +
-                    std::to_string(owner.id) + ": not the model, nor a feature of it",
-                code);
-          continue;
-        }
-        if (!feature) continue;
-        item += " " + feature->name;
+    return owners;
+  }
+
+  void Relations() {
+    for (const RelationOwner& owner : RelationOwners()) OwnerRelations(owner);
+  }
+
+  void OwnerRelations(const RelationOwner& owner) {
+    const bool model = owner.type == in_.model_type;
+    std::string item = "relations of " + in_.model;
+    if (!model) {
+      item = std::string("relations of ") + (owner.type == kFeatureItem ? "feature " : "item ") +
+             std::to_string(owner.id);
+      const FeatureRow* feature = owner.type == kFeatureItem ? CurrentFeature(owner.id) : nullptr;
+      // A drawing rewrites only its own set: other owners' rows are refused when
+      // edited, and otherwise left as they are.
+      if (Drawing()) {
+        if (owner.edited)
+          Fails("relation", owner.rows, item, "a drawing takes only its own relations",
+                kInvalidType);
+        return;
       }
-      std::vector<std::string> now;
-      for (const RelationRow& relation : in_.current.relations)
-        if (relation.owner_type == owner.type && (model || relation.owner_id == owner.id))
-          now.push_back(relation.line);
-      std::vector<std::string> exported;
-      for (long long row : owner.rows)
-        if (const RelationRow* original = Exported(in_.exported.relations, row))
-          exported.push_back(original->line);
-      if (!exported.empty() && exported != now)
-        Conflict("relation", owner.rows, item, "changed since the export", LineDiff(exported, now));
-      if (owner.lines.empty()) {
-        out_.changes.push_back({"relation",
-                                owner.rows,
-                                item,
-                                "nothing: every row is flagged 3, the lines stay",
-                                {},
-                                true});
-      } else if (owner.lines != now) {
-        Change("relation", owner.rows, item, Lines(now.size()) + " -> " + Lines(owner.lines.size()),
-               LineDiff(now, owner.lines));
+      const int code = OwnerCode(owner.type, owner.id);
+      // Rows that are all flagged 3 are not read: their owner is never looked up.
+      if (code && !owner.lines.empty()) {
+        Fails("relation", owner.rows, item,
+              "owner type " + std::to_string(owner.type) +
+                  (owner.null_type ? " (ownerType is NULL)" : "") + ", id " +
+                  std::to_string(owner.id) + ": not the model, nor a feature of it",
+              code);
+        return;
       }
+      if (!feature) return;
+      item += " " + feature->name;
+    }
+    std::vector<std::string> now;
+    for (const RelationRow& relation : in_.current.relations)
+      if (relation.owner_type == owner.type && (model || relation.owner_id == owner.id))
+        now.push_back(relation.line);
+    std::vector<std::string> exported;
+    for (long long row : owner.rows)
+      if (const RelationRow* original = Exported(in_.exported.relations, row))
+        exported.push_back(original->line);
+    if (!exported.empty() && exported != now)
+      Conflict("relation", owner.rows, item, "changed since the export", LineDiff(exported, now));
+    if (owner.lines.empty()) {
+      out_.changes.push_back({"relation",
+                              owner.rows,
+                              item,
+                              "nothing: every row is flagged 3, the lines stay",
+                              {},
+                              true});
+    } else if (owner.lines != now) {
+      Change("relation", owner.rows, item, Lines(now.size()) + " -> " + Lines(owner.lines.size()),
+             LineDiff(now, owner.lines));
     }
   }
 

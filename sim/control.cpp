@@ -7,6 +7,7 @@
 #include <tuple>
 #include <unistd.h>
 
+#include "base/toolkit_code_name.h"
 #include "protocol/frame.h"
 #include "protocol/message.h"
 #include "protocol/methods.h"
@@ -29,42 +30,10 @@ ControlResult Fail(int code, const std::string& why) {
 // A usage error: the ctl command tells it by the "usage: " its text starts with.
 ControlResult Usage(const std::string& why) { return Fail(PRO_TK_BAD_INPUTS, "usage: " + why); }
 
-// The published names of the codes an action fails with.
-std::string CodeName(int code) {
-  switch (code) {
-    case PRO_TK_GENERAL_ERROR:
-      return "PRO_TK_GENERAL_ERROR";
-    case PRO_TK_BAD_INPUTS:
-      return "PRO_TK_BAD_INPUTS";
-    case PRO_TK_E_NOT_FOUND:
-      return "PRO_TK_E_NOT_FOUND";
-    case PRO_TK_E_FOUND:
-      return "PRO_TK_E_FOUND";
-    case PRO_TK_LINE_TOO_LONG:
-      return "PRO_TK_LINE_TOO_LONG";
-    case PRO_TK_BAD_CONTEXT:
-      return "PRO_TK_BAD_CONTEXT";
-    case PRO_TK_INVALID_FILE:
-      return "PRO_TK_INVALID_FILE";
-    case PRO_TK_CANT_WRITE:
-      return "PRO_TK_CANT_WRITE";
-    case PRO_TK_INVALID_TYPE:
-      return "PRO_TK_INVALID_TYPE";
-    case PRO_TK_INVALID_NAME:
-      return "PRO_TK_INVALID_NAME";
-    case PRO_TK_NOT_EXIST:
-      return "PRO_TK_NOT_EXIST";
-    case PRO_TK_CANT_OPEN:
-      return "PRO_TK_CANT_OPEN";
-    default:
-      return "error " + std::to_string(code);
-  }
-}
-
 // "PRO_TK_INVALID_FILE (-16)"
 std::string CodeText(int code) {
-  const std::string name = CodeName(code);
-  return name.rfind("error ", 0) == 0 ? name : name + " (" + std::to_string(code) + ")";
+  const char* name = base::ToolkitCodeName(code);
+  return name ? name + (" (" + std::to_string(code) + ")") : "error " + std::to_string(code);
 }
 
 // A function a fault or delay can name: a request of the wire, or the toolkit

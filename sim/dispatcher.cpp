@@ -736,31 +736,39 @@ ControlResult Dispatcher::Control(const std::vector<std::string>& args) {
   return RunControl(store_, session_, args);
 }
 
+namespace {
+
+// The answer to a ctl request: the control action's text and code, and its events.
+Outcome ControlOutcome(Dispatcher& dispatcher, const protocol::Message& request) {
+  Outcome outcome;
+  ControlResult r;
+  try {
+    r = dispatcher.Control(protocol::ArgsOf<method::ctl>(request));
+  } catch (const std::exception&) {
+    r.code = PRO_TK_BAD_INPUTS;
+    r.text = "ctl arguments must be texts\n";
+  }
+  // A reply the frame cannot carry would end the connection, which the caller
+  // could not tell from a session that does not answer.
+  constexpr std::size_t kMaxReplyText = protocol::kMaxFrameSize - 4096;
+  if (r.text.size() > kMaxReplyText) {
+    const std::size_t size = r.text.size();
+    r.code = PRO_TK_BAD_CONTEXT;
+    r.text = "the reply (" + std::to_string(size) + " bytes) is larger than one frame carries (" +
+             std::to_string(kMaxReplyText) + " bytes)\n";
+  }
+  outcome.reply = protocol::PackReplyOf<method::ctl>(request.seq, r.code, {r.text});
+  outcome.events = std::move(r.events);
+  outcome.exit = r.exit;
+  return outcome;
+}
+
+}  // namespace
+
 Outcome Dispatcher::Handle(ClientId client, const protocol::Message& request) {
   Outcome outcome;
   const std::string& name = request.name;
-  if (name == method::ctl::kName) {
-    ControlResult r;
-    try {
-      r = Control(protocol::ArgsOf<method::ctl>(request));
-    } catch (const std::exception&) {
-      r.code = PRO_TK_BAD_INPUTS;
-      r.text = "ctl arguments must be texts\n";
-    }
-    // A reply the frame cannot carry would end the connection, which the caller
-    // could not tell from a session that does not answer.
-    constexpr std::size_t kMaxReplyText = protocol::kMaxFrameSize - 4096;
-    if (r.text.size() > kMaxReplyText) {
-      const std::size_t size = r.text.size();
-      r.code = PRO_TK_BAD_CONTEXT;
-      r.text = "the reply (" + std::to_string(size) + " bytes) is larger than one frame carries (" +
-               std::to_string(kMaxReplyText) + " bytes)\n";
-    }
-    outcome.reply = protocol::PackReplyOf<method::ctl>(request.seq, r.code, {r.text});
-    outcome.events = std::move(r.events);
-    outcome.exit = r.exit;
-    return outcome;
-  }
+  if (name == method::ctl::kName) return ControlOutcome(*this, request);
 
   Fault fault;
   bool faulted;

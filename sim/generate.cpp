@@ -112,6 +112,51 @@ bool BuildTree(const std::string& dir, const std::string& name, int breadth, int
   return true;
 }
 
+// The k-th parameter: a mix of every value type.
+Parameter MakeParameter(int k) {
+  Parameter p;
+  p.name = "PARAM_" + std::to_string(k);
+  switch (k % 5) {
+    case 0:
+      p.value = ParamValue::Double(1.25 * (k + 1));
+      p.units = "mm";
+      break;
+    case 1:
+      p.value = ParamValue::String("value " + std::to_string(k));
+      break;
+    case 2:
+      p.value = ParamValue::Integer(k * 10);
+      break;
+    case 3:
+      p.value = ParamValue::Boolean(k % 2 == 1);
+      break;
+    case 4:
+      p.value = ParamValue::Double(0.5 * k);
+      p.units = "kg";
+      break;
+  }
+  return p;
+}
+
+// Relations that drive the upper half of the dimensions from the lower half;
+// beyond that, computed real parameters.
+RelationSet MakeRelations(int count, std::size_t dimensions) {
+  RelationSet lines;
+  lines.push_back("/* generated relations");
+  const int ndims = static_cast<int>(dimensions);
+  for (int r = 0; r < count; ++r) {
+    const int target = ndims / 2 + r;
+    if (ndims >= 2 && target < ndims) {
+      lines.push_back("d" + std::to_string(target) + " = d" + std::to_string(r % (ndims / 2)) +
+                      " * 1.5 + " + std::to_string(r % 7));
+    } else {
+      lines.push_back("CALC_" + std::to_string(r) + " = " + std::to_string(r) + " * 2 + sqrt(" +
+                      std::to_string(r + 1) + ")");
+    }
+  }
+  return lines;
+}
+
 }  // namespace
 
 Model MakePart(const std::string& name, const PartSize& size) {
@@ -144,48 +189,9 @@ Model MakePart(const std::string& name, const PartSize& size) {
     }
     m.features.push_back(std::move(f));
   }
-  for (int k = 0; k < size.params; ++k) {
-    Parameter p;
-    p.name = "PARAM_" + std::to_string(k);
-    switch (k % 5) {
-      case 0:
-        p.value = ParamValue::Double(1.25 * (k + 1));
-        p.units = "mm";
-        break;
-      case 1:
-        p.value = ParamValue::String("value " + std::to_string(k));
-        break;
-      case 2:
-        p.value = ParamValue::Integer(k * 10);
-        break;
-      case 3:
-        p.value = ParamValue::Boolean(k % 2 == 1);
-        break;
-      case 4:
-        p.value = ParamValue::Double(0.5 * k);
-        p.units = "kg";
-        break;
-    }
-    m.params.push_back(std::move(p));
-  }
-  if (size.relation_lines > 0) {
-    RelationSet lines;
-    lines.push_back("/* generated relations");
-    const int ndims = static_cast<int>(m.dimensions.size());
-    for (int r = 0; r < size.relation_lines; ++r) {
-      // Drive the upper half of the dimensions from the lower half; beyond that,
-      // computed real parameters.
-      const int target = ndims / 2 + r;
-      if (ndims >= 2 && target < ndims) {
-        lines.push_back("d" + std::to_string(target) + " = d" + std::to_string(r % (ndims / 2)) +
-                        " * 1.5 + " + std::to_string(r % 7));
-      } else {
-        lines.push_back("CALC_" + std::to_string(r) + " = " + std::to_string(r) + " * 2 + sqrt(" +
-                        std::to_string(r + 1) + ")");
-      }
-    }
-    m.relations = std::move(lines);
-  }
+  for (int k = 0; k < size.params; ++k) m.params.push_back(MakeParameter(k));
+  if (size.relation_lines > 0)
+    m.relations = MakeRelations(size.relation_lines, m.dimensions.size());
   return m;
 }
 
@@ -235,6 +241,37 @@ bool ParseCount(const char* text, int max, int* out) {
   return true;
 }
 
+// Reads the options after the name; false, with the usage printed, on a bad one.
+bool ParseGenOptions(int argc, char** argv, PartSize* sizes, int* breadth, int* depth) {
+  PartSize& size = *sizes;
+  for (int i = 4; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (i + 1 >= argc) {
+      std::cerr << kGenUsage;
+      return false;
+    }
+    const char* v = argv[++i];
+    bool ok = false;
+    if (a == "--features")
+      ok = ParseCount(v, 100000, &size.features);
+    else if (a == "--dims")
+      ok = ParseCount(v, 1000, &size.dims_per_feature);
+    else if (a == "--params")
+      ok = ParseCount(v, 100000, &size.params);
+    else if (a == "--relations")
+      ok = ParseCount(v, 100000, &size.relation_lines);
+    else if (a == "--breadth")
+      ok = ParseCount(v, 1000, breadth) && *breadth >= 1;
+    else if (a == "--depth")
+      ok = ParseCount(v, 20, depth) && *depth >= 1;
+    if (!ok) {
+      std::cerr << "proe_sim gen: bad option " << a << " " << v << "\n" << kGenUsage;
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int GenerateMain(int argc, char** argv) {
@@ -251,31 +288,7 @@ int GenerateMain(int argc, char** argv) {
   const std::string name = argv[3];
   PartSize size;
   int breadth = 2, depth = 2;
-  for (int i = 4; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (i + 1 >= argc) {
-      std::cerr << kGenUsage;
-      return 2;
-    }
-    const char* v = argv[++i];
-    bool ok = false;
-    if (a == "--features")
-      ok = ParseCount(v, 100000, &size.features);
-    else if (a == "--dims")
-      ok = ParseCount(v, 1000, &size.dims_per_feature);
-    else if (a == "--params")
-      ok = ParseCount(v, 100000, &size.params);
-    else if (a == "--relations")
-      ok = ParseCount(v, 100000, &size.relation_lines);
-    else if (a == "--breadth")
-      ok = ParseCount(v, 1000, &breadth) && breadth >= 1;
-    else if (a == "--depth")
-      ok = ParseCount(v, 20, &depth) && depth >= 1;
-    if (!ok) {
-      std::cerr << "proe_sim gen: bad option " << a << " " << v << "\n" << kGenUsage;
-      return 2;
-    }
-  }
+  if (!ParseGenOptions(argc, argv, &size, &breadth, &depth)) return 2;
   if (name.empty() || name.find_first_of("./ ") != std::string::npos) {
     std::cerr << "proe_sim gen: the name must be a plain model name\n";
     return 2;

@@ -91,13 +91,17 @@ bool ParseMs(const char* text, int* out) {
   return true;
 }
 
-int Serve(int argc, char** argv) {
+struct ServeArgs {
   sim::SessionOptions options;
   sim::ListenOptions listen;
-  // A session the module starts gets no arguments: the environment may say where.
-  if (const char* env = std::getenv("PROE_SIM_LISTEN")) listen.address = env;
   int startup_delay = 0;
   std::vector<std::string> loads;
+};
+
+// Reads the serve options into `args`: -1 to go on, or the exit status (help,
+// version, a usage error).
+int ParseServeArgs(int argc, char** argv, ServeArgs& args) {
+  sim::SessionOptions& options = args.options;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     bool has_value = i + 1 < argc;
@@ -120,7 +124,7 @@ int Serve(int argc, char** argv) {
     } else if (a == "--working-dir" && has_value) {
       options.working_dir = argv[++i];
     } else if (a == "--startup-delay" && has_value) {
-      if (!ParseMs(argv[++i], &startup_delay))
+      if (!ParseMs(argv[++i], &args.startup_delay))
         return UsageError("--startup-delay takes 0 to 3600000 milliseconds, not " +
                           std::string(argv[i]));
     } else if (a == "--window-delay" && has_value) {
@@ -128,11 +132,11 @@ int Serve(int argc, char** argv) {
         return UsageError("--window-delay takes 0 to 3600000 milliseconds, not " +
                           std::string(argv[i]));
     } else if (a == "--listen" && has_value) {
-      listen.address = argv[++i];
+      args.listen.address = argv[++i];
     } else if (a == "--allow-remote") {
-      listen.allow_remote = true;
+      args.listen.allow_remote = true;
     } else if (a == "--load" && has_value) {
-      loads.push_back(argv[++i]);
+      args.loads.push_back(argv[++i]);
     } else {
       return UsageError("unknown option " + a);
     }
@@ -144,6 +148,14 @@ int Serve(int argc, char** argv) {
     return UsageError("--text-dir " + options.text_dir + ": no such directory");
   if (!options.working_dir.empty() && !IsDirectory(options.working_dir))
     return UsageError("--working-dir " + options.working_dir + ": no such directory");
+  return -1;
+}
+
+int Serve(int argc, char** argv) {
+  ServeArgs args;
+  // A session the module starts gets no arguments: the environment may say where.
+  if (const char* env = std::getenv("PROE_SIM_LISTEN")) args.listen.address = env;
+  if (const int status = ParseServeArgs(argc, argv, args); status >= 0) return status;
 
   // Signals are read by the loop below from a descriptor; every thread blocks them.
   sigset_t signals;
@@ -155,10 +167,11 @@ int Serve(int argc, char** argv) {
   ::signal(SIGPIPE, SIG_IGN);
 
   // A session that is still starting is not reachable yet.
-  if (startup_delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(startup_delay));
+  if (args.startup_delay > 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(args.startup_delay));
   // The window delay counts from when the session becomes reachable.
-  sim::Server server(options);
-  for (const std::string& file : loads) {
+  sim::Server server(args.options);
+  for (const std::string& file : args.loads) {
     sim::ControlResult r = server.Control({"open", file});
     if (r.code != 0) {
       std::cerr << "proe_sim: " << r.text;
@@ -166,7 +179,7 @@ int Serve(int argc, char** argv) {
     }
   }
   std::string error;
-  if (!server.Listen(&error, listen)) {
+  if (!server.Listen(&error, args.listen)) {
     std::cerr << "proe_sim: " << error << "\n";
     return 1;
   }
@@ -181,6 +194,41 @@ int Serve(int argc, char** argv) {
     if (::poll(&wait, 1, 100) > 0 || server.exit_requested()) break;
   }
   server.Shutdown();
+  return 0;
+}
+
+// Sends one ctl request over `route` and prints its answer: the exit status.
+int Exchange(protocol::Route& route, std::vector<std::string> args) {
+  // On TCP the session's token rides at the end of the request's arguments.
+  if (route.tcp) args.push_back(route.token);
+  namespace method = protocol::method;
+  std::string reply_payload;
+  const int fd = route.fd.get();
+  bool ok = protocol::WriteFrame(fd, protocol::PackRequestOf<method::ctl>(1, args)) &&
+            protocol::ReadFrame(fd, &reply_payload) == protocol::FrameStatus::kOk;
+  route.fd.reset();
+  protocol::Message reply;
+  std::string why;
+  if (!ok || !protocol::Decode(reply_payload, &reply, &why) ||
+      reply.kind != protocol::Kind::kReply) {
+    if (route.tcp)
+      std::cerr << "proe_sim ctl: the session at " << route.address
+                << " closed the connection (missing or wrong session token? see "
+                << protocol::kSessionTokenVariable << ")\n";
+    else
+      std::cerr << "proe_sim ctl: the session did not answer\n";
+    return 3;
+  }
+  std::string text;
+  try {
+    text = std::get<0>(protocol::OutsOf<method::ctl>(reply));
+  } catch (const std::exception&) {
+  }
+  if (reply.code != 0) {
+    std::cerr << "proe_sim ctl: " << text;
+    return text.rfind("usage: ", 0) == 0 ? 2 : 1;
+  }
+  std::cout << text << std::flush;
   return 0;
 }
 
@@ -229,37 +277,7 @@ int Ctl(int argc, char** argv) {
               << (missing.empty() ? protocol::SessionSocketPath(display) : missing) << ")\n";
     return 3;
   }
-  // On TCP the session's token rides at the end of the request's arguments.
-  if (route.tcp) args.push_back(route.token);
-  namespace method = protocol::method;
-  std::string reply_payload;
-  const int fd = route.fd.get();
-  bool ok = protocol::WriteFrame(fd, protocol::PackRequestOf<method::ctl>(1, args)) &&
-            protocol::ReadFrame(fd, &reply_payload) == protocol::FrameStatus::kOk;
-  route.fd.reset();
-  protocol::Message reply;
-  std::string why;
-  if (!ok || !protocol::Decode(reply_payload, &reply, &why) ||
-      reply.kind != protocol::Kind::kReply) {
-    if (route.tcp)
-      std::cerr << "proe_sim ctl: the session at " << route.address
-                << " closed the connection (missing or wrong session token? see "
-                << protocol::kSessionTokenVariable << ")\n";
-    else
-      std::cerr << "proe_sim ctl: the session did not answer\n";
-    return 3;
-  }
-  std::string text;
-  try {
-    text = std::get<0>(protocol::OutsOf<method::ctl>(reply));
-  } catch (const std::exception&) {
-  }
-  if (reply.code != 0) {
-    std::cerr << "proe_sim ctl: " << text;
-    return text.rfind("usage: ", 0) == 0 ? 2 : 1;
-  }
-  std::cout << text << std::flush;
-  return 0;
+  return Exchange(route, args);
 }
 
 int Gen(int argc, char** argv) { return sim::GenerateMain(argc - 1, argv + 1); }

@@ -42,6 +42,40 @@ bool LooksLikeDimSymbol(const std::string& name) {
   return true;
 }
 
+// Assigns `v` to an existing parameter of whatever type it has; false with the
+// reason when the value does not fit it.
+bool AssignParam(Parameter& param, const RelValue& v, std::string* error) {
+  ParamValue& pv = param.value;
+  switch (pv.type) {
+    case PRO_PARAM_DOUBLE:
+      if (v.is_string) break;
+      pv.d = v.num;
+      return true;
+    case PRO_PARAM_STRING:
+      if (!v.is_string) break;
+      if (CharCount(v.str) > 79) {
+        *error = "string too long for " + param.name;
+        return false;
+      }
+      pv.s = v.str;
+      return true;
+    case PRO_PARAM_INTEGER:
+      if (v.is_string || std::fabs(v.num - std::round(v.num)) > 1e-9 ||
+          std::fabs(v.num) > 2147483647.0)
+        break;
+      pv.i = static_cast<int>(std::lround(v.num));
+      return true;
+    case PRO_PARAM_BOOLEAN:
+      if (v.is_string || (v.num != 0.0 && v.num != 1.0)) break;
+      pv.i = v.num != 0.0 ? 1 : 0;
+      return true;
+    default:
+      break;
+  }
+  *error = "wrong type of value for parameter " + param.name;
+  return false;
+}
+
 bool Assign(Model& m, Feature* scope, const std::string& lhs, const RelValue& v,
             std::string* error) {
   Target t = Resolve(m, scope, lhs);
@@ -57,37 +91,7 @@ bool Assign(Model& m, Feature* scope, const std::string& lhs, const RelValue& v,
     t.dim->value = v.num;
     return true;
   }
-  if (t.param) {
-    ParamValue& pv = t.param->value;
-    switch (pv.type) {
-      case PRO_PARAM_DOUBLE:
-        if (v.is_string) break;
-        pv.d = v.num;
-        return true;
-      case PRO_PARAM_STRING:
-        if (!v.is_string) break;
-        if (CharCount(v.str) > 79) {
-          *error = "string too long for " + t.param->name;
-          return false;
-        }
-        pv.s = v.str;
-        return true;
-      case PRO_PARAM_INTEGER:
-        if (v.is_string || std::fabs(v.num - std::round(v.num)) > 1e-9 ||
-            std::fabs(v.num) > 2147483647.0)
-          break;
-        pv.i = static_cast<int>(std::lround(v.num));
-        return true;
-      case PRO_PARAM_BOOLEAN:
-        if (v.is_string || (v.num != 0.0 && v.num != 1.0)) break;
-        pv.i = v.num != 0.0 ? 1 : 0;
-        return true;
-      default:
-        break;
-    }
-    *error = "wrong type of value for parameter " + t.param->name;
-    return false;
-  }
+  if (t.param) return AssignParam(*t.param, v, error);
   if (LooksLikeDimSymbol(lhs)) {
     *error = "unknown dimension " + lhs;
     return false;

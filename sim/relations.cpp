@@ -196,62 +196,64 @@ class Parser {
       ++pos_;
       return true;
     }
-    if (c == '"') {
-      ++pos_;
-      const size_t start = pos_;
-      while (!AtEnd() && s_[pos_] != '"') ++pos_;
-      if (AtEnd()) return SetErr("unterminated string");
-      auto n = std::make_shared<RelNode>();
-      n->kind = RelNode::kString;
-      n->text = s_.substr(start, pos_ - start);
-      ++pos_;
-      *out = n;
-      return true;
-    }
-    if (std::isdigit(static_cast<unsigned char>(c)) || c == '.') {
-      const char* begin = s_.c_str() + pos_;
-      char* end = nullptr;
-      const double v = std::strtod(begin, &end);
-      if (end == begin) return SetErr("number expected");
-      // strtod also reads "inf", hex and "nan"; relations only have decimals.
-      for (const char* p = begin; p < end; ++p)
-        if (!std::isdigit(static_cast<unsigned char>(*p)) && *p != '.' && *p != 'e' && *p != 'E' &&
-            *p != '+' && *p != '-')
-          return SetErr("malformed number");
-      pos_ += end - begin;
-      auto n = std::make_shared<RelNode>();
-      n->kind = RelNode::kNumber;
-      n->num = v;
-      *out = n;
-      return true;
-    }
+    if (c == '"') return String(out);
+    if (std::isdigit(static_cast<unsigned char>(c)) || c == '.') return Number(out);
     std::string name;
-    if (Name(&name)) {
-      SkipBlanks();
-      if (Peek() == '(') {
-        const std::string fn = ToLower(name);
-        if (!IsFunction(fn)) return SetErr("unknown function " + name);
-        ++pos_;
-        auto n = std::make_shared<RelNode>();
-        n->kind = RelNode::kCall;
-        n->text = fn;
-        std::shared_ptr<const RelNode> arg;
-        if (!Expr(&arg, depth + 1)) return false;
-        SkipBlanks();
-        if (Peek() != ')') return SetErr("')' expected after the argument of " + name);
-        ++pos_;
-        n->a = arg;
-        *out = n;
-        return true;
-      }
-      auto n = std::make_shared<RelNode>();
-      n->kind = RelNode::kName;
-      n->text = name;
-      *out = n;
-      return true;
-    }
+    if (Name(&name)) return NameOrCall(name, out, depth);
     if (AtEnd()) return SetErr("expression incomplete");
     return SetErr("unexpected '" + s_.substr(pos_, 1) + "'");
+  }
+  bool String(std::shared_ptr<const RelNode>* out) {
+    ++pos_;
+    const size_t start = pos_;
+    while (!AtEnd() && s_[pos_] != '"') ++pos_;
+    if (AtEnd()) return SetErr("unterminated string");
+    auto n = std::make_shared<RelNode>();
+    n->kind = RelNode::kString;
+    n->text = s_.substr(start, pos_ - start);
+    ++pos_;
+    *out = n;
+    return true;
+  }
+  bool Number(std::shared_ptr<const RelNode>* out) {
+    const char* begin = s_.c_str() + pos_;
+    char* end = nullptr;
+    const double v = std::strtod(begin, &end);
+    if (end == begin) return SetErr("number expected");
+    // strtod also reads "inf", hex and "nan"; relations only have decimals.
+    for (const char* p = begin; p < end; ++p)
+      if (!std::isdigit(static_cast<unsigned char>(*p)) && *p != '.' && *p != 'e' && *p != 'E' &&
+          *p != '+' && *p != '-')
+        return SetErr("malformed number");
+    pos_ += end - begin;
+    auto n = std::make_shared<RelNode>();
+    n->kind = RelNode::kNumber;
+    n->num = v;
+    *out = n;
+    return true;
+  }
+  // A name read already: a parameter, or a function when "(" follows.
+  bool NameOrCall(const std::string& name, std::shared_ptr<const RelNode>* out, int depth) {
+    SkipBlanks();
+    auto n = std::make_shared<RelNode>();
+    *out = n;
+    if (Peek() != '(') {
+      n->kind = RelNode::kName;
+      n->text = name;
+      return true;
+    }
+    const std::string fn = ToLower(name);
+    if (!IsFunction(fn)) return SetErr("unknown function " + name);
+    ++pos_;
+    n->kind = RelNode::kCall;
+    n->text = fn;
+    std::shared_ptr<const RelNode> arg;
+    if (!Expr(&arg, depth + 1)) return false;
+    SkipBlanks();
+    if (Peek() != ')') return SetErr("')' expected after the argument of " + name);
+    ++pos_;
+    n->a = arg;
+    return true;
   }
 
   static std::shared_ptr<const RelNode> Binary(char op, std::shared_ptr<const RelNode> a,

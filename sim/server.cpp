@@ -112,6 +112,25 @@ bool PresentsToken(protocol::Message& request, const std::string& token) {
   return true;
 }
 
+// Creates the private directory of the sessions' sockets, or checks the one
+// there; false with the reason.
+bool PrepareSessionDirectory(std::string* error) {
+  const std::string dir = protocol::SessionDirectory();
+  if (::mkdir(dir.c_str(), 0700) == 0) {
+    ::chmod(dir.c_str(), 0700);  // ours from the start: only the umask to undo
+  } else if (errno != EEXIST) {
+    *error = "cannot create " + dir + ": " + std::strerror(errno);
+    return false;
+  }
+  // One that was there is taken as it is or refused, never repaired: whoever made
+  // it could still reach into it.
+  if (!protocol::SessionDirectoryIsPrivate(dir, error)) {
+    *error = "refusing to listen: " + *error;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 Server::Server(SessionOptions options)
@@ -127,19 +146,7 @@ bool Server::Listen(std::string* error, const ListenOptions& how) {
     *error = "not a listen address (tcp:HOST:PORT): " + how.address;
     return false;
   }
-  const std::string dir = protocol::SessionDirectory();
-  if (::mkdir(dir.c_str(), 0700) == 0) {
-    ::chmod(dir.c_str(), 0700);  // ours from the start: only the umask to undo
-  } else if (errno != EEXIST) {
-    *error = "cannot create " + dir + ": " + std::strerror(errno);
-    return false;
-  }
-  // One that was there is taken as it is or refused, never repaired: whoever made
-  // it could still reach into it.
-  if (!protocol::SessionDirectoryIsPrivate(dir, error)) {
-    *error = "refusing to listen: " + *error;
-    return false;
-  }
+  if (!PrepareSessionDirectory(error)) return false;
   // The display is served on one transport at a time, whichever it was.
   const std::string socket = protocol::SessionSocketPath(session_.options().display);
   const std::string endpoint = protocol::SessionEndpointPath(session_.options().display);

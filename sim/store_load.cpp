@@ -139,6 +139,28 @@ bool CheckRelations(const Model& m, std::string* reason) {
   return true;
 }
 
+// The file of `mp`: in its own directory, or else in the working directory and
+// then the search path; the highest version there unless it names one. Empty
+// when there is none.
+std::string FindModelFile(const ModelPath& mp, const StoreOptions& options,
+                          DirectoryVersions* versions) {
+  std::vector<std::string> dirs;
+  if (!mp.dir.empty()) {
+    dirs.push_back(AbsoluteDir(mp.dir, options.working_dir));
+  } else {
+    dirs.push_back(options.working_dir);
+    for (const std::string& d : options.search_path) dirs.push_back(d);
+  }
+  for (const std::string& d : dirs) {
+    const int v = mp.version > 0 ? mp.version : versions->Highest(d, mp.name, mp.type);
+    if (v <= 0) continue;
+    const std::string f = d + ModelFileName(mp.name, mp.type, v);
+    std::error_code ec;
+    if (std::filesystem::exists(f, ec)) return f;
+  }
+  return std::string();
+}
+
 }  // namespace
 
 // ---- Normalisation ----------------------------------------------------------------
@@ -197,25 +219,8 @@ ProError Store::Load(const std::string& path, int type, int* mdl, bool explicit_
     *mdl = h;
     return PRO_TK_NO_ERROR;
   }
-  std::vector<std::string> dirs;
-  if (!mp.dir.empty()) {
-    dirs.push_back(AbsoluteDir(mp.dir, options_.working_dir));
-  } else {
-    dirs.push_back(options_.working_dir);
-    for (const std::string& d : options_.search_path) dirs.push_back(d);
-  }
   DirectoryVersions versions;
-  std::string file;
-  for (const std::string& d : dirs) {
-    const int v = mp.version > 0 ? mp.version : versions.Highest(d, mp.name, mp.type);
-    if (v <= 0) continue;
-    const std::string f = d + ModelFileName(mp.name, mp.type, v);
-    std::error_code ec;
-    if (std::filesystem::exists(f, ec)) {
-      file = f;
-      break;
-    }
-  }
+  const std::string file = FindModelFile(mp, options_, &versions);
   if (file.empty()) {
     last_error_ = path + ": no such model file";
     return PRO_TK_E_NOT_FOUND;

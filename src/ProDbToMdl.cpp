@@ -18,7 +18,7 @@ int ProDbToMdl::Step(CatchSite site, const std::function<int()>& body) {
 }
 
 int ProDbToMdl::FailWithToolkitError(int code) {
-  SetStatus(code, L"():" + ToolkitErrorName(code));
+  SetStatus(code, ToolkitStatusText(code));
   return code;
 }
 
@@ -111,7 +111,7 @@ int ProDbToMdl::RefuseDrawingRows(const std::vector<std::wstring>& kinds) {
       CppSQLite3Cursor rows =
           connection_->ExecuteQuery(L"select count(*) from '" + table + L"' where " + condition);
       if (rows.GetInt(0, 0) == 0) continue;
-      SetStatus(PRO_TK_INVALID_TYPE, L"():" + ToolkitErrorName(PRO_TK_INVALID_TYPE) +
+      SetStatus(PRO_TK_INVALID_TYPE, ToolkitStatusText(PRO_TK_INVALID_TYPE) +
                                          L" (a drawing takes only its own parameters and "
                                          L"relations; " +
                                          table + L" has rows for others)");

@@ -19,7 +19,7 @@ int ProMdlToDb::Step(CatchSite site, const std::function<int()>& body) {
 }
 
 int ProMdlToDb::RecordToolkitFailure(int code) {
-  SetStatus(code, L"():" + ToolkitErrorName(code));
+  SetStatus(code, ToolkitStatusText(code));
   return code;
 }
 

@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "src/model_name.h"
 #include "src/model_operation.h"
 #include "src/res_string.h"
 #include "src/toolkit_array.h"

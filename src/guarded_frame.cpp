@@ -1,6 +1,7 @@
 #include "src/guarded_frame.h"
 
 #include "base/utf.h"
+#include "src/fixed_names.h"
 #include "src/log.h"
 
 namespace {
@@ -15,7 +16,7 @@ void MarkCaught(TAVBASE::TX_Exception& error, const std::wstring& file, int line
 
 void ReportCaught(TAVBASE::TX_Exception& error, CatchSite site, int& code, std::wstring& message) {
   MarkCaught(error, base::Utf8ToWide(site.file ? site.file : ""), site.line);
-  SetStatus(code, message, -1, L"() error: " + DescribeError(error));
+  SetStatus(code, message, -1, fixed::kFailureStatus + DescribeError(error));
 }
 
 void ReportCaught(const std::exception& error, CatchSite site, int& code, std::wstring& message) {
@@ -23,7 +24,7 @@ void ReportCaught(const std::exception& error, CatchSite site, int& code, std::w
   const std::wstring file = base::Utf8ToWide(site.file ? site.file : "");
   TAVBASE::TX_Exception wrapped(base::Utf8ToWide(what ? what : ""), file, L"", site.line);
   MarkCaught(wrapped, file, site.line);
-  SetStatus(code, message, -1, L"() error: " + DescribeError(wrapped));
+  SetStatus(code, message, -1, fixed::kFailureStatus + DescribeError(wrapped));
 }
 
 void ReportUnexpected(CatchSite site, int& code, std::wstring& message) {

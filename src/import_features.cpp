@@ -8,7 +8,9 @@
 #include <string>
 
 #include "src/ProDbToMdl.h"
+#include "src/fixed_names.h"
 #include "src/log.h"
+#include "src/string_util.h"
 
 int ProDbToMdl::UpdateFeatures() {
   return ForEachRow(TAV_CATCH_SITE, {L"featId", L"featName"}, FlagCondition(2), [&] {
@@ -43,8 +45,7 @@ int ProDbToMdl::UpdateDimensions() {
           // (tolerance type 0) has nothing to write.
           if (rc == PRO_TK_NOT_EXIST &&
               ProModelitemInit(model_, id, PRO_REF_DIMENSION, &dimension) == PRO_TK_NO_ERROR) {
-            WriteLog(L"ProDbToMdl: dimension " + std::to_wstring(id) +
-                     L" is a reference dimension; its row is skipped");
+            WriteLog(FormatString(fixed::kLogReferenceDimension, id));
             return 0;
           }
           return FailWithToolkitError(rc);
@@ -55,8 +56,7 @@ int ProDbToMdl::UpdateDimensions() {
         ProBoolean driven = PRO_B_FALSE;
         if (ProDimensionIsReldriven(&dimension, &driven) == PRO_TK_NO_ERROR &&
             driven == PRO_B_TRUE) {
-          WriteLog(L"ProDbToMdl: dimension " + std::to_wstring(id) +
-                   L" is driven by a relation; its row is skipped");
+          WriteLog(FormatString(fixed::kLogDrivenDimension, id));
           return 0;
         }
         // Symbol, value and tolerance, in this order, each as the row holds it;

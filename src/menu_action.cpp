@@ -5,7 +5,9 @@
 
 #include "port/message_box.h"
 #include "src/com_owners.h"
+#include "src/fixed_names.h"
 #include "src/guarded_frame.h"
+#include "src/model_name.h"
 #include "src/proe_menu_manager.h"
 #include "src/res_string.h"
 #include "src/seh_translator.h"
@@ -17,7 +19,7 @@ int ProeMenuManager::OnMenuAction(uiCmdCmdId command, uiCmdValue*, void*) {
   // failure goes to the log, away from the host thread's status records.
   int code = 0;
   std::wstring message;
-  RunGuardedAndLog(L"ProeMenuManager::OnMenuAction", code, message, TAV_CATCH_SITE, [command] {
+  RunGuardedAndLog(fixed::kWhereMenuPick, code, message, TAV_CATCH_SITE, [command] {
     InstallSehTranslator();
     Instance()->AnswerPick(command);
   });
@@ -26,7 +28,8 @@ int ProeMenuManager::OnMenuAction(uiCmdCmdId command, uiCmdValue*, void*) {
 
 void ProeMenuManager::AnswerPick(uiCmdCmdId command) {
   if (!menu_document_.HasDocument()) return;
-  ITavCaxEvents* host = AcquireHost();
+  ProeCore* core = ProeCore::Instance();
+  ITavCaxEvents* host = core->Host().AcquireForPicks();
   if (!host) return;
   ComReleaser release(host);
   auto entry = entry_ids_.find(command);
@@ -41,7 +44,7 @@ void ProeMenuManager::AnswerPick(uiCmdCmdId command) {
     if (ProMdlCurrentGet(&model) != PRO_TK_NO_ERROR) model = nullptr;
     // The lock is left while the host runs, and the host may build menus anew
     // meanwhile: nothing of the document is used after this call.
-    NotifyMenuPick(host, HandleText(), MdlFullName(model), node.ToXml());
+    NotifyMenuPick(host, core->Link().HandleText(), MdlFullName(model), node.ToXml());
   }
   int window = 0;
   if (ProWindowCurrentGet(&window) == PRO_TK_NO_ERROR) ProWindowActivate(window);

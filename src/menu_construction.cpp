@@ -10,6 +10,7 @@
 #include "port/clock.h"
 #include "port/files.h"
 #include "port/last_error.h"
+#include "src/fixed_names.h"
 #include "src/log.h"
 #include "src/menu_document_check.h"
 #include "src/model_operation.h"
@@ -70,9 +71,8 @@ int EntriesIn(const XmlNode& menu, int& submenus) {
 }
 
 void LogLeftOut(LogBatch& log, const XmlNode& entry, int id, const char* call, int rc) {
-  log.Add(FormatString(L"menu entry id=%d caption=\"%ls\" left out: %s %ls (%d)", id,
-                       entry.GetAttribute(L"caption").c_str(), call, ToolkitErrorName(rc).c_str(),
-                       rc));
+  log.Add(FormatString(fixed::kLogEntryLeftOut, id, entry.GetAttribute(L"caption").c_str(), call,
+                       ToolkitErrorName(rc).c_str(), rc));
 }
 
 std::string KeyOf(const std::map<std::wstring, std::string>& keys, const XmlNode& entry) {
@@ -102,7 +102,7 @@ int ProeMenuManager::CreateMenu(const std::wstring& xml) {
   int code = 0;
   std::wstring message;
   port::Guard hold(ProeCore::Instance()->Lock());
-  RunGuardedAndLog(L"ProeMenuManager::CreateMenu", code, message, TAV_CATCH_SITE, [this] {
+  RunGuardedAndLog(fixed::kWhereMenuBuild, code, message, TAV_CATCH_SITE, [this] {
     InstallSehTranslator();
     RestoreDefaultCommand();
   });
@@ -110,7 +110,7 @@ int ProeMenuManager::CreateMenu(const std::wstring& xml) {
 }
 
 int ProeMenuManager::BuildMenus(const std::wstring& xml, std::wstring& left_out_text) {
-  ProeCore::Instance()->ShowMessage(L"prepare create menu");
+  ProeCore::Instance()->Messages().Show(fixed::kShowPrepareMenu);
   CaptionKeys keys;
   menu_document_.FreeDoc();
   // Commands mapped by the construction before are this process's own: finding one
@@ -119,13 +119,13 @@ int ProeMenuManager::BuildMenus(const std::wstring& xml, std::wstring& left_out_
   entry_ids_.clear();
   taken_over_ = 0;
   const auto failed = [this](ProError rc) {
-    SetStatus(rc, L"():" + ToolkitErrorName(rc));
+    SetStatus(rc, ToolkitStatusText(rc));
     return -1;
   };
   // The whole document is checked before anything is added to the session.
   if (menu_document_.Parse(xml) != 0) {
     SetStatus(menu_document_.m_nStatus, menu_document_.m_strStatus);
-    WriteLog(L"menu document: " + menu_document_.ParseError());
+    WriteLog(fixed::kLogMenuDocument + menu_document_.ParseError());
     return -1;
   }
   const std::wstring fault = MenuDocumentFault(menu_document_);
@@ -141,19 +141,19 @@ int ProeMenuManager::BuildMenus(const std::wstring& xml, std::wstring& left_out_
   name.copy(file, PRO_FILE_NAME_SIZE - 1);
 
   const XmlNode root = menu_document_.SelectSingleNode(L"/mnus");
-  std::string top = "MorvelMenu1";
+  std::string top = fixed::kTopMenu;
   std::string label = KeyOf(keys, root);
-  std::string windows = "Windows";
+  std::string windows = fixed::kMenuAfterTop;
   // A top menu kept from an earlier attempt or connection is built on.
   const ProError rc =
       ProMenubarMenuAdd(top.data(), label.data(), windows.data(), PRO_B_FALSE, file);
   if (rc != PRO_TK_NO_ERROR && rc != PRO_TK_E_FOUND) return failed(rc);
   if (const ProError hidden = HideDefaultCommand())
-    WriteLog(L"TVProAction1 not hidden: " + ToolkitErrorName(hidden));
+    WriteLog(FormatString(fixed::kLogNotHidden, fixed::kDefaultCommand,
+                          ToolkitErrorName(hidden).c_str()));
   int left_out = 0;
   if (const ProError gone = AddEntries(keys, root, file, left_out)) return failed(gone);
-  if (taken_over_ > 0)
-    WriteLog(FormatString(L"took over %d menu actions of another connection", taken_over_));
+  if (taken_over_ > 0) WriteLog(FormatString(fixed::kLogTakenOver, taken_over_));
 
   port::Sleep(1000);
   SetCreated(true);
@@ -168,18 +168,20 @@ bool ProeMenuManager::BuildLabelFile(CaptionKeys& keys, std::wstring& file_name)
     SetStatus(port::LastError(), port::LastErrorText());
     return false;
   }
-  file_name = L"TxMsgFile" + IntToWString(NextLabelFileNumber()) + L"_2.txt";
+  file_name =
+      fixed::kLabelFilePrefix + IntToWString(NextLabelFileNumber()) + fixed::kLabelFileSuffix;
 
   std::string text;
   const std::wstring title = menu_document_.SelectSingleNode(L"/mnus").GetAttribute(L"caption");
-  keys[title] = "MorvelCap_0";
+  keys[title] = fixed::kLabelKeyPrefix + std::string("0");
   AppendLabel(text, keys[title], title);
   const XmlNodeList entries = menu_document_.SelectNodes(L"//mnu");
   for (int i = 0, n = 0; i < entries.Count(); ++i) {
     const XmlNode entry = entries.Item(i);
     if (EntryId(entry) == kUnlabelled) continue;
     const std::wstring caption = entry.GetAttribute(L"caption");
-    keys[caption] = "MorvelCap_" + std::to_string(++n);  // a repeated caption: the last key
+    keys[caption] =
+        fixed::kLabelKeyPrefix + std::to_string(++n);  // a repeated caption: the last key
     AppendLabel(text, keys[caption], caption);
   }
 
@@ -207,6 +209,35 @@ uiCmdCmdId ProeMenuManager::EntryCommand(const std::string& action, ProError& rc
   return command;
 }
 
+ProError ProeMenuManager::AddButton(const XmlNode& node, int id, std::string parent,
+                                    std::string key, ProFileName file, ButtonNames& buttons,
+                                    LogBatch& log, int& left_out) {
+  ProError rc = PRO_TK_NO_ERROR;
+  const uiCmdCmdId command = EntryCommand(
+      fixed::kButtonActionPrefix + std::to_string(id) + fixed::kButtonActionSuffix, rc);
+  const char* call = "ProCmdActionAdd";
+  if (command) {
+    call = "ProMenubarmenuPushbuttonAdd";
+    rc = ProMenubarmenuPushbuttonAdd(parent.data(), key.data(), key.data(), key.data(), nullptr,
+                                     PRO_B_TRUE, command, file);
+    if (rc == PRO_TK_E_FOUND && buttons.insert({parent, key}).second) rc = PRO_TK_NO_ERROR;
+    // Mapped even when its button was refused: a button of the same command
+    // (an earlier attempt's) may show elsewhere.
+    entry_ids_[command] = id;
+  }
+  log.Add(FormatString(fixed::kLogMenuAdded, MultiByteToWide(key).c_str(), rc));
+  if (SessionGone(rc)) return rc;
+  if (rc != PRO_TK_NO_ERROR) {
+    LogLeftOut(log, node, id, call, rc);
+    ++left_out;
+  } else {
+    buttons.insert({parent, key});
+    ProeCore::Instance()->Messages().Show(
+        FormatString(fixed::kShowAddedMenu, MultiByteToWide(key).c_str()));
+  }
+  return PRO_TK_NO_ERROR;
+}
+
 ProError ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& root, ProFileName file,
                                      int& left_out) {
   struct Open {  // a submenu being filled, and the menu and entry to go on with after it
@@ -214,12 +245,9 @@ ProError ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& roo
     XmlNode entry;
   };
   std::vector<Open> stack;
-  // Button names used by this construction, per menu: a caption repeated under
-  // one menu gives its second button a name in use; a name in use otherwise is
-  // the button an earlier attempt added.
-  std::set<std::pair<std::string, std::string>> buttons;
+  ButtonNames buttons;
   LogBatch log;
-  std::string parent = "MorvelMenu1";
+  std::string parent = fixed::kTopMenu;
   int submenus = 1;
   XmlNode node = root.FirstChildElement();
   for (;;) {
@@ -237,31 +265,12 @@ ProError ProeMenuManager::AddEntries(const CaptionKeys& keys, const XmlNode& roo
     const int id = EntryId(node);
     std::string key = KeyOf(keys, node);
     if (id >= 0) {
-      ProError rc = PRO_TK_NO_ERROR;
-      const uiCmdCmdId command = EntryCommand("MorvelButton" + std::to_string(id) + "_Act", rc);
-      const char* call = "ProCmdActionAdd";
-      if (command) {
-        call = "ProMenubarmenuPushbuttonAdd";
-        rc = ProMenubarmenuPushbuttonAdd(parent.data(), key.data(), key.data(), key.data(), nullptr,
-                                         PRO_B_TRUE, command, file);
-        if (rc == PRO_TK_E_FOUND && buttons.insert({parent, key}).second) rc = PRO_TK_NO_ERROR;
-        // Mapped even when its button was refused: a button of the same command
-        // (an earlier attempt's) may show elsewhere.
-        entry_ids_[command] = id;
-      }
-      log.Add(FormatString(L"added menu %ls, ret=%d", MultiByteToWide(key).c_str(), rc));
-      if (SessionGone(rc)) return rc;
-      if (rc != PRO_TK_NO_ERROR) {
-        LogLeftOut(log, node, id, call, rc);
-        ++left_out;
-      } else {
-        buttons.insert({parent, key});
-        ProeCore::Instance()->ShowMessage(
-            FormatString(L"added Menu %ls", MultiByteToWide(key).c_str()));
-      }
+      if (const ProError gone = AddButton(node, id, parent, key, file, buttons, log, left_out))
+        return gone;
       node = node.NextSiblingElement();
     } else if (id == kSubmenu) {
-      std::string name = WideToMultiByte(FormatString(L"%ls%3d", L"MorvelMenu", ++submenus));
+      std::string name =
+          WideToMultiByte(FormatString(fixed::kSubmenuFormat, fixed::kSubmenuPrefix, ++submenus));
       const ProError rc =
           ProMenubarmenuMenuAdd(parent.data(), name.data(), key.data(), nullptr, PRO_B_TRUE, file);
       if (SessionGone(rc)) return rc;

@@ -27,7 +27,7 @@
 // "():PRO_TK_COMM_ERROR").
 inline int SessionStillAnswers(int& code, std::wstring& message) {
   if (ProEngineerStatusGet() == PRO_TK_NO_ERROR) return 0;
-  SetStatus(code, message, PRO_TK_COMM_ERROR, L"():" + ToolkitErrorName(PRO_TK_COMM_ERROR));
+  SetStatus(code, message, PRO_TK_COMM_ERROR, ToolkitStatusText(PRO_TK_COMM_ERROR));
   return -1;
 }
 

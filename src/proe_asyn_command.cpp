@@ -3,7 +3,9 @@
 #include <ProWindows.h>
 
 #include "port/lock.h"
+#include "src/fixed_names.h"
 #include "src/guarded_frame.h"
+#include "src/model_name.h"
 #include "src/model_operation.h"
 #include "src/proe_connect.h"
 #include "src/proe_menu_manager.h"
@@ -21,7 +23,7 @@ namespace {
 
 constexpr int kOpenWindowTries = 6;
 
-void Show(const std::wstring& text) { ProeCore::Instance()->ShowMessage(text); }
+void Show(const std::wstring& text) { ProeCore::Instance()->Messages().Show(text); }
 
 ProMdl CurrentModel() {
   ProMdl model = nullptr;
@@ -49,7 +51,7 @@ void ProeAsynCommand::SetStatus(int code, const std::wstring& message) {
 int ProeAsynCommand::OpenFile(const wchar_t* filePath) {
   int result = ModelOperation(m_nStatus, m_strStatus, TAV_CATCH_SITE, [&] {
     const std::wstring path = filePath ? filePath : L"";
-    Show(FormatString(L"prepare open file %ls.", path.c_str()));
+    Show(FormatString(fixed::kShowPrepareOpen, path.c_str()));
     // A path that does not fit the toolkit's buffer is refused, never cut: a cut
     // path could name another file.
     ProPath buffer = {};
@@ -60,7 +62,7 @@ int ProeAsynCommand::OpenFile(const wchar_t* filePath) {
     RequestedFile requested = RequestedFile::kLoadable;
     std::wstring in_session;
     if (const ProError rc = CheckRequestedFile(path, &requested, &in_session)) {
-      SetStatus(rc, L"():" + ToolkitErrorName(rc));
+      SetStatus(rc, ToolkitStatusText(rc));
       return -1;
     }
     if (requested == RequestedFile::kOtherInSession) {
@@ -83,7 +85,7 @@ int ProeAsynCommand::OpenFile(const wchar_t* filePath) {
       ProWindowCurrentSet(window);
       ProWindowActivate(window);
     }
-    Show(FormatString(L"opened file %ls.", path.c_str()));
+    Show(FormatString(fixed::kShowOpened, path.c_str()));
     return 0;
   });
   // The window wait runs after the lock is left; a failure in it fails the
@@ -99,7 +101,7 @@ int ProeAsynCommand::OpenFile(const wchar_t* filePath) {
 int ProeAsynCommand::CloseFile(const wchar_t* fileName) {
   return ModelOperation(m_nStatus, m_strStatus, TAV_CATCH_SITE, [&] {
     const std::wstring name = fileName ? fileName : L"";
-    Show(L"prepare close file.");
+    Show(fixed::kShowPrepareClose);
     ProMdl model = CurrentModel();
     std::wstring full_name = MdlFullName(model);
     Show(FormatString(L"prepare close file %ls.", name.c_str()));
@@ -111,14 +113,14 @@ int ProeAsynCommand::CloseFile(const wchar_t* fileName) {
       SetStatus(-1, LoadResString(5212));
       return -1;
     }
-    Show(FormatString(L"closed file %ls.", full_name.c_str()));
+    Show(FormatString(fixed::kShowClosed, full_name.c_str()));
     return 0;
   });
 }
 
 int ProeAsynCommand::SaveFile(std::wstring& savedPath) {
   return ModelOperation(m_nStatus, m_strStatus, TAV_CATCH_SITE, [&] {
-    Show(L"prepare save file.");
+    Show(fixed::kShowPrepareSave);
     savedPath.clear();
     ProMdl model = CurrentModel();
     if (!model) {
@@ -132,10 +134,10 @@ int ProeAsynCommand::SaveFile(std::wstring& savedPath) {
     // Saved, but of no use to a host that is not told under which name.
     const ProError named = MdlFullName(model, savedPath);
     if (named != PRO_TK_NO_ERROR) {
-      SetStatus(named, L"():" + ToolkitErrorName(named));
+      SetStatus(named, ToolkitStatusText(named));
       return -1;
     }
-    Show(FormatString(L"saved file %ls.", savedPath.c_str()));
+    Show(FormatString(fixed::kShowSaved, savedPath.c_str()));
     return 0;
   });
 }
@@ -151,7 +153,7 @@ void ProeAsynCommand::GetCurrentMdlFullName(std::wstring& fullName) {
     std::wstring name;
     if (rc == PRO_TK_NO_ERROR) rc = MdlFullName(model, name);
     if (rc != PRO_TK_NO_ERROR) {
-      SetStatus(rc, L"():" + ToolkitErrorName(rc));
+      SetStatus(rc, ToolkitStatusText(rc));
       return;
     }
     fullName = name;
@@ -166,12 +168,12 @@ void ProeAsynCommand::Disconnect() {
   // connection end and the menus reset; a failure stays in the status record and
   // goes to the log.
   const auto step = [this](CatchSite site, void (*body)()) {
-    RunGuardedAndLog(L"ProeAsynCommand::Disconnect", m_nStatus, m_strStatus, site, [body] {
+    RunGuardedAndLog(fixed::kWhereDisconnect, m_nStatus, m_strStatus, site, [body] {
       InstallSehTranslator();
       body();
     });
   };
-  step(TAV_CATCH_SITE, [] { ProeCore::Instance()->ShowMessage(L"disconnect."); });
+  step(TAV_CATCH_SITE, [] { ProeCore::Instance()->Messages().Show(fixed::kShowDisconnect); });
   step(TAV_CATCH_SITE, [] { ProeMenuManager::Instance()->RestoreDefaultCommand(); });
   step(TAV_CATCH_SITE, [] { ProeCore::Instance()->Disconnect(false); });
   step(TAV_CATCH_SITE, [] { ProeMenuManager::Instance()->Reset(); });

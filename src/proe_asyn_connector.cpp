@@ -3,6 +3,7 @@
 
 #include "port/clock.h"
 #include "port/shell.h"
+#include "src/fixed_names.h"
 #include "src/guarded_frame.h"
 #include "src/log.h"
 #include "src/proe_connect.h"
@@ -30,6 +31,40 @@ ProError Connect(const std::string& display, const std::string& text_dir,
   return ProEngineerConnect(session_id.data(), const_cast<char*>(display.c_str()), user.data(),
                             const_cast<char*>(text_dir.c_str()), PRO_B_TRUE, kConnectTimeoutSeconds,
                             &random_choice, handle);
+}
+
+// Connects until the session answers or the deadline from `t0` has passed; the
+// code of the last attempt.
+int ConnectUntilDeadline(const std::string& display, const std::string& text_dir, std::int64_t t0,
+                         ProProcessHandle* process) {
+  for (;;) {
+    const int status = Connect(display, text_dir, process);
+    const std::int64_t t = port::NowSeconds();
+    if (status == PRO_TK_NO_ERROR || t - t0 >= kConnectDeadlineSeconds) return status;
+    WriteLog(FormatString(fixed::kLogConnecting, status));
+  }
+}
+
+// The steps after the connect: they go on when a call fails. The session link and
+// host delivery take the connection and the host; the handle text it gets.
+std::wstring JoinSession(ProeCore& core, const ProProcessHandle& process, IDispatch* host) {
+  core.Link().SetProcessHandle(process);
+  WriteLog(fixed::kLogConnected);
+  ProTermFuncSet(&ProeTermAction);
+  WriteLog(fixed::kLogAfterTermFunc);
+  ProWindowCurrentActivateWaiting(kLoadWindowTries);
+  WriteLog(fixed::kLogAfterWindow);
+
+  core.Messages().Show(fixed::kShowConnected);
+  core.Listener().Start();
+  WriteLog(fixed::kLogAfterListen);
+
+  std::wstring joined;
+  GetHandleOfCaxApp(joined);
+  WriteLog(FormatString(fixed::kLogHandle, joined.c_str(), static_cast<int>(joined.size())));
+  core.Link().SetHandleText(joined);
+  core.Host().AttachHost(host);
+  return joined;
 }
 
 // Message 5200 with the code, and 5201 appended for the missing communication program.
@@ -68,7 +103,7 @@ int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_
     ProeCore* core = ProeCore::Instance();
     core->Disconnect(false);
     ProeMenuManager::Instance()->Reset();
-    core->EnsureMessageFile();
+    core->Messages().Ensure();
 
     const std::string display_text = WideToMultiByte(display ? display : L"");
     const std::string text_dir = WideToMultiByte(TempPath());
@@ -76,47 +111,22 @@ int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_
     ProProcessHandle process = {0, 0};
     int status = Connect(display_text, text_dir, &process);
     if (status == PRO_TK_NOT_EXIST || status == PRO_TK_E_NOT_FOUND) {
-      WriteLog(L"proe not exists.");
-      WriteLog(FormatString(L"StartProe \"%ls\"", startCommand ? startCommand : L""));
+      WriteLog(fixed::kLogProeMissing);
+      WriteLog(FormatString(fixed::kLogStartProe, startCommand ? startCommand : L""));
       if (StartProe(startCommand) != 0) return;
-      WriteLog(FormatString(L"after start proe, nStatus = %d", 0));
+      WriteLog(FormatString(fixed::kLogAfterStart, 0));
       port::Sleep(kPauseAfterStartMs);
-      for (;;) {
-        status = Connect(display_text, text_dir, &process);
-        const std::int64_t t = port::NowSeconds();
-        if (status == PRO_TK_NO_ERROR) break;
-        if (t - t0 >= kConnectDeadlineSeconds) break;
-        WriteLog(FormatString(L"connectting to proe. nStatus=%d", status));
-      }
+      status = ConnectUntilDeadline(display_text, text_dir, t0, &process);
     } else {
-      WriteLog(FormatString(L"proe exists. nStatus=%d", status));
+      WriteLog(FormatString(fixed::kLogProeExists, status));
     }
     if (status != PRO_TK_NO_ERROR) {
       SetStatus(status, ConnectErrorText(status));
       return;
     }
-
-    core->SetProcessHandle(process);
-    WriteLog(L"connect ok.");
-    ProTermFuncSet(&ProeTermAction);
-    WriteLog(L"after ProTermFuncSet.");
-    ProWindowCurrentActivateWaiting(kLoadWindowTries);
-    WriteLog(L"after ProWindowCurrentActivateWaiting.");
-
-    core->ShowMessage(L"connected.");
-    core->StartListenThread();
-    WriteLog(L"after StartListenThread.");
-
-    std::wstring joined;
-    GetHandleOfCaxApp(joined);
-    WriteLog(FormatString(L"after GetHandleOfCaxApp, handle=%ls, handle.size=%d", joined.c_str(),
-                          static_cast<int>(joined.size())));
-    core->AttachHost(hostDispatch);
-    core->SetHandleText(joined);
-    ProeMenuManager::AttachHost(hostDispatch);
-    ProeMenuManager::SetHandleText(joined);
-    // The steps after the connect go on when a call fails; a session that died
-    // meanwhile (or does not answer) is not joined, and the connection is ended.
+    const std::wstring joined = JoinSession(*core, process, hostDispatch);
+    // A session that died meanwhile (or does not answer) is not joined, and the connection is
+    // ended.
     if (ProEngineerStatusGet() != PRO_TK_NO_ERROR) {
       core->Disconnect(false);
       ProeMenuManager::Instance()->Reset();
@@ -130,7 +140,7 @@ int ProeAsynConnector::LoadApplication(const wchar_t* startCommand, const wchar_
 }
 
 int ProeAsynConnector::StartProe(const wchar_t* startCommand) {
-  WriteLog(L"ProeAsynConnector::StartProe in");
+  WriteLog(fixed::kLogStartProeIn);
   if (!startCommand) {
     SetStatus(-1, LoadResString(5203));
     return -1;
@@ -142,7 +152,7 @@ int ProeAsynConnector::StartProe(const wchar_t* startCommand) {
       port::ShellOpen(std::wstring(startCommand), std::wstring(), TempPath(), &pid);
   if (failure) SetStatus(-1, FormatString(LoadResString(5202).c_str(), startCommand));
   // The shell's convention: the process on success, the failure code otherwise.
-  WriteLog(FormatString(L"hProIns=%d", static_cast<int>(failure ? failure : pid)));
+  WriteLog(FormatString(fixed::kLogStarted, static_cast<int>(failure ? failure : pid)));
   return failure ? -1 : 0;
 }
 
@@ -150,14 +160,14 @@ int ProeAsynConnector::StartProe(const wchar_t* startCommand) {
 }  // namespace TAVCAX
 
 ProError ProeTermAction(ProeTerminationStatus status) {
-  WriteLog(FormatString(L"ProeTermAction in, status=%d", static_cast<int>(status)));
+  WriteLog(FormatString(fixed::kLogSessionEnded, static_cast<int>(status)));
   ProeCore::Instance()->Disconnect(true);
   ProeMenuManager::Instance()->Reset();
   return PRO_TK_NO_ERROR;
 }
 
 void GetHandleOfCaxApp(std::wstring& handle) {
-  ProProcessHandle process = ProeCore::Instance()->ProcessHandle();
+  ProProcessHandle process = ProeCore::Instance()->Link().ProcessHandle();
   handle = FormatString(L"%d %ld", process.array_index, process.auth_key);
 }
 

@@ -4,15 +4,13 @@
 #include <ProWindows.h>
 
 #include "port/files.h"
+#include "src/fixed_names.h"
 #include "src/log.h"
 #include "src/string_util.h"
 #include "src/system_util.h"
+#include "src/tav_proecore.h"
 
 namespace {
-
-std::mutex host_mutex;
-ITavCaxEvents* menu_host = nullptr;  // guarded by host_mutex
-std::wstring menu_handle_text;       // guarded by host_mutex
 
 uiCmdAccessState RemoveDefaultCommand(uiCmdAccessMode) { return ACCESS_REMOVE; }
 
@@ -23,38 +21,8 @@ ProeMenuManager* ProeMenuManager::Instance() {
   return instance;
 }
 
-void ProeMenuManager::AttachHost(IDispatch* host) {
-  if (!host) return;
-  void* events = nullptr;
-  if (FAILED(host->QueryInterface(IID_ITavCaxEvents, &events))) events = nullptr;
-  std::lock_guard<std::mutex> hold(host_mutex);
-  if (menu_host) menu_host->Release();
-  menu_host = static_cast<ITavCaxEvents*>(events);
-}
-
-ITavCaxEvents* ProeMenuManager::AcquireHost() {
-  std::lock_guard<std::mutex> hold(host_mutex);
-  if (menu_host) menu_host->AddRef();
-  return menu_host;
-}
-
-std::wstring ProeMenuManager::HandleText() {
-  std::lock_guard<std::mutex> hold(host_mutex);
-  return menu_handle_text;
-}
-
-void ProeMenuManager::SetHandleText(const std::wstring& text) {
-  std::lock_guard<std::mutex> hold(host_mutex);
-  menu_handle_text = text;
-}
-
 void ProeMenuManager::Reset() {
-  {
-    std::lock_guard<std::mutex> hold(host_mutex);
-    menu_handle_text.clear();
-    if (menu_host) menu_host->Release();
-    menu_host = nullptr;
-  }
+  ProeCore::Instance()->Host().ClosePicks();
   access_id_.store(nullptr);
   created_.store(false);
   DeleteLabelFiles();
@@ -83,7 +51,7 @@ ProError ProeMenuManager::HideDefaultCommand() {
   ProError rc = PRO_TK_NO_ERROR;
   if (!access_id_.load()) {
     uiCmdCmdId command = nullptr;
-    if (ProCmdCmdIdFind(const_cast<char*>("TVProAction1"), &command) != PRO_TK_NO_ERROR)
+    if (ProCmdCmdIdFind(const_cast<char*>(fixed::kDefaultCommand), &command) != PRO_TK_NO_ERROR)
       command = nullptr;
     default_command_id_.store(command);
     uiCmdAccessId access = nullptr;

@@ -2,9 +2,10 @@
 // The menu manager: one per process, created on first use and never deleted. It
 // owns the state behind the host's menus on the CAD menu bar (the label files it
 // wrote, whether the menus exist, the removal of the session's default command
-// "TVProAction1" while they do) and the host link used to deliver menu picks.
+// "TVProAction1" while they do). Picks reach the host through ProeCore's host
+// delivery, which Reset closes to picks.
 //
-// Threads: AttachHost, Reset and RestoreDefaultCommand run on the host's thread
+// Threads: Reset and RestoreDefaultCommand run on the host's thread
 // without the module-wide lock; Reset also runs from the termination callback on
 // the listen thread, so the state Reset touches sits behind leaf mutexes (never
 // held across a toolkit or host call) and the flags and ids it clears are atomic.
@@ -17,12 +18,14 @@
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "src/status_record.h"
 #include "src/xml_document.h"
-#include "tavproe2/com.h"
+
+class LogBatch;
 
 class ProeMenuManager : public StatusRecord {
  public:
@@ -30,14 +33,6 @@ class ProeMenuManager : public StatusRecord {
 
   ProeMenuManager(const ProeMenuManager&) = delete;
   ProeMenuManager& operator=(const ProeMenuManager&) = delete;
-
-  // Queries the host event interface from `host` into the menu host pointer; a
-  // null host leaves the pointer as it was.
-  static void AttachHost(IDispatch* host);
-  // The menu host pointer with a reference added for the caller, or null.
-  static ITavCaxEvents* AcquireHost();
-  static std::wstring HandleText();
-  static void SetHandleText(const std::wstring& text);
 
   // Builds the host's menu, described by the XML document `xml`, on the session's
   // menu bar before "Windows", and hides "TVProAction1" while it exists (best
@@ -53,8 +48,8 @@ class ProeMenuManager : public StatusRecord {
   // FireClickMenu. Runs on the listen thread inside event processing.
   static int OnMenuAction(uiCmdCmdId command, uiCmdValue* value, void* data);
 
-  // Ends a menu set: forgets the handle text, the host pointer and the access
-  // function (it lived with the connection), clears the created flag and deletes
+  // Ends a menu set: closes host delivery to picks, forgets the access function
+  // (it lived with the connection), clears the created flag and deletes
   // the label files written so far (the list is kept).
   void Reset();
   // Removes "TVProAction1" from the menu bar while the module's menus exist; once
@@ -75,6 +70,10 @@ class ProeMenuManager : public StatusRecord {
 
  private:
   using CaptionKeys = std::map<std::wstring, std::string>;  // caption -> label key
+  // Button names used by a construction, per menu: a caption repeated under one
+  // menu gives its second button a name in use; a name in use otherwise is the
+  // button an earlier attempt added.
+  using ButtonNames = std::set<std::pair<std::string, std::string>>;  // (menu, key)
 
   ProeMenuManager() = default;
   int BuildMenus(const std::wstring& xml, std::wstring& left_out_text);
@@ -86,6 +85,10 @@ class ProeMenuManager : public StatusRecord {
   // PRO_TK_COMM_ERROR when the session stopped answering on the way.
   ProError AddEntries(const CaptionKeys& keys, const XmlNode& root, ProFileName file,
                       int& left_out);
+  // Adds the button of entry `id` under `parent`; a refused one is logged and
+  // counted in `left_out`. PRO_TK_NO_ERROR, or the code when the session is gone.
+  ProError AddButton(const XmlNode& node, int id, std::string parent, std::string key,
+                     ProFileName file, ButtonNames& buttons, LogBatch& log, int& left_out);
   // The command of `action` for entry `id`: added, or when its name is taken, the
   // existing one (a retry, or a menu built over another connection). Null when
   // the session refuses both; `rc` then says why.

@@ -2,6 +2,7 @@
 #include <ProMdl.h>
 
 #include "src/ProMdlToDb.h"
+#include "src/fixed_names.h"
 #include "src/model_operation.h"
 #include "src/res_string.h"
 #include "src/tav_proecore.h"
@@ -28,7 +29,7 @@ int ProeAsynCommand::RefreshTable(const wchar_t* kindList, const wchar_t* dbPath
     // The session's last calls come before the commit: a session that dies on
     // the way takes no rows with it.
     const auto finish = [](StatusRecord& status) {
-      ProeCore::Instance()->ShowMessage(L"refreshed tabled ok.");
+      ProeCore::Instance()->Messages().Show(fixed::kShowRefreshed);
       return SessionStillAnswers(status.m_nStatus, status.m_strStatus);
     };
     if (exporter.ExportModel(kindList ? kindList : L"", dbPath, finish) != 0) {

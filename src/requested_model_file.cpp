@@ -6,7 +6,7 @@
 
 #include "base/utf.h"
 #include "port/files.h"
-#include "src/tav_proecore.h"
+#include "src/model_name.h"
 
 namespace {
 

@@ -5,3 +5,5 @@
 #include <string>
 
 std::wstring ToolkitErrorName(int code);
+// The status message of a toolkit code: "():" + its name.
+std::wstring ToolkitStatusText(int code);

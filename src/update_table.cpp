@@ -1,6 +1,7 @@
 // ProeAsynCommand::UpdateTable: the host's entry to the import.
 #include "port/files.h"
 #include "src/ProDbToMdl.h"
+#include "src/fixed_names.h"
 #include "src/model_operation.h"
 #include "src/res_string.h"
 #include "src/tav_proecore.h"
@@ -21,7 +22,7 @@ int ProeAsynCommand::UpdateTable(const wchar_t* kindList, const wchar_t* dbPath)
       SetStatus(importer.m_nStatus, importer.m_strStatus);
       return -1;
     }
-    ProeCore::Instance()->ShowMessage(L"refreshed tabled ok.");
+    ProeCore::Instance()->Messages().Show(fixed::kShowRefreshed);
     return 0;
   });
 }

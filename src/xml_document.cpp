@@ -4,6 +4,7 @@
 #include <new>
 
 #include "base/utf.h"
+#include "src/fixed_names.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ int XmlDocument::Parse(const std::wstring& text) {
                                  "UTF-8", options));
   if (doc_) return 0;
   parse_error_ = utf8.size() <= INT_MAX ? ParserError(*parser) : L"the document is too large";
-  SetStatus(1, L"Document not parsed successfully. \n");
+  SetStatus(1, fixed::kDocumentNotParsed);
   return 1;
 }
 

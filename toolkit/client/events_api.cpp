@@ -64,20 +64,8 @@ F As(ProFunction fn) {
   return reinterpret_cast<F>(reinterpret_cast<void (*)()>(fn));
 }
 
-// Calls a notification with the arguments its type takes.
-void RunNotification(const Event& e) {
-  const int type = protocol::Arg<int>(e.message.body, 0);
-  ProFunction fn = nullptr;
-  {
-    ClientState& s = State();
-    std::lock_guard<std::mutex> lock(s.mu);
-    auto it = s.notifications.find(type);
-    if (it != s.notifications.end()) fn = it->second;
-  }
-  if (!fn) return;
-  const msgpack::object empty;
-  const msgpack::object& args =
-      protocol::ArgCount(e.message.body) > 1 ? e.message.body.via.array.ptr[1] : empty;
+// Calls the notification `fn` of `type` with the arguments its type takes.
+void CallNotification(int type, ProFunction fn, const msgpack::object& args) {
   const auto call = [&](auto&& invoke) { RunCallback(PRO_TK_GENERAL_ERROR, invoke); };
   switch (type) {
     case PRO_FILE_OPEN_OK: {
@@ -132,6 +120,21 @@ void RunNotification(const Event& e) {
       if (protocol::ArgCount(args) == 0) call([&] { return fn(); });
       break;
   }
+}
+
+void RunNotification(const Event& e) {
+  const int type = protocol::Arg<int>(e.message.body, 0);
+  ProFunction fn = nullptr;
+  {
+    ClientState& s = State();
+    std::lock_guard<std::mutex> lock(s.mu);
+    auto it = s.notifications.find(type);
+    if (it != s.notifications.end()) fn = it->second;
+  }
+  if (!fn) return;
+  const msgpack::object empty;
+  CallNotification(
+      type, fn, protocol::ArgCount(e.message.body) > 1 ? e.message.body.via.array.ptr[1] : empty);
 }
 
 void RunEvent(const Event& e) {
