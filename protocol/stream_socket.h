@@ -3,7 +3,7 @@
 // session directory, or TCP (TCP_NODELAY on both ends: every call is one small
 // request and one small reply). Everything else of the client and the session
 // sees a connected descriptor only, so another platform's sockets replace the
-// implementation alone: stream_socket_posix.cpp, or stream_socket_win32.cpp on
+// implementation alone: posix/stream_socket.cpp, or win32/stream_socket.cpp on
 // Windows (Winsock 2, TCP only: the client side). Functions keep no state
 // beyond Winsock's start-up; any thread may call them.
 //
