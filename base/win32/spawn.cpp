@@ -1,9 +1,8 @@
 #include "base/spawn.h"
 
+#include <windows.h>
 #include <cerrno>
 #include <memory>
-
-#include <windows.h>
 
 #include "base/utf.h"
 
@@ -80,8 +79,8 @@ int SpawnDetached(const std::string& path, const std::vector<std::string>& argv,
   const UniqueHandle input(OpenInheritable(L"NUL", GENERIC_READ, OPEN_EXISTING));
   UniqueHandle output;
   if (!options.output_file.empty())
-    output.reset(OpenInheritable(Utf8ToWide(options.output_file).c_str(), FILE_APPEND_DATA,
-                                 OPEN_ALWAYS));
+    output.reset(
+        OpenInheritable(Utf8ToWide(options.output_file).c_str(), FILE_APPEND_DATA, OPEN_ALWAYS));
   if (!output || output.get() == INVALID_HANDLE_VALUE)
     output.reset(OpenInheritable(L"NUL", GENERIC_WRITE, OPEN_EXISTING));
   if (input.get() == INVALID_HANDLE_VALUE || output.get() == INVALID_HANDLE_VALUE)

@@ -9,9 +9,9 @@ namespace {
 std::wstring Map(std::wstring text, DWORD flags) {
   if (text.empty()) return text;
   std::wstring out(text.size(), L'\0');
-  const int n = ::LCMapStringEx(LOCALE_NAME_INVARIANT, flags, text.data(),
-                                static_cast<int>(text.size()), out.data(),
-                                static_cast<int>(out.size()), nullptr, nullptr, 0);
+  const int n =
+      ::LCMapStringEx(LOCALE_NAME_INVARIANT, flags, text.data(), static_cast<int>(text.size()),
+                      out.data(), static_cast<int>(out.size()), nullptr, nullptr, 0);
   if (n != static_cast<int>(text.size())) return text;
   return out;
 }

@@ -47,19 +47,18 @@ ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
   Set(name, value);
 }
 
-ScopedEnv::~ScopedEnv() {
-  Set(name_.c_str(), had_old_ ? old_.c_str() : nullptr);
-}
+ScopedEnv::~ScopedEnv() { Set(name_.c_str(), had_old_ ? old_.c_str() : nullptr); }
 
+// Paths are UTF-8; on Windows a plain std::string would be read in the ANSI code page.
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();
 }
 
 void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
   out << text;
 }
 
