@@ -26,10 +26,10 @@
 //
 // Threads: the functions below may be called from any thread.
 #ifdef _WIN32
+#include <windows.h>
 #include <comdef.h>
 #include <oaidl.h>
 #include <oleauto.h>
-#include <windows.h>
 
 #ifndef TAVPROE2_API
 #if defined(TAVPROE2_STATIC)

@@ -1,4 +1,6 @@
 // The session directory on POSIX systems: private by owner and mode.
+#include "protocol/session_path.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,7 +12,6 @@
 
 #include "base/temp_dir.h"
 #include "base/unique_fd.h"
-#include "protocol/session_path.h"
 
 namespace protocol {
 

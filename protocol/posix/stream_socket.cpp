@@ -1,3 +1,5 @@
+#include "protocol/stream_socket.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -10,8 +12,6 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-
-#include "protocol/stream_socket.h"
 
 namespace protocol {
 namespace {

@@ -1,11 +1,12 @@
 // The session directory on Windows: in the user's own temporary directory.
+#include "protocol/session_path.h"
+
+#include <windows.h>
 #include <filesystem>
 #include <system_error>
-#include <windows.h>
 
 #include "base/temp_dir.h"
 #include "base/utf.h"
-#include "protocol/session_path.h"
 
 namespace protocol {
 

@@ -1,14 +1,15 @@
 // Winsock 2: the client's side of the wire on Windows, over TCP only (Wine has no
 // AF_UNIX, and the sessions a Windows host reaches listen on TCP).
+#include "protocol/stream_socket.h"
+
+#include <windows.h>
 #include <algorithm>
 #include <cstdint>
 #include <memory>
-#include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include "base/utf.h"
-#include "protocol/stream_socket.h"
 
 namespace protocol {
 namespace {
