@@ -169,7 +169,7 @@ int Serve(method::ProEngineerEnd, Call& c) {
 int Serve(method::ProMdlLoad, Call& c, const Text& path, int type, int /*ask_user_about_reps*/,
           ModelHandle& out) {
   int mdl = 0;
-  int rc = c.store.Load(path, type, &mdl, true);
+  int rc = c.store.Load(ClientPath(path), type, &mdl, true);
   out = MdlToWire(mdl);
   return rc;
 }
