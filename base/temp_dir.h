@@ -6,8 +6,10 @@
 
 namespace base {
 
-// $TMPDIR when it is set and not empty, else /tmp; always ends with '/'. Read
-// afresh on every call, so a process (or test) that changes TMPDIR is followed.
+// $TMPDIR when it is set and not empty, else /tmp; always ends with '/'. On
+// Windows the system's temporary directory (GetTempPathW: TMP, TEMP, the user's
+// profile), ending with '\'. Read afresh on every call, so a process (or test)
+// that changes the variables is followed.
 std::string TempDirectory();
 
 }  // namespace base

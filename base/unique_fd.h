@@ -1,8 +1,13 @@
 #pragma once
 // The one owner type for a file descriptor, used by every layer: closes it on
-// destruction. Move-only; not synchronised (one owner, one thread at a time).
-#include <unistd.h>
+// destruction. On Windows a descriptor is the C runtime's (_open), not a socket
+// or a HANDLE. Move-only; not synchronised (one owner, one thread at a time).
 #include <utility>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace base {
 
@@ -27,7 +32,11 @@ class UniqueFd {
   // Gives up ownership without closing.
   int release() { return std::exchange(fd_, -1); }
   void reset() {
+#ifdef _WIN32
+    if (fd_ >= 0) ::_close(fd_);
+#else
     if (fd_ >= 0) ::close(fd_);
+#endif
     fd_ = -1;
   }
 

@@ -60,12 +60,40 @@ char32_t DecodeOne(std::string_view text, std::size_t& i, bool* bad) {
   return kReplacement;
 }
 
+// A wide string is UTF-32 where wchar_t has 32 bits (Linux) and UTF-16 where it
+// has 16 (Windows). These read and write one character of it.
+constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
+
+char32_t NextWide(std::wstring_view text, std::size_t& i) {
+  const char32_t c = static_cast<char32_t>(text[i++]);
+  if (!kWideIsUtf16 || c < 0xD800 || c > 0xDFFF) return c;
+  if (c <= 0xDBFF && i < text.size()) {
+    const char32_t low = static_cast<char32_t>(text[i]);
+    if (low >= 0xDC00 && low <= 0xDFFF) {
+      ++i;
+      return 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+    }
+  }
+  return kReplacement;
+}
+
+void AppendWide(std::wstring& out, char32_t c) {
+  if (kWideIsUtf16 && c >= 0x10000) {
+    c -= 0x10000;
+    out += static_cast<wchar_t>(0xD800 | (c >> 10));
+    out += static_cast<wchar_t>(0xDC00 | (c & 0x3FF));
+  } else {
+    out += static_cast<wchar_t>(c);
+  }
+}
+
 }  // namespace
 
 std::string WideToUtf8(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());
-  for (wchar_t w : text) AppendUtf8(out, static_cast<char32_t>(w));
+  std::size_t i = 0;
+  while (i < text.size()) AppendUtf8(out, NextWide(text, i));
   return out;
 }
 
@@ -73,7 +101,7 @@ std::wstring Utf8ToWide(std::string_view text) {
   std::wstring out;
   out.reserve(text.size());
   std::size_t i = 0;
-  while (i < text.size()) out += static_cast<wchar_t>(DecodeOne(text, i, nullptr));
+  while (i < text.size()) AppendWide(out, DecodeOne(text, i, nullptr));
   return out;
 }
 
@@ -87,8 +115,9 @@ bool IsValidUtf8(std::string_view text) {
 std::u16string WideToUtf16(std::wstring_view text) {
   std::u16string out;
   out.reserve(text.size());
-  for (wchar_t w : text) {
-    char32_t c = static_cast<char32_t>(w);
+  std::size_t i = 0;
+  while (i < text.size()) {
+    char32_t c = NextWide(text, i);
     if (!IsScalar(c)) c = kReplacement;
     if (c < 0x10000) {
       out += static_cast<char16_t>(c);
@@ -108,14 +137,13 @@ std::wstring Utf16ToWide(std::u16string_view text) {
     const char16_t u = text[i];
     if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {
-      const char32_t c = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
-                         (static_cast<char32_t>(text[i + 1]) - 0xDC00);
-      out += static_cast<wchar_t>(c);
+      AppendWide(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
+                          (static_cast<char32_t>(text[i + 1]) - 0xDC00));
       ++i;
     } else if (u >= 0xD800 && u <= 0xDFFF) {
-      out += static_cast<wchar_t>(kReplacement);
+      AppendWide(out, kReplacement);
     } else {
-      out += static_cast<wchar_t>(u);
+      AppendWide(out, u);
     }
   }
   return out;

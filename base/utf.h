@@ -1,6 +1,6 @@
 #pragma once
 // Conversions between the three text forms of the module: wide strings
-// (std::wstring, UTF-32 on this platform), UTF-8 (the narrow "ANSI code page" of
+// (std::wstring: UTF-32 on Linux, UTF-16 on Windows), UTF-8 (the narrow "ANSI code page" of
 // the module, file paths, libxml2) and UTF-16 (SQLite's wide interface).
 //
 // The one codec of the project: the module, the platform layer, the wire, the

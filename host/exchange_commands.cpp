@@ -14,6 +14,7 @@
 #include "host/export_snapshot.h"
 #include "host/failure.h"
 #include "host/progress.h"
+#include "host/system.h"
 #include "host/wide_text.h"
 
 namespace tavhost {
@@ -118,7 +119,7 @@ class PrivateDir {
  public:
   PrivateDir() {
     std::string pattern = (fs::temp_directory_path() / "tavhost-diff-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw Failure(-1, "cannot create a temporary directory");
+    if (!MakeTempDir(&pattern)) throw Failure(-1, "cannot create a temporary directory");
     path_ = pattern;
   }
   ~PrivateDir() {

@@ -1,17 +1,16 @@
 // tavhost, the reference host: runs a script of commands against a CAD session
 // through the TavProe2Interface module, as any host would (see --help).
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <unistd.h>
 
 #include "host/commands.h"
 #include "host/failure.h"
 #include "host/host_events.h"
 #include "host/script_reader.h"
+#include "host/system.h"
 #include "host/text_table.h"
 #include "host/wide_text.h"
 
@@ -134,17 +133,11 @@ void PrintHelp() {
     std::cout << "  " << command.usage << "\n      " << command.summary << '\n';
 }
 
-std::filesystem::path SelfPath() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::path() : self;
-}
-
 // The module needs a communication program; the simulator takes any.
 void SetCommunicationProgram() {
   if (std::getenv("PRO_COMM_MSG_EXE")) return;
   const std::filesystem::path self = SelfPath();
-  if (!self.empty()) ::setenv("PRO_COMM_MSG_EXE", self.c_str(), 1);
+  if (!self.empty()) SetEnvironment("PRO_COMM_MSG_EXE", self.u8string());
 }
 
 // A script file works in its own directory, so that its relative paths mean
@@ -155,8 +148,10 @@ bool EnterScriptDirectory(Options* options) {
     options->start = std::filesystem::absolute(options->start).lexically_normal().string();
   const std::filesystem::path dir = std::filesystem::path(options->script).parent_path();
   if (dir.empty()) return true;
-  if (::chdir(dir.c_str()) == 0) return true;
-  std::cerr << "tavhost: cannot work in " << dir.string() << ": " << std::strerror(errno) << '\n';
+  std::error_code error;
+  std::filesystem::current_path(dir, error);
+  if (!error) return true;
+  std::cerr << "tavhost: cannot work in " << dir.string() << ": " << error.message() << '\n';
   return false;
 }
 
@@ -222,7 +217,7 @@ int main(int argc, char** argv) {
     return kOk;
   }
   SetCommunicationProgram();
-  ::setenv("TAVHOST_DISPLAY", options.display.c_str(), 1);
+  SetEnvironment("TAVHOST_DISPLAY", options.display);
 
   std::ifstream file;
   const bool from_stdin = options.script.empty() || options.script == "-";
@@ -234,7 +229,7 @@ int main(int argc, char** argv) {
     }
     if (!EnterScriptDirectory(&options)) return kUsage;
   }
-  const bool interactive = options.script.empty() && ::isatty(STDIN_FILENO);
+  const bool interactive = options.script.empty() && IsTerminal(0);
   std::vector<std::string> verbatim;
   for (const Command& command : Commands())
     if (command.raw) verbatim.push_back(command.name);
@@ -247,8 +242,8 @@ int main(int argc, char** argv) {
   context.display = options.display;
   context.start = options.start;
   context.programs = SelfPath().parent_path().string();
-  context.bold_headings = ::isatty(STDOUT_FILENO) && !options.json;
-  context.show_progress = ::isatty(STDERR_FILENO) && !options.json;
+  context.bold_headings = IsTerminal(1) && !options.json;
+  context.show_progress = IsTerminal(2) && !options.json;
   SetFullCells(options.wide);
 
   int worst = kOk;

@@ -1,10 +1,10 @@
 // The commands of the script itself: headings, shell steps, help.
 #include <cstdio>
 #include <iostream>
-#include <sys/wait.h>
 
 #include "host/commands.h"
 #include "host/failure.h"
+#include "host/system.h"
 
 namespace tavhost {
 namespace {
@@ -16,28 +16,16 @@ void Step(Context& c, const CommandLine&, const Arguments& args, CommandOutput& 
   out.Set("title", args[0]);
 }
 
-std::string ShellWord(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
 void Shell(Context& c, const CommandLine&, const Arguments& args, CommandOutput& out) {
   std::cout.flush();
   // The script may come on standard input: the command must not read it. The
   // programs built with tavhost (proe_sim) come first on the PATH.
-  const std::string path_setting =
-      c.programs.empty() ? "" : "PATH=" + ShellWord(c.programs) + ":\"$PATH\"; export PATH\n";
-  FILE* pipe = ::popen((path_setting + "exec </dev/null\n" + args[0]).c_str(), "r");
-  if (!pipe) throw Failure(-1, "cannot start /bin/sh");
   std::string text;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-  const int status = ::pclose(pipe);
+  const int code = RunShell(args[0], c.programs, &text);
+  if (code < 0) throw Failure(-1, "cannot start the shell");
   while (!text.empty() && text.back() == '\n') text.pop_back();
   if (!text.empty()) out.Line(text);
   out.Set("output", text);
-  const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   out.Set("exit", code);
   if (code != 0) throw Failure(code, "the shell command ended with status " + std::to_string(code));
 }

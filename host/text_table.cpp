@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <ostream>
 
+#include "host/system.h"
 #include "host/wide_text.h"
 
 namespace tavhost {
@@ -39,8 +40,7 @@ std::string ShownText(const std::string& text, std::size_t width) {
         state = std::mbstate_t{};
       } else {
         length = n;
-        const int w = ::wcwidth(letter);
-        columns = w < 0 ? 1 : static_cast<std::size_t>(w);
+        columns = static_cast<std::size_t>(LetterWidth(letter));
       }
       piece = text.substr(i, length);
     }

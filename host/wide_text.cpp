@@ -4,6 +4,11 @@
 #include <clocale>
 #include <cwchar>
 #include <cwctype>
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "host/system.h"
 
 namespace tavhost {
 
@@ -14,6 +19,14 @@ void SetUpTextLocale() {
 }
 
 std::wstring Widen(const std::string& utf8) {
+#ifdef _WIN32
+  // UTF-16: the C runtime knows no UTF-8 locale to convert through.
+  std::wstring wide(utf8.size(), L'\0');
+  const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                      wide.data(), static_cast<int>(wide.size()));
+  wide.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  return wide;
+#else
   std::wstring out;
   std::mbstate_t state{};
   const char* next = utf8.data();
@@ -31,9 +44,17 @@ std::wstring Widen(const std::string& utf8) {
     next += used == 0 ? 1 : used;
   }
   return out;
+#endif
 }
 
 std::string Narrow(const std::wstring& wide) {
+#ifdef _WIN32
+  std::string utf8(wide.size() * 3, '\0');
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                      utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
+  utf8.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  return utf8;
+#else
   std::string out;
   std::mbstate_t state{};
   char bytes[MB_LEN_MAX];
@@ -46,6 +67,7 @@ std::string Narrow(const std::wstring& wide) {
     out.append(bytes, used);
   }
   return out;
+#endif
 }
 
 std::string UpperCase(const std::string& utf8) {
@@ -57,8 +79,7 @@ std::string UpperCase(const std::string& utf8) {
 std::size_t DisplayWidth(const std::string& utf8) {
   std::size_t width = 0;
   for (wchar_t letter : Widen(utf8)) {
-    const int columns = ::wcwidth(letter);
-    width += columns < 0 ? 1 : static_cast<std::size_t>(columns);
+    width += static_cast<std::size_t>(LetterWidth(letter));
   }
   return width;
 }

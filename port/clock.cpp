@@ -17,18 +17,6 @@ std::int64_t WallMilliseconds() {
 
 }  // namespace
 
-void SystemClock::Sleep(unsigned milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-std::int64_t SystemClock::Seconds() { return WallMilliseconds() / 1000; }
-
-std::int64_t SystemClock::Milliseconds() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
 FastClock::FastClock(double scale)
     : scale_(scale > 0 ? scale : 1.0),
       real_start_(std::chrono::steady_clock::now()),

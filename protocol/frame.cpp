@@ -1,8 +1,6 @@
 #include "protocol/frame.h"
 
-#include <cerrno>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "protocol/stream_socket.h"
 
 namespace protocol {
 namespace {
@@ -11,33 +9,11 @@ namespace {
 std::size_t ReadFull(int fd, char* buf, std::size_t n) {
   std::size_t got = 0;
   while (got < n) {
-    ssize_t r = ::read(fd, buf + got, n - got);
-    if (r > 0) {
-      got += static_cast<std::size_t>(r);
-    } else if (r == 0) {
-      break;
-    } else if (errno != EINTR) {
-      break;
-    }
+    const long r = ReceiveSome(fd, buf + got, n - got);
+    if (r <= 0) break;
+    got += static_cast<std::size_t>(r);
   }
   return got;
-}
-
-bool WriteFull(int fd, const char* buf, std::size_t n) {
-  while (n > 0) {
-    // send() with MSG_NOSIGNAL on sockets; plain write() for pipes and files.
-    ssize_t r = ::send(fd, buf, n, MSG_NOSIGNAL);
-    if (r < 0 && errno == ENOTSOCK) r = ::write(fd, buf, n);
-    if (r > 0) {
-      buf += r;
-      n -= static_cast<std::size_t>(r);
-    } else if (r < 0 && errno == EINTR) {
-      continue;
-    } else {
-      return false;
-    }
-  }
-  return true;
 }
 
 }  // namespace
@@ -63,7 +39,7 @@ bool WriteFrame(int fd, const char* data, std::size_t size) {
   frame[2] = static_cast<char>((size >> 8) & 0xff);
   frame[3] = static_cast<char>(size & 0xff);
   frame.replace(4, size, data, size);
-  return WriteFull(fd, frame.data(), frame.size());
+  return SendAll(fd, frame.data(), frame.size());
 }
 
 }  // namespace protocol

@@ -1,10 +1,9 @@
 #include "protocol/frame_reader.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <poll.h>
-#include <unistd.h>
+
+#include "protocol/stream_socket.h"
 
 namespace protocol {
 namespace {
@@ -47,15 +46,13 @@ FrameStatus FrameReader::ReadOnce(int fd) {
     end_ -= begin_;
     begin_ = 0;
   }
-  for (;;) {
-    const ssize_t r = ::read(fd, buf_.get() + end_, capacity_ - end_);
-    if (r > 0) {
-      end_ += static_cast<std::size_t>(r);
-      return FrameStatus::kOk;
-    }
-    if (r == 0) return end_ == begin_ ? FrameStatus::kClosed : FrameStatus::kError;
-    if (errno != EINTR) return FrameStatus::kError;
+  const long r = ReceiveSome(fd, buf_.get() + end_, capacity_ - end_);
+  if (r > 0) {
+    end_ += static_cast<std::size_t>(r);
+    return FrameStatus::kOk;
   }
+  if (r == 0) return end_ == begin_ ? FrameStatus::kClosed : FrameStatus::kError;
+  return FrameStatus::kError;
 }
 
 FrameStatus FrameReader::Next(int fd, std::string* payload, int timeout_ms) {
@@ -63,11 +60,7 @@ FrameStatus FrameReader::Next(int fd, std::string* payload, int timeout_ms) {
     const FrameStatus buffered = TakeBuffered(payload);
     if (buffered != FrameStatus::kPending) return buffered;
     if (timeout_ms >= 0) {
-      pollfd p{fd, POLLIN, 0};
-      int ready;
-      do {
-        ready = ::poll(&p, 1, timeout_ms);
-      } while (ready < 0 && errno == EINTR);
+      const int ready = WaitReadable(fd, timeout_ms);
       if (ready < 0) return FrameStatus::kError;
       if (ready == 0) return FrameStatus::kPending;
     }

@@ -3,34 +3,37 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include "base/temp_dir.h"
-#include "base/unique_fd.h"
 
 namespace protocol {
 
-std::string SessionDirectory() {
-  return base::TempDirectory() + "proe-sim-" + std::to_string(::getuid());
+std::string SessionFileName(const std::string& text) {
+  std::string name;
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || std::strchr("%/\\:*?\"<>|", c)) {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", u);
+      name += escaped;
+    } else {
+      name += c;
+    }
+  }
+  return name;
 }
 
 namespace {
 
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
+
 std::string FileName(const std::string& display) {
-  std::string name;
-  for (char c : display.empty() ? std::string("default") : display) {
-    if (c == '/')
-      name += "%2F";
-    else if (c == '%')
-      name += "%25";
-    else
-      name += c;
-  }
-  return SessionDirectory() + "/" + name;
+  return SessionDirectory() + kSeparator + SessionFileName(display.empty() ? "default" : display);
 }
 
 bool IsToken(const std::string& t) {
@@ -47,7 +50,7 @@ std::string SessionEndpointPath(const std::string& display) {
 }
 
 bool ReadEndpointFile(const std::string& path, Endpoint* out, std::string* why) {
-  std::ifstream in(path);
+  std::ifstream in(std::filesystem::u8path(path));
   if (!in) {
     *why = path + ": " + std::strerror(errno);
     return false;
@@ -63,50 +66,6 @@ bool ReadEndpointFile(const std::string& path, Endpoint* out, std::string* why) 
     return false;
   }
   *out = e;
-  return true;
-}
-
-bool WriteEndpointFile(const std::string& path, const Endpoint& endpoint, std::string* why) {
-  const std::string temp = path + "." + std::to_string(::getpid()) + ".tmp";
-  const std::string line = "tcp " + endpoint.address.host + " " +
-                           std::to_string(endpoint.address.port) + " " + endpoint.token + "\n";
-  base::UniqueFd fd(
-      ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
-  const bool written =
-      fd.valid() && ::fchmod(fd.get(), 0600) == 0 &&
-      ::write(fd.get(), line.data(), line.size()) == static_cast<ssize_t>(line.size());
-  const int error = errno;
-  fd.reset();
-  if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
-    *why = "cannot write " + path + ": " + std::strerror(written ? errno : error);
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
-}
-
-bool SessionDirectoryIsPrivate(const std::string& dir, std::string* why) {
-  struct stat st;
-  if (::lstat(dir.c_str(), &st) != 0) {
-    *why = dir + ": " + std::strerror(errno);
-    return false;
-  }
-  if (!S_ISDIR(st.st_mode)) {
-    *why = dir + " is not a directory";
-    return false;
-  }
-  if (st.st_uid != ::getuid()) {
-    *why = dir + " belongs to user " + std::to_string(st.st_uid) + ", not to user " +
-           std::to_string(::getuid());
-    return false;
-  }
-  const unsigned mode = st.st_mode & 07777;
-  if (mode != 0700) {
-    char octal[8];
-    std::snprintf(octal, sizeof octal, "%04o", mode);
-    *why = dir + " has mode " + octal + "; a session directory must have mode 0700";
-    return false;
-  }
   return true;
 }
 

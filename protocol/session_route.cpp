@@ -1,8 +1,8 @@
 #include "protocol/session_route.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <sys/stat.h>
+#include <filesystem>
+#include <system_error>
 
 #include "protocol/session_path.h"
 #include "protocol/stream_socket.h"
@@ -10,18 +10,23 @@
 namespace protocol {
 namespace {
 
+// The type of `path` itself (not of a link's target); none when it cannot be read.
+std::filesystem::file_type TypeOf(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::symlink_status(std::filesystem::u8path(path), ec).type();
+}
+
 // kNotThere while the directory is missing (no session has started yet).
 RouteStatus CheckDirectory(std::string* why) {
   const std::string dir = SessionDirectory();
   if (SessionDirectoryIsPrivate(dir, why)) return RouteStatus::kConnected;
-  struct stat st;
-  if (::lstat(dir.c_str(), &st) != 0 && errno == ENOENT) return RouteStatus::kNotThere;
+  if (TypeOf(dir) == std::filesystem::file_type::not_found) return RouteStatus::kNotThere;
   return RouteStatus::kNotPrivate;
 }
 
 RouteStatus ConnectTo(const Endpoint& endpoint, std::chrono::milliseconds wait, Route* out,
                       std::string* why) {
-  base::UniqueFd fd = ConnectTcp(endpoint.address, wait, why);
+  UniqueSocket fd = ConnectTcp(endpoint.address, wait, why);
   if (!fd.valid()) return RouteStatus::kNotThere;
   out->fd = std::move(fd);
   out->token = endpoint.token;
@@ -52,7 +57,7 @@ RouteStatus ConnectToSession(const std::string& display, std::chrono::millisecon
   const RouteStatus dir = CheckDirectory(why);
   if (dir != RouteStatus::kConnected) return dir;
   const std::string socket = SessionSocketPath(display);
-  base::UniqueFd fd = ConnectUnix(socket);
+  UniqueSocket fd = ConnectUnix(socket);
   if (fd.valid()) {
     out->fd = std::move(fd);
     out->token.clear();
@@ -61,8 +66,8 @@ RouteStatus ConnectToSession(const std::string& display, std::chrono::millisecon
     return RouteStatus::kConnected;
   }
   const std::string file = SessionEndpointPath(display);
-  struct stat st;
-  if (::lstat(file.c_str(), &st) != 0) {
+  const std::filesystem::file_type type = TypeOf(file);
+  if (type == std::filesystem::file_type::not_found || type == std::filesystem::file_type::none) {
     why->clear();  // neither file: no session has said where it is
     return RouteStatus::kNotThere;
   }

@@ -13,7 +13,7 @@
 #include <chrono>
 #include <string>
 
-#include "base/unique_fd.h"
+#include "protocol/stream_socket.h"
 
 namespace protocol {
 
@@ -26,7 +26,7 @@ enum class RouteStatus {
 };
 
 struct Route {
-  base::UniqueFd fd;    // connected
+  UniqueSocket fd;      // connected
   std::string token;    // for the hello; "" on a Unix socket
   std::string address;  // the socket's path or "tcp:HOST:PORT"
   bool tcp = false;

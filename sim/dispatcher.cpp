@@ -15,6 +15,7 @@
 #include "protocol/frame.h"
 #include "protocol/methods.h"
 #include "protocol/values.h"
+#include "sim/client_path.h"
 #include "sim/message_file.h"
 
 namespace sim {
@@ -127,10 +128,11 @@ method::Handles HandlesToWire(const std::vector<int>& mdls) {
 // ---- Connection
 
 int Serve(method::hello, Call& c, int version, const Text& /*session_id: one session per display*/,
-          const Text& display, const Text& user, const Text& text_dir, std::int64_t pid,
+          const Text& display, const Text& user, const Text& client_text_dir, std::int64_t pid,
           const Text& /*token: the server checks it before the hello comes here*/,
           protocol::ProcessHandle& handle) {
   if (version != protocol::kProtocolVersion) return PRO_TK_COMM_ERROR;
+  const std::string text_dir = ClientPath(client_text_dir);
   if (!text_dir.empty()) {
     struct stat st;
     if (::stat(text_dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return PRO_TK_INVALID_DIR;
@@ -167,7 +169,7 @@ int Serve(method::ProEngineerEnd, Call& c) {
 int Serve(method::ProMdlLoad, Call& c, const Text& path, int type, int /*ask_user_about_reps*/,
           ModelHandle& out) {
   int mdl = 0;
-  int rc = c.store.Load(path, type, &mdl, true);
+  int rc = c.store.Load(ClientPath(path), type, &mdl, true);
   out = MdlToWire(mdl);
   return rc;
 }

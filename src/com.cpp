@@ -1,6 +1,8 @@
 // The COM helpers of include/tavproe2/com.h, exported from the module's shared
-// library for hosts.
+// library for hosts on POSIX. On Windows they are the system's (oleaut32).
 #include "tavproe2/com.h"
+
+#ifndef _WIN32
 
 #include <cstdlib>
 #include <cwchar>
@@ -101,3 +103,5 @@ HRESULT VariantCopy(VARIANTARG* dest, const VARIANTARG* source) {
 }
 
 }  // extern "C"
+
+#endif  // _WIN32

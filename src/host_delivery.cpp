@@ -116,6 +116,7 @@ void NotifyMenuPick(IDispatch* events, const std::wstring& handle_text,
   events->AddRef();
   ComReleaser release(events);
 
+  // FireClickMenu(handle, model, menu): DISPPARAMS holds the arguments last first.
   VariantArray<3> args;
   args.SetBstr(0, menu_xml);
   args.SetBstr(1, model_name);
@@ -125,8 +126,6 @@ void NotifyMenuPick(IDispatch* events, const std::wstring& handle_text,
   DISPID dispid = 0;
   if (FAILED(events->GetIDsOfNames(IID_NULL, names, 1, 1024, &dispid))) return;
   DISPPARAMS params = {args.data(), nullptr, 3, 0};
-  VARIANT result;
-  VariantInit(&result);
-  events->Invoke(dispid, IID_NULL, 1024, DISPATCH_METHOD, &params, &result, nullptr, nullptr);
-  VariantClear(&result);
+  VariantArray<1> result;
+  events->Invoke(dispid, IID_NULL, 1024, DISPATCH_METHOD, &params, result.data(), nullptr, nullptr);
 }

@@ -5,8 +5,10 @@
 namespace {
 
 // Hosts match these texts character for character (the English 5200 text
-// carries U+00A1 U+00A3 after "error"): change none of them.
-const port::TextEntry kTexts[] = {
+// carries U+00A1 U+00A3 after "error"): change none of them. On Windows the
+// build writes this table as the DLL's string table resource
+// (cmake/string_table_rc.cmake), which is read instead.
+[[maybe_unused]] const port::TextEntry kTexts[] = {
     {5200, L"connect proe error\u00A1\u00A3(%d)", L"连接 proe 失败。(%d)", L"連接 proe 失敗。(%d)"},
     {5201,
      L"have not set the environment variable PRO_COMM_MSG_EXE,or pro_comm_msg.exe path error.",
@@ -25,5 +27,9 @@ const port::TextEntry kTexts[] = {
 }  // namespace
 
 std::wstring LoadResString(unsigned id) {
+#ifdef _WIN32
+  return port::LoadString(id, port::CurrentLanguage());
+#else
   return port::LoadString(kTexts, id, port::CurrentLanguage());
+#endif
 }

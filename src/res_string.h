@@ -1,6 +1,6 @@
 #pragma once
 // The module's messages to the host (ids 5200-5203, 5210-5214, 5220) in the
-// language of the process's locale variables. An id without text gives "".
+// user's language (port::CurrentLanguage()). An id without text gives "".
 // Texts with a placeholder are formats for FormatString ("%ls" a wide string,
 // "%d" a number).
 #include <string>

@@ -13,7 +13,7 @@ struct CodeName {
   const wchar_t* name;
 };
 
-// The codes port/fault.h makes of the signals.
+// The codes port/fault.h reports.
 const CodeName kCodeNames[] = {
     {port::kAccessViolation, L"EXCEPTION_ACCESS_VIOLATION"},
     {port::kInPageError, L"EXCEPTION_IN_PAGE_ERROR"},
@@ -28,6 +28,7 @@ const CodeName kCodeNames[] = {
     {port::kFltInexactResult, L"EXCEPTION_FLT_INEXACT_RESULT"},
     {port::kFltInvalidOperation, L"EXCEPTION_FLT_INVALID_OPERATION"},
     {port::kArrayBoundsExceeded, L"EXCEPTION_ARRAY_BOUNDS_EXCEEDED"},
+    {port::kStackOverflow, L"EXCEPTION_STACK_OVERFLOW"},
 };
 
 }  // namespace

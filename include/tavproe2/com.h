@@ -1,14 +1,20 @@
 #pragma once
-// COM-style automation types for hosts of the TavProe2Interface module on POSIX.
+// The COM automation types between a host and the TavProe2Interface module.
 //
 // A host hands the module its IDispatch; the module calls the host back through
 // it (by name, and through the ITavCaxEvents interface it obtains with
-// QueryInterface) and passes texts as BSTRs inside VARIANTs. This header gives
-// those types the names, member order and virtual slot order they have on
-// Windows, so host code written against the Windows headers compiles unchanged.
+// QueryInterface) and passes texts as BSTRs inside VARIANTs.
 //
-// Where this cannot be binary-compatible with Windows:
-//  - wchar_t is 32 bits here, so OLECHAR and BSTR hold UTF-32 text. A BSTR keeps
+// On Windows these are the system's own (<oleauto.h>, oleaut32 and ole32; link
+// oleaut32, ole32 and uuid), and this header adds only what the module defines:
+// ITavCaxEvents with its IID, and TAVPROE2_API (dllexport while building the
+// DLL, where TAVPROE2_EXPORTS is defined; dllimport for hosts; nothing with
+// TAVPROE2_STATIC).
+//
+// Elsewhere (POSIX) the module exports stand-ins with the names, member order
+// and virtual slot order they have on Windows, so host code written against the
+// Windows headers compiles unchanged. Where they cannot be binary-compatible:
+//  - wchar_t is 32 bits there, so OLECHAR and BSTR hold UTF-32 text. A BSTR keeps
 //    the Windows layout otherwise: a 32-bit byte count right before the text and
 //    a terminating zero character after it.
 //  - There is no __stdcall: virtual functions use the platform's C++ ABI.
@@ -19,6 +25,43 @@
 // what a VARIANT owns (a BSTR, a reference on an interface).
 //
 // Threads: the functions below may be called from any thread.
+#ifdef _WIN32
+#include <windows.h>
+#include <comdef.h>
+#include <oaidl.h>
+#include <oleauto.h>
+
+#ifndef TAVPROE2_API
+#if defined(TAVPROE2_STATIC)
+#define TAVPROE2_API
+#elif defined(TAVPROE2_EXPORTS)
+#define TAVPROE2_API __declspec(dllexport)
+#else
+#define TAVPROE2_API __declspec(dllimport)
+#endif
+#endif
+
+// {3EF6644E-096C-48E9-8E99-936D2E583BE4}: defined here (C++17 inline), so a host
+// needs no import of data for it.
+inline const IID IID_ITavCaxEvents = {
+    0x3EF6644E, 0x096C, 0x48E9, {0x8E, 0x99, 0x93, 0x6D, 0x2E, 0x58, 0x3B, 0xE4}};
+
+// The host's event interface, obtained from the host's IDispatch.
+MIDL_INTERFACE("3EF6644E-096C-48E9-8E99-936D2E583BE4")
+ITavCaxEvents : public IDispatch {
+ public:
+  virtual HRESULT STDMETHODCALLTYPE Reserved() = 0;  // never called
+  // The user confirmed a new model in File > New.
+  virtual HRESULT STDMETHODCALLTYPE OnNewModel(BSTR handle) = 0;
+  // The user opened a model.
+  virtual HRESULT STDMETHODCALLTYPE OnModelOpened(BSTR handle, BSTR modelFullName) = 0;
+};
+#ifdef __CRT_UUID_DECL
+__CRT_UUID_DECL(ITavCaxEvents, 0x3EF6644E, 0x096C, 0x48E9, 0x8E, 0x99, 0x93, 0x6D, 0x2E, 0x58, 0x3B,
+                0xE4)
+#endif
+
+#else  // POSIX
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -256,3 +299,5 @@ class _com_error {
   HRESULT hr_;
   IID iid_;
 };
+
+#endif  // _WIN32

@@ -6,15 +6,19 @@
 
 namespace {
 
-TEST(TempDirectoryTest, FollowsTmpdirAndEndsWithSlash) {
+TEST(TempDirectoryTest, FollowsTheVariableAndEndsWithTheSeparator) {
   const struct {
-    const char* tmpdir;  // null: unset
+    const char* value;  // null: unset
     const char* expected;
   } cases[] = {
+#ifdef _WIN32
+      {"C:\\work", "C:\\work\\"}, {"C:\\work\\", "C:\\work\\"}, {"Z:\\tmp\\x", "Z:\\tmp\\x\\"}};
+#else
       {"/var/tmp", "/var/tmp/"}, {"/var/tmp/", "/var/tmp/"}, {nullptr, "/tmp/"}, {"", "/tmp/"}};
+#endif
   for (const auto& c : cases) {
-    tavtest::ScopedEnv env("TMPDIR", c.tmpdir);
-    EXPECT_EQ(base::TempDirectory(), c.expected) << (c.tmpdir ? c.tmpdir : "(unset)");
+    tavtest::ScopedEnv env(tavtest::kTempDirVariable, c.value);
+    EXPECT_EQ(base::TempDirectory(), c.expected) << (c.value ? c.value : "(unset)");
   }
 }
 

@@ -193,7 +193,7 @@ TEST_F(ConnectTest, NoSessionOrAStaleEndpointFileIsNotExistAfterAShortLook) {
 // was spoilt afterwards is not joined, and a new session does not listen there;
 // neither side repairs the directory.
 TEST_F(ConnectTest, BothSidesRefuseASessionDirectoryThatIsNotPrivate) {
-  const std::string dir = tmp_.path() + "proe-sim-" + std::to_string(::getuid());
+  const std::string dir = protocol::SessionDirectory();
   const struct {
     const char* what;
     std::function<bool()> spoil;
@@ -320,8 +320,7 @@ TEST_F(ConnectTest, StartedSessionEndsWithoutTermination) {
   ASSERT_EQ(ProEngineerStart(const_cast<char*>(TAV_PROE_SIM), nullptr), PRO_TK_NO_ERROR);
   // The started session serves the default display. It is not our child: it ends
   // through the toolkit.
-  const std::string socket =
-      tmp_.path() + "proe-sim-" + std::to_string(::getuid()) + "/default.sock";
+  const std::string socket = protocol::SessionDirectory() + "/default.sock";
   struct stat st;
   EXPECT_EQ(::stat(socket.c_str(), &st), 0);
   EXPECT_EQ(ProEngineerStatusGet(), PRO_TK_NO_ERROR);

@@ -1,4 +1,5 @@
-// The COM helpers that hosts get from the module: BSTR and VARIANT as on Windows.
+// The COM helpers that hosts get from the module, BSTR and VARIANT as on Windows;
+// on Windows the system's own (oleaut32), which must behave the same.
 #include "tavproe2/com.h"
 
 #include <cstdint>
@@ -51,7 +52,9 @@ TEST(VariantTest, CopyDuplicatesOrAddsAReferenceAndClearUndoesIt) {
   EXPECT_EQ(1, host.References());
   VariantClear(&copy);
   EXPECT_EQ(0, host.References());
-  EXPECT_EQ(E_INVALIDARG, VariantClear(nullptr));
+#ifndef _WIN32
+  EXPECT_EQ(E_INVALIDARG, VariantClear(nullptr));  // the system's does not check
+#endif
 }
 
 }  // namespace

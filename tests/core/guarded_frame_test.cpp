@@ -1,5 +1,6 @@
 #include "src/guarded_frame.h"
 
+#include <cstring>
 #include <functional>
 #include <stdexcept>
 

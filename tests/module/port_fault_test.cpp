@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 // Fails the armed thread's n-th call (with `persist`, every later one too) with an
 // errno that fits it; other threads' calls (the listen thread's) pass uncounted,
 // so each n meets the same call every time. Failed calls read "open <path>".
-class FaultEnv : public port::PosixEnv {
+class FaultEnv : public port::SystemEnv {
  public:
   void Arm(int nth, bool persist) {
     std::lock_guard<std::mutex> hold(mutex_);
@@ -41,20 +41,20 @@ class FaultEnv : public port::PosixEnv {
 
   std::string TempDirectory() override { return temp_dir; }
   bool CreateDirectory(const std::string& path) override {
-    return !Fails("mkdir " + path, EACCES) && PosixEnv::CreateDirectory(path);
+    return !Fails("mkdir " + path, EACCES) && SystemEnv::CreateDirectory(path);
   }
   int OpenForWriting(const std::string& path, port::WriteMode mode) override {
-    return Fails("open " + path, EACCES) ? -1 : PosixEnv::OpenForWriting(path, mode);
+    return Fails("open " + path, EACCES) ? -1 : SystemEnv::OpenForWriting(path, mode);
   }
   long Write(int fd, const char* data, std::size_t size) override {
     std::error_code ec;
     const fs::path file = fs::read_symlink("/proc/self/fd/" + std::to_string(fd), ec);
-    return Fails("write " + file.string(), ENOSPC) ? -1 : PosixEnv::Write(fd, data, size);
+    return Fails("write " + file.string(), ENOSPC) ? -1 : SystemEnv::Write(fd, data, size);
   }
   int StartProgram(const std::string& path, const std::vector<std::string>& argv,
                    const base::SpawnOptions& options, long* pid) override {
     return Fails("start " + path, EAGAIN) ? EAGAIN
-                                          : PosixEnv::StartProgram(path, argv, options, pid);
+                                          : SystemEnv::StartProgram(path, argv, options, pid);
   }
 
  private:

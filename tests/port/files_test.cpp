@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "port/last_error.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -20,7 +21,11 @@ TEST_F(FilesTest, CreatesFindsAndDeletesWithWidePaths) {
   ASSERT_TRUE(port::CreateDirectory(sub));
   EXPECT_TRUE(port::FileExists(sub));
   EXPECT_FALSE(port::CreateDirectory(sub));  // exists already
-  EXPECT_EQ(errno, EEXIST);
+#ifdef _WIN32
+  EXPECT_EQ(port::LastError(), 183);  // ERROR_ALREADY_EXISTS
+#else
+  EXPECT_EQ(port::LastError(), EEXIST);
+#endif
 
   const std::wstring file = sub + L"/bracket.prt.1";
   tavtest::WriteFile(dir_.path() + "模型 dir/bracket.prt.1", "x");

@@ -9,7 +9,8 @@ namespace {
 
 TEST(MessageBoxTest, InformationBoxGoesToStderrAndLog) {
   tavtest::TempDir dir;
-  tavtest::ScopedEnv tmpdir("TMPDIR", dir.path().c_str());
+  tavtest::ScopedEnv tmpdir(tavtest::kTempDirVariable, dir.path().c_str());
+  tavtest::ScopedEnv quiet(port::kNoMessageBoxVariable, "1");
   ::testing::internal::CaptureStderr();
   port::InformationBox(L"menu not exists.", L"TAV");
   port::InformationBox(L"菜单不存在");

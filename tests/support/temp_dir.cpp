@@ -3,16 +3,36 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
 namespace tavtest {
+namespace {
+
+void Set(const char* name, const char* value) {
+#ifdef _WIN32
+  _putenv_s(name, value ? value : "");  // updates the process's Win32 environment too
+#else
+  if (value)
+    setenv(name, value, 1);
+  else
+    unsetenv(name);
+#endif
+}
+
+}  // namespace
 
 TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/tavtest-XXXXXX";
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed: " + pattern);
-  path_ = pattern + "/";
+  // The system's temporary directory: $TMPDIR or /tmp, on Windows GetTempPathW.
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  std::random_device random;
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    const std::filesystem::path dir = base / ("tavtest-" + std::to_string(random()));
+    if (std::filesystem::create_directory(dir))
+      path_ = dir.u8string() + static_cast<char>(std::filesystem::path::preferred_separator);
+  }
+  if (path_.empty()) throw std::runtime_error("no temporary directory under " + base.u8string());
 }
 
 TempDir::~TempDir() {
@@ -24,28 +44,21 @@ ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
   const char* old = std::getenv(name);
   had_old_ = old != nullptr;
   if (old) old_ = old;
-  if (value)
-    setenv(name, value, 1);
-  else
-    unsetenv(name);
+  Set(name, value);
 }
 
-ScopedEnv::~ScopedEnv() {
-  if (had_old_)
-    setenv(name_.c_str(), old_.c_str(), 1);
-  else
-    unsetenv(name_.c_str());
-}
+ScopedEnv::~ScopedEnv() { Set(name_.c_str(), had_old_ ? old_.c_str() : nullptr); }
 
+// Paths are UTF-8; on Windows a plain std::string would be read in the ANSI code page.
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();
 }
 
 void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
   out << text;
 }
 

@@ -6,6 +6,13 @@
 
 namespace tavtest {
 
+// The variable the system's temporary directory follows (base/temp_dir.h).
+#ifdef _WIN32
+constexpr char kTempDirVariable[] = "TMP";
+#else
+constexpr char kTempDirVariable[] = "TMPDIR";
+#endif
+
 class TempDir {
  public:
   TempDir();

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <sys/socket.h>
 
 #include "protocol/frame.h"
+#include "protocol/stream_socket.h"
 
 namespace tkclient {
 namespace {
@@ -33,7 +33,7 @@ const char* Why(protocol::FrameStatus status) {
 
 }  // namespace
 
-Connection::Connection(base::UniqueFd fd) : fd_(std::move(fd)) {}
+Connection::Connection(protocol::UniqueSocket fd) : fd_(std::move(fd)) {}
 
 Connection::~Connection() { Shutdown(); }
 
@@ -92,7 +92,7 @@ void Connection::EndLocked(int queue_status) {
     events_.push_back(std::move(e));
   }
   // Wakes a thread waiting to read, and makes every later write fail.
-  ::shutdown(fd_.get(), SHUT_RDWR);
+  protocol::ShutdownBoth(fd_.get());
   cv_.notify_all();
 }
 

@@ -26,10 +26,10 @@
 #include <optional>
 #include <string>
 
-#include "base/unique_fd.h"
 #include "protocol/frame_reader.h"
 #include "protocol/message.h"
 #include "protocol/methods.h"
+#include "protocol/stream_socket.h"
 
 namespace tkclient {
 
@@ -55,7 +55,7 @@ class Connection {
   using Clock = std::chrono::steady_clock;
 
   // Takes a connected, blocking stream.
-  explicit Connection(base::UniqueFd fd);
+  explicit Connection(protocol::UniqueSocket fd);
   ~Connection();  // Shutdown()
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
@@ -106,7 +106,7 @@ class Connection {
   // REQUIRES: mu_ held.
   void EndLocked(int queue_status);
 
-  base::UniqueFd fd_;
+  protocol::UniqueSocket fd_;
   std::mutex call_mu_;  // one request on the wire at a time
   std::uint64_t last_seq_ = 0;
   protocol::FrameReader frames_;  // only the thread holding the read side uses it

@@ -5,11 +5,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
-#include <sys/stat.h>
+#include <system_error>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include "base/spawn.h"
+#include "protocol/stream_socket.h"
 #include "toolkit/client/c_edge.h"
 #include "toolkit/client/call.h"
 #include "toolkit/client/client_state.h"
@@ -21,16 +25,24 @@ namespace {
 
 // The toolkit's connect and start refuse to run without its communication
 // program (PRO_COMM_MSG_EXE): hosts set it up, and a missing one is their error.
-bool CommProgramPresent() {
-  const char* exe = std::getenv("PRO_COMM_MSG_EXE");
-  if (!exe || !*exe) return false;
-  struct stat st;
-  return ::stat(exe, &st) == 0 && S_ISREG(st.st_mode) && ::access(exe, X_OK) == 0;
+bool IsRegularFile(const char* path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(std::filesystem::u8path(path), ec);
 }
 
 bool IsDirectory(const char* path) {
-  struct stat st;
-  return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+  std::error_code ec;
+  return std::filesystem::is_directory(std::filesystem::u8path(path), ec);
+}
+
+bool CommProgramPresent() {
+  const char* exe = std::getenv("PRO_COMM_MSG_EXE");
+  if (!exe || !*exe || !IsRegularFile(exe)) return false;
+#ifdef _WIN32
+  return true;  // Windows has no execute bit to check
+#else
+  return ::access(exe, X_OK) == 0;
+#endif
 }
 
 std::chrono::milliseconds WaitFor(unsigned int timeout_sec) {
@@ -45,8 +57,7 @@ bool SameHandle(const ProProcessHandle& a, const ProProcessHandle& b) {
 // Starts `program` detached, its output discarded (the session is no child of
 // ours to talk to). False when it could not start.
 bool StartDetached(const char* program) {
-  struct stat st;
-  if (::stat(program, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (!IsRegularFile(program)) return false;
   long pid = 0;
   return base::SpawnDetached(program, {program}, base::SpawnOptions{}, &pid) == 0;
 }
@@ -89,9 +100,7 @@ ProBoolean ProEngineerConnectIdExtract(ProProcessHandle p_handle,
     ClientState& s = State();
     std::lock_guard<std::mutex> lock(s.mu);
     if (!s.conn || !SameHandle(s.handle, p_handle)) return PRO_B_FALSE;
-    char host[256] = "localhost";
-    ::gethostname(host, sizeof host - 1);
-    host[sizeof host - 1] = '\0';
+    const std::string host = protocol::LocalHostName();
     const bool tcp = s.address.rfind("tcp:", 0) == 0;
     id = std::string("host:") + host + ":addr_ver:1:addr_type:" + (tcp ? "inet" : "unix") +
          ":rpcnum:" + std::to_string(static_cast<unsigned>(s.handle.array_index)) +

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <thread>
-#include <unistd.h>
 
 #include "toolkit/client/client_state.h"
 #include "toolkit/client/connection.h"

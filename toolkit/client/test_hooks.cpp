@@ -7,7 +7,7 @@ namespace tkclient {
 
 ProError TEST_AttachStream(int fd, const char* display, const char* text_dir, int timeout_sec,
                            ProProcessHandle* p_handle) {
-  base::UniqueFd owned(fd);
+  protocol::UniqueSocket owned(fd);
   if (!p_handle || !owned.valid()) return PRO_TK_BAD_INPUTS;
   const std::chrono::milliseconds wait =
       timeout_sec > 0 ? std::chrono::milliseconds(std::chrono::seconds(timeout_sec))

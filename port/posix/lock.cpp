@@ -4,6 +4,9 @@
 
 namespace port {
 
+CriticalSection::CriticalSection() = default;
+CriticalSection::~CriticalSection() = default;
+
 void CriticalSection::Enter() {
   const std::thread::id self = std::this_thread::get_id();
   if (owner_.load(std::memory_order_relaxed) == self) {

@@ -25,4 +25,7 @@ std::wstring ErrorText(int error) {
 
 std::wstring LastErrorText() { return ErrorText(errno); }
 
+LastErrorKeeper::LastErrorKeeper() : errno_(errno) {}
+LastErrorKeeper::~LastErrorKeeper() { errno = errno_; }
+
 }  // namespace port

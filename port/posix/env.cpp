@@ -10,25 +10,29 @@
 namespace port {
 namespace {
 
-PosixEnv g_posix_env;
+SystemEnv g_posix_env;
 std::atomic<Env*> g_env{&g_posix_env};
 
 }  // namespace
 
-std::string PosixEnv::TempDirectory() { return base::TempDirectory(); }
+std::string SystemEnv::TempDirectory() { return base::TempDirectory(); }
 
-bool PosixEnv::CreateDirectory(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+bool SystemEnv::CreateDirectory(const std::string& path) {
+  return ::mkdir(path.c_str(), 0777) == 0;
+}
 
-int PosixEnv::OpenForWriting(const std::string& path, WriteMode mode) {
+int SystemEnv::OpenForWriting(const std::string& path, WriteMode mode) {
   const int flags =
       O_WRONLY | O_CREAT | O_CLOEXEC | (mode == WriteMode::kAppend ? O_APPEND : O_TRUNC);
   return ::open(path.c_str(), flags, 0666);
 }
 
-long PosixEnv::Write(int fd, const char* data, std::size_t size) { return ::write(fd, data, size); }
+long SystemEnv::Write(int fd, const char* data, std::size_t size) {
+  return ::write(fd, data, size);
+}
 
-int PosixEnv::StartProgram(const std::string& path, const std::vector<std::string>& argv,
-                           const base::SpawnOptions& options, long* pid) {
+int SystemEnv::StartProgram(const std::string& path, const std::vector<std::string>& argv,
+                            const base::SpawnOptions& options, long* pid) {
   return base::SpawnDetached(path, argv, options, pid);
 }
 
