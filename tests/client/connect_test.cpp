@@ -305,12 +305,8 @@ TEST_P(ProcessSessionTest, ExampleProgramListsTheFeaturesOfAModel) {
   EXPECT_EQ(ProEngineerDisconnect(&handle_, 5), PRO_TK_NO_ERROR);
   const std::string cmd = std::string(TAV_BINARY_DIR) + "/bin/connect_and_list bracket.prt 0 '" +
                           route_.display + "' 2>&1";
-  FILE* out = ::popen(cmd.c_str(), "r");
-  ASSERT_NE(out, nullptr);
-  std::string text;
-  char buf[512];
-  while (std::fgets(buf, sizeof buf, out)) text += buf;
-  EXPECT_EQ(::pclose(out), 0) << text;
+  const auto [status, text] = tavtest::RunShell(cmd);
+  EXPECT_EQ(status, 0) << text;
   EXPECT_NE(text.find("BRACKET.PRT.1"), std::string::npos) << text;
   EXPECT_NE(text.find("BASE_PLATE"), std::string::npos) << text;
   EXPECT_NE(text.find("CORNER_ROUND"), std::string::npos) << text;

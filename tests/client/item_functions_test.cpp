@@ -16,7 +16,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/client/session_fixture.h"
+#include "tests/client/client_fixture.h"
 #include "toolkit/client/wide_text.h"
 
 namespace clienttest {

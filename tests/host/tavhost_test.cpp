@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <future>
 #include <string>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -26,12 +25,6 @@ struct HostRun {
   int exit = -1;
   std::string out, err;
 };
-
-std::string ShellQuoted(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
 
 class TavhostTest : public ::testing::Test {
  protected:
@@ -117,30 +110,18 @@ TEST_F(TavhostTest, CommandsReportTheirResultsAndStatus) {
        {},
        {"line 2: open failed: status -1: Open File Error."},
        "no current model"},
-      {"--keep-going runs the rest",
+      {"usage errors name their line; the worst status is the exit status",
        {"--keep-going"},
-       "connect\nopen nothing.prt\ncurrent\n",
-       1,
-       {"no current model"},
-       {"Open File Error."},
-       ""},
-      {"an unknown command is a usage error",
-       {},
-       "bogus\nhelp\n",
+       "bogus\nopen\nexport features x.db\nstep it's \"fine\nwait-pick 99999999999999999999\n"
+       "current\nsql q.db \"select 1\n\nhelp\n",
        2,
-       {},
-       {"line 1: unknown command 'bogus'"},
+       {"== 1. it's \"fine"},
+       {"line 1: unknown command 'bogus'", "line 2: usage: open PATH",
+        "line 3: unknown kind 'features'", "line 5: usage: wait-pick [SECONDS]",
+        "line 6: current failed: status -1: not connected to a CAD session: run connect first",
+        "line 7: the \" quote opened on line 7, column 10 is never closed"},
        "connect"},
-      {"wrong arguments", {}, "open\n", 2, {}, {"usage: open PATH"}, ""},
       {"an unknown option", {"--bogus"}, "", 2, {}, {"unknown option --bogus"}, ""},
-      {"unknown kinds",
-       {},
-       "connect\nexport features x.db\n",
-       2,
-       {},
-       {"unknown kind 'features'"},
-       ""},
-      {"commands that need the session", {}, "current\n", 1, {}, {"run connect first"}, ""},
       {"no pick arrives",
        {},
        "connect\nwait-pick 0\n",
@@ -157,17 +138,20 @@ TEST_F(TavhostTest, CommandsReportTheirResultsAndStatus) {
        {"<mnu id=\"6\" caption=\"出图\" command=\"plot\"/>"},
        {},
        ""},
-      {"names of columns and tables are checked",
+      {"names of columns and tables, checks and shell steps fail their line",
        {"--keep-going"},
        "sql x.db --file exchange_schema.sql\n"
        "show x.db feature --columns featId,featNmae\n"
        "check x.db 'select \"featNmae\" from RURO_2_feature'\n"
-       "sql y.db 'create table t (a)'\nshow y.db\n",
+       "sql y.db \"create table t (a); insert into t values (1), (2)\"\nshow y.db\n"
+       "check y.db \"select a from t\" 1 3\nshell exit 3\n",
        1,
-       {},
+       {"2 rows changed"},
        {"line 2: show failed: status -1: no column featNmae in RURO_2_feature",
         "line 3: check failed: status -1: x.db: no such column: featNmae",
-        "line 5: show failed: status -1: y.db has none of the exchange tables"},
+        "line 5: show failed: status -1: y.db has none of the exchange tables",
+        "line 6: check failed: status -1: expected 1, 3, found 1, 2",
+        "line 7: shell failed: status 3"},
        ""},
       {"a second export of a model is refused",
        {},
@@ -177,20 +161,6 @@ TEST_F(TavhostTest, CommandsReportTheirResultsAndStatus) {
        {"exported BOLT.PRT into x.db: 6 parameters\nexported BOLT.PRT into x.db: 6 parameters\n"},
        {"line 6: export failed: status -1: x.db already holds rows of BOLT.PRT"},
        ""},
-      {"usage errors name their line",
-       {},
-       "step it's \"fine\nwait-pick 99999999999999999999\n",
-       2,
-       {"== 1. it's \"fine"},
-       {"line 2: usage: wait-pick [SECONDS]"},
-       ""},
-      {"a quote never closed",
-       {},
-       "sql q.db \"select 1\n\nhelp\n",
-       2,
-       {},
-       {"line 1: the \" quote opened on line 1, column 10 is never closed"},
-       "connect"},
       {"cells are shown escaped and cut",
        {},
        "sql cells.db \"create table t (a, b); insert into t values "
@@ -200,15 +170,6 @@ TEST_F(TavhostTest, CommandsReportTheirResultsAndStatus) {
        {"  " + std::string(28, '-') + std::string(32, '-') + "  ---", "x...  a\\nb\n"},
        {},
        "END"},
-      {"a shell step that fails", {}, "shell exit 3\nhelp\n", 1, {}, {"status 3"}, "connect"},
-      {"a check that does not hold",
-       {},
-       "sql x.db \"create table t (a); insert into t values (1), (2)\"\n"
-       "check x.db \"select a from t\" 1 3\n",
-       1,
-       {"2 rows changed"},
-       {"expected 1, 3, found 1, 2"},
-       ""},
   };
   for (const CommandCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -234,30 +195,6 @@ TEST_F(TavhostTest, ScriptWorksInItsOwnDirectory) {
   EXPECT_EQ(std::system(command.c_str()), 0) << ReadFile(dir_.file("out.txt"));
   EXPECT_TRUE(HasAll(ReadFile(dir_.file("out.txt")),
                      {fs::canonical(std::string(TAV_BINARY_DIR) + "/bin/proe_sim").string()}));
-}
-
-// A host in a pipeline: the session that connect starts must not hold the
-// pipe open after tavhost ends, nor write into tavhost's output.
-TEST_F(TavhostTest, StartedSessionLeavesTheHostsStreamsAlone) {
-  const std::string display = display_ + " started";
-  WriteFile(dir_.file("startsim.sh"),
-            "#!/bin/sh\nexec " + ShellQuoted(std::string(TAV_BINARY_DIR) + "/bin/proe_sim") +
-                " --display " + ShellQuoted(display) + "\n");
-  ASSERT_EQ(::chmod(dir_.file("startsim.sh").c_str(), 0755), 0);
-  const std::string command =
-      "cd " + ShellQuoted(dir_.path()) + " && export TMPDIR=" + ShellQuoted(dir_.path()) +
-      " && printf 'connect\\ndisconnect\\n' | " + ShellQuoted(TAVHOST) + " --json --display " +
-      ShellQuoted(display) + " --start ./startsim.sh 2>&1 | cat >out.txt";
-  const int status = std::system(command.c_str());
-  const std::string stop = "TMPDIR=" + ShellQuoted(dir_.path()) + " " +
-                           ShellQuoted(std::string(TAV_BINARY_DIR) + "/bin/proe_sim") +
-                           " ctl --display " + ShellQuoted(display) + " exit >/dev/null";
-  EXPECT_EQ(std::system(stop.c_str()), 0) << "the started session runs";
-  EXPECT_EQ(status, 0);
-  const std::string out = ReadFile(dir_.file("out.txt"));
-  EXPECT_EQ(out.find("listening"), std::string::npos) << out;
-  EXPECT_TRUE(HasAll(out, {"\"command\":\"disconnect\""}));
-  EXPECT_TRUE(HasAll(ReadFile(dir_.file("tav_cax_session_log.txt")), {"proe_sim listening"}));
 }
 
 TEST_F(TavhostTest, DiffShowsChangesAndConflictsAndWritesNothing) {

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include "port/files.h"
-#include "protocol/session_path.h"
 #include "src/tav_proecore.h"
 #include "tests/module/module_env.h"
 
@@ -31,7 +30,7 @@ class ConnectorTest : public ModuleTest {
   int Load(const std::string& start, std::wstring& handle) {
     void* reserved = reinterpret_cast<void*>(0x1234);
     int r = connector().LoadApplication(start.empty() ? nullptr : Wide(start).c_str(),
-                                        Wide(HostDisplay()).c_str(), nullptr, handle, reserved);
+                                        Wide(display_).c_str(), nullptr, handle, reserved);
     EXPECT_EQ(reinterpret_cast<void*>(0x1234), reserved);
     return r;
   }
@@ -76,14 +75,9 @@ TEST_F(ConnectorTest, JoinsARunningSessionWithoutStartingOneAndAgain) {
   EXPECT_EQ(1, ProeCore::Instance()->TEST_ListenThreadsRunning());
 }
 
-// The start command gets no arguments of the module's; the environment may still
-// tell the session to listen on TCP, and the module finds it by its endpoint file.
-class StartTest : public ConnectorTest, public ::testing::WithParamInterface<Transport> {};
-
-TEST_P(StartTest, StartsSessionWhenNoneRunsAndLogsEachStep) {
-  ScopedEnv listen("PROE_SIM_LISTEN", GetParam() == Transport::kUnixSocket
-                                          ? nullptr
-                                          : ListenAddressFor(GetParam()).c_str());
+// The start command gets no arguments of the module's. (Finding a session on each
+// transport is the client's connect tests'.)
+TEST_F(ConnectorTest, StartsSessionWhenNoneRunsAndLogsEachStep) {
   const std::string script = StartSimScript();
   const std::string cwd = port::GetCurrentDirectory();
   std::size_t mark = LogSize();
@@ -110,17 +104,7 @@ TEST_P(StartTest, StartsSessionWhenNoneRunsAndLogsEachStep) {
   std::string tmp = ModuleTmpDir();
   tmp.pop_back();
   EXPECT_NE(std::string::npos, status.output.find("working-dir " + tmp)) << status.output;
-  struct stat st;
-  EXPECT_EQ(0,
-            ::stat((GetParam() == Transport::kUnixSocket ? protocol::SessionSocketPath(display_)
-                                                         : protocol::SessionEndpointPath(display_))
-                       .c_str(),
-                   &st));
 }
-
-INSTANTIATE_TEST_SUITE_P(Transports, StartTest,
-                         ::testing::Values(Transport::kUnixSocket, Transport::kTcpEndpointFile),
-                         [](const auto& info) { return TransportName(info.param); });
 
 TEST_F(ConnectorTest, GivesUpFortySecondsAfterTheCallWhenTheStartedSessionNeverAnswers) {
   const std::string script = WriteScript("never.sh", "exit 0", true);
@@ -173,14 +157,11 @@ TEST_F(ConnectorTest, WaitsTwentySecondsForAWindowThenConnectsAnyway) {
 // The user closing the session and the session dying both end the connection
 // through the termination callback, without a disconnect request (the toolkit
 // client sends none on an ended connection either), and a new LoadApplication
-// works again; on every transport.
-class SessionEndTest
-    : public ConnectorTest,
-      public ::testing::WithParamInterface<std::tuple<bool /*killed*/, Transport>> {};
+// works again. (The end of a session on each transport is the client's.)
+class SessionEndTest : public ConnectorTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(SessionEndTest, EndsConnectionAndAllowsReconnecting) {
-  const bool killed = std::get<0>(GetParam());
-  transport_ = std::get<1>(GetParam());
+  const bool killed = GetParam();
   StartSession();
   std::wstring handle;
   ASSERT_EQ(0, Load("", handle));
@@ -215,12 +196,8 @@ TEST_P(SessionEndTest, EndsConnectionAndAllowsReconnecting) {
   EXPECT_EQ(0, command().OpenFile(Wide(SamplePath("bracket.prt.1")).c_str()));
 }
 
-INSTANTIATE_TEST_SUITE_P(UserExitsOrSessionDies, SessionEndTest,
-                         ::testing::Combine(::testing::Bool(), ::testing::ValuesIn(kTransports)),
-                         [](const auto& info) {
-                           return (std::get<0>(info.param) ? "Killed" : "Exits") +
-                                  TransportName(std::get<1>(info.param));
-                         });
+INSTANTIATE_TEST_SUITE_P(UserExitsOrSessionDies, SessionEndTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Killed" : "Exits"; });
 
 }  // namespace
 }  // namespace tavtest

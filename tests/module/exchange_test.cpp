@@ -47,33 +47,6 @@ std::string Row(const T&... columns) {
   return ((Text(columns) + "|") + ... + std::string("0"));
 }
 
-// A table as SQLite gives it back, in insertion order; empty when it is missing.
-// `rowids` receives the rowid of each row.
-Rows Read(const std::string& file, const std::string& kind,
-          std::vector<long long>* rowids = nullptr) {
-  sqlite3* db = nullptr;
-  sqlite3_stmt* query = nullptr;
-  sqlite3_open(file.c_str(), &db);
-  sqlite3_prepare_v2(db, ("select rowid, * from RURO_2_" + kind).c_str(), -1, &query, nullptr);
-  Rows rows;
-  while (sqlite3_step(query) == SQLITE_ROW) {
-    if (rowids) rowids->push_back(sqlite3_column_int64(query, 0));
-    std::string row;
-    for (int i = 1; i < sqlite3_column_count(query); ++i) {
-      const int type = sqlite3_column_type(query, i);
-      row +=
-          std::string(i > 1 ? "|" : "") +
-          (type == SQLITE_NULL    ? "NULL"
-           : type == SQLITE_FLOAT ? Text(sqlite3_column_double(query, i))
-                                  : reinterpret_cast<const char*>(sqlite3_column_text(query, i)));
-    }
-    rows.push_back(row);
-  }
-  sqlite3_finalize(query);
-  sqlite3_close(db);
-  return rows;
-}
-
 // Appends the rows of one export of the model file `path` (its model has the item id
 // `model_id`; the models it uses are found beside it, then among the samples): its own
 // parameters and relations, then, solid after solid, each feature that did not fail,
@@ -146,12 +119,7 @@ class ExportTest : public ConnectedTest {
   // A new database file with the tables of samples/exchange_schema.sql, less `drop`.
   std::string NewDatabase(const std::string& drop = "") {
     const std::string file = dir_.file("exchange.db");
-    sqlite3* db = nullptr;
-    sqlite3_open(file.c_str(), &db);
-    const std::string sql = ReadFile(std::string(TAV_SOURCE_DIR) + "/samples/exchange_schema.sql") +
-                            (drop.empty() ? "" : "drop table RURO_2_" + drop + ";");
-    EXPECT_EQ(SQLITE_OK, sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr));
-    sqlite3_close(db);
+    NewExchangeDatabase(file, drop.empty() ? "" : "drop table RURO_2_" + drop + ";");
     return file;
   }
   TempDir dir_;
@@ -175,7 +143,7 @@ TEST_P(SampleExportTest, WritesEveryItemOfTheModelOnEachRefresh) {
   EXPECT_TRUE(Contains(Messages(), "TAV: refreshed tabled ok."));
   Tables expected;
   for (int k = 0; k < 2; ++k) AddExpectedRows(SamplePath(GetParam()), item.id, expected);
-  for (int t = 0; t < 4; ++t) EXPECT_EQ(expected[t], Read(db, kKinds[t])) << kKinds[t];
+  for (int t = 0; t < 4; ++t) EXPECT_EQ(expected[t], TableRows(db, kKinds[t])) << kKinds[t];
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, SampleExportTest,
@@ -210,7 +178,7 @@ struct FailureCase {
 
 const wchar_t* const kAll = L"feature,dimension,parameter,relation";
 const FailureCase kFailureCases[] = {
-    // Every toolkit call failing in turn is the fault sweep's (tests/module/fault_sweep.cpp).
+    // Every toolkit call failing in turn is the fault sweep's (tests/module/sweeps.cpp).
     {"washer.prt.1", kAll, "ProMdlTypeGet -2", -2, -2, L"():PRO_TK_BAD_INPUTS", "0 0 0 0"},
     {"plate.asm.1", L"dimension,parameter", "ProFeatureTypenameGet -1", -1, -1,
      L"():PRO_TK_GENERAL_ERROR", "0 0 0 0"},
@@ -268,7 +236,7 @@ TEST_P(ExportFailureTest, ReportsTheFirstFailureAndLeavesNoRowOfTheCall) {
   sqlite3_close(lock);  // a held exclusive lock ends with its connection
   std::string rows;
   for (const char* kind : kKinds)
-    rows += (rows.empty() ? "" : " ") + Text(static_cast<int>(Read(db, kind).size()));
+    rows += (rows.empty() ? "" : " ") + Text(static_cast<int>(TableRows(db, kind).size()));
   EXPECT_EQ(c.rows, rows);
 }
 
@@ -315,7 +283,7 @@ class ImportTest : public ExportTest {
     ASSERT_EQ(0, command().RefreshTable(kAll, Wide(db_).c_str())) << Narrow(command_.m_strStatus);
     for (int t = 0; t < 4; ++t) {
       std::vector<long long> rowids;
-      const Rows rows = Read(db_, kKinds[t], &rowids);
+      const Rows rows = TableRows(db_, kKinds[t], &rowids);
       want_[t].clear();
       for (std::size_t i = 0; i < rows.size(); ++i) want_[t][rowids[i]] = Split(rows[i], '|');
       for (auto& entry : want_[t]) entry.second.pop_back();  // RURO_flag
@@ -323,12 +291,7 @@ class ImportTest : public ExportTest {
     gone_.clear(), relations_before_ = want_[3];
   }
   void Sql(const std::string& sql) {
-    char* error = nullptr;
-    sqlite3* db = nullptr;
-    sqlite3_open(db_.c_str(), &db);
-    EXPECT_EQ(SQLITE_OK, sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error))
-        << error << " in " << sql;
-    sqlite3_free(error), sqlite3_close(db);
+    ExecSql(db_, sql);
     steps_ += sql + "\n";
   }
   // UpdateTable, which leaves the file as it was, byte for byte.
@@ -411,7 +374,7 @@ class ImportTest : public ExportTest {
     ASSERT_EQ(want, FromModel()) << when << steps_;
     Refresh();
     Tables exported;
-    for (int t = 0; t < 4; ++t) exported[t] = Read(db_, kKinds[t]);
+    for (int t = 0; t < 4; ++t) exported[t] = TableRows(db_, kKinds[t]);
     ASSERT_EQ(want, Sorted(exported)) << when << steps_;
   }
 
@@ -717,8 +680,8 @@ TEST_F(ImportTest, KeepsLongLinesAndRealsWhateverTheHostsLocale) {
                             line + R"("], "features": [{"id": 1, "name": "BASE",
     "dimensions": [{"id": 0, "value": 2.4}, {"id": 1, "value": 0.30000000000000004}]}]})");
   std::setlocale(LC_ALL, "C");  // for this test's own number texts
-  const Tables exported = {Read(db_, "feature"), Read(db_, "dimension"), Read(db_, "parameter"),
-                           Read(db_, "relation")};
+  const Tables exported = {TableRows(db_, "feature"), TableRows(db_, "dimension"),
+                           TableRows(db_, "parameter"), TableRows(db_, "relation")};
   std::setlocale(LC_ALL, "de_DE.UTF-8");
   EXPECT_EQ(Row(0, "LOCALE.PRT", "PRT", "R", PRO_PARAM_DOUBLE, "2.4000000000", "NULL", "NULL"),
             exported[2].at(0));
@@ -727,7 +690,7 @@ TEST_F(ImportTest, KeepsLongLinesAndRealsWhateverTheHostsLocale) {
   ASSERT_EQ(0, Update()) << Narrow(command_.m_strStatus);
   Refresh();
   std::setlocale(LC_ALL, "C");
-  for (int t = 0; t < 4; ++t) EXPECT_EQ(exported[t], Read(db_, kKinds[t])) << kKinds[t];
+  for (int t = 0; t < 4; ++t) EXPECT_EQ(exported[t], TableRows(db_, kKinds[t])) << kKinds[t];
 }
 
 // A drawing takes the rows of its own parameters and relations and is not

@@ -8,13 +8,9 @@ namespace tavtest {
 namespace {
 
 TEST(SharedLibrary, ExportsOnlyWhatHostsUse) {
-  std::string command = std::string("nm -D --defined-only --demangle '") + TAV_MODULE_LIBRARY + "'";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  ASSERT_NE(nullptr, pipe);
-  std::string text;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-  ASSERT_EQ(0, ::pclose(pipe));
+  const auto [status, text] =
+      RunShell(std::string("nm -D --defined-only --demangle '") + TAV_MODULE_LIBRARY + "'");
+  ASSERT_EQ(0, status);
 
   const std::regex allowed(
       "((typeinfo |typeinfo name |vtable )?for )?(TAVCAX::TAVPROE2::|_com_error).*|"

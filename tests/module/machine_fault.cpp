@@ -6,8 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <sqlite3.h>
-
 #include "src/proe_menu_manager.h"
 #include "src/tav_proecore.h"
 #include "tests/module/module_env.h"
@@ -26,7 +24,7 @@ namespace {
 }
 
 // A fault at each toolkit call of each operation, loading and the window wait
-// included, is the fault sweep's (fault_sweep.cpp); here the cases it cannot see.
+// included, is the fault sweep's (sweeps.cpp); here the cases it cannot see.
 using DisconnectFaultTest = ConnectedTest;
 
 // Disconnect returns nothing and also runs from the destructor: a fault in its
@@ -75,13 +73,9 @@ TEST_F(ImportFaultTest, BecomesTheStatusOfTheUpdate) {
   ASSERT_EQ(0, Open(SamplePath("washer.prt.1")));
   TempDir dir;
   const std::wstring db = Wide(dir.file("x.db"));
-  sqlite3* handle = nullptr;
-  sqlite3_open(dir.file("x.db").c_str(), &handle);
-  ASSERT_EQ(SQLITE_OK, sqlite3_exec(handle,
-                                    "create table RURO_2_feature (featId, featName, RURO_flag);"
-                                    "insert into RURO_2_feature values (7, 'RING_2', 2);",
-                                    nullptr, nullptr, nullptr));
-  sqlite3_close(handle);
+  ASSERT_TRUE(ExecSql(dir.file("x.db"),
+                      "create table RURO_2_feature (featId, featName, RURO_flag);"
+                      "insert into RURO_2_feature values (7, 'RING_2', 2);"));
   Fault("ProModelitemNameSet", "crash");
   EXPECT_EQ(-1, command().UpdateTable(L"feature", db.c_str()));
   std::wstring status = command_.m_strStatus;
@@ -109,13 +103,7 @@ TEST_P(GuestOfAHostTest, HostKeepsItsCrashHandling) {
 
   const std::string command = std::string("exec '") + TAV_GUEST_HOST + "' " + mode + " '" +
                               options.display + "' '" + SamplePath("bolt.prt.1") + "' 2>&1";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  ASSERT_NE(nullptr, pipe);
-  std::string output;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-    output.append(buffer, n);
-  const int status = ::pclose(pipe);
+  const auto [status, output] = RunShell(command);
 
   EXPECT_NE(std::string::npos,
             output.find("operation: -1 () error: EXCEPTION_ACCESS_VIOLATION\n address:\t0x"))

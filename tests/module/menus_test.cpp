@@ -85,6 +85,7 @@ class MenuPickTest : public MenuTest, public ::testing::WithParamInterface<Docum
 TEST_P(MenuPickTest, EachPickSendsHandleModelAndEntry) {
   Connect(&host_);
   ASSERT_EQ(0, Create(GetParam().first)) << Narrow(command_.m_strStatus);
+  const long references = host_.References();
   for (const PickCase& c : GetParam().second) {
     if (!c.open_first.empty()) sim_->Ctl({"open", SamplePath(c.open_first)});
     const std::size_t done = host_.CountOf("FireClickMenu");
@@ -93,6 +94,9 @@ TEST_P(MenuPickTest, EachPickSendsHandleModelAndEntry) {
     const std::wstring model = c.open_first.empty() ? L"" : Wide(SamplePath(c.open_first));
     EXPECT_EQ((std::vector<std::wstring>{handle_, model, Wide(c.xml)}), host_.Calls().back().args);
   }
+  // The module lets go of the host after its handler returned.
+  EXPECT_TRUE(WaitUntil([&] { return host_.References() == references; }))
+      << host_.References() << " references instead of " << references;
 }
 
 std::string Utf16Declared() {  // as .NET hosts declare the text they hand over

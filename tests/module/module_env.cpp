@@ -1,12 +1,15 @@
 #include "tests/module/module_env.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <future>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
+
+#include <sqlite3.h>
 
 #include "base/utf.h"
 #include "src/tav_proecore.h"
@@ -118,17 +121,50 @@ bool ModuleLockIsFree(std::chrono::milliseconds deadline) {
 }
 
 CtlResult CtlOn(const std::string& display, const std::vector<std::string>& args) {
-  std::string command = std::string("'") + TAV_PROE_SIM + "' ctl --display '" + display + "'";
-  for (const std::string& a : args) command += " '" + a + "'";
-  command += " 2>&1";
-  CtlResult result;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return {-1, "popen failed"};
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-    result.output.append(buffer, n);
-  result.code = ::pclose(pipe);
-  return result;
+  return SimCtl(ModuleTmpDir(), display, args);
+}
+
+bool ExecSql(const std::string& file, const std::string& sql) {
+  sqlite3* db = nullptr;
+  char* error = nullptr;
+  const bool ok = sqlite3_open(file.c_str(), &db) == SQLITE_OK &&
+                  sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) == SQLITE_OK;
+  EXPECT_TRUE(ok) << (error ? error : sqlite3_errmsg(db)) << " in " << sql;
+  sqlite3_free(error);
+  sqlite3_close(db);
+  return ok;
+}
+
+std::vector<std::string> TableRows(const std::string& file, const std::string& kind,
+                                   std::vector<long long>* rowids) {
+  sqlite3* db = nullptr;
+  sqlite3_stmt* query = nullptr;
+  sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_prepare_v2(db, ("select rowid, * from RURO_2_" + kind).c_str(), -1, &query, nullptr);
+  std::vector<std::string> rows;
+  while (sqlite3_step(query) == SQLITE_ROW) {
+    if (rowids) rowids->push_back(sqlite3_column_int64(query, 0));
+    std::string row;
+    for (int i = 1; i < sqlite3_column_count(query); ++i) {
+      char real[32] = "NULL";
+      const int type = sqlite3_column_type(query, i);
+      if (type == SQLITE_FLOAT)
+        std::snprintf(real, sizeof real, "%.17g", sqlite3_column_double(query, i));
+      row += std::string(i > 1 ? "|" : "") +
+             (type == SQLITE_NULL || type == SQLITE_FLOAT
+                  ? real
+                  : reinterpret_cast<const char*>(sqlite3_column_text(query, i)));
+    }
+    rows.push_back(row);
+  }
+  sqlite3_finalize(query);
+  sqlite3_close(db);
+  return rows;
+}
+
+bool NewExchangeDatabase(const std::string& file, const std::string& sql) {
+  std::remove(file.c_str());
+  return ExecSql(file, ReadFile(TAV_SOURCE_DIR "/samples/exchange_schema.sql") + sql);
 }
 
 void TestClock::Sleep(unsigned milliseconds) {
@@ -173,18 +209,15 @@ void ModuleTest::StartSession(const std::vector<std::string>& extra_args) {
   SimProcessOptions options;
   options.tmpdir = ModuleTmpDir();
   options.display = display_;
-  options.listen = ListenAddressFor(transport_);
   options.args = {"--search-path", SampleModelsDir()};
   options.args.insert(options.args.end(), extra_args.begin(), extra_args.end());
-  route_ = {};  // the token of an earlier session leaves the environment first
   sim_ = std::make_unique<SimProcess>(options);
-  route_ = RouteTo(transport_, display_, sim_->address());
 }
 
 void ModuleTest::Connect(IDispatch* host) {
   void* reserved = nullptr;
-  ASSERT_EQ(
-      0, connector().LoadApplication(nullptr, Wide(HostDisplay()).c_str(), host, handle_, reserved))
+  ASSERT_EQ(0,
+            connector().LoadApplication(nullptr, Wide(display_).c_str(), host, handle_, reserved))
       << connector_.m_nStatus << " " << Narrow(connector_.m_strStatus);
 }
 

@@ -55,6 +55,18 @@ bool ModuleLockIsFree(std::chrono::milliseconds deadline = std::chrono::seconds(
 // Runs `proe_sim ctl --display D ARGS` for a session this test did not start.
 CtlResult CtlOn(const std::string& display, const std::vector<std::string>& args);
 
+// Runs `sql` on the SQLite database `file`; false (with a test failure) when SQLite
+// refuses it.
+bool ExecSql(const std::string& file, const std::string& sql);
+// Makes `file` a new exchange database: the tables of samples/exchange_schema.sql,
+// then `sql`.
+bool NewExchangeDatabase(const std::string& file, const std::string& sql = "");
+// The rows of the exchange table RURO_2_<kind> in insertion order, each its
+// columns joined by '|' (reals with every digit, NULL as "NULL"); none when the
+// file or table is missing. `rowids` receives the rowid of each row.
+std::vector<std::string> TableRows(const std::string& file, const std::string& kind,
+                                   std::vector<long long>* rowids = nullptr);
+
 // The fixture's clock: virtual time as on a port::FastClock. It also keeps the
 // pauses each thread took, and can hold every sleeper at the start of its pause
 // (the listen thread pauses between its rounds, outside the module-wide lock).
@@ -88,14 +100,8 @@ class ModuleTest : public ::testing::Test {
   ModuleTest();
   ~ModuleTest() override;
 
-  // Starts proe_sim on display() (on transport_) with the sample models on its
-  // search path.
+  // Starts proe_sim on display_ with the sample models on its search path.
   void StartSession(const std::vector<std::string>& extra_args = {});
-  // The display a host names to reach the session: display_, or on
-  // Transport::kTcpAddress the session's address.
-  const std::string& HostDisplay() const {
-    return route_.display.empty() ? display_ : route_.display;
-  }
   // LoadApplication with no start command; asserts success.
   void Connect(IDispatch* host = nullptr);
   std::vector<std::string> Messages() const;  // the session's message area
@@ -109,9 +115,7 @@ class ModuleTest : public ::testing::Test {
   TestClock clock_{kClockScale};
   port::ScopedClock use_clock_{clock_};
   std::string display_ = UniqueDisplay();
-  Transport transport_ = Transport::kUnixSocket;
   std::unique_ptr<SimProcess> sim_;
-  SessionRoute route_;
   // Hosts outlive the module objects below: the module keeps references to them
   // until the command object's destructor disconnects.
   FakeHost host_;

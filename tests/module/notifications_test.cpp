@@ -1,5 +1,5 @@
-// Events that travel from the session to the host: the two model notifications
-// through the event interface, and menu picks through IDispatch.
+// The two model notifications that travel from the session to the host through
+// its event interface. Menu picks reaching FireClickMenu are the menu tests'.
 #include <ProCore.h>
 
 #include "src/tav_proecore.h"
@@ -55,25 +55,6 @@ TEST_F(NotificationTest, HostWithoutEventInterfaceHearsNothing) {
   command().Disconnect();
   EXPECT_TRUE(plain_host_.Calls().empty());
   EXPECT_EQ(0, plain_host_.References());
-}
-
-TEST_F(NotificationTest, MenuPickLeavesTheLockWhileTheHostRunsAndPassesArgumentsInOrder) {
-  port::CriticalSection& lock = ProeCore::Instance()->Lock();
-  bool held_during_call = true;
-  host_.on_pick = [&](const FakeHost::Call&) { held_during_call = lock.OwnedByCurrentThread(); };
-  lock.Enter();
-  NotifyMenuPick(&host_, L"12 34", L"/models/bracket.prt.1", L"<mnu id=\"7\"/>");
-  NotifyMenuPick(&host_, L"12 34", L"", L"<mnu/>");  // no current model: still called
-  EXPECT_TRUE(lock.OwnedByCurrentThread());
-  lock.Leave();
-  EXPECT_FALSE(held_during_call);
-  const auto calls = host_.Calls();
-  ASSERT_EQ(2u, calls.size());
-  EXPECT_EQ("FireClickMenu", calls[0].method);
-  EXPECT_EQ((std::vector<std::wstring>{L"12 34", L"/models/bracket.prt.1", L"<mnu id=\"7\"/>"}),
-            calls[0].args);
-  EXPECT_EQ((std::vector<std::wstring>{L"12 34", L"", L"<mnu/>"}), calls[1].args);
-  EXPECT_EQ(0, host_.References());
 }
 
 }  // namespace

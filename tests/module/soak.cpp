@@ -11,8 +11,6 @@
 #include <iterator>
 #include <string>
 
-#include <sqlite3.h>
-
 #include "src/tav_proecore.h"
 #include "tests/module/module_env.h"
 
@@ -76,18 +74,9 @@ CountingHost& Host() {
 
 class SoakTest : public ModuleTest {
  protected:
-  // A fresh exchange database with the tables of samples/exchange_schema.sql.
   std::string NewDatabase() {
     const std::string file = ModuleTmpDir() + "soak.db";
-    fs::remove(file);
-    return Sql(file, ReadFile(TAV_SOURCE_DIR "/samples/exchange_schema.sql")) ? file : "";
-  }
-  static bool Sql(const std::string& file, const std::string& sql) {
-    sqlite3* db = nullptr;
-    const bool ok = sqlite3_open(file.c_str(), &db) == SQLITE_OK &&
-                    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
+    return NewExchangeDatabase(file) ? file : "";
   }
 
   // One whole job; false (with the failure recorded) when a step fails.
@@ -103,8 +92,8 @@ class SoakTest : public ModuleTest {
         << Narrow(command_.m_strStatus);
     EXPECT_EQ(0, command().RefreshTable(L"feature,dimension,parameter,relation", db.c_str()))
         << Narrow(command_.m_strStatus);
-    EXPECT_TRUE(Sql(Narrow(db), "update RURO_2_dimension set dimValue = " + value +
-                                    ", RURO_flag = 2 where dimSymbol = 'd4'"));
+    EXPECT_TRUE(ExecSql(Narrow(db), "update RURO_2_dimension set dimValue = " + value +
+                                        ", RURO_flag = 2 where dimSymbol = 'd4'"));
     EXPECT_EQ(0, command().UpdateTable(L"feature,dimension,parameter,relation", db.c_str()))
         << Narrow(command_.m_strStatus);
     EXPECT_EQ(0, command().CreateMenu(Wide(menu_).c_str())) << Narrow(command_.m_strStatus);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <regex>
+#include <stdexcept>
 
 #include <sqlite3.h>
 
@@ -36,14 +37,6 @@ const char kEdits[] =
     "update RURO_2_parameter set paramValue = '40', RURO_flag = 2"
     "  where ownerId = 0 and paramName = 'TORQUE';";
 
-bool Exec(const std::string& file, const std::string& sql) {
-  sqlite3* db = nullptr;
-  const bool ok = sqlite3_open(file.c_str(), &db) == SQLITE_OK &&
-                  sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
-  sqlite3_close(db);
-  return ok;
-}
-
 int& CommandStatus(SweepTest& t) { return t.command_.m_nStatus; }
 std::wstring& CommandText(SweepTest& t) { return t.command_.m_strStatus; }
 
@@ -68,7 +61,7 @@ std::string MenuXml() { return ReadFile(TAV_SOURCE_DIR "/samples/menus/pdm_menu.
 std::string AllRows(SweepTest& t) {
   std::string rows;
   for (const char* kind : {"feature", "dimension", "parameter", "relation"})
-    rows += SweepTest::DatabaseRows(t.refresh_db(), kind);
+    for (const std::string& row : TableRows(t.refresh_db(), kind)) rows += row + "\n";
   return rows;
 }
 
@@ -221,6 +214,12 @@ std::vector<const SweptOperation*> SweptOperations() {
                                        << reference;
 }
 
+const SweptOperation& SweptOperationNamed(const std::string& name) {
+  for (const SweptOperation& op : kOperations)
+    if (name == op.name) return op;
+  throw std::invalid_argument("no swept operation " + name);
+}
+
 std::string NameOf(const ::testing::TestParamInfo<const SweptOperation*>& info) {
   return info.param->name;
 }
@@ -252,7 +251,7 @@ bool SweepTest::StartAndConnect() {
   EXPECT_EQ(0, command().RefreshTable(kKinds, Wide(refresh_db_).c_str()))
       << Narrow(command_.m_strStatus);
   EXPECT_EQ(0, std::rename(refresh_db_.c_str(), update_db_.c_str()));
-  EXPECT_TRUE(Exec(update_db_, kEdits));
+  EXPECT_TRUE(ExecSql(update_db_, kEdits));
   return !::testing::Test::HasFailure();
 }
 
@@ -267,28 +266,7 @@ void SweepTest::Reconnect() {
   Connect(&host_);
 }
 
-void SweepTest::NewRefreshDatabase() {
-  std::remove(refresh_db_.c_str());
-  ASSERT_TRUE(Exec(refresh_db_, ReadFile(TAV_SOURCE_DIR "/samples/exchange_schema.sql")));
-}
-
-std::string SweepTest::DatabaseRows(const std::string& file, const std::string& kind) {
-  sqlite3* db = nullptr;
-  sqlite3_stmt* query = nullptr;
-  std::string rows;
-  sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_prepare_v2(db, ("select * from RURO_2_" + kind).c_str(), -1, &query, nullptr);
-  while (sqlite3_step(query) == SQLITE_ROW) {
-    for (int i = 0; i < sqlite3_column_count(query); ++i) {
-      const unsigned char* text = sqlite3_column_text(query, i);
-      rows += (i ? "|" : "") + std::string(text ? reinterpret_cast<const char*>(text) : "NULL");
-    }
-    rows += "\n";
-  }
-  sqlite3_finalize(query);
-  sqlite3_close(db);
-  return rows;
-}
+void SweepTest::NewRefreshDatabase() { ASSERT_TRUE(NewExchangeDatabase(refresh_db_)); }
 
 ::testing::AssertionResult SweepTest::DatabaseIsFree(const std::string& file) {
   sqlite3* db = nullptr;

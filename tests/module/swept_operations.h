@@ -1,7 +1,7 @@
 #pragma once
 // The exported operations as the fault and kill sweeps run them, again and again
-// against one session: each brings the module and the session to where it starts
-// (joined, a small assembly current, an exchange database, a menu), runs
+// against one session (and the stopped-session tests once each): each brings the module and the
+// session to where it starts (joined, a small assembly current, an exchange database, a menu), runs
 // the operation, and describes what it produced, so that a run that met a fault
 // and still reported success can be compared with a run without faults.
 //
@@ -48,10 +48,13 @@ struct SweptOperation {
 std::vector<const SweptOperation*> SweptOperations();
 std::string NameOf(const ::testing::TestParamInfo<const SweptOperation*>& info);
 
-class SweepTest : public ModuleTest, public ::testing::WithParamInterface<const SweptOperation*> {
+// A session with the sweeps' models and databases, and one operation of the table
+// to run there: the sweeps' (TEST_P over SweptOperations()) and the stopped-session
+// tests'.
+class SweepTest : public ModuleTest {
  public:
   SweepTest();
-  const SweptOperation& operation() const { return *GetParam(); }
+  const SweptOperation& operation() const { return *operation_; }
 
   // For the operations' table.
   using ModuleTest::command;
@@ -77,22 +80,35 @@ class SweepTest : public ModuleTest, public ::testing::WithParamInterface<const 
   int& Status() { return operation().status(*this); }
   std::wstring& StatusText() { return operation().text(*this); }
 
-  std::string Ctl(const std::vector<std::string>& args) const { return sim_->Ctl(args).output; }
+  // What `proe_sim ctl ARGS` prints; "" while describe_sessions is false (a stopped
+  // session would never answer).
+  std::string Ctl(const std::vector<std::string>& args) const {
+    return describe_sessions ? sim_->Ctl(args).output : "";
+  }
+  bool describe_sessions = true;
   // The exchange database that RefreshTable fills (made empty by each prepare) and
   // the one UpdateTable reads (made once, with the host's edits).
   const std::string& refresh_db() const { return refresh_db_; }
   const std::string& update_db() const { return update_db_; }
   void NewRefreshDatabase();
-  // The rows of one table of an exchange database, as text.
-  static std::string DatabaseRows(const std::string& file, const std::string& kind);
   // Whether the database file is a valid one that nobody holds open: its
   // integrity check passes and a new connection takes an exclusive lock.
   static ::testing::AssertionResult DatabaseIsFree(const std::string& file);
 
+  const SweptOperation* operation_ = nullptr;
   TempDir models_;
   TempDir data_;
   std::string refresh_db_;
   std::string update_db_;
 };
+
+class SweptOperationTest : public SweepTest,
+                           public ::testing::WithParamInterface<const SweptOperation*> {
+ public:
+  SweptOperationTest() { operation_ = GetParam(); }
+};
+
+// The operation of the table with this name.
+const SweptOperation& SweptOperationNamed(const std::string& name);
 
 }  // namespace tavtest

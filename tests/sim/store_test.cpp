@@ -1,6 +1,7 @@
 // The model store where its rules reach further than one toolkit call shows:
 // what erasing takes along, and regeneration across an assembly. Each toolkit
-// function's own answers are covered end to end by the client tests.
+// function's own answers are covered end to end by the client tests, and lookups
+// as parameters go and come back by the exchange tests' random round trip.
 #include "sim/store.h"
 
 #include <ProFeatType.h>
@@ -111,33 +112,6 @@ TEST_F(StoreTest, RegenerationChangesAllModelsOfATreeOrNone) {
   EXPECT_DOUBLE_EQ(Value(bracket, 1), 150.0);
   EXPECT_DOUBLE_EQ(Value(plate, 1), 130.0);
   EXPECT_DOUBLE_EQ(Value(washer, 2), 1.6);
-}
-
-// Lookups go through indexes beside the model's vectors (sim/position_index.h):
-// they must follow the vector as parameters go and come back.
-TEST_F(StoreTest, LookupsFollowTheModelAsItemsComeAndGo) {
-  const int part = Load("bolt.prt");
-  const Item owner = ModelItem(part);
-  const auto value_of = [&](const std::string& name) {
-    ParamRef ref;
-    const Parameter* p = nullptr;
-    if (store_.ParamInit(owner, name, &ref) != PRO_TK_NO_ERROR) return -1;
-    EXPECT_EQ(store_.ParamGet(ref, &p), PRO_TK_NO_ERROR);
-    return p ? p->value.i : -2;
-  };
-  for (int k = 0; k < 5; ++k)
-    ASSERT_EQ(store_.ParamCreate(owner, "P" + std::to_string(k), ParamValue::Integer(k), nullptr),
-              PRO_TK_NO_ERROR);
-  EXPECT_EQ(value_of("P4"), 4);
-  for (const char* gone : {"P1", "P3"}) {
-    ParamRef ref;
-    ASSERT_EQ(store_.ParamInit(owner, gone, &ref), PRO_TK_NO_ERROR);
-    ASSERT_EQ(store_.ParamDelete(ref), PRO_TK_NO_ERROR);
-  }
-  ASSERT_EQ(store_.ParamCreate(owner, "p1", ParamValue::Integer(10), nullptr), PRO_TK_NO_ERROR);
-  const std::vector<std::pair<std::string, int>> expected = {
-      {"P0", 0}, {"p1", 10}, {"P2", 2}, {"P3", -1}, {"p4", 4}};
-  for (const auto& [name, value] : expected) EXPECT_EQ(value_of(name), value) << name;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -38,16 +39,15 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
   return out;
 }
 
-// Starts `argv` with `env`, stdout (and stderr when `with_stderr`) into a pipe whose
-// read end is returned in *out_fd. Returns the pid, or -1.
+// Starts `argv` with `env`, stdout into a pipe whose read end is returned in
+// *out_fd. Returns the pid, or -1.
 pid_t Spawn(std::vector<std::string> argv, std::vector<std::string> env, const std::string& cwd,
-            bool with_stderr, int* out_fd) {
+            int* out_fd) {
   int pipe_fds[2];
   if (::pipe2(pipe_fds, O_CLOEXEC) != 0) return -1;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 1);
-  if (with_stderr) posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 2);
   if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
   std::vector<char*> args = Pointers(argv);
   std::vector<char*> envp = Pointers(env);
@@ -93,6 +93,35 @@ SessionRoute RouteTo(Transport t, const std::string& display, const std::string&
     route.token = std::make_unique<ScopedEnv>(protocol::kSessionTokenVariable, e.token.c_str());
   }
   return route;
+}
+
+CtlResult RunShell(const std::string& command) {
+  CtlResult result;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return {-1, "popen failed"};
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    result.output.append(buffer, n);
+  result.code = ::pclose(pipe);
+  return result;
+}
+
+std::string ShellQuoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+CtlResult SimCtl(const std::string& tmpdir, const std::string& display,
+                 const std::vector<std::string>& args) {
+  std::string command = "cd " + ShellQuoted(tmpdir) + " && TMPDIR=" + ShellQuoted(tmpdir) +
+                        " exec " + ShellQuoted(TAV_PROE_SIM) + " ctl";
+  if (!display.empty()) command += " --display " + ShellQuoted(display);
+  for (const std::string& arg : args) command += " " + ShellQuoted(arg);
+  CtlResult result = RunShell(command + " 2>&1");
+  const int status = result.code;
+  result.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
 }
 
 std::string SampleModelsDir() { return std::string(TAV_SOURCE_DIR) + "/samples/models/"; }
@@ -165,7 +194,7 @@ SimProcess::SimProcess(SimProcessOptions options) : options_(std::move(options))
   }
   int out = -1;
   pid_ = Spawn(argv, EnvironmentWith("TMPDIR", options_.tmpdir),
-               options_.working_dir.empty() ? options_.tmpdir : options_.working_dir, false, &out);
+               options_.working_dir.empty() ? options_.tmpdir : options_.working_dir, &out);
   if (pid_ < 0) throw std::runtime_error(std::string("cannot start ") + TAV_PROE_SIM);
   pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
 
@@ -204,33 +233,7 @@ SimProcess::~SimProcess() {
 }
 
 CtlResult SimProcess::Ctl(const std::vector<std::string>& args) const {
-  std::vector<std::string> argv{TAV_PROE_SIM, "ctl"};
-  if (!options_.display.empty()) {
-    argv.push_back("--display");
-    argv.push_back(options_.display);
-  }
-  argv.insert(argv.end(), args.begin(), args.end());
-  int out = -1;
-  pid_t pid = Spawn(argv, EnvironmentWith("TMPDIR", options_.tmpdir), options_.tmpdir, true, &out);
-  CtlResult result;
-  if (pid < 0) {
-    result.code = -1;
-    result.output = "cannot start proe_sim ctl";
-    return result;
-  }
-  char buf[4096];
-  ssize_t n;
-  while ((n = ::read(out, buf, sizeof buf)) != 0) {
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) break;
-    result.output.append(buf, static_cast<std::size_t>(n));
-  }
-  ::close(out);
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  result.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return result;
+  return SimCtl(options_.tmpdir, options_.display, args);
 }
 
 int SimProcess::ConnectRaw() const { return protocol::ConnectUnix(address_).release(); }

@@ -43,6 +43,16 @@ struct CtlResult {
   std::string output;  // SimHarness: the action's text; SimProcess: stdout then stderr
 };
 
+// Runs `command` with /bin/sh: its wait status (as pclose gives it) and what it
+// wrote to its standard output.
+CtlResult RunShell(const std::string& command);
+// `text` as one word of a shell command.
+std::string ShellQuoted(const std::string& text);
+// Runs `proe_sim ctl [--display D] ARGS...` in and with the TMPDIR `tmpdir`: its
+// exit status (128 + the signal when one ended it) and its output and errors.
+CtlResult SimCtl(const std::string& tmpdir, const std::string& display,
+                 const std::vector<std::string>& args);
+
 struct SimHarnessOptions {
   std::string working_dir;               // "" = a fresh temporary directory
   std::string text_dir;                  // the session's fallback text directory

@@ -1,5 +1,6 @@
 // Real machine faults inside the guarded frame of an operation, and the text the
-// translator makes of them.
+// translator makes of them. Built into module_fault_tests (machine_fault.cpp holds
+// its sanitizer options).
 #include <signal.h>
 #include <string>
 #include <thread>
@@ -10,7 +11,6 @@
 #include "src/guarded_frame.h"
 #include "src/seh_translator.h"
 #include "tests/support/machine_faults.h"
-#include "tests/support/sanitizer_options.h"
 
 namespace {
 
