@@ -85,9 +85,20 @@ class WineSessionTest : public ::testing::Test {
   }
   void TearDown() override {
     if (dir_.empty()) return;
-    Ctl(L"exit");
+    // Wine may report the ctl finished before it has read the endpoint file, so
+    // the folder goes only once the session has removed that file as it ends.
+    if (Ctl(L"exit"))
+      for (int waited = 0; waited < 300 && HasEndpointFile(); ++waited) ::Sleep(100);
     std::error_code ignored;
     if (!std::getenv("TAV_KEEP")) fs::remove_all(dir_, ignored);
+  }
+
+  bool HasEndpointFile() const {
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(dir_, error), end; !error && it != end;
+         it.increment(error))
+      if (it->path().extension() == ".endpoint") return true;
+    return false;
   }
 
   bool Ctl(const std::wstring& args) { return RunLinux(L"\"" + sim_ + L"\" ctl " + args); }
