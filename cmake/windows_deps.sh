@@ -22,7 +22,9 @@ jobs=$(nproc 2>/dev/null || echo 2)
 sqlite_version=3.40.1
 libxml2_version=2.9.14
 googletest_version=1.12.1
-prefix=$root/sqlite-${sqlite_version}_libxml2-${libxml2_version}_googletest-${googletest_version}
+# The recipe's number goes up whenever the way they are built changes.
+recipe=2
+prefix=$root/sqlite-${sqlite_version}_libxml2-${libxml2_version}_googletest-${googletest_version}_r${recipe}
 
 log() { echo "windows-deps: $*" >&2; }
 
@@ -102,13 +104,14 @@ x86_64-w64-mingw32-gcc-posix -O2 -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_COLUMN_ME
 x86_64-w64-mingw32-ar rcs "$prefix/lib/libsqlite3.a" "$work/sqlite/bld/sqlite3.o"
 cp "$work/sqlite/bld/sqlite3.h" "$work/sqlite/bld/sqlite3ext.h" "$prefix/include/"
 
-# libxml2 with its own CMake, without what the module does not use.
+# libxml2 with its own CMake, without what the module does not use. LIBXML_STATIC
+# keeps its functions unmarked for export, so a DLL linking it exports none of them.
 log "libxml2 ${libxml2_version}"
 unpack libxml2 libxml2
 cmake -S "$work/libxml2" -B "$work/libxml2/bld" "${cross[@]}" -DLIBXML2_WITH_ICONV=OFF \
   -DLIBXML2_WITH_LZMA=OFF -DLIBXML2_WITH_ZLIB=OFF -DLIBXML2_WITH_PYTHON=OFF \
   -DLIBXML2_WITH_PROGRAMS=OFF -DLIBXML2_WITH_TESTS=OFF -DLIBXML2_WITH_HTTP=OFF \
-  -DLIBXML2_WITH_FTP=OFF >/dev/null
+  -DLIBXML2_WITH_FTP=OFF -DCMAKE_C_FLAGS=-DLIBXML_STATIC >/dev/null
 cmake --build "$work/libxml2/bld" -j "$jobs" >/dev/null
 cmake --install "$work/libxml2/bld" >/dev/null
 
