@@ -160,7 +160,7 @@ const MessageEntry* MessageFile::Find(const std::string& key) const {
 namespace {
 
 // The first directory of `dirs` holding `file_name` as a regular file: its path
-// and status. The codes of LoadMessageFile.
+// and status. The codes of MessageFileCache::Load.
 int FindMessageFile(const std::vector<std::string>& dirs, const std::string& file_name,
                     std::string* path, struct stat* st) {
   if (file_name.empty() || file_name.find('/') != std::string::npos || file_name == "." ||
@@ -185,16 +185,6 @@ int ReadMessageFile(const std::string& path, MessageFile* out) {
 }
 
 }  // namespace
-
-int LoadMessageFile(const std::vector<std::string>& dirs, const std::string& file_name,
-                    MessageFile* out, std::string* found_path) {
-  std::string path;
-  struct stat st;
-  int rc = FindMessageFile(dirs, file_name, &path, &st);
-  if (rc == PRO_TK_NO_ERROR) rc = ReadMessageFile(path, out);
-  if (rc == PRO_TK_NO_ERROR && found_path) *found_path = path;
-  return rc;
-}
 
 int MessageFileCache::Load(const std::vector<std::string>& dirs, const std::string& file_name,
                            const MessageFile** out) {
@@ -287,17 +277,6 @@ int FormatMessage(const std::string& format, const std::vector<MessageValue>& va
   }
   *out = std::move(text);
   return PRO_TK_NO_ERROR;
-}
-
-int ResolveMessage(const std::vector<std::string>& dirs, const std::string& file_name,
-                   const std::string& key, const std::vector<MessageValue>& values,
-                   std::string* out) {
-  MessageFile file;
-  int rc = LoadMessageFile(dirs, file_name, &file);
-  if (rc != PRO_TK_NO_ERROR) return rc;
-  const MessageEntry* entry = file.Find(key);
-  if (!entry) return PRO_TK_MSG_NOT_FOUND;
-  return FormatMessage(entry->format, values, out);
 }
 
 int ResolveMessage(MessageFileCache& cache, const std::vector<std::string>& dirs,

@@ -39,20 +39,17 @@ class MessageFile {
   std::map<std::string, MessageEntry> entries_;
 };
 
-// Looks for `file_name` (a bare name with extension) in each directory of `dirs`, in
-// order. PRO_TK_NO_ERROR and *out filled; PRO_TK_BAD_INPUTS for an empty name or one
-// with a directory part; PRO_TK_E_NOT_FOUND when no directory has it;
-// PRO_TK_CANT_OPEN when it exists but cannot be read.
-int LoadMessageFile(const std::vector<std::string>& dirs, const std::string& file_name,
-                    MessageFile* out, std::string* found_path = nullptr);
-
 // Parsed message files by path, reused while a file keeps its identity, size and
 // modification time: a client resolves one label per menu entry, and reading the
 // whole label file for each would make building a menu quadratic. Not
 // synchronised; the session owns one.
 class MessageFileCache {
  public:
-  // As LoadMessageFile; *out stays valid until the next Load.
+  // Looks for `file_name` (a bare name with extension) in each directory of `dirs`,
+  // in order. PRO_TK_NO_ERROR and *out filled, valid until the next Load;
+  // PRO_TK_BAD_INPUTS for an empty name or one with a directory part;
+  // PRO_TK_E_NOT_FOUND when no directory has it; PRO_TK_CANT_OPEN when it exists
+  // but cannot be read.
   int Load(const std::vector<std::string>& dirs, const std::string& file_name,
            const MessageFile** out);
 
@@ -77,13 +74,8 @@ int MessageArgTypes(const std::string& format, std::string* types);
 int FormatMessage(const std::string& format, const std::vector<MessageValue>& values,
                   std::string* out);
 
-// Load, find, format: the whole of ProMessageToBuffer. PRO_TK_MSG_NOT_FOUND when the
-// file lacks the key; otherwise the codes above.
-int ResolveMessage(const std::vector<std::string>& dirs, const std::string& file_name,
-                   const std::string& key, const std::vector<MessageValue>& values,
-                   std::string* out);
-
-// ResolveMessage through `cache`.
+// Load through `cache`, find, format: the whole of ProMessageToBuffer.
+// PRO_TK_MSG_NOT_FOUND when the file lacks the key; otherwise the codes above.
 int ResolveMessage(MessageFileCache& cache, const std::vector<std::string>& dirs,
                    const std::string& file_name, const std::string& key,
                    const std::vector<MessageValue>& values, std::string* out);

@@ -71,15 +71,16 @@ TEST(MessageFileTest, FilesAreSearchedInOrderAndNamesMustBeBare) {
   tavtest::TempDir first, second;
   tavtest::WriteFile(second.file("msg.txt"), "K\nfrom second\n#\n#\n");
   std::vector<std::string> dirs{first.path(), second.path()};
+  sim::MessageFileCache cache;  // a file that appears earlier in the search wins at once
   std::string out;
-  EXPECT_EQ(sim::ResolveMessage(dirs, "msg.txt", "K", {}, &out), 0);
+  EXPECT_EQ(sim::ResolveMessage(cache, dirs, "msg.txt", "K", {}, &out), 0);
   EXPECT_EQ(out, "from second");
   tavtest::WriteFile(first.file("msg.txt"), "K\nfrom first\n#\n#\n");
-  EXPECT_EQ(sim::ResolveMessage(dirs, "msg.txt", "K", {}, &out), 0);
+  EXPECT_EQ(sim::ResolveMessage(cache, dirs, "msg.txt", "K", {}, &out), 0);
   EXPECT_EQ(out, "from first");
-  EXPECT_EQ(sim::ResolveMessage(dirs, "msg.txt", "Other", {}, &out), -28);
-  EXPECT_EQ(sim::ResolveMessage(dirs, "none.txt", "K", {}, &out), -4);
-  EXPECT_EQ(sim::ResolveMessage(dirs, "../msg.txt", "K", {}, &out), -2);
+  EXPECT_EQ(sim::ResolveMessage(cache, dirs, "msg.txt", "Other", {}, &out), -28);
+  EXPECT_EQ(sim::ResolveMessage(cache, dirs, "none.txt", "K", {}, &out), -4);
+  EXPECT_EQ(sim::ResolveMessage(cache, dirs, "../msg.txt", "K", {}, &out), -2);
   EXPECT_EQ(sim::MessageSearchDirs("/c", "", "/work/"),
             (std::vector<std::string>{"/c/", "/c/text/usascii/", "/c/text/", "/work/"}));
 }
