@@ -546,7 +546,8 @@ int Serve(method::ProRelsetRelationsSet, Call& c, const protocol::Item& relset,
 int Serve(method::ProMessageArgTypes, Call& c, const Text& file_name, const Text& key,
           Text& types) {
   const MessageFile* file = nullptr;
-  int rc = c.session.message_files().Load(c.session.MessageDirs(c.client), file_name, &file);
+  int rc =
+      c.session.message_files().Load(c.session.MessageDirs(c.client), file_name, &file, c.client);
   if (rc != PRO_TK_NO_ERROR) return rc;
   const MessageEntry* entry = file->Find(key);
   if (!entry) return PRO_TK_MSG_NOT_FOUND;
@@ -557,7 +558,7 @@ int Serve(method::ProMessageDisplay, Call& c, const Text& file, const Text& key,
           const method::Values& values) {
   std::string text;
   int rc = ResolveMessage(c.session.message_files(), c.session.MessageDirs(c.client), file, key,
-                          values, &text);
+                          values, &text, c.client);
   // Over-long text is still shown, cut to the line.
   if (rc == PRO_TK_NO_ERROR || rc == PRO_TK_MSG_TOO_LONG) c.session.AddMessage(text);
   return rc;
@@ -566,7 +567,7 @@ int Serve(method::ProMessageDisplay, Call& c, const Text& file, const Text& key,
 int Serve(method::ProMessageToBuffer, Call& c, const Text& file, const Text& key,
           const method::Values& values, Text& text) {
   return ResolveMessage(c.session.message_files(), c.session.MessageDirs(c.client), file, key,
-                        values, &text);
+                        values, &text, c.client);
 }
 
 int Serve(method::ProMessageClear, Call&) { return PRO_TK_NO_ERROR; }
@@ -628,7 +629,7 @@ int Serve(method::ProCmdAccessUpdate, Call& c, protocol::CommandId cmd, protocol
 // does not have, or a file that cannot be found, is PRO_TK_MSG_NOT_FOUND.
 int Label(Call& c, const std::string& file, const std::string& key, std::string* text) {
   int rc = ResolveMessage(c.session.message_files(), c.session.MessageDirs(c.client), file, key, {},
-                          text);
+                          text, c.client);
   if (rc == PRO_TK_MSG_TOO_LONG) return PRO_TK_NO_ERROR;
   if (rc == PRO_TK_E_NOT_FOUND || rc == PRO_TK_CANT_OPEN) return PRO_TK_MSG_NOT_FOUND;
   return rc;

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -187,7 +188,15 @@ int ReadMessageFile(const std::string& path, MessageFile* out) {
 }  // namespace
 
 int MessageFileCache::Load(const std::vector<std::string>& dirs, const std::string& file_name,
-                           const MessageFile** out) {
+                           const MessageFile** out, std::uint64_t reader) {
+  Known known{reader, dirs, file_name};
+  if (reader != 0) {
+    auto seen = known_.find(known);
+    if (seen != known_.end()) {
+      *out = &seen->second->second.second;
+      return PRO_TK_NO_ERROR;
+    }
+  }
   std::string path;
   struct stat st;
   int rc = FindMessageFile(dirs, file_name, &path, &st);
@@ -201,11 +210,20 @@ int MessageFileCache::Load(const std::vector<std::string>& dirs, const std::stri
     MessageFile file;
     rc = ReadMessageFile(path, &file);
     if (rc != PRO_TK_NO_ERROR) return rc;
-    if (files_.size() >= kMaxFiles) files_.clear();
+    if (files_.size() >= kMaxFiles) {
+      files_.clear();
+      known_.clear();
+    }
     kept = files_.insert_or_assign(path, std::make_pair(stamp, std::move(file))).first;
   }
+  if (reader != 0) known_.insert_or_assign(std::move(known), kept);
   *out = &kept->second.second;
   return PRO_TK_NO_ERROR;
+}
+
+void MessageFileCache::Forget(std::uint64_t reader) {
+  for (auto it = known_.begin(); it != known_.end();)
+    it = std::get<0>(it->first) == reader ? known_.erase(it) : std::next(it);
 }
 
 int MessageArgTypes(const std::string& format, std::string* types) {
@@ -281,9 +299,10 @@ int FormatMessage(const std::string& format, const std::vector<MessageValue>& va
 
 int ResolveMessage(MessageFileCache& cache, const std::vector<std::string>& dirs,
                    const std::string& file_name, const std::string& key,
-                   const std::vector<MessageValue>& values, std::string* out) {
+                   const std::vector<MessageValue>& values, std::string* out,
+                   std::uint64_t reader) {
   const MessageFile* file = nullptr;
-  int rc = cache.Load(dirs, file_name, &file);
+  int rc = cache.Load(dirs, file_name, &file, reader);
   if (rc != PRO_TK_NO_ERROR) return rc;
   const MessageEntry* entry = file->Find(key);
   if (!entry) return PRO_TK_MSG_NOT_FOUND;

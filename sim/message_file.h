@@ -10,6 +10,7 @@
 //
 // Everything here is plain data and pure functions; any thread may call them.
 // Codes returned are ProError values.
+#include <cstdint>
 #include <map>
 #include <string>
 #include <tuple>
@@ -41,22 +42,31 @@ class MessageFile {
 
 // Parsed message files by path, reused while a file keeps its identity, size and
 // modification time: a client resolves one label per menu entry, and reading the
-// whole label file for each would make building a menu quadratic. Not
-// synchronised; the session owns one.
+// whole label file for each would make building a menu quadratic. A file a reader
+// (a client connection) has already loaded is reused for that reader without
+// looking at the disk again, as a session keeps an application's message files: an
+// application that changes its texts writes a file under a new name. Another
+// reader, or a reader's first use, looks again. Not synchronised; the session owns
+// one.
 class MessageFileCache {
  public:
   // Looks for `file_name` (a bare name with extension) in each directory of `dirs`,
   // in order. PRO_TK_NO_ERROR and *out filled, valid until the next Load;
   // PRO_TK_BAD_INPUTS for an empty name or one with a directory part;
   // PRO_TK_E_NOT_FOUND when no directory has it; PRO_TK_CANT_OPEN when it exists
-  // but cannot be read.
+  // but cannot be read. `reader` 0 always looks at the disk.
   int Load(const std::vector<std::string>& dirs, const std::string& file_name,
-           const MessageFile** out);
+           const MessageFile** out, std::uint64_t reader = 0);
+  // Forgets what `reader` has loaded: its next Load looks at the disk.
+  void Forget(std::uint64_t reader);
 
  private:
   using Stamp = std::tuple<unsigned long long, unsigned long long, long long, long long, long long>;
+  using Parsed = std::map<std::string, std::pair<Stamp, MessageFile>>;
+  using Known = std::tuple<std::uint64_t, std::vector<std::string>, std::string>;
   static constexpr std::size_t kMaxFiles = 64;
-  std::map<std::string, std::pair<Stamp, MessageFile>> files_;
+  Parsed files_;
+  std::map<Known, Parsed::iterator> known_;  // (reader, dirs, name) -> what it loaded
 };
 
 // One substitution value, as the client read it through its pointer.
@@ -78,7 +88,8 @@ int FormatMessage(const std::string& format, const std::vector<MessageValue>& va
 // PRO_TK_MSG_NOT_FOUND when the file lacks the key; otherwise the codes above.
 int ResolveMessage(MessageFileCache& cache, const std::vector<std::string>& dirs,
                    const std::string& file_name, const std::string& key,
-                   const std::vector<MessageValue>& values, std::string* out);
+                   const std::vector<MessageValue>& values, std::string* out,
+                   std::uint64_t reader = 0);
 
 // The directories searched for a client's message files: its own text directory
 // (and the text/usascii and text subfolders the CAD system also looks in), then the

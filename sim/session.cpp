@@ -66,6 +66,7 @@ const ClientInfo* Session::FindClient(ClientId id) const {
 
 void Session::ForgetClient(ClientId id) {
   clients_.erase(id);
+  message_files_.Forget(id);
   for (auto it = access_owner_.begin(); it != access_owner_.end();) {
     if (it->second.second == id) {
       auto cmd = commands_.find(it->second.first);

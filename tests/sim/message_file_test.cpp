@@ -78,6 +78,16 @@ TEST(MessageFileTest, FilesAreSearchedInOrderAndNamesMustBeBare) {
   tavtest::WriteFile(first.file("msg.txt"), "K\nfrom first\n#\n#\n");
   EXPECT_EQ(sim::ResolveMessage(cache, dirs, "msg.txt", "K", {}, &out), 0);
   EXPECT_EQ(out, "from first");
+  // A reader keeps what it loaded; another reader, or the same after Forget, reads again.
+  EXPECT_EQ(sim::ResolveMessage(cache, dirs, "msg.txt", "K", {}, &out, 7), 0);
+  tavtest::WriteFile(first.file("msg.txt"), "K\nrewritten\n#\n#\n");
+  EXPECT_EQ(sim::ResolveMessage(cache, dirs, "msg.txt", "K", {}, &out, 7), 0);
+  EXPECT_EQ(out, "from first");
+  EXPECT_EQ(sim::ResolveMessage(cache, dirs, "msg.txt", "K", {}, &out, 8), 0);
+  EXPECT_EQ(out, "rewritten");
+  cache.Forget(7);
+  EXPECT_EQ(sim::ResolveMessage(cache, dirs, "msg.txt", "K", {}, &out, 7), 0);
+  EXPECT_EQ(out, "rewritten");
   EXPECT_EQ(sim::ResolveMessage(cache, dirs, "msg.txt", "Other", {}, &out), -28);
   EXPECT_EQ(sim::ResolveMessage(cache, dirs, "none.txt", "K", {}, &out), -4);
   EXPECT_EQ(sim::ResolveMessage(cache, dirs, "../msg.txt", "K", {}, &out), -2);
