@@ -18,9 +18,12 @@ std::wstring FormatString(const wchar_t* format, ...) {
   const int n = std::vswprintf(buffer, kBuffer, format, args);
   const int error = errno;
   va_end(args);
-  if (n >= 0) return std::wstring(buffer, static_cast<std::size_t>(n));
-  // vswprintf reports "does not fit" by -1 alone, bad formats and texts by errno.
-  if (error == EILSEQ || error == EINVAL) throw std::invalid_argument("FormatString: bad format");
+  // C's vswprintf reports "does not fit" by -1 alone, bad formats and texts by errno;
+  // MinGW's returns the length the whole text would have had.
+  if (n >= 0 && static_cast<std::size_t>(n) < kBuffer)
+    return std::wstring(buffer, static_cast<std::size_t>(n));
+  if (n < 0 && (error == EILSEQ || error == EINVAL))
+    throw std::invalid_argument("FormatString: bad format");
   throw std::length_error("string too long");
 }
 

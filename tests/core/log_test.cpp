@@ -17,7 +17,7 @@ class WriteLogTest : public ::testing::Test {
   std::string LogText() { return tavtest::ReadFile(dir_.file("tav_cax_log.txt")); }
 
   tavtest::TempDir dir_;
-  tavtest::ScopedEnv tmpdir_{"TMPDIR", dir_.path().c_str()};
+  tavtest::ScopedEnv tmpdir_{tavtest::kTempDirVariable, dir_.path().c_str()};
 };
 
 TEST_F(WriteLogTest, AppendsUtf8LinesToWhatIsThere) {
@@ -47,7 +47,7 @@ TEST_F(WriteLogTest, TwoThreadsEachKeepTheirOrderAndWholeLines) {
 }
 
 TEST_F(WriteLogTest, AnUnwritableLogLosesTheLineSilently) {
-  tavtest::ScopedEnv gone("TMPDIR", dir_.file("missing").c_str());
+  tavtest::ScopedEnv gone(tavtest::kTempDirVariable, dir_.file("missing").c_str());
   errno = EINTR;
   WriteLog(L"lost");
   EXPECT_EQ(EINTR, errno);

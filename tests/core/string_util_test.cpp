@@ -21,8 +21,10 @@ TEST(FormatStringTest, LongerOutputIsALengthErrorAndBadInputIsNot) {
   } catch (const std::length_error& e) {
     EXPECT_STREQ("string too long", e.what());
   }
+#ifndef _WIN32  // there narrow text is in the ANSI code page, where every byte is a character
   // A narrow argument that is not valid in the C locale's encoding.
   EXPECT_THROW(FormatString(L"%s", "\xE6\xA8\xA1"), std::invalid_argument);
+#endif
 }
 
 TEST(FormatDoubleTest, KeepsTenDecimalsAndEveryDigit) {
