@@ -244,73 +244,57 @@ shell proe_sim ctl --display "$TAVHOST_DISPLAY" dump PLATE.ASM >after.txt
 // row the import fails at is a conflict of the diff, with the import's code.
 TEST_F(TavhostTest, DiffPredictsEveryFailureOfTheImport) {
   const std::string x80 = "replace(hex(zeroblob(40)), '00', 'xx')";  // 80 letters
+  // Rows of `table` where `where` holds, flagged `flag` after `set`; a new parameter.
+  const auto edit = [](int flag, const char* table, const std::string& set,
+                       const std::string& where) {
+    return "update RURO_2_" + std::string(table) + " set " + set + (set.empty() ? "" : ", ") +
+           "RURO_flag = " + std::to_string(flag) + " where " + where;
+  };
+  const auto add = [](const std::string& values) {
+    return "insert into RURO_2_parameter (paramName, paramValType, paramValue, RURO_flag) "
+           "values (" +
+           values + ", 1)";
+  };
   const struct {
     const char* name;
     std::string edit;
     int code;  // what the import fails with; 0: it succeeds
     const char* model = "plate.asm";
   } cases[] = {
-      {"a NULL feature name",
-       "update RURO_2_feature set featName = NULL, RURO_flag = 2 where featId = 3", -22},
-      {"a blank in a feature name",
-       "update RURO_2_feature set featName = 'TOP PLANE', RURO_flag = 2 where featId = 3", -22},
-      {"a feature name of 32 letters",
-       "update RURO_2_feature set featName = substr(" + x80 +
-           ", 1, 32), RURO_flag = 2 where featId = 3",
+      {"a NULL feature name", edit(2, "feature", "featName = NULL", "featId = 3"), -22},
+      {"a blank in a feature name", edit(2, "feature", "featName = 'TOP PLANE'", "featId = 3"),
        -22},
-      {"a feature name taken",
-       "update RURO_2_feature set featName = 'asm_right', RURO_flag = 2 where featId = 3", -5},
-      {"a feature gone", "update RURO_2_feature set featId = 99, RURO_flag = 2 where featId = 3",
-       -23},
-      {"a dimension symbol taken",
-       "update RURO_2_dimension set dimSymbol = 'D1', RURO_flag = 2 where dimId = 0", -12},
-      {"a dimension symbol the session refuses",
-       "update RURO_2_dimension set dimSymbol = '1x', RURO_flag = 2 where dimId = 0", -2},
+      {"a feature name of 32 letters",
+       edit(2, "feature", "featName = substr(" + x80 + ", 1, 32)", "featId = 3"), -22},
+      {"a feature name taken", edit(2, "feature", "featName = 'asm_right'", "featId = 3"), -5},
+      {"a feature gone", edit(2, "feature", "featId = 99", "featId = 3"), -23},
+      {"a dimension symbol taken", edit(2, "dimension", "dimSymbol = 'D1'", "dimId = 0"), -12},
+      {"a dimension symbol refused", edit(2, "dimension", "dimSymbol = '1x'", "dimId = 0"), -2},
       {"a text value of 80 letters",
-       "update RURO_2_parameter set paramValue = " + x80 +
-           ", RURO_flag = 2 where paramName = 'PROJECT'",
-       -6},
-      {"another value type",
-       "update RURO_2_parameter set paramValType = 50, RURO_flag = 2 where paramName = 'PROJECT'",
+       edit(2, "parameter", "paramValue = " + x80, "paramName = 'PROJECT'"), -6},
+      {"another value type", edit(2, "parameter", "paramValType = 50", "paramName = 'PROJECT'"),
        -2},
       {"an integer out of range",
-       "update RURO_2_parameter set paramValue = '99999999999', RURO_flag = 2 "
-       "where paramName = 'BOLT_COUNT'",
-       -2},
+       edit(2, "parameter", "paramValue = '99999999999'", "paramName = 'BOLT_COUNT'"), -2},
       {"a deleted parameter that is not there",
-       "update RURO_2_parameter set paramName = 'NOPE', RURO_flag = 3 where paramName = 'PROJECT'",
-       -4},
+       edit(3, "parameter", "paramName = 'NOPE'", "paramName = 'PROJECT'"), -4},
       {"a model placed twice, its parameter deleted through both components",
-       "update RURO_2_parameter set RURO_flag = 3 where ownerName = 'BOLT.PRT' "
-       "and paramName = 'DESCRIPTION'",
-       -4},
+       edit(3, "parameter", "", "ownerName = 'BOLT.PRT' and paramName = 'DESCRIPTION'"), -4},
       {"a NULL new parameter", "insert into RURO_2_parameter (RURO_flag) values (1)", -2},
-      {"a new parameter name of 40 letters",
-       "insert into RURO_2_parameter (paramName, paramValType, paramValue, RURO_flag) "
-       "values (substr(" +
-           x80 + ", 1, 40), 51, 'x', 1)",
-       -22},
-      {"a new parameter named like a dimension",
-       "insert into RURO_2_parameter (paramName, paramValType, paramValue, RURO_flag) "
-       "values ('d7', 52, '1', 1)",
-       -22},
-      {"a new parameter the model has",
-       "insert into RURO_2_parameter (paramName, paramValType, paramValue, RURO_flag) "
-       "values ('project', 51, 'x', 1)",
-       -5},
+      {"a new parameter name of 40 letters", add("substr(" + x80 + ", 1, 40), 51, 'x'"), -22},
+      {"a new parameter named like a dimension", add("'d7', 52, '1'"), -22},
+      {"a new parameter the model has", add("'project', 51, 'x'"), -5},
       {"a relation owner gone",
        "insert into RURO_2_relation (ownerId, ownerType, relation, RURO_flag) "
        "values (99, 3, 'd0 = 1', 1)",
        -23},
       {"edits that apply, one of them changing nothing",
-       "update RURO_2_feature set RURO_flag = 2 where featId = 1;"
-       "update RURO_2_feature set featName = 'top', RURO_flag = 2 where featId = 3;"
-       "update RURO_2_parameter set RURO_flag = 3 where ownerId = 0 and paramName = 'DESCRIPTION';"
-       "insert into RURO_2_parameter (paramName, paramValType, paramValue, RURO_flag) "
-       "values ('DESCRIPTION', 52, ' 7mm', 1)",
+       edit(2, "feature", "", "featId = 1") + ";" +
+           edit(2, "feature", "featName = 'top'", "featId = 3") + ";" +
+           edit(3, "parameter", "", "ownerId = 0 and paramName = 'DESCRIPTION'") + ";" +
+           add("'DESCRIPTION', 52, ' 7mm'"),
        0},
-      {"a drawing's feature row", "update RURO_2_feature set RURO_flag = 2 where rowid = 1", -18,
-       "plate.drw"},
+      {"a drawing's feature row", edit(2, "feature", "", "rowid = 1"), -18, "plate.drw"},
   };
   // Each case in a database of its own, four at a time: the edits that fail change
   // nothing that another case reads. The session has one current model, so the
