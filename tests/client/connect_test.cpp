@@ -184,7 +184,7 @@ TEST_F(ConnectTest, NoSessionOrAStaleEndpointFileIsNotExistAfterAShortLook) {
   }
   EXPECT_EQ(handle_.array_index, 99);
 
-  tavtest::SimHarness session(tavtest::SimHarnessOptions{"", "", {}, "stale"});
+  tavtest::SimHarness session("stale");
   ASSERT_TRUE(session.Listen(&why, {"tcp:127.0.0.1:0"})) << why;
   EXPECT_EQ(Connect("stale"), PRO_TK_NO_ERROR);
 }

@@ -35,8 +35,8 @@ class TavhostTest : public ::testing::Test {
       fs::copy(samples / name, dir_.file(name), fs::copy_options::recursive);
     static std::atomic<int> counter{0};
     display_ = "tavhost " + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-    sim_ = std::make_unique<SimProcess>(SimProcessOptions{
-        dir_.path(), display_, {"--search-path", dir_.file("models")}, "", 20000, ""});
+    sim_ = std::make_unique<SimProcess>(
+        SimProcessOptions{dir_.path(), display_, {"--search-path", dir_.file("models")}, ""});
   }
 
   // Runs tavhost in the directory with `script` (or none) and `options`; runs of
