@@ -87,90 +87,69 @@ TEST_F(TavhostTest, DemoScriptCarriesTheEditsIntoTheModel) {
 // What a script sees of each command: exit status, standard output and error.
 struct CommandCase {
   const char* name;
-  std::vector<std::string> options;
-  const char* script;
+  std::string script;
   int exit;
   std::vector<std::string> out, err;
   const char* absent;  // must not be printed ("" for nothing)
+  std::vector<std::string> options;
 };
+CommandCase Case(const char* name, std::string script, int exit, std::vector<std::string> out,
+                 std::vector<std::string> err, const char* absent = "",
+                 std::vector<std::string> options = {}) {
+  return {name,   std::move(script), exit, std::move(out), std::move(err),
+          absent, std::move(options)};
+}
 
 TEST_F(TavhostTest, CommandsReportTheirResultsAndStatus) {
   const std::vector<CommandCase> cases = {
-      {"session commands",
-       {},
-       "connect\nopen models/plate.asm.1\ncurrent\ndeps\nsave\nclose\ndisconnect\n",
-       0,
-       {"opened " + dir_.file("models/plate.asm.1"), dir_.file("models/fastener.asm.1"),
-        "saved as " + dir_.file("models/plate.asm.2"), "closed ", "disconnected"},
-       {},
-       ""},
-      {"a failing command stops the script",
-       {},
-       "connect\nopen nothing.prt\ncurrent\n",
-       1,
-       {},
-       {"line 2: open failed: status -1: Open File Error."},
-       "no current model"},
-      {"usage errors name their line; the worst status is the exit status",
-       {"--keep-going"},
-       "bogus\nopen\nexport features x.db\nstep it's \"fine\nwait-pick 99999999999999999999\n"
-       "current\nsql q.db \"select 1\n\nhelp\n",
-       2,
-       {"== 1. it's \"fine"},
-       {"line 1: unknown command 'bogus'", "line 2: usage: open PATH",
-        "line 3: unknown kind 'features'", "line 5: usage: wait-pick [SECONDS]",
-        "line 6: current failed: status -1: not connected to a CAD session: run connect first",
-        "line 7: the \" quote opened on line 7, column 10 is never closed"},
-       "connect"},
-      {"an unknown option", {"--bogus"}, "", 2, {}, {"unknown option --bogus"}, ""},
-      {"no pick arrives",
-       {},
-       "connect\nwait-pick 0\n",
-       1,
-       {},
-       {"no menu pick within 0 seconds"},
-       ""},
-      {"a pick arrives",
-       {},
-       "connect\nmenu menus/pdm_menu.xml\n"
-       "shell proe_sim ctl --display \"$TAVHOST_DISPLAY\" pick 'PDM/Documents/Drawings/出图'\n"
-       "wait-pick\n",
-       0,
-       {"<mnu id=\"6\" caption=\"出图\" command=\"plot\"/>"},
-       {},
-       ""},
-      {"names of columns and tables, checks and shell steps fail their line",
-       {"--keep-going"},
-       "sql x.db --file exchange_schema.sql\n"
-       "show x.db feature --columns featId,featNmae\n"
-       "check x.db 'select \"featNmae\" from RURO_2_feature'\n"
-       "sql y.db \"create table t (a); insert into t values (1), (2)\"\nshow y.db\n"
-       "check y.db \"select a from t\" 1 3\nshell exit 3\n",
-       1,
-       {"2 rows changed"},
-       {"line 2: show failed: status -1: no column featNmae in RURO_2_feature",
-        "line 3: check failed: status -1: x.db: no such column: featNmae",
-        "line 5: show failed: status -1: y.db has none of the exchange tables",
-        "line 6: check failed: status -1: expected 1, 3, found 1, 2",
-        "line 7: shell failed: status 3"},
-       ""},
-      {"a second export of a model is refused",
-       {},
-       "connect\nopen models/bolt.prt.1\nsql x.db --file exchange_schema.sql\n"
-       "export parameter x.db\nexport parameter x.db --append\nexport all x.db\n",
-       1,
-       {"exported BOLT.PRT into x.db: 6 parameters\nexported BOLT.PRT into x.db: 6 parameters\n"},
-       {"line 6: export failed: status -1: x.db already holds rows of BOLT.PRT"},
-       ""},
-      {"cells are shown escaped and cut",
-       {},
-       "sql cells.db \"create table t (a, b); insert into t values "
-       "(replace(hex(zeroblob(40)), '00', 'xy') || 'END', 'a' || char(10) || 'b')\"\n"
-       "show cells.db t\n",
-       0,
-       {"  " + std::string(28, '-') + std::string(32, '-') + "  ---", "x...  a\\nb\n"},
-       {},
-       "END"},
+      Case("session commands",
+           "connect\nopen models/plate.asm.1\ncurrent\ndeps\nsave\nclose\ndisconnect\n", 0,
+           {"opened " + dir_.file("models/plate.asm.1"), dir_.file("models/fastener.asm.1"),
+            "saved as " + dir_.file("models/plate.asm.2"), "closed ", "disconnected"},
+           {}),
+      Case("a failing command stops the script", "connect\nopen nothing.prt\ncurrent\n", 1, {},
+           {"line 2: open failed: status -1: Open File Error."}, "no current model"),
+      Case("usage errors name their line; the worst status is the exit status",
+           "bogus\nopen\nexport features x.db\nstep it's \"fine\nwait-pick 99999999999999999999\n"
+           "current\nsql q.db \"select 1\n\nhelp\n",
+           2, {"== 1. it's \"fine"},
+           {"line 1: unknown command 'bogus'", "line 2: usage: open PATH",
+            "line 3: unknown kind 'features'", "line 5: usage: wait-pick [SECONDS]",
+            "line 6: current failed: status -1: not connected to a CAD session: run connect first",
+            "line 7: the \" quote opened on line 7, column 10 is never closed"},
+           "connect", {"--keep-going"}),
+      Case("an unknown option", "", 2, {}, {"unknown option --bogus"}, "", {"--bogus"}),
+      Case("no pick arrives", "connect\nwait-pick 0\n", 1, {}, {"no menu pick within 0 seconds"}),
+      Case("a pick arrives",
+           "connect\nmenu menus/pdm_menu.xml\nshell proe_sim ctl --display "
+           "\"$TAVHOST_DISPLAY\" pick 'PDM/Documents/Drawings/出图'\nwait-pick\n",
+           0, {"<mnu id=\"6\" caption=\"出图\" command=\"plot\"/>"}, {}),
+      Case("names of columns and tables, checks and shell steps fail their line",
+           "sql x.db --file exchange_schema.sql\n"
+           "show x.db feature --columns featId,featNmae\n"
+           "check x.db 'select \"featNmae\" from RURO_2_feature'\n"
+           "sql y.db \"create table t (a); insert into t values (1), (2)\"\nshow y.db\n"
+           "check y.db \"select a from t\" 1 3\nshell exit 3\n",
+           1, {"2 rows changed"},
+           {"line 2: show failed: status -1: no column featNmae in RURO_2_feature",
+            "line 3: check failed: status -1: x.db: no such column: featNmae",
+            "line 5: show failed: status -1: y.db has none of the exchange tables",
+            "line 6: check failed: status -1: expected 1, 3, found 1, 2",
+            "line 7: shell failed: status 3"},
+           "", {"--keep-going"}),
+      Case("a second export of a model is refused",
+           "connect\nopen models/bolt.prt.1\nsql x.db --file exchange_schema.sql\n"
+           "export parameter x.db\nexport parameter x.db --append\nexport all x.db\n",
+           1,
+           {"exported BOLT.PRT into x.db: 6 parameters\n"
+            "exported BOLT.PRT into x.db: 6 parameters\n"},
+           {"line 6: export failed: status -1: x.db already holds rows of BOLT.PRT"}),
+      Case("cells are shown escaped and cut",
+           "sql cells.db \"create table t (a, b); insert into t values "
+           "(replace(hex(zeroblob(40)), '00', 'xy') || 'END', 'a' || char(10) || 'b')\"\n"
+           "show cells.db t\n",
+           0, {"  " + std::string(28, '-') + std::string(32, '-') + "  ---", "x...  a\\nb\n"}, {},
+           "END"),
   };
   for (const CommandCase& c : cases) {
     SCOPED_TRACE(c.name);
