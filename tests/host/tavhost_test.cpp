@@ -70,17 +70,12 @@ class TavhostTest : public ::testing::Test {
 TEST_F(TavhostTest, DemoScriptCarriesTheEditsIntoTheModel) {
   const HostRun run = Tavhost(ReadFile(dir_.file("demo.tav")), {"--echo"});
   EXPECT_EQ(run.exit, 0) << run.err;
-  EXPECT_TRUE(HasAll(run.out, {
-                                  "name ASM_TOP -> MOUNT_PLANE",
-                                  "value 20 -> 25, tolerance +0/-0 -> +0.2/-0.1",
-                                  "\"TV-2041\" -> \"TV-2042\"",
-                                  "deleted (was \"Mounting plate assembly\")",
-                                  "added: \"J. Meier\" (text)",
-                                  "+ BOLT_PITCH = d1 - d0",
-                                  "BOLT_PITCH   80.0000000000",
-                                  "saved as " + dir_.file("models/plate.asm.2"),
-                                  "<mnu id=\"1\" caption=\"Check In\" command=\"checkin\"/>",
-                              }));
+  EXPECT_TRUE(HasAll(run.out,
+                     {"name ASM_TOP -> MOUNT_PLANE", "value 20 -> 25, tolerance +0/-0 -> +0.2/-0.1",
+                      "\"TV-2041\" -> \"TV-2042\"", "deleted (was \"Mounting plate assembly\")",
+                      "added: \"J. Meier\" (text)", "+ BOLT_PITCH = d1 - d0",
+                      "BOLT_PITCH   80.0000000000", "saved as " + dir_.file("models/plate.asm.2"),
+                      "<mnu id=\"1\" caption=\"Check In\" command=\"checkin\"/>"}));
   EXPECT_TRUE(fs::exists(dir_.file("models/plate.asm.2")));
 }
 
@@ -202,18 +197,12 @@ diff x.db
 shell proe_sim ctl --display "$TAVHOST_DISPLAY" dump PLATE.ASM >after.txt
 )");
   EXPECT_EQ(run.exit, 0) << run.err;
-  EXPECT_TRUE(HasAll(run.out, {
-                                  "name ASM_TOP -> TOP",
-                                  "value 22 -> 30",
-                                  "\"TV-3000\" -> \"TV-5\"",
-                                  "2 lines -> 1 line",
-                                  "- d1 = d0 + 80",
-                                  "conflicts:",
-                                  "changed since the export: value 20 -> 22",
-                                  "changed since the export: \"TV-2041\" -> \"TV-3000\"",
-                                  "4 changes, 2 conflicts; nothing was written",
-                                  "nothing is applied if any row fails",
-                              }));
+  EXPECT_TRUE(HasAll(
+      run.out,
+      {"name ASM_TOP -> TOP", "value 22 -> 30", "\"TV-3000\" -> \"TV-5\"", "2 lines -> 1 line",
+       "- d1 = d0 + 80", "conflicts:", "changed since the export: value 20 -> 22",
+       "changed since the export: \"TV-2041\" -> \"TV-3000\"",
+       "4 changes, 2 conflicts; nothing was written", "nothing is applied if any row fails"}));
   EXPECT_NE(ReadFile(dir_.file("before.txt")), "");
   EXPECT_EQ(ReadFile(dir_.file("before.txt")), ReadFile(dir_.file("after.txt")));
   EXPECT_EQ(ReadFile(dir_.file("x.before")), ReadFile(dir_.file("x.db")));
