@@ -68,6 +68,11 @@ tavtest::SimProcess& Sim() {
   return *run.sim;
 }
 
+const std::string& SessionDisplay() {
+  Sim();
+  return TheRun().route.display;
+}
+
 std::string Ctl(const std::vector<std::string>& args) {
   tavtest::CtlResult r = Sim().Ctl(args);
   if (r.code != 0) throw std::runtime_error("proe_sim ctl " + args.front() + ": " + r.output);

@@ -38,6 +38,8 @@ const std::string& WorkDir();
 
 // The run's session (started on first use).
 tavtest::SimProcess& Sim();
+// The display a host names to join the run's session (started on first use).
+const std::string& SessionDisplay();
 // Runs `proe_sim ctl` on the run's session; throws std::runtime_error when the
 // action fails.
 std::string Ctl(const std::vector<std::string>& args);

@@ -1,6 +1,6 @@
 // The simulator given whatever a client may send: the input is the byte stream
-// of one connection to a fresh session whose working directory holds a copy of
-// the sample models (a save writes beside the model it saves; the repository's
+// of one connection to a fresh session whose search path holds a copy of the
+// sample models (a save writes beside the model it saves; the repository's
 // samples stay untouched, and each input starts from the same files). The
 // session answers each request, or ends the connection at the first frame that
 // is too large, cut short or no request; it never crashes, and it ends cleanly
@@ -24,10 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (input.find("delay") != std::string::npos) return 0;
   tavtest::TempDir models;
   std::filesystem::copy(tavtest::SampleModelsDir(), models.path());
-  tavtest::SimHarnessOptions options;
-  options.working_dir = models.path();
-  options.search_path = {models.path()};
-  tavtest::SimHarness session(options);
+  tavtest::SimHarness session("", models.path());
   base::UniqueFd fd(session.Connect());
   // The answers are drained meanwhile, so a long stream of requests never stalls
   // on a full socket.

@@ -61,27 +61,15 @@ class ClientTest : public ::testing::Test {
   Recorder rec_;
 };
 
+// The test's message file: each entry its key, its text, then two "#" lines.
 constexpr const char* kMessageFileText =
-    "USER Greeting\n"
-    "Hello %0w: %1d parts, %2f mm\n"
-    "#\n"
-    "#\n"
-    "USER Gap\n"
-    "%0w then %2d\n"
-    "#\n"
-    "#\n"
-    "TAV Menu\n"
-    "Tav Tools\n"
-    "#\n"
-    "#\n"
-    "TAV Run\n"
-    "Run Tav\n"
-    "#\n"
-    "#\n"
+    "USER Greeting\nHello %0w: %1d parts, %2f mm\n#\n#\n"
+    "USER Gap\n%0w then %2d\n#\n#\n"
+    "TAV Menu\nTav Tools\n#\n#\n"
+    "TAV Run\nRun Tav\n#\n#\n"
     "USER Long\n"
     "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n"
-    "#\n"
-    "#\n";
+    "#\n#\n";
 
 class SessionTest : public ClientTest {
  protected:

@@ -35,8 +35,8 @@ class TavhostTest : public ::testing::Test {
       fs::copy(samples / name, dir_.file(name), fs::copy_options::recursive);
     static std::atomic<int> counter{0};
     display_ = "tavhost " + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-    sim_ = std::make_unique<SimProcess>(SimProcessOptions{
-        dir_.path(), display_, {"--search-path", dir_.file("models")}, "", 20000, ""});
+    sim_ = std::make_unique<SimProcess>(
+        SimProcessOptions{dir_.path(), display_, {"--search-path", dir_.file("models")}, ""});
   }
 
   // Runs tavhost in the directory with `script` (or none) and `options`; runs of
@@ -70,107 +70,81 @@ class TavhostTest : public ::testing::Test {
 TEST_F(TavhostTest, DemoScriptCarriesTheEditsIntoTheModel) {
   const HostRun run = Tavhost(ReadFile(dir_.file("demo.tav")), {"--echo"});
   EXPECT_EQ(run.exit, 0) << run.err;
-  EXPECT_TRUE(HasAll(run.out, {
-                                  "name ASM_TOP -> MOUNT_PLANE",
-                                  "value 20 -> 25, tolerance +0/-0 -> +0.2/-0.1",
-                                  "\"TV-2041\" -> \"TV-2042\"",
-                                  "deleted (was \"Mounting plate assembly\")",
-                                  "added: \"J. Meier\" (text)",
-                                  "+ BOLT_PITCH = d1 - d0",
-                                  "BOLT_PITCH   80.0000000000",
-                                  "saved as " + dir_.file("models/plate.asm.2"),
-                                  "<mnu id=\"1\" caption=\"Check In\" command=\"checkin\"/>",
-                              }));
+  EXPECT_TRUE(HasAll(run.out,
+                     {"name ASM_TOP -> MOUNT_PLANE", "value 20 -> 25, tolerance +0/-0 -> +0.2/-0.1",
+                      "\"TV-2041\" -> \"TV-2042\"", "deleted (was \"Mounting plate assembly\")",
+                      "added: \"J. Meier\" (text)", "+ BOLT_PITCH = d1 - d0",
+                      "BOLT_PITCH   80.0000000000", "saved as " + dir_.file("models/plate.asm.2"),
+                      "<mnu id=\"1\" caption=\"Check In\" command=\"checkin\"/>"}));
   EXPECT_TRUE(fs::exists(dir_.file("models/plate.asm.2")));
 }
 
 // What a script sees of each command: exit status, standard output and error.
 struct CommandCase {
   const char* name;
-  std::vector<std::string> options;
-  const char* script;
+  std::string script;
   int exit;
   std::vector<std::string> out, err;
   const char* absent;  // must not be printed ("" for nothing)
+  std::vector<std::string> options;
 };
+CommandCase Case(const char* name, std::string script, int exit, std::vector<std::string> out,
+                 std::vector<std::string> err, const char* absent = "",
+                 std::vector<std::string> options = {}) {
+  return {name,   std::move(script), exit, std::move(out), std::move(err),
+          absent, std::move(options)};
+}
 
 TEST_F(TavhostTest, CommandsReportTheirResultsAndStatus) {
   const std::vector<CommandCase> cases = {
-      {"session commands",
-       {},
-       "connect\nopen models/plate.asm.1\ncurrent\ndeps\nsave\nclose\ndisconnect\n",
-       0,
-       {"opened " + dir_.file("models/plate.asm.1"), dir_.file("models/fastener.asm.1"),
-        "saved as " + dir_.file("models/plate.asm.2"), "closed ", "disconnected"},
-       {},
-       ""},
-      {"a failing command stops the script",
-       {},
-       "connect\nopen nothing.prt\ncurrent\n",
-       1,
-       {},
-       {"line 2: open failed: status -1: Open File Error."},
-       "no current model"},
-      {"usage errors name their line; the worst status is the exit status",
-       {"--keep-going"},
-       "bogus\nopen\nexport features x.db\nstep it's \"fine\nwait-pick 99999999999999999999\n"
-       "current\nsql q.db \"select 1\n\nhelp\n",
-       2,
-       {"== 1. it's \"fine"},
-       {"line 1: unknown command 'bogus'", "line 2: usage: open PATH",
-        "line 3: unknown kind 'features'", "line 5: usage: wait-pick [SECONDS]",
-        "line 6: current failed: status -1: not connected to a CAD session: run connect first",
-        "line 7: the \" quote opened on line 7, column 10 is never closed"},
-       "connect"},
-      {"an unknown option", {"--bogus"}, "", 2, {}, {"unknown option --bogus"}, ""},
-      {"no pick arrives",
-       {},
-       "connect\nwait-pick 0\n",
-       1,
-       {},
-       {"no menu pick within 0 seconds"},
-       ""},
-      {"a pick arrives",
-       {},
-       "connect\nmenu menus/pdm_menu.xml\n"
-       "shell proe_sim ctl --display \"$TAVHOST_DISPLAY\" pick 'PDM/Documents/Drawings/出图'\n"
-       "wait-pick\n",
-       0,
-       {"<mnu id=\"6\" caption=\"出图\" command=\"plot\"/>"},
-       {},
-       ""},
-      {"names of columns and tables, checks and shell steps fail their line",
-       {"--keep-going"},
-       "sql x.db --file exchange_schema.sql\n"
-       "show x.db feature --columns featId,featNmae\n"
-       "check x.db 'select \"featNmae\" from RURO_2_feature'\n"
-       "sql y.db \"create table t (a); insert into t values (1), (2)\"\nshow y.db\n"
-       "check y.db \"select a from t\" 1 3\nshell exit 3\n",
-       1,
-       {"2 rows changed"},
-       {"line 2: show failed: status -1: no column featNmae in RURO_2_feature",
-        "line 3: check failed: status -1: x.db: no such column: featNmae",
-        "line 5: show failed: status -1: y.db has none of the exchange tables",
-        "line 6: check failed: status -1: expected 1, 3, found 1, 2",
-        "line 7: shell failed: status 3"},
-       ""},
-      {"a second export of a model is refused",
-       {},
-       "connect\nopen models/bolt.prt.1\nsql x.db --file exchange_schema.sql\n"
-       "export parameter x.db\nexport parameter x.db --append\nexport all x.db\n",
-       1,
-       {"exported BOLT.PRT into x.db: 6 parameters\nexported BOLT.PRT into x.db: 6 parameters\n"},
-       {"line 6: export failed: status -1: x.db already holds rows of BOLT.PRT"},
-       ""},
-      {"cells are shown escaped and cut",
-       {},
-       "sql cells.db \"create table t (a, b); insert into t values "
-       "(replace(hex(zeroblob(40)), '00', 'xy') || 'END', 'a' || char(10) || 'b')\"\n"
-       "show cells.db t\n",
-       0,
-       {"  " + std::string(28, '-') + std::string(32, '-') + "  ---", "x...  a\\nb\n"},
-       {},
-       "END"},
+      Case("session commands",
+           "connect\nopen models/plate.asm.1\ncurrent\ndeps\nsave\nclose\ndisconnect\n", 0,
+           {"opened " + dir_.file("models/plate.asm.1"), dir_.file("models/fastener.asm.1"),
+            "saved as " + dir_.file("models/plate.asm.2"), "closed ", "disconnected"},
+           {}),
+      Case("a failing command stops the script", "connect\nopen nothing.prt\ncurrent\n", 1, {},
+           {"line 2: open failed: status -1: Open File Error."}, "no current model"),
+      Case("usage errors name their line; the worst status is the exit status",
+           "bogus\nopen\nexport features x.db\nstep it's \"fine\nwait-pick 99999999999999999999\n"
+           "current\nsql q.db \"select 1\n\nhelp\n",
+           2, {"== 1. it's \"fine"},
+           {"line 1: unknown command 'bogus'", "line 2: usage: open PATH",
+            "line 3: unknown kind 'features'", "line 5: usage: wait-pick [SECONDS]",
+            "line 6: current failed: status -1: not connected to a CAD session: run connect first",
+            "line 7: the \" quote opened on line 7, column 10 is never closed"},
+           "connect", {"--keep-going"}),
+      Case("an unknown option", "", 2, {}, {"unknown option --bogus"}, "", {"--bogus"}),
+      Case("no pick arrives", "connect\nwait-pick 0\n", 1, {}, {"no menu pick within 0 seconds"}),
+      Case("a pick arrives",
+           "connect\nmenu menus/pdm_menu.xml\nshell proe_sim ctl --display "
+           "\"$TAVHOST_DISPLAY\" pick 'PDM/Documents/Drawings/出图'\nwait-pick\n",
+           0, {"<mnu id=\"6\" caption=\"出图\" command=\"plot\"/>"}, {}),
+      Case("names of columns and tables, checks and shell steps fail their line",
+           "sql x.db --file exchange_schema.sql\n"
+           "show x.db feature --columns featId,featNmae\n"
+           "check x.db 'select \"featNmae\" from RURO_2_feature'\n"
+           "sql y.db \"create table t (a); insert into t values (1), (2)\"\nshow y.db\n"
+           "check y.db \"select a from t\" 1 3\nshell exit 3\n",
+           1, {"2 rows changed"},
+           {"line 2: show failed: status -1: no column featNmae in RURO_2_feature",
+            "line 3: check failed: status -1: x.db: no such column: featNmae",
+            "line 5: show failed: status -1: y.db has none of the exchange tables",
+            "line 6: check failed: status -1: expected 1, 3, found 1, 2",
+            "line 7: shell failed: status 3"},
+           "", {"--keep-going"}),
+      Case("a second export of a model is refused",
+           "connect\nopen models/bolt.prt.1\nsql x.db --file exchange_schema.sql\n"
+           "export parameter x.db\nexport parameter x.db --append\nexport all x.db\n",
+           1,
+           {"exported BOLT.PRT into x.db: 6 parameters\n"
+            "exported BOLT.PRT into x.db: 6 parameters\n"},
+           {"line 6: export failed: status -1: x.db already holds rows of BOLT.PRT"}),
+      Case("cells are shown escaped and cut",
+           "sql cells.db \"create table t (a, b); insert into t values "
+           "(replace(hex(zeroblob(40)), '00', 'xy') || 'END', 'a' || char(10) || 'b')\"\n"
+           "show cells.db t\n",
+           0, {"  " + std::string(28, '-') + std::string(32, '-') + "  ---", "x...  a\\nb\n"}, {},
+           "END"),
   };
   for (const CommandCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -223,18 +197,12 @@ diff x.db
 shell proe_sim ctl --display "$TAVHOST_DISPLAY" dump PLATE.ASM >after.txt
 )");
   EXPECT_EQ(run.exit, 0) << run.err;
-  EXPECT_TRUE(HasAll(run.out, {
-                                  "name ASM_TOP -> TOP",
-                                  "value 22 -> 30",
-                                  "\"TV-3000\" -> \"TV-5\"",
-                                  "2 lines -> 1 line",
-                                  "- d1 = d0 + 80",
-                                  "conflicts:",
-                                  "changed since the export: value 20 -> 22",
-                                  "changed since the export: \"TV-2041\" -> \"TV-3000\"",
-                                  "4 changes, 2 conflicts; nothing was written",
-                                  "nothing is applied if any row fails",
-                              }));
+  EXPECT_TRUE(HasAll(
+      run.out,
+      {"name ASM_TOP -> TOP", "value 22 -> 30", "\"TV-3000\" -> \"TV-5\"", "2 lines -> 1 line",
+       "- d1 = d0 + 80", "conflicts:", "changed since the export: value 20 -> 22",
+       "changed since the export: \"TV-2041\" -> \"TV-3000\"",
+       "4 changes, 2 conflicts; nothing was written", "nothing is applied if any row fails"}));
   EXPECT_NE(ReadFile(dir_.file("before.txt")), "");
   EXPECT_EQ(ReadFile(dir_.file("before.txt")), ReadFile(dir_.file("after.txt")));
   EXPECT_EQ(ReadFile(dir_.file("x.before")), ReadFile(dir_.file("x.db")));
@@ -244,73 +212,57 @@ shell proe_sim ctl --display "$TAVHOST_DISPLAY" dump PLATE.ASM >after.txt
 // row the import fails at is a conflict of the diff, with the import's code.
 TEST_F(TavhostTest, DiffPredictsEveryFailureOfTheImport) {
   const std::string x80 = "replace(hex(zeroblob(40)), '00', 'xx')";  // 80 letters
+  // Rows of `table` where `where` holds, flagged `flag` after `set`; a new parameter.
+  const auto edit = [](int flag, const char* table, const std::string& set,
+                       const std::string& where) {
+    return "update RURO_2_" + std::string(table) + " set " + set + (set.empty() ? "" : ", ") +
+           "RURO_flag = " + std::to_string(flag) + " where " + where;
+  };
+  const auto add = [](const std::string& values) {
+    return "insert into RURO_2_parameter (paramName, paramValType, paramValue, RURO_flag) "
+           "values (" +
+           values + ", 1)";
+  };
   const struct {
     const char* name;
     std::string edit;
     int code;  // what the import fails with; 0: it succeeds
     const char* model = "plate.asm";
   } cases[] = {
-      {"a NULL feature name",
-       "update RURO_2_feature set featName = NULL, RURO_flag = 2 where featId = 3", -22},
-      {"a blank in a feature name",
-       "update RURO_2_feature set featName = 'TOP PLANE', RURO_flag = 2 where featId = 3", -22},
-      {"a feature name of 32 letters",
-       "update RURO_2_feature set featName = substr(" + x80 +
-           ", 1, 32), RURO_flag = 2 where featId = 3",
+      {"a NULL feature name", edit(2, "feature", "featName = NULL", "featId = 3"), -22},
+      {"a blank in a feature name", edit(2, "feature", "featName = 'TOP PLANE'", "featId = 3"),
        -22},
-      {"a feature name taken",
-       "update RURO_2_feature set featName = 'asm_right', RURO_flag = 2 where featId = 3", -5},
-      {"a feature gone", "update RURO_2_feature set featId = 99, RURO_flag = 2 where featId = 3",
-       -23},
-      {"a dimension symbol taken",
-       "update RURO_2_dimension set dimSymbol = 'D1', RURO_flag = 2 where dimId = 0", -12},
-      {"a dimension symbol the session refuses",
-       "update RURO_2_dimension set dimSymbol = '1x', RURO_flag = 2 where dimId = 0", -2},
+      {"a feature name of 32 letters",
+       edit(2, "feature", "featName = substr(" + x80 + ", 1, 32)", "featId = 3"), -22},
+      {"a feature name taken", edit(2, "feature", "featName = 'asm_right'", "featId = 3"), -5},
+      {"a feature gone", edit(2, "feature", "featId = 99", "featId = 3"), -23},
+      {"a dimension symbol taken", edit(2, "dimension", "dimSymbol = 'D1'", "dimId = 0"), -12},
+      {"a dimension symbol refused", edit(2, "dimension", "dimSymbol = '1x'", "dimId = 0"), -2},
       {"a text value of 80 letters",
-       "update RURO_2_parameter set paramValue = " + x80 +
-           ", RURO_flag = 2 where paramName = 'PROJECT'",
-       -6},
-      {"another value type",
-       "update RURO_2_parameter set paramValType = 50, RURO_flag = 2 where paramName = 'PROJECT'",
+       edit(2, "parameter", "paramValue = " + x80, "paramName = 'PROJECT'"), -6},
+      {"another value type", edit(2, "parameter", "paramValType = 50", "paramName = 'PROJECT'"),
        -2},
       {"an integer out of range",
-       "update RURO_2_parameter set paramValue = '99999999999', RURO_flag = 2 "
-       "where paramName = 'BOLT_COUNT'",
-       -2},
+       edit(2, "parameter", "paramValue = '99999999999'", "paramName = 'BOLT_COUNT'"), -2},
       {"a deleted parameter that is not there",
-       "update RURO_2_parameter set paramName = 'NOPE', RURO_flag = 3 where paramName = 'PROJECT'",
-       -4},
+       edit(3, "parameter", "paramName = 'NOPE'", "paramName = 'PROJECT'"), -4},
       {"a model placed twice, its parameter deleted through both components",
-       "update RURO_2_parameter set RURO_flag = 3 where ownerName = 'BOLT.PRT' "
-       "and paramName = 'DESCRIPTION'",
-       -4},
+       edit(3, "parameter", "", "ownerName = 'BOLT.PRT' and paramName = 'DESCRIPTION'"), -4},
       {"a NULL new parameter", "insert into RURO_2_parameter (RURO_flag) values (1)", -2},
-      {"a new parameter name of 40 letters",
-       "insert into RURO_2_parameter (paramName, paramValType, paramValue, RURO_flag) "
-       "values (substr(" +
-           x80 + ", 1, 40), 51, 'x', 1)",
-       -22},
-      {"a new parameter named like a dimension",
-       "insert into RURO_2_parameter (paramName, paramValType, paramValue, RURO_flag) "
-       "values ('d7', 52, '1', 1)",
-       -22},
-      {"a new parameter the model has",
-       "insert into RURO_2_parameter (paramName, paramValType, paramValue, RURO_flag) "
-       "values ('project', 51, 'x', 1)",
-       -5},
+      {"a new parameter name of 40 letters", add("substr(" + x80 + ", 1, 40), 51, 'x'"), -22},
+      {"a new parameter named like a dimension", add("'d7', 52, '1'"), -22},
+      {"a new parameter the model has", add("'project', 51, 'x'"), -5},
       {"a relation owner gone",
        "insert into RURO_2_relation (ownerId, ownerType, relation, RURO_flag) "
        "values (99, 3, 'd0 = 1', 1)",
        -23},
       {"edits that apply, one of them changing nothing",
-       "update RURO_2_feature set RURO_flag = 2 where featId = 1;"
-       "update RURO_2_feature set featName = 'top', RURO_flag = 2 where featId = 3;"
-       "update RURO_2_parameter set RURO_flag = 3 where ownerId = 0 and paramName = 'DESCRIPTION';"
-       "insert into RURO_2_parameter (paramName, paramValType, paramValue, RURO_flag) "
-       "values ('DESCRIPTION', 52, ' 7mm', 1)",
+       edit(2, "feature", "", "featId = 1") + ";" +
+           edit(2, "feature", "featName = 'top'", "featId = 3") + ";" +
+           edit(3, "parameter", "", "ownerId = 0 and paramName = 'DESCRIPTION'") + ";" +
+           add("'DESCRIPTION', 52, ' 7mm'"),
        0},
-      {"a drawing's feature row", "update RURO_2_feature set RURO_flag = 2 where rowid = 1", -18,
-       "plate.drw"},
+      {"a drawing's feature row", edit(2, "feature", "", "rowid = 1"), -18, "plate.drw"},
   };
   // Each case in a database of its own, four at a time: the edits that fail change
   // nothing that another case reads. The session has one current model, so the

@@ -38,9 +38,7 @@ TEST_F(HostThreadsTest, OperationsInterleaveWithEventsWithoutRaces) {
 // thread holds it around event processing: a notification that arrives while
 // GetDependencies waits for the session reaches the host only after the call.
 TEST_F(HostThreadsTest, NotificationDuringAnOperationReachesTheHostAfterIt) {
-  SimHarnessOptions options;
-  options.display = display_;
-  SimHarness session(options);
+  SimHarness session(display_);
   ASSERT_TRUE(session.Listen());
   Connect(&host_);
   ASSERT_EQ(0, command().OpenFile(Wide(SamplePath("plate.asm.1")).c_str()));

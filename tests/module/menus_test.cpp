@@ -256,27 +256,18 @@ TEST_P(MenuRefusalTest, LeavesOutWhatTheSessionRefusesAndBuildsTheRest) {
   EXPECT_EQ(c.picked, PickAll()) << Menubar();
 }
 
+// Three buttons, the second with `caption`.
+std::string Flat(const std::string& caption) {
+  return "<mnus caption='M'><mnu id='1' caption='One'/><mnu id='2' caption='" + caption +
+         "'/><mnu id='3' caption='Three'/></mnus>";
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Refusals, MenuRefusalTest,
     ::testing::Values(
-        RefusalCase{"CaptionWithAnArgument",
-                    "<mnus caption='M'><mnu id='1' caption='One'/><mnu id='2' caption='Save %0w'/>"
-                    "<mnu id='3' caption='Three'/></mnus>",
-                    "",
-                    1,
-                    {kOne, kThreeEntry}},
-        RefusalCase{"PercentAndDigit",
-                    "<mnus caption='M'><mnu id='1' caption='One'/><mnu id='2' caption='%1'/>"
-                    "<mnu id='3' caption='Three'/></mnus>",
-                    "",
-                    1,
-                    {kOne, kThreeEntry}},
-        RefusalCase{"RepeatedCaption",
-                    "<mnus caption='M'><mnu id='1' caption='One'/><mnu id='2' caption='One'/>"
-                    "<mnu id='3' caption='Three'/></mnus>",
-                    "",
-                    1,
-                    {kOne, kThreeEntry}},
+        RefusalCase{"CaptionWithAnArgument", Flat("Save %0w"), "", 1, {kOne, kThreeEntry}},
+        RefusalCase{"PercentAndDigit", Flat("%1"), "", 1, {kOne, kThreeEntry}},
+        RefusalCase{"RepeatedCaption", Flat("One"), "", 1, {kOne, kThreeEntry}},
         RefusalCase{"Submenu", kThree, "ProMenubarmenuMenuAdd", 2, {kOne, kThreeEntry}},
         RefusalCase{"Button", kThree, "ProMenubarmenuPushbuttonAdd", 1, {kTwo, kThreeEntry}},
         RefusalCase{"Action", kThree, "ProCmdActionAdd", 1, {kTwo, kThreeEntry}},

@@ -1,5 +1,4 @@
-// Model files on disk: naming, versions, the search path, saving, malformed
-// files, and the synthetic generator's output.
+// Model files on disk: naming, versions, the search path, saving, malformed files.
 #include "sim/model_file.h"
 
 #include <ProObjects.h>
@@ -7,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "sim/generate.h"
 #include "sim/store.h"
 #include "tests/support/temp_dir.h"
 
@@ -258,41 +256,6 @@ TEST_F(ModelFileTest, HandWrittenFilesMayLeaveOutIdsAndSymbols) {
   EXPECT_EQ(m.features[1].dims, (std::vector<int>{2, 0}));
   EXPECT_EQ(m.dimensions[2].symbol, "d2");
   EXPECT_EQ(m.dimensions[2].dim_type, 4);
-}
-
-// ---- The generator ---------------------------------------------------------------------
-
-TEST_F(ModelFileTest, GeneratedPartsAndAssembliesLoadAndRegenerate) {
-  PartSize size;
-  size.features = 40;
-  size.dims_per_feature = 4;
-  size.params = 25;
-  size.relation_lines = 100;  // more than half the dimensions: the rest assign parameters
-  std::string error;
-  const std::string file = GeneratePart(dir_.path(), "big", size, &error);
-  ASSERT_EQ(file, dir_.file("big.prt.1")) << error;
-  int h = 0;
-  ASSERT_EQ(store_.Load("big.prt", PRO_MDL_UNUSED, &h), PRO_TK_NO_ERROR) << store_.last_error();
-  const Model& m = *store_.Find(h);
-  EXPECT_EQ(m.features.size(), 40u);
-  EXPECT_EQ(m.dimensions.size(), 160u);
-  EXPECT_EQ(m.params.size(), 25u);
-  EXPECT_EQ(m.relations->size(), 101u);
-  ASSERT_EQ(store_.Regenerate(h, 0, &error), PRO_TK_NO_ERROR) << error;
-  EXPECT_EQ(GeneratePart(dir_.path(), "big", size, &error), dir_.file("big.prt.2"));
-
-  // An assembly tree of breadth 3 and depth 3: 1 + 3 + 9 assemblies over 27 parts.
-  size.features = 3;
-  const std::vector<std::string> files = GenerateAssembly(dir_.path(), "tree", 3, 3, size, &error);
-  ASSERT_EQ(files.size(), 1u + 3u + 9u + 27u) << error;
-  EXPECT_EQ(files.front(), dir_.file("tree.asm.1"));
-  ASSERT_EQ(store_.Load("tree.asm", PRO_MDL_UNUSED, &h), PRO_TK_NO_ERROR) << store_.last_error();
-  EXPECT_EQ(store_.AllModels().size(), 41u) << "with the part above";
-  std::vector<int> parts;
-  ASSERT_EQ(store_.SessionModels(PRO_MDL_PART, &parts), PRO_TK_NO_ERROR);
-  EXPECT_EQ(parts.size(), 28u);
-  EXPECT_EQ(store_.Regenerate(h, 0, &error), PRO_TK_NO_ERROR) << error;
-  EXPECT_TRUE(GenerateAssembly(dir_.path(), "x", 0, 2, size, &error).empty()) << "depth 0";
 }
 
 }  // namespace

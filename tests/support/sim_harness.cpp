@@ -48,7 +48,7 @@ pid_t Spawn(std::vector<std::string> argv, std::vector<std::string> env, const s
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 1);
-  if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+  posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
   std::vector<char*> args = Pointers(argv);
   std::vector<char*> envp = Pointers(env);
   pid_t pid = -1;
@@ -128,23 +128,15 @@ std::string SampleModelsDir() { return std::string(TAV_SOURCE_DIR) + "/samples/m
 
 // ---- SimHarness ----------------------------------------------------------------------
 
-SimHarness::SimHarness(SimHarnessOptions options) {
+SimHarness::SimHarness(const std::string& display, const std::string& models) {
   static std::atomic<int> counter{0};
-  if (options.working_dir.empty()) {
-    temp_ = std::make_unique<TempDir>();
-    options.working_dir = temp_->path();
-  }
-  if (options.search_path.empty()) options.search_path.push_back(SampleModelsDir());
-  working_dir_ = options.working_dir;
-  display_ = options.display.empty()
+  display_ = display.empty()
                  ? "harness-" + std::to_string(::getpid()) + "-" + std::to_string(++counter)
-                 : options.display;
+                 : display;
   sim::SessionOptions so;
   so.display = display_;
-  so.search_path = options.search_path;
-  so.text_dir = options.text_dir;
-  so.working_dir = options.working_dir;
-  so.window_delay_ms = options.window_delay_ms;
+  so.search_path = {models.empty() ? SampleModelsDir() : models};
+  so.working_dir = working_dir_.path();
   server_ = std::make_unique<sim::Server>(so);
 }
 
@@ -193,15 +185,14 @@ SimProcess::SimProcess(SimProcessOptions options) : options_(std::move(options))
       startup_ms = std::atoi(options_.args[i + 1].c_str());
   }
   int out = -1;
-  pid_ = Spawn(argv, EnvironmentWith("TMPDIR", options_.tmpdir),
-               options_.working_dir.empty() ? options_.tmpdir : options_.working_dir, &out);
+  pid_ = Spawn(argv, EnvironmentWith("TMPDIR", options_.tmpdir), options_.tmpdir, &out);
   if (pid_ < 0) throw std::runtime_error(std::string("cannot start ") + TAV_PROE_SIM);
   pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
 
   // Reads stdout until the "listening" line; the session writes nothing else there.
   std::string text;
   const std::string marker = "proe_sim listening ";
-  int budget = options_.ready_timeout_ms + startup_ms;
+  int budget = 20000 + startup_ms;
   bool ready = false;
   while (!ready) {
     pollfd p{out, POLLIN, 0};

@@ -53,18 +53,12 @@ std::string ShellQuoted(const std::string& text);
 CtlResult SimCtl(const std::string& tmpdir, const std::string& display,
                  const std::vector<std::string>& args);
 
-struct SimHarnessOptions {
-  std::string working_dir;               // "" = a fresh temporary directory
-  std::string text_dir;                  // the session's fallback text directory
-  std::vector<std::string> search_path;  // {} = the sample models directory
-  std::string display;                   // used only by Listen(); "" = a unique name
-  int window_delay_ms = 0;
-};
-
 class SimHarness {
  public:
-  explicit SimHarness(SimHarnessOptions options = {});
-  ~SimHarness();  // Shutdown(), then the temporary directory goes
+  // A session with a fresh working directory and `models` ("" = the sample models)
+  // on its search path; `display` ("" = a unique name) is used only by Listen().
+  explicit SimHarness(const std::string& display = "", const std::string& models = "");
+  ~SimHarness();  // Shutdown(), then the working directory goes
   SimHarness(const SimHarness&) = delete;
   SimHarness& operator=(const SimHarness&) = delete;
 
@@ -81,12 +75,10 @@ class SimHarness {
   void Shutdown();
 
   sim::Server& server() { return *server_; }
-  const std::string& working_dir() const { return working_dir_; }
   const std::string& display() const { return display_; }
 
  private:
-  std::unique_ptr<TempDir> temp_;
-  std::string working_dir_;
+  TempDir working_dir_;
   std::string display_;
   std::unique_ptr<sim::Server> server_;
 };
@@ -95,15 +87,14 @@ struct SimProcessOptions {
   std::string tmpdir;             // TMPDIR of the child (required: a TempDir path)
   std::string display;            // "" = the default display
   std::vector<std::string> args;  // further options: --load, --window-delay, ...
-  std::string working_dir;        // the child's cwd; "" = tmpdir
-  int ready_timeout_ms = 20000;   // for the "listening" line (beyond any start-up delay)
   std::string listen;             // --listen: "" = the Unix socket
 };
 
 class SimProcess {
  public:
-  // Starts proe_sim and waits until it listens. Throws std::runtime_error when it
-  // cannot be started or exits before listening.
+  // Starts proe_sim in `tmpdir` and waits (20 s beyond any --startup-delay) until
+  // it listens. Throws std::runtime_error when it cannot be started or exits before
+  // listening.
   explicit SimProcess(SimProcessOptions options);
   ~SimProcess();
   SimProcess(const SimProcess&) = delete;
