@@ -9,18 +9,76 @@
 #include <ProUICmd.h>
 #include <atomic>
 #include <chrono>
+#include <stdexcept>
+#include <sys/socket.h>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "base/unique_fd.h"
+#include "protocol/frame.h"
+#include "protocol/message.h"
+#include "protocol/values.h"
 #include "tests/client/client_fixture.h"
-#include "tests/client/fake_session.h"
 
 using namespace std::chrono_literals;
 
 namespace clienttest {
 namespace {
+
+// The session peer, played by hand over a socket pair: it reads the client's
+// requests and writes replies, events or broken frames, from one thread at a time.
+class FakeSession {
+ public:
+  FakeSession() {
+    int sv[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv) != 0)
+      throw std::runtime_error("socketpair failed");
+    client_fd_ = base::UniqueFd(sv[0]);
+    fd_ = base::UniqueFd(sv[1]);
+  }
+
+  // Attaches the client, answering its hello with the given handle words.
+  ProError Attach(ProProcessHandle* handle, int word1 = 7, int word2 = 9) {
+    std::thread hello([&] {
+      protocol::Message m;
+      if (Read(&m) && m.name == "hello") Reply(m, 0, protocol::ProcessHandle{word1, word2});
+    });
+    const ProError e = tkclient::TEST_AttachStream(client_fd_.release(), "", nullptr, 0, handle);
+    hello.join();
+    return e;
+  }
+  // False when the client closed or sent garbage.
+  bool Read(protocol::Message* request) {
+    std::string payload, error;
+    return protocol::ReadFrame(fd_.get(), &payload) == protocol::FrameStatus::kOk &&
+           protocol::Decode(payload, request, &error);
+  }
+  protocol::Message Expect(const std::string& name) {
+    protocol::Message m;
+    EXPECT_TRUE(Read(&m)) << "expected request " << name;
+    EXPECT_EQ(m.name, name);
+    return m;
+  }
+  template <class... O>
+  void Reply(const protocol::Message& request, int code, const O&... outs) {
+    protocol::WriteFrame(fd_.get(),
+                         protocol::PackReply(request.seq, code, "", std::make_tuple(outs...)));
+  }
+  template <class... A>
+  void Event(const std::string& name, const A&... args) {
+    protocol::WriteFrame(fd_.get(), protocol::PackEvent(name, args...));
+  }
+  void SendRaw(const std::string& bytes) {
+    static_cast<void>(::send(fd_.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL));
+  }
+  // shutdown() rather than close(): the client sees the same end of stream.
+  void Close() { ::shutdown(fd_.get(), SHUT_RDWR); }
+
+ private:
+  base::UniqueFd fd_, client_fd_;
+};
 
 int OnCommand(uiCmdCmdId id, uiCmdValue* value, void* push) {
   g_rec->Add("command " + std::to_string(reinterpret_cast<std::uintptr_t>(id)) +
@@ -99,6 +157,7 @@ TEST_F(BrokenSessionTest, BrokenFramesEndTheConnectionAbnormally) {
       {"malformed", std::string("\0\0\0\3", 4) + "\xc1\xc1\xc1", false},    // never MessagePack
       {"unknown message", std::string("\0\0\0\2", 4) + "\x91\x07", false},  // [7]
       {"oversized", std::string("\xff\xff\xff\xff", 4) + "xxxx", false},    // never read
+      {"empty", std::string(4, '\0'), false},
       {"cut short", std::string("\0\0\0\x20", 4) + "abc", true},
       {"closed without goodbye", "", true},
   };
