@@ -51,11 +51,6 @@ TEST_F(ModelFunctionsTest, LoadsAModelAndReportsItsIdentity) {
   ProFamilyName name = L"bracket";
   EXPECT_EQ(ProMdlRetrieve(name, PRO_MDL_PART, &retrieved), PRO_TK_NO_ERROR);
   EXPECT_EQ(retrieved, mdl);
-  ProMdlsubtype sub;
-  EXPECT_EQ(ProMdlSubtypeGet(mdl, &sub), PRO_TK_NO_ERROR);
-  ProModelitem item;
-  EXPECT_EQ(ProMdlToModelitem(mdl, &item), PRO_TK_NO_ERROR);
-  EXPECT_EQ(item.owner, mdl);
   // A name in other letters than ASCII survives the round trip.
   ASSERT_EQ(ProMdlDataGet(Load(L"tr\u00e4ger.prt"), &data), PRO_TK_NO_ERROR);
   EXPECT_STREQ(data.name, L"TR\u00c4GER");
