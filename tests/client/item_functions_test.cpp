@@ -189,8 +189,8 @@ ProError RecordParameter(ProParameter* p, ProError, ProAppData data) {
   return PRO_TK_NO_ERROR;
 }
 
-// Values of every type and units travel through the module's export tests; names
-// are matched in any case, here and in the refusals below.
+// Values of every type and units travel through the module's export tests; that
+// names are matched in any case, through the deletion below and tavhost's diff tests.
 TEST_F(ItemFunctionsTest, ParametersAreCreatedOnFeaturesAndDeleted) {
   ProFeature hole = Feature(67);
   ProParamvalue v;
@@ -230,7 +230,9 @@ ProError Create(ProModelitem owner, std::wstring name, ProParamvalue value) {
   return ProParameterCreate(&owner, name.data(), &value, &p);
 }
 
-// The main refusal of each function; none of them changes the model.
+// The main refusal of each function; none of them changes the model. A name or
+// symbol taken or refused, and a parameter the model has or named like a
+// dimension, are refused through the module's import in tavhost's diff tests.
 TEST_F(ItemFunctionsTest, RefusalsOfEachFunction) {
   ProModelitem owner = ModelItem(), item;
   ProFeature datum = Feature(1), chamfer = Feature(130), missing{PRO_FEATURE, 999, mdl_};
@@ -255,7 +257,6 @@ TEST_F(ItemFunctionsTest, RefusalsOfEachFunction) {
   EXPECT_EQ(ProFeatureDimensionVisit(&datum, RecordDimension, nullptr, nullptr),
             PRO_TK_E_NOT_FOUND);
   // Names as the CAD system checks them.
-  EXPECT_EQ(NameSet(chamfer, L"loch_\u00f88"), PRO_TK_E_FOUND) << "taken, in other case";
   EXPECT_EQ(NameSet(chamfer, std::wstring(32, L'A')), PRO_TK_LINE_TOO_LONG);
   EXPECT_EQ(NameSet(chamfer, L"BRACKET.PRT"), PRO_TK_INVALID_NAME);
   EXPECT_EQ(NameSet(chamfer, L""), PRO_TK_INVALID_NAME);
@@ -263,7 +264,6 @@ TEST_F(ItemFunctionsTest, RefusalsOfEachFunction) {
   EXPECT_EQ(NameSet(d4, L"d5"), PRO_TK_E_FOUND);
   EXPECT_EQ(SymbolSet(d4, L"D0"), PRO_TK_NO_CHANGE);
   EXPECT_EQ(SymbolSet(d4, L""), PRO_TK_BAD_INPUTS);
-  EXPECT_EQ(SymbolSet(d4, L"2x"), PRO_TK_BAD_INPUTS);
   // Dimensions that cannot change.
   EXPECT_EQ(ProDimensionValueSet(&ref, 1.0), PRO_TK_BAD_CONTEXT);
   EXPECT_EQ(ProDimensionToltypeGet(&ref, &tol), PRO_TK_BAD_CONTEXT);
@@ -276,8 +276,6 @@ TEST_F(ItemFunctionsTest, RefusalsOfEachFunction) {
   EXPECT_EQ(ProParameterValueSet(&part_no, &number), PRO_TK_BAD_INPUTS) << "another type";
   EXPECT_EQ(ProParameterValueSet(&revision, &long_text), PRO_TK_BAD_INPUTS);
   EXPECT_EQ(ProParameterUnitsGet(&part_no, &unit), PRO_TK_E_NOT_FOUND);
-  EXPECT_EQ(Create(owner, L"Revision", number), PRO_TK_E_FOUND);
-  EXPECT_EQ(Create(owner, L"d7", number), PRO_TK_INVALID_NAME) << "a dimension's symbol";
   EXPECT_EQ(Create(owner, L"TWO WORDS", number), PRO_TK_INVALID_NAME);
   EXPECT_EQ(Create(owner, std::wstring(32, L'P'), number), PRO_TK_BAD_INPUTS);
   EXPECT_EQ(Create(missing, L"X", number), PRO_TK_BAD_CONTEXT);
