@@ -81,10 +81,6 @@ TEST_F(SessionEventsTest, PickedButtonRunsItsActionInsideEventProcessing) {
             PRO_TK_E_FOUND);
   EXPECT_EQ(ProMenubarMenuAdd(C("Other"), C("TAV Missing"), nullptr, PRO_B_TRUE, g_msg_file),
             PRO_TK_MSG_NOT_FOUND);
-  EXPECT_EQ(ProMenubarmenuMenuAdd(C("TavMenu"), C("TavSub"), C("TAV Menu"), nullptr, PRO_B_TRUE,
-                                  g_msg_file),
-            PRO_TK_NO_ERROR);
-  EXPECT_NE(Ctl({"menubar"}).find("  menu \"Tav Tools\" name=TavSub"), std::string::npos);
   Ctl({"pick", "Run Tav"});
   Ctl({"pick", "Run Tav"});
   Barrier();

@@ -50,7 +50,6 @@ TEST_F(CtlTest, ActionsReportTheSessionsState) {
       {{"open", models + "plate.asm.1"},
        0,
        "opened PLATE.ASM window 1 " + models + "plate.asm.1\n"},
-      {{"windows"}, 0, "window 1 PLATE.ASM current active\n"},
       {{"models"}, 0, "1 PLATE.ASM " + models + "plate.asm.1\n"},
       {{"models"}, 0, " BOLT.PRT " + models + "bolt.prt.1\n"},
       {{"status"}, 0, "current-model PLATE.ASM\n"},
