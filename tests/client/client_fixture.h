@@ -66,16 +66,16 @@ constexpr const char* kMessageFileText =
     "USER Greeting\nHello %0w: %1d parts, %2f mm\n#\n#\n"
     "USER Gap\n%0w then %2d\n#\n#\n"
     "TAV Menu\nTav Tools\n#\n#\n"
-    "TAV Run\nRun Tav\n#\n#\n"
-    "USER Long\n"
-    "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n"
-    "#\n#\n";
+    "TAV Run\nRun Tav\n#\n#\n";
 
 class SessionTest : public ClientTest {
  protected:
   void SetUp() override {
     ClientTest::SetUp();
-    tavtest::WriteFile(text_dir_.file("tavclient.txt"), kMessageFileText);
+    std::string umlauts;  // "USER Long": 85 letters of two bytes each
+    for (int i = 0; i < 85; ++i) umlauts += "\xc3\xa4";
+    tavtest::WriteFile(text_dir_.file("tavclient.txt"),
+                       kMessageFileText + ("USER Long\n" + umlauts + "\n#\n#\n"));
     harness_ = std::make_unique<tavtest::SimHarness>();
     ASSERT_EQ(
         tkclient::TEST_AttachStream(harness_->Connect(), "", text_dir_.path().c_str(), 0, &handle_),

@@ -3,7 +3,6 @@
 #include <ProMdl.h>
 #include <ProSolid.h>
 #include <ProWindows.h>
-#include <cwchar>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -32,26 +31,18 @@ class ModelFunctionsTest : public SessionTest {
   }
 };
 
-TEST_F(ModelFunctionsTest, LoadsAModelAndReportsItsIdentity) {
+TEST_F(ModelFunctionsTest, LoadsAModelOnceUnderOneHandle) {
   ProMdl mdl = Load(L"bracket.prt");
   ASSERT_NE(mdl, nullptr);
-  ProMdlType type = PRO_MDL_UNUSED;
-  EXPECT_EQ(ProMdlTypeGet(mdl, &type), PRO_TK_NO_ERROR);
-  EXPECT_EQ(type, PRO_MDL_PART);
-  ProMdldata data;
-  ASSERT_EQ(ProMdlDataGet(mdl, &data), PRO_TK_NO_ERROR);
-  EXPECT_STREQ(data.name, L"BRACKET");
-  EXPECT_STREQ(data.type, L"PRT");
-  EXPECT_EQ(data.version, 1);
-  EXPECT_STREQ(data.device, L"");
-  EXPECT_EQ(data.path[std::wcslen(data.path) - 1], L'/');
   EXPECT_EQ(Init(L"BRACKET", PRO_MDL_PART), mdl) << "a handle stays the same across calls";
   EXPECT_EQ(Load(L"BRACKET.PRT"), mdl) << "a model in memory is not read again";
   ProMdl retrieved = nullptr;
   ProFamilyName name = L"bracket";
   EXPECT_EQ(ProMdlRetrieve(name, PRO_MDL_PART, &retrieved), PRO_TK_NO_ERROR);
   EXPECT_EQ(retrieved, mdl);
-  // A name in other letters than ASCII survives the round trip.
+  // A name in other letters than ASCII survives the round trip. (What the data
+  // hold otherwise makes the module's model names: its notification tests.)
+  ProMdldata data;
   ASSERT_EQ(ProMdlDataGet(Load(L"tr\u00e4ger.prt"), &data), PRO_TK_NO_ERROR);
   EXPECT_STREQ(data.name, L"TR\u00c4GER");
 }

@@ -162,13 +162,13 @@ TEST_F(SessionEventsTest, MessagesAreFormattedFromTheApplicationsFile) {
   EXPECT_EQ(ProMessageToBuffer(line, g_msg_file, "USER Gap", who, &skipped, &five),
             PRO_TK_NO_ERROR);
   EXPECT_STREQ(line, L"W\u00fcrth then 5");
-  // A text too long for the line is shown and returned cut to it.
-  const std::wstring eighty(80, L'x');
+  // A text too long for the line is shown and returned cut to it, between letters.
+  const std::wstring eighty(80, L'\u00e4');
   EXPECT_EQ(ProMessageToBuffer(line, g_msg_file, "USER Long"), PRO_TK_MSG_TOO_LONG);
   EXPECT_EQ(line, eighty);
   EXPECT_EQ(ProMessageDisplay(g_msg_file, "USER Long"), PRO_TK_MSG_TOO_LONG);
   const std::string shown = Ctl({"messages"});
-  const std::size_t cut = shown.find(std::string(80, 'x') + "\n");
+  const std::size_t cut = shown.find(tkclient::ToUtf8(eighty) + "\n");
   EXPECT_NE(cut, std::string::npos) << shown;
   EXPECT_LT(shown.find("Hello W\xc3\xbcrth"), cut) << "oldest first";
   ProMessageClear();

@@ -1,5 +1,6 @@
 // Message files as the session reads them: entry layout, class prefixes, byte-order
-// marks and line ends, conversions with fields, and the published codes.
+// marks and line ends, conversions with fields, and the published codes. A text
+// cut to the line is the client's message test.
 #include "sim/message_file.h"
 
 #include <gtest/gtest.h>
@@ -55,16 +56,6 @@ TEST(MessageFileTest, ConversionsTakeTheirArgumentByPositionOrHaveTheirCodes) {
   EXPECT_EQ(sim::MessageArgTypes("%0d %0w", &types), -30) << "one position, two types";
   ASSERT_EQ(sim::MessageArgTypes("%2f %0w|||%3s", &types), 0);
   EXPECT_EQ(types, "w-f") << "the keyboard default after ||| takes no value";
-}
-
-TEST(MessageFileTest, TextOverEightyCharactersIsCutAndReported) {
-  std::string out;
-  std::string umlauts;
-  for (int i = 0; i < 85; ++i) umlauts += "ä";
-  EXPECT_EQ(sim::FormatMessage(umlauts, {}, &out), -32);
-  EXPECT_EQ(sim::CharCount(out), 80u);
-  EXPECT_EQ(out.size(), 160u) << "cut between characters, not inside one";
-  EXPECT_EQ(sim::FormatMessage(std::string(80, 'x'), {}, &out), 0);
 }
 
 TEST(MessageFileTest, FilesAreSearchedInOrderAndNamesMustBeBare) {
