@@ -92,12 +92,6 @@ class BrokenSessionTest : public ClientTest {
  protected:
   void Attach() { ASSERT_EQ(session_.Attach(&handle_), PRO_TK_NO_ERROR); }
 
-  // A call that needs a round trip; -11 once the connection has ended.
-  ProError SomeCall() {
-    ProMdl mdl = nullptr;
-    return ProMdlCurrentGet(&mdl);
-  }
-
   // Registers a command that the fake session numbers `id`.
   void AddCommand(const char* name, uiCmdCmdActFn fn, std::uint64_t id) {
     std::thread peer([&] {
@@ -173,9 +167,10 @@ TEST_F(BrokenSessionTest, BrokenFramesEndTheConnectionAbnormally) {
       session.SendRaw(c.bytes);
       if (c.close_after) session.Close();
     });
-    EXPECT_EQ(SomeCall(), PRO_TK_COMM_ERROR);
+    ProMdl mdl = nullptr;  // a call that needs a round trip
+    EXPECT_EQ(ProMdlCurrentGet(&mdl), PRO_TK_COMM_ERROR);
     peer.join();
-    EXPECT_EQ(SomeCall(), PRO_TK_COMM_ERROR);
+    EXPECT_EQ(ProMdlCurrentGet(&mdl), PRO_TK_COMM_ERROR);
     EXPECT_TRUE(rec_.Calls().empty()) << "termination runs only inside ProEventProcess";
     ProEventProcess();
     ProEventProcess();

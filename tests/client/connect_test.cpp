@@ -258,10 +258,6 @@ class ProcessSessionTest : public ConnectTest,
     ConnectTest::TearDown();
     session_.reset();
   }
-  ProError SomeCall() {
-    ProMdl mdl = nullptr;
-    return ProMdlCurrentGet(&mdl);
-  }
   std::unique_ptr<tavtest::SimProcess> session_;
   tavtest::SessionRoute route_;
 };
@@ -275,12 +271,13 @@ TEST_P(ProcessSessionTest, ExitingSessionEndsNormallyOnce) {
   EXPECT_NE(::stat(route_.file.c_str(), &st), 0) << "socket or endpoint file removed";
   const tavtest::CtlResult gone = session_->Ctl({"status"});
   EXPECT_EQ(gone.code, 3);
+  ProMdl mdl = nullptr;
   EXPECT_NE(gone.output.find("no session runs on display"), std::string::npos) << gone.output;
-  EXPECT_EQ(SomeCall(), PRO_TK_COMM_ERROR);
+  EXPECT_EQ(ProMdlCurrentGet(&mdl), PRO_TK_COMM_ERROR);
   ProEventProcess();
   ProEventProcess();
   EXPECT_EQ(rec_.Calls(), std::vector<std::string>{"term 1"});
-  EXPECT_EQ(SomeCall(), PRO_TK_COMM_ERROR);
+  EXPECT_EQ(ProMdlCurrentGet(&mdl), PRO_TK_COMM_ERROR);
 }
 
 TEST_P(ProcessSessionTest, ExampleProgramListsTheFeaturesOfAModel) {

@@ -22,16 +22,6 @@ std::string Framed(const std::string& payload) {
   return std::string{char(n >> 24), char(n >> 16), char(n >> 8), char(n)} + payload;
 }
 
-struct Pair {
-  Pair() {
-    int fds[2];
-    EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
-    reader = base::UniqueFd(fds[0]);
-    writer = base::UniqueFd(fds[1]);
-  }
-  base::UniqueFd reader, writer;
-};
-
 TEST(FrameReaderTest, ReturnsEveryFrameWholeHoweverTheStreamCutsIt) {
   std::vector<std::string> payloads;
   for (std::size_t size : {1u, 3u, 65533u, 65536u + 17u, 300000u, 2u})
@@ -39,10 +29,12 @@ TEST(FrameReaderTest, ReturnsEveryFrameWholeHoweverTheStreamCutsIt) {
   std::string stream;
   for (const std::string& p : payloads) stream += Framed(p);
 
-  Pair pair;
+  int fds[2];
+  ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
+  base::UniqueFd read_end(fds[0]), write_end(fds[1]);
   protocol::FrameReader reader;
   std::string payload;
-  EXPECT_EQ(reader.Next(pair.reader.get(), &payload, 0), FrameStatus::kPending)
+  EXPECT_EQ(reader.Next(read_end.get(), &payload, 0), FrameStatus::kPending)
       << "nothing there, and no wait";
   std::thread writer([&] {
     // Pieces that cut lengths and bodies anywhere, and some holding several frames.
@@ -50,19 +42,19 @@ TEST(FrameReaderTest, ReturnsEveryFrameWholeHoweverTheStreamCutsIt) {
     std::size_t at = 0;
     for (int k = 0; at < stream.size(); ++k) {
       const std::size_t n = std::min(pieces[k % 7], stream.size() - at);
-      ASSERT_EQ(::write(pair.writer.get(), stream.data() + at, n), static_cast<ssize_t>(n));
+      ASSERT_EQ(::write(write_end.get(), stream.data() + at, n), static_cast<ssize_t>(n));
       at += n;
     }
-    pair.writer.reset();
+    write_end.reset();
   });
   for (const std::string& expected : payloads) {
     FrameStatus status;
-    while ((status = reader.Next(pair.reader.get(), &payload, 5000)) == FrameStatus::kPending) {
+    while ((status = reader.Next(read_end.get(), &payload, 5000)) == FrameStatus::kPending) {
     }
     ASSERT_EQ(status, FrameStatus::kOk);
     EXPECT_EQ(payload, expected);
   }
-  EXPECT_EQ(reader.Next(pair.reader.get(), &payload), FrameStatus::kClosed);
+  EXPECT_EQ(reader.Next(read_end.get(), &payload), FrameStatus::kClosed);
   writer.join();
 }
 

@@ -42,11 +42,6 @@ class ItemFunctionsTest : public SessionTest {
     EXPECT_EQ(ProModelitemInit(mdl_, id, type, &d), PRO_TK_NO_ERROR);
     return d;
   }
-  ProModelitem ModelItem() {
-    ProModelitem item{};
-    EXPECT_EQ(ProMdlToModelitem(mdl_, &item), PRO_TK_NO_ERROR);
-    return item;
-  }
   ProParameter Param(ProModelitem owner, std::wstring name) {
     ProParameter p{};
     EXPECT_EQ(ProParameterInit(&owner, name.data(), &p), PRO_TK_NO_ERROR);
@@ -205,7 +200,8 @@ ProError Create(ProModelitem owner, std::wstring name, ProParamvalue value) {
 // symbol taken or refused, and a parameter the model has or named like a
 // dimension, are refused through the module's import in tavhost's diff tests.
 TEST_F(ItemFunctionsTest, RefusalsOfEachFunction) {
-  ProModelitem owner = ModelItem(), item;
+  ProModelitem owner, item;
+  ASSERT_EQ(ProMdlToModelitem(mdl_, &owner), PRO_TK_NO_ERROR);
   ProFeature datum = Feature(1), chamfer = Feature(130), missing{PRO_FEATURE, 999, mdl_};
   ProDimension d0 = Dim(0), d4 = Dim(4), driven = Dim(8), ref = Dim(16, PRO_REF_DIMENSION);
   ProParameter part_no = Param(owner, L"PART_NO"), revision = Param(owner, L"REVISION");

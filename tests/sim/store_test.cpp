@@ -42,11 +42,6 @@ class StoreTest : public ::testing::Test {
     EXPECT_EQ(store_.GetDimension(Dim(mdl, id), &d), PRO_TK_NO_ERROR);
     return d ? d->value : NAN;
   }
-  Item ModelItem(int mdl) {
-    Item it;
-    EXPECT_EQ(store_.ModelToItem(mdl, &it), PRO_TK_NO_ERROR);
-    return it;
-  }
   std::vector<Model> Snapshot() {
     std::vector<Model> out;
     for (int h : store_.AllModels()) out.push_back(*store_.Find(h));
@@ -98,8 +93,9 @@ TEST_F(StoreTest, RegenerationChangesAllModelsOfATreeOrNone) {
   ASSERT_EQ(store_.DimensionValueSet(Dim(bracket, 0), 300.0), PRO_TK_NO_ERROR);
   // A good change to the assembly and a bad relation in one of its parts.
   ASSERT_EQ(store_.DimensionValueSet(Dim(plate, 0), 50.0), PRO_TK_NO_ERROR);
-  Item rs;
-  ASSERT_EQ(store_.RelsetCreate(ModelItem(washer), &rs), PRO_TK_NO_ERROR);
+  Item owner, rs;
+  ASSERT_EQ(store_.ModelToItem(washer, &owner), PRO_TK_NO_ERROR);
+  ASSERT_EQ(store_.RelsetCreate(owner, &rs), PRO_TK_NO_ERROR);
   ASSERT_EQ(store_.RelsetLinesSet(rs, {"d2 = d0 / (d1 - 8.4)"}), PRO_TK_NO_ERROR);
   const std::vector<Model> before = Snapshot();
   EXPECT_EQ(store_.Regenerate(plate, 0, &error), PRO_TK_GENERAL_ERROR);
