@@ -199,8 +199,8 @@ shell proe_sim ctl --display "$TAVHOST_DISPLAY" dump PLATE.ASM >after.txt
   EXPECT_EQ(run.exit, 0) << run.err;
   EXPECT_TRUE(HasAll(
       run.out,
-      {"value 22 -> 30", "\"TV-3000\" -> \"TV-5\"", "2 lines -> 1 line",
-       "- d1 = d0 + 80", "conflicts:", "changed since the export: value 20 -> 22",
+      {"value 22 -> 30", "\"TV-3000\" -> \"TV-5\"", "2 lines -> 1 line", "- d1 = d0 + 80",
+       "conflicts:", "changed since the export: value 20 -> 22",
        "changed since the export: \"TV-2041\" -> \"TV-3000\"",
        "3 changes, 2 conflicts; nothing was written", "nothing is applied if any row fails"}));
   EXPECT_NE(ReadFile(dir_.file("before.txt")), "");

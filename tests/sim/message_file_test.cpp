@@ -12,10 +12,6 @@ namespace {
 
 using sim::MessageValue;
 
-MessageValue Text(const std::string& s) { return {MessageValue::kText, s}; }
-MessageValue Int(long long n) { return {MessageValue::kInteger, "", n}; }
-MessageValue Real(double d) { return {MessageValue::kDouble, "", 0, d}; }
-
 TEST(MessageFileTest, KeysLoseTheirClassPrefixAndKeepSpaces) {
   sim::MessageFile f = sim::MessageFile::Parse(
       "\xEF\xBB\xBF%CPUSER Prompt\r\nEnter a value\r\n#\r\n#\r\n%CEUSER Error\nBroken\n#\n#\n"
@@ -31,7 +27,9 @@ TEST(MessageFileTest, KeysLoseTheirClassPrefixAndKeepSpaces) {
 }
 
 TEST(MessageFileTest, ConversionsTakeTheirArgumentByPositionOrHaveTheirCodes) {
-  const std::vector<MessageValue> values{Text("BRACKET"), Int(7), Real(3.14159)};
+  const std::vector<MessageValue> values{{MessageValue::kText, "BRACKET"},
+                                         {MessageValue::kInteger, "", 7},
+                                         {MessageValue::kDouble, "", 0, 3.14159}};
   const struct {
     const char* format;
     int code;
