@@ -42,11 +42,6 @@ class ItemFunctionsTest : public SessionTest {
     EXPECT_EQ(ProModelitemInit(mdl_, id, type, &d), PRO_TK_NO_ERROR);
     return d;
   }
-  ProParameter Param(ProModelitem owner, std::wstring name) {
-    ProParameter p{};
-    EXPECT_EQ(ProParameterInit(&owner, name.data(), &p), PRO_TK_NO_ERROR);
-    return p;
-  }
   ProMdl mdl_ = nullptr;
   ProSolid solid_ = nullptr;
 };
@@ -204,7 +199,10 @@ TEST_F(ItemFunctionsTest, RefusalsOfEachFunction) {
   ASSERT_EQ(ProMdlToModelitem(mdl_, &owner), PRO_TK_NO_ERROR);
   ProFeature datum = Feature(1), chamfer = Feature(130), missing{PRO_FEATURE, 999, mdl_};
   ProDimension d0 = Dim(0), d4 = Dim(4), driven = Dim(8), ref = Dim(16, PRO_REF_DIMENSION);
-  ProParameter part_no = Param(owner, L"PART_NO"), revision = Param(owner, L"REVISION");
+  ProName part_no_name = L"PART_NO", revision_name = L"REVISION";
+  ProParameter part_no, revision;
+  ASSERT_EQ(ProParameterInit(&owner, part_no_name, &part_no), PRO_TK_NO_ERROR);
+  ASSERT_EQ(ProParameterInit(&owner, revision_name, &revision), PRO_TK_NO_ERROR);
   ProParameter no_owner = part_no;
   no_owner.owner.type = PRM_ITEM;
   no_owner.owner.who.item = missing;
