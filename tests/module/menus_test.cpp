@@ -117,7 +117,6 @@ INSTANTIATE_TEST_SUITE_P(
         DocumentCase{
             SampleMenu(),
             {{"PDM/Check In", "", R"(<mnu id="1" caption="Check In" command="checkin"/>)"},
-             {"MorvelCap_2", "", R"(<mnu id="2" caption="Check Out" command="checkout"/>)"},
              {"PDM/Documents/Open", "",
               R"(<mnu id="3" caption="Open" command="open" scope="part"/>)"},
              {"PDM/Documents/Drawings/Open", "",

@@ -136,8 +136,7 @@ TEST_P(StoppedSessionTest, GivesUpAfterTheDeadlineAndRecovers) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryOperation, StoppedSessionTest,
-                         ::testing::Values(StopCase{"OpenFile", ""},
-                                           StopCase{"OpenFile", "ProWindowCurrentGet"},
+                         ::testing::Values(StopCase{"OpenFile", "ProWindowCurrentGet"},
                                            StopCase{"RefreshTable", "ProFeatureDimensionVisit"},
                                            StopCase{"UpdateTable", "ProSolidRegenerate"},
                                            StopCase{"CreateMenu", "ProMenubarmenuPushbuttonAdd"},
