@@ -14,13 +14,8 @@ TEST(FormatStringTest, FormatsUpTo1023Characters) {
 }
 
 TEST(FormatStringTest, LongerOutputIsALengthErrorAndBadInputIsNot) {
+  // Its text, "string too long", is the guarded frame's test's.
   EXPECT_THROW(FormatString(L"%d%ls", 1, std::wstring(1023, L'a').c_str()), std::length_error);
-  try {
-    FormatString(L"%ls", std::wstring(5000, L'a').c_str());
-    ADD_FAILURE() << "no length error";
-  } catch (const std::length_error& e) {
-    EXPECT_STREQ("string too long", e.what());
-  }
 #ifndef _WIN32  // there narrow text is in the ANSI code page, where every byte is a character
   // A narrow argument that is not valid in the C locale's encoding.
   EXPECT_THROW(FormatString(L"%s", "\xE6\xA8\xA1"), std::invalid_argument);

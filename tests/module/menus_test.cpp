@@ -117,7 +117,6 @@ INSTANTIATE_TEST_SUITE_P(
         DocumentCase{
             SampleMenu(),
             {{"PDM/Check In", "", R"(<mnu id="1" caption="Check In" command="checkin"/>)"},
-             {"MorvelCap_2", "", R"(<mnu id="2" caption="Check Out" command="checkout"/>)"},
              {"PDM/Documents/Open", "",
               R"(<mnu id="3" caption="Open" command="open" scope="part"/>)"},
              {"PDM/Documents/Drawings/Open", "",
@@ -129,20 +128,20 @@ INSTANTIATE_TEST_SUITE_P(
   </mnu>)"}}},
         DocumentCase{Nested(31), {{"Bottom", "", R"(<mnu id="4" caption="Bottom"/>)"}}}));
 
-// Without the host's event interface a pick sends nothing; with it, an entry the
-// lookup cannot find again (its id written "07") shows message 5220 instead.
-TEST_F(MenuTest, APickSendsNothingWithoutHostOrEntry) {
-  for (FakeHost* host : {&plain_host_, &host_}) {
-    Connect(host);
-    ASSERT_EQ(0, Create("<mnus caption='M'><mnu id='07' caption='Seven'/></mnus>"));
-    const std::size_t mark = LogSize();
-    ASSERT_EQ(0, Pick("Seven").code);
-    EXPECT_TRUE(command().ConnIsValid());  // after a round trip the pick is queued: run it
-    port::Guard hold(ProeCore::Instance()->Lock());
-    ProEventProcess();
-    EXPECT_EQ(host == &host_, Contains(LogLinesSince(mark), "menu not exists."));
-    EXPECT_EQ(0u, host->CountOf("FireClickMenu"));
-  }
+// An entry the lookup cannot find again (its id written "07") shows message 5220
+// instead of reaching the host. (Without the host's event interface nothing reaches
+// it: one check in host delivery serves picks and notifications, and the
+// notification tests hold it.)
+TEST_F(MenuTest, APickOfAnEntryNotFoundAgainSendsNothing) {
+  Connect(&host_);
+  ASSERT_EQ(0, Create("<mnus caption='M'><mnu id='07' caption='Seven'/></mnus>"));
+  const std::size_t mark = LogSize();
+  ASSERT_EQ(0, Pick("Seven").code);
+  EXPECT_TRUE(command().ConnIsValid());  // after a round trip the pick is queued: run it
+  port::Guard hold(ProeCore::Instance()->Lock());
+  ProEventProcess();
+  EXPECT_TRUE(Contains(LogLinesSince(mark), "menu not exists."));
+  EXPECT_EQ(0u, host_.CountOf("FireClickMenu"));
 }
 
 // The lock is really left around the host's handler: a host that hands the pick to
@@ -235,7 +234,9 @@ struct RefusalCase {
 class MenuRefusalTest : public MenuTest, public ::testing::WithParamInterface<RefusalCase> {};
 
 // An entry the session refuses is left out (a submenu with its entries), logged,
-// and counted in the status; everything else is built and answers its pick.
+// and counted in the status; everything else is built and answers its pick. Which
+// captions the session refuses is its message file's tests'; each toolkit call of
+// the construction failing in turn, the fault sweep's.
 TEST_P(MenuRefusalTest, LeavesOutWhatTheSessionRefusesAndBuildsTheRest) {
   const RefusalCase& c = GetParam();
   Connect(&host_);
@@ -266,11 +267,9 @@ INSTANTIATE_TEST_SUITE_P(
     Refusals, MenuRefusalTest,
     ::testing::Values(
         RefusalCase{"CaptionWithAnArgument", Flat("Save %0w"), "", 1, {kOne, kThreeEntry}},
-        RefusalCase{"PercentAndDigit", Flat("%1"), "", 1, {kOne, kThreeEntry}},
         RefusalCase{"RepeatedCaption", Flat("One"), "", 1, {kOne, kThreeEntry}},
         RefusalCase{"Submenu", kThree, "ProMenubarmenuMenuAdd", 2, {kOne, kThreeEntry}},
         RefusalCase{"Button", kThree, "ProMenubarmenuPushbuttonAdd", 1, {kTwo, kThreeEntry}},
-        RefusalCase{"Action", kThree, "ProCmdActionAdd", 1, {kTwo, kThreeEntry}},
         RefusalCase{"Hide", kThree, "ProCmdAccessFuncAdd", 0, {kOne, kTwo, kThreeEntry}}),
     [](const ::testing::TestParamInfo<RefusalCase>& info) { return info.param.name; });
 

@@ -71,8 +71,8 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
   return false;
 }
 
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
+bool WaitUntil(const std::function<bool()>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (!done()) {
     if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -101,14 +101,14 @@ int OpenDescriptors() {
   return static_cast<int>(DirectoryEntries("/proc/self/fd").size()) - 1;  // less opendir's own
 }
 
-std::vector<std::string> LabelFiles(const std::string& dir) {
+std::vector<std::string> LabelFiles() {
   std::vector<std::string> labels;
-  for (const std::string& name : DirectoryEntries(dir))
+  for (const std::string& name : DirectoryEntries(ModuleTmpDir()))
     if (name.rfind("TxMsgFile", 0) == 0) labels.push_back(name);
   return labels;
 }
 
-bool ModuleLockIsFree(std::chrono::milliseconds deadline) {
+bool ModuleLockIsFree() {
   // The thread stays blocked for good when the lock leaked; it is left behind then,
   // and the test fails.
   auto entered = std::make_shared<std::promise<void>>();
@@ -117,7 +117,7 @@ bool ModuleLockIsFree(std::chrono::milliseconds deadline) {
     port::Guard hold(ProeCore::Instance()->Lock());
     entered->set_value();
   }).detach();
-  return done.wait_for(deadline) == std::future_status::ready;
+  return done.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
 }
 
 CtlResult CtlOn(const std::string& display, const std::vector<std::string>& args) {

@@ -36,21 +36,20 @@ std::vector<std::string> LogLinesSince(std::size_t mark);
                                    const std::vector<std::string>& expected);
 bool Contains(const std::vector<std::string>& lines, const std::string& line);
 
-// Polls `done` until it holds or `timeout` passes (real time).
-bool WaitUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+// Polls `done` until it holds or ten seconds pass (real time).
+bool WaitUntil(const std::function<bool()>& done);
 
 std::vector<std::string> Lines(const std::string& text);
 std::wstring Wide(const std::string& utf8);
 std::string Narrow(const std::wstring& wide);
 
 // What an operation may leave behind in the test process: open descriptors, and
-// the label files of a menu in the module's temporary directory (or in `dir`).
+// the label files of a menu in the module's temporary directory.
 int OpenDescriptors();
-std::vector<std::string> LabelFiles(const std::string& dir = ModuleTmpDir());
-// True when another thread can take the module-wide lock within `deadline`
+std::vector<std::string> LabelFiles();
+// True when another thread can take the module-wide lock within five seconds
 // (a leaked lock would block every later operation).
-bool ModuleLockIsFree(std::chrono::milliseconds deadline = std::chrono::seconds(5));
+bool ModuleLockIsFree();
 
 // Runs `proe_sim ctl --display D ARGS` for a session this test did not start.
 CtlResult CtlOn(const std::string& display, const std::vector<std::string>& args);

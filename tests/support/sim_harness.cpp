@@ -178,12 +178,7 @@ SimProcess::SimProcess(SimProcessOptions options) : options_(std::move(options))
     argv.push_back("--listen");
     argv.push_back(options_.listen);
   }
-  int startup_ms = 0;
-  for (std::size_t i = 0; i < options_.args.size(); ++i) {
-    argv.push_back(options_.args[i]);
-    if (options_.args[i] == "--startup-delay" && i + 1 < options_.args.size())
-      startup_ms = std::atoi(options_.args[i + 1].c_str());
-  }
+  argv.insert(argv.end(), options_.args.begin(), options_.args.end());
   int out = -1;
   pid_ = Spawn(argv, EnvironmentWith("TMPDIR", options_.tmpdir), options_.tmpdir, &out);
   if (pid_ < 0) throw std::runtime_error(std::string("cannot start ") + TAV_PROE_SIM);
@@ -192,11 +187,10 @@ SimProcess::SimProcess(SimProcessOptions options) : options_(std::move(options))
   // Reads stdout until the "listening" line; the session writes nothing else there.
   std::string text;
   const std::string marker = "proe_sim listening ";
-  int budget = 20000 + startup_ms;
   bool ready = false;
   while (!ready) {
     pollfd p{out, POLLIN, 0};
-    if (::poll(&p, 1, budget) <= 0) break;  // a real time limit, not a pause
+    if (::poll(&p, 1, 20000) <= 0) break;  // a real time limit, not a pause
     char buf[512];
     ssize_t n = ::read(out, buf, sizeof buf);
     if (n <= 0) break;

@@ -92,9 +92,8 @@ struct SimProcessOptions {
 
 class SimProcess {
  public:
-  // Starts proe_sim in `tmpdir` and waits (20 s beyond any --startup-delay) until
-  // it listens. Throws std::runtime_error when it cannot be started or exits before
-  // listening.
+  // Starts proe_sim in `tmpdir` and waits (up to 20 s) until it listens. Throws std::runtime_error
+  // when it cannot be started or exits before listening.
   explicit SimProcess(SimProcessOptions options);
   ~SimProcess();
   SimProcess(const SimProcess&) = delete;
@@ -109,7 +108,6 @@ class SimProcess {
   // Waits up to `timeout_ms` for the process to end on its own (after `ctl exit`);
   // returns its wait status, or -1 if it is still running.
   int WaitExit(int timeout_ms = 10000);
-  bool running() const { return pid_ > 0; }
   pid_t pid() const { return pid_; }
   // What its "listening" line named: the socket's path or "tcp:HOST:PORT".
   const std::string& address() const { return address_; }
