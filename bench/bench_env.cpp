@@ -132,6 +132,27 @@ void EndRun() {
   run.route = {};
 }
 
+int RunInWorld(const char* program, const std::function<int()>& body) {
+  // Before anything of the module runs: its singletons read TMPDIR once.
+  const char* base = std::getenv("TMPDIR");
+  std::string dir = std::string(base && *base ? base : "/tmp") + "/" + program + "-XXXXXX";
+  if (!::mkdtemp(dir.data())) return 2;
+  ::setenv("TMPDIR", dir.c_str(), 1);
+  ::setenv("PRO_COMM_MSG_EXE", "/bin/true", 1);
+  ::setenv("LANG", "C.UTF-8", 1);
+  int status = 0;
+  try {
+    status = body();
+    EndRun();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s: FAILED: %s\n", program, e.what());
+    status = 1;
+  }
+  const std::string cleanup = "rm -rf '" + dir + "'";
+  if (std::system(cleanup.c_str()) != 0 && status == 0) status = 3;
+  return status;
+}
+
 void UseTransport(tavtest::Transport transport) {
   if (TheRun().transport == transport) return;
   EndRun();

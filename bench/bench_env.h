@@ -1,12 +1,12 @@
 #pragma once
 // The world the benchmarks run in, and how a benchmark reports its figures.
 //
-// main() (bench/main.cpp) gives the run a fresh temporary directory (TMPDIR) and a
-// communication program for the toolkit client before anything of the module
-// exists. One proe_sim process serves the whole run on a display of its own
-// (Sim()); the module joins it as a host would (Command()), once, and stays joined
-// until the run ends. Benchmarks run one after another on the main thread; none
-// of this is for several threads at once.
+// Each program's main() runs its work through RunInWorld, which gives the run a
+// fresh temporary directory (TMPDIR) and a communication program for the toolkit
+// client before anything of the module exists. One proe_sim process serves the whole run on a
+// display of its own (Sim()); the module joins it as a host would (Command()), once, and stays
+// joined until the run ends. Benchmarks run one after another on the main thread; none of this is
+// for several threads at once.
 //
 // Adding a benchmark: a BENCHMARK in a bench/*_bench.cpp file, timed in real time
 // (the work happens in another process), that sets the counters below. The page
@@ -22,6 +22,7 @@
 //                    growth table and the plot
 //   *_kb             memory figures (kibibytes), shown as they are
 #include <atomic>
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <thread>
@@ -53,8 +54,14 @@ std::vector<std::string> Generate(const std::vector<std::string>& args);
 // std::runtime_error when it cannot join).
 TAVCAX::TAVPROE2::IProeAsynCommand& Command();
 
-// Ends the module's connection and the session (main, at the end of the run).
+// Ends the module's connection and the session (RunInWorld, at the end of the run).
 void EndRun();
+
+// Makes the run's temporary directory (named after `program`) and environment,
+// runs `body`, ends the run and removes the directory. The exit status: body's;
+// 1 when it or ending the run threw (the reason on stderr), 2 without a directory,
+// 3 when the directory could not be removed.
+int RunInWorld(const char* program, const std::function<int()>& body);
 
 // How the run's session listens and how the module names it (the Unix socket
 // unless told otherwise): a change ends the session and the module's

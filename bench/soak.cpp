@@ -169,23 +169,4 @@ int Run() {
 }  // namespace
 }  // namespace tavbench
 
-int main() {
-  // Before anything of the module runs: its singletons read TMPDIR once.
-  const char* base = std::getenv("TMPDIR");
-  std::string dir = std::string(base && *base ? base : "/tmp") + "/tavsoak-XXXXXX";
-  if (!::mkdtemp(dir.data())) return 2;
-  ::setenv("TMPDIR", dir.c_str(), 1);
-  ::setenv("PRO_COMM_MSG_EXE", "/bin/true", 1);
-  ::setenv("LANG", "C.UTF-8", 1);
-  int status = 0;
-  try {
-    status = tavbench::Run();
-    tavbench::EndRun();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "soak: FAILED: %s\n", e.what());
-    status = 1;
-  }
-  const std::string cleanup = "rm -rf '" + dir + "'";
-  if (std::system(cleanup.c_str()) != 0 && status == 0) status = 3;
-  return status;
-}
+int main() { return tavbench::RunInWorld("tavsoak", tavbench::Run); }

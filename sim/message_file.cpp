@@ -7,6 +7,7 @@
 #include <iterator>
 #include <sstream>
 #include <sys/stat.h>
+#include <tuple>
 
 #include "sim/model.h"
 
@@ -189,9 +190,8 @@ int ReadMessageFile(const std::string& path, MessageFile* out) {
 
 int MessageFileCache::Load(const std::vector<std::string>& dirs, const std::string& file_name,
                            const MessageFile** out, std::uint64_t reader) {
-  Known known{reader, dirs, file_name};
   if (reader != 0) {
-    auto seen = known_.find(known);
+    auto seen = known_.find(std::tie(reader, dirs, file_name));  // no copy to look
     if (seen != known_.end()) {
       *out = &seen->second->second.second;
       return PRO_TK_NO_ERROR;
@@ -216,7 +216,7 @@ int MessageFileCache::Load(const std::vector<std::string>& dirs, const std::stri
     }
     kept = files_.insert_or_assign(path, std::make_pair(stamp, std::move(file))).first;
   }
-  if (reader != 0) known_.insert_or_assign(std::move(known), kept);
+  if (reader != 0) known_.insert_or_assign(Known{reader, dirs, file_name}, kept);
   *out = &kept->second.second;
   return PRO_TK_NO_ERROR;
 }

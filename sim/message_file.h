@@ -11,6 +11,7 @@
 // Everything here is plain data and pure functions; any thread may call them.
 // Codes returned are ProError values.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <tuple>
@@ -66,7 +67,7 @@ class MessageFileCache {
   using Known = std::tuple<std::uint64_t, std::vector<std::string>, std::string>;
   static constexpr std::size_t kMaxFiles = 64;
   Parsed files_;
-  std::map<Known, Parsed::iterator> known_;  // (reader, dirs, name) -> what it loaded
+  std::map<Known, Parsed::iterator, std::less<>> known_;  // (reader, dirs, name) -> what it loaded
 };
 
 // One substitution value, as the client read it through its pointer.
