@@ -23,7 +23,8 @@ bool SystemEnv::CreateDirectory(const std::string& path) {
 
 int SystemEnv::OpenForWriting(const std::string& path, WriteMode mode) {
   // FILE_APPEND_DATA without FILE_WRITE_DATA: every write lands at the end, as
-  // with O_APPEND, so lines of several writers arrive whole.
+  // with O_APPEND (on Windows itself; Wine's end-of-file write is two steps, which
+  // is why the log serialises its own appends).
   const bool append = mode == WriteMode::kAppend;
   const HANDLE file =
       ::CreateFileW(base::Utf8ToWide(path).c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE,
