@@ -3,10 +3,10 @@
 //
 // Each program's main() runs its work through RunInWorld, which gives the run a
 // fresh temporary directory (TMPDIR) and a communication program for the toolkit
-// client before anything of the module exists. One proe_sim process serves the whole run on a
-// display of its own (Sim()); the module joins it as a host would (Command()), once, and stays
-// joined until the run ends. Benchmarks run one after another on the main thread; none of this is
-// for several threads at once.
+// client before anything of the module exists. One proe_sim process serves the
+// whole run on a display of its own (Sim()); the module joins it as a host would
+// (Command()), once, and stays joined until the run ends. Benchmarks run one after
+// another on the main thread; none of this is for several threads at once.
 //
 // Adding a benchmark: a BENCHMARK in a bench/*_bench.cpp file, timed in real time
 // (the work happens in another process), that sets the counters below. The page
